@@ -1,0 +1,210 @@
+#include "app/driver.h"
+
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "input/input_file.h"
+#include "input/seed_reader.h"
+
+namespace lorvex {
+
+const char* StopReasonName(StopReason reason) {
+    switch (reason) {
+        case StopReason::NoWindows: return "no windows";
+        case StopReason::NoVotes: return "no votes";
+        case StopReason::RepetitiveTail: return "repetitive tail";
+        case StopReason::TooFewVotes: return "too few votes";
+        case StopReason::NotDominant: return "not dominant";
+        case StopReason::CapReached: return "cap reached";
+    }
+    return "unknown";
+}
+
+RunInputs LoadRunInputs(const std::string& tablePath, const std::string& indexPath) {
+    const TableLayout layout = MeasureTable(tablePath);
+    PrefixIndex index = AllocatePrefixIndex();
+    LoadIndexChecked(indexPath, tablePath, layout, index);
+    return RunInputs{OpenTableStream(tablePath, layout), std::move(index)};
+}
+
+void CheckWindowLimits(Variant variant, const RunParameters& parameters, int32_t readLength,
+                       size_t seedLength) {
+    if (QueueCount(variant, parameters.minDistance, parameters.maxDistance, readLength) <= 0)
+        return;
+    const int64_t leastMinDistance =
+        variant == Variant::Main ? readLength : 2 * int64_t{readLength} - 2;
+    if (parameters.minDistance < leastMinDistance)
+        throw UsageError("minDistance " + std::to_string(parameters.minDistance) +
+                         " must be at least " + std::to_string(leastMinDistance) +
+                         (variant == Variant::Main ? " (the read length)"
+                                                   : " (twice the read length, minus 2)"));
+    if (static_cast<int64_t>(seedLength) < parameters.maxDistance)
+        throw UsageError("the seed holds " + std::to_string(seedLength) +
+                         " bases, fewer than maxDistance " +
+                         std::to_string(parameters.maxDistance));
+}
+
+ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
+                              const RunParameters& parameters, Variant variant,
+                              TieBreakSource& tieBreaks, const AcceptedBaseSink& onAccepted,
+                              int32_t cap) {
+    const int32_t readLength = inputs.table.layout.readLength;
+    const int64_t queueCount =
+        QueueCount(variant, parameters.minDistance, parameters.maxDistance, readLength);
+    ExtensionOutcome outcome;
+    if (queueCount <= 0) return outcome;
+
+    QueueSet queues(static_cast<size_t>(queueCount));
+    InitQueues(contig, parameters.maxDistance, readLength, queues, inputs.table, inputs.index,
+               variant);
+    int32_t extensionLength = 0;
+    for (;;) {
+        const BaseVotes votes = CountNextBase(contig, queues, readLength, variant);
+        outcome.stopVotes = votes;
+        if (votes.Total() == 0) {
+            outcome.reason = StopReason::NoVotes;
+            return outcome;
+        }
+        if (variant == Variant::Main) ++extensionLength;
+        UpdateContig(contig, votes, tieBreaks);
+        UpdateQueues(contig, parameters.maxDistance, readLength, queues, inputs.table,
+                     inputs.index, variant);
+        if (variant == Variant::Strict) ++extensionLength;
+
+        const int32_t length = static_cast<int32_t>(contig.size());
+        if (IsTailRepetitive(contig.data(), length, readLength) == 0) {
+            outcome.reason = StopReason::RepetitiveTail;
+            return outcome;
+        }
+        if (SanityCheck(votes.a, votes.c, votes.g, votes.t, parameters.minVotes,
+                        parameters.dominanceRatio) == 0) {
+            outcome.reason = votes.Total() < parameters.minVotes ? StopReason::TooFewVotes
+                                                                 : StopReason::NotDominant;
+            return outcome;
+        }
+        if (extensionLength > cap) {
+            outcome.reason = StopReason::CapReached;
+            return outcome;
+        }
+        onAccepted(contig.back(), votes);
+        ++outcome.accepted;
+    }
+}
+
+int32_t ParseIntegerArgument(const std::string& text, const std::string& name) {
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || end == text.c_str() || *end != '\0')
+        throw UsageError(name + " must be a whole number, not '" + text + "'");
+    if (errno == ERANGE || value < std::numeric_limits<int32_t>::min() ||
+        value > std::numeric_limits<int32_t>::max())
+        throw UsageError(name + " " + text + " is outside the range of a 32-bit integer");
+    return static_cast<int32_t>(value);
+}
+
+float ParseRatioArgument(const std::string& text, const std::string& name) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end == text.c_str() || *end != '\0')
+        throw UsageError(name + " must be a number, not '" + text + "'");
+    return static_cast<float>(value);
+}
+
+namespace {
+
+const char* ProgramName(Variant variant) {
+    return variant == Variant::Main ? "lorvex" : "lorvex-strict";
+}
+
+std::string UsageText(Variant variant) {
+    const std::string name = ProgramName(variant);
+    return "Usage: " + name +
+           " SEED.fa TABLE INDEX MIN_DISTANCE MAX_DISTANCE MIN_VOTES DOMINANCE_RATIO\n"
+           "\n"
+           "Extends the seed contig to the right one base at a time from read pairs whose\n"
+           "first read lies on an anchor window behind the contig's end, and prints one line\n"
+           "per accepted base: the base and the votes for A, C, G and T, tab-separated.\n"
+           "\n"
+           "  SEED.fa          FASTA file with the seed contig (one record)\n"
+           "  TABLE            read-pair table (fixed-width lines: read, mate, qualities)\n"
+           "  INDEX            prefix index of the table (12-base key, tab, line count)\n"
+           "  MIN_DISTANCE     distance of the nearest anchor window behind the end\n"
+           "  MAX_DISTANCE     distance of the farthest anchor window behind the end\n"
+           "  MIN_VOTES        fewest votes a base needs\n"
+           "  DOMINANCE_RATIO  the winner needs at least this times the other votes\n"
+           "\n"
+           "  --help           show this text\n"
+           "  --version        show the version\n";
+}
+
+void WriteLine(char base, const BaseVotes& votes, bool flushEachLine) {
+    if (std::printf("%c\t%d\t%d\t%d\t%d\n", base, votes.a, votes.c, votes.g, votes.t) < 0)
+        throw OutputError(std::strerror(errno));
+    if (flushEachLine && std::fflush(stdout) != 0) throw OutputError(std::strerror(errno));
+}
+
+int Run(int argc, char** argv, Variant variant) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(UsageText(variant).c_str(), stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s\n", LORVEX_VERSION);
+        return 0;
+    }
+    if (argc < 8) {
+        std::fputs(UsageText(variant).c_str(), stderr);
+        return 2;
+    }
+    RunParameters parameters;
+    parameters.minDistance = ParseIntegerArgument(argv[4], "MIN_DISTANCE");
+    parameters.maxDistance = ParseIntegerArgument(argv[5], "MAX_DISTANCE");
+    parameters.minVotes = ParseIntegerArgument(argv[6], "MIN_VOTES");
+    parameters.dominanceRatio = ParseRatioArgument(argv[7], "DOMINANCE_RATIO");
+
+    std::string contig = LoadSeed(argv[1]);
+    const RunInputs inputs = LoadRunInputs(argv[2], argv[3]);
+    CheckWindowLimits(variant, parameters, inputs.table.layout.readLength, contig.size());
+
+    TieBreakSource tieBreaks = TieBreakSource::ProcessRand();
+    const bool flushEachLine = variant == Variant::Main;
+    ExtendContig(contig, inputs, parameters, variant, tieBreaks,
+                 [flushEachLine](char base, const BaseVotes& votes) {
+                     WriteLine(base, votes, flushEachLine);
+                 });
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) throw OutputError(std::strerror(errno));
+    return 0;
+}
+
+}  // namespace
+
+int RunProgram(int argc, char** argv, Variant variant) {
+    // A closed pipe must show as a write error with a message, not a silent
+    // death by signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    const char* name = ProgramName(variant);
+    try {
+        return Run(argc, argv, variant);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "%s: %s\n", name, error.what());
+        return 2;
+    } catch (const InputError& error) {
+        std::fprintf(stderr, "%s: %s\n", name, error.what());
+        return 1;
+    } catch (const OutputError& error) {
+        std::fprintf(stderr, "%s: standard output: %s\n", name, error.what());
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "%s: out of memory\n", name);
+        return 1;
+    }
+}
+
+}  // namespace lorvex

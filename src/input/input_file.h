@@ -1,0 +1,43 @@
+// Opening input files safely, and the one error type of the input side: a
+// file that cannot be read or breaks the formats and limits. Messages name
+// the file and what is wrong.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace lorvex {
+
+struct InputError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// "<path>: <what>", the form every input message takes.
+inline InputError FileError(const std::string& path, const std::string& what) {
+    return InputError(path + ": " + what);
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a file for reading with the given stdio mode. A directory is refused;
+// a FIFO that nobody writes to reads as empty instead of blocking forever.
+FileHandle OpenInputFile(const std::string& path, const char* mode);
+
+// Opens a file that is read by position: it must be a regular file.
+FileHandle OpenRegularFile(const std::string& path, const char* mode);
+
+// Size in bytes of an open file.
+uint64_t FileSize(std::FILE* file, const std::string& path);
+
+// The whole contents of an input file.
+std::string ReadWholeFile(const std::string& path);
+
+// Text of errno for a failed read, with EIO when errno was not set.
+std::string ReadFailure();
+
+}  // namespace lorvex

@@ -1,0 +1,154 @@
+#include "input/prefix_index.h"
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "input/input_file.h"
+#include "seq/nucleotide.h"
+
+namespace lorvex {
+
+PrefixIndex AllocatePrefixIndex() {
+    PrefixIndex index;
+    index.offsets.reset(static_cast<uint64_t*>(std::calloc(prefixCodeCount, sizeof(uint64_t))));
+    index.counts.reset(static_cast<uint32_t*>(std::calloc(prefixCodeCount, sizeof(uint32_t))));
+    if (!index.offsets || !index.counts) throw std::bad_alloc();
+    return index;
+}
+
+void LoadIndex(const std::string& indexPath, const std::string& tablePath, uint64_t* offsets,
+               uint32_t* counts, int32_t prefixLength) {
+    std::vector<char> buffer(maxLineSize + 1, '\0');
+    const uint64_t lineSize = GetLineSize(tablePath);
+    FileHandle file = OpenInputFile(indexPath, "r");
+    uint64_t runningTotal = 0;
+    uint64_t lineNumber = 0;
+    while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), file.get())) {
+        ++lineNumber;
+        const uint32_t code = DnaToUint(buffer.data(), prefixLength);
+        offsets[code] = lineSize * runningTotal;
+        char* rest = nullptr;
+        strtok_r(buffer.data(), "\t", &rest);
+        const char* countField = strtok_r(nullptr, "\t", &rest);
+        if (!countField)
+            throw FileError(indexPath, "line " + std::to_string(lineNumber) + ": no count");
+        const long count = std::strtol(countField, nullptr, 10);
+        counts[code] = static_cast<uint32_t>(count);
+        runningTotal += static_cast<uint32_t>(count);
+    }
+    if (std::ferror(file.get())) throw FileError(indexPath, ReadFailure());
+}
+
+namespace {
+
+bool IsStrtolSpace(char byte) {
+    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' ||
+           byte == '\r';
+}
+
+// The count field of one index line (without its LF), read by the strtol
+// rules after the key and the run of tabs behind it.
+uint32_t ParseCount(const char* line, size_t length, const std::string& path,
+                    uint64_t lineNumber) {
+    const auto fail = [&](const std::string& what) {
+        return FileError(path, "line " + std::to_string(lineNumber) + ": " + what);
+    };
+    const char* end = line + length;
+    const char* tab = static_cast<const char*>(std::memchr(line, '\t', length));
+    if (!tab) throw fail("no tab and count after the key");
+    if (tab - line < prefixLength) throw fail("key shorter than 12 characters");
+    const char* p = tab;
+    while (p < end && *p == '\t') ++p;
+    const char* fieldEnd = static_cast<const char*>(std::memchr(p, '\t', end - p));
+    if (!fieldEnd) fieldEnd = end;
+    while (p < fieldEnd && IsStrtolSpace(*p)) ++p;
+    bool negative = false;
+    if (p < fieldEnd && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    uint64_t value = 0;
+    const char* digits = p;
+    while (p < fieldEnd && *p >= '0' && *p <= '9') {
+        value = value * 10 + static_cast<uint64_t>(*p++ - '0');
+        if (value > UINT32_MAX) throw fail("count does not fit in 32 bits");
+    }
+    if (p == digits) throw fail("no count after the key");
+    if (p < fieldEnd && !IsStrtolSpace(*p)) throw fail("count is not a whole number");
+    if (negative && value != 0) throw fail("negative count");
+    return static_cast<uint32_t>(value);
+}
+
+}  // namespace
+
+uint64_t LoadIndexChecked(const std::string& indexPath, const std::string& tablePath,
+                          const TableLayout& layout, PrefixIndex& index) {
+    FileHandle file = OpenInputFile(indexPath, "rb");
+    std::vector<char> buffer(std::max<size_t>(1 << 20, 2 * (maxLineSize + 1)));
+    size_t filled = 0;
+    bool endOfFile = false;
+    uint64_t runningTotal = 0;
+    uint64_t lineNumber = 0;
+    for (;;) {
+        if (!endOfFile) {
+            errno = 0;
+            const size_t got = std::fread(buffer.data() + filled, 1, buffer.size() - filled, file.get());
+            if (std::ferror(file.get())) throw FileError(indexPath, ReadFailure());
+            if (got == 0) endOfFile = true;
+            filled += got;
+        }
+        if (filled == 0) break;
+        // Take every complete line of the buffer; the unfinished tail waits for the
+        // next read unless the file has ended.
+        size_t start = 0;
+        for (;;) {
+            const char* lineStart = buffer.data() + start;
+            const size_t available = filled - start;
+            const char* newline = static_cast<const char*>(std::memchr(lineStart, '\n', available));
+            size_t lineLength;  // without the LF
+            size_t consumed;
+            if (newline) {
+                lineLength = static_cast<size_t>(newline - lineStart);
+                consumed = lineLength + 1;
+            } else if (endOfFile && available > 0) {
+                lineLength = consumed = available;
+            } else {
+                break;
+            }
+            ++lineNumber;
+            if (consumed > maxLineSize)
+                throw FileError(indexPath, "line " + std::to_string(lineNumber) +
+                                               ": longer than 65,535 bytes");
+            if (std::memchr(lineStart, '\0', lineLength))
+                throw FileError(indexPath,
+                                "line " + std::to_string(lineNumber) + ": holds a zero byte");
+            start += consumed;
+            size_t content = lineLength;
+            if (content > 0 && lineStart[content - 1] == '\r') --content;
+            if (content == 0) continue;  // empty line
+            const uint32_t count = ParseCount(lineStart, content, indexPath, lineNumber);
+            const uint32_t code = DnaToUint(lineStart, prefixLength);
+            index.offsets[code] = layout.lineSize * runningTotal;
+            index.counts[code] = count;
+            runningTotal += count;
+        }
+        if (start == 0 && filled == buffer.size())
+            throw FileError(indexPath, "line " + std::to_string(lineNumber + 1) +
+                                           ": longer than 65,535 bytes");
+        std::memmove(buffer.data(), buffer.data() + start, filled - start);
+        filled -= start;
+        if (endOfFile && filled == 0) break;
+    }
+
+    // The counted lines must lie within the table; its last line may lack
+    // its line end.
+    const unsigned __int128 neededBytes =
+        static_cast<unsigned __int128>(runningTotal) * layout.lineSize;
+    if (neededBytes > static_cast<unsigned __int128>(layout.fileSize) + layout.lineEndLength)
+        throw FileError(indexPath, "counts add up to " + std::to_string(runningTotal) +
+                                       " lines, but " + tablePath + " holds only " +
+                                       std::to_string(layout.fileSize / layout.lineSize) +
+                                       " lines of " + std::to_string(layout.lineSize) + " bytes");
+    return runningTotal;
+}
+
+}  // namespace lorvex

@@ -1,0 +1,63 @@
+// The read-pair table: fixed-width text lines, one read pair each, with four
+// fields of readLength bytes at positions 0, R+1, 2R+2 and 3R+3 (first read,
+// second read, first quality, second quality). Fields are taken by position.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "input/input_file.h"
+
+namespace lorvex {
+
+// Measuring buffers: a first field must fit in 1,023 bytes, a line with its
+// line end in 65,535.
+inline constexpr int32_t maxReadLength = 1023;
+inline constexpr uint64_t maxLineSize = 65535;
+
+struct TableLayout {
+    int32_t readLength = 0;   // width of every field
+    uint64_t lineSize = 0;    // bytes per line, line end included
+    uint64_t fileSize = 0;    // bytes in the file when it was measured
+    int lineEndLength = 0;    // 1 for LF, 2 for CR LF, 0 for a file of one unterminated line
+};
+
+// The table held open for block reads, with what start-up measured of it.
+struct TableStream {
+    std::string path;
+    FileHandle file;
+    TableLayout layout;
+};
+
+// Reference measurements of the first line (throw InputError when the file
+// cannot be opened). GetReadLength gives the length of the first
+// tab-separated field of at most 1,023 bytes read; GetLineSize the bytes of
+// the first line, at most 65,535, line end included.
+int32_t GetReadLength(const std::string& path);
+uint64_t GetLineSize(const std::string& path);
+
+// The measurements the programs use: the same values, with every limit of
+// the format checked; throws InputError naming the file and the problem.
+TableLayout MeasureTable(const std::string& path);
+
+// Opens the table with mode "rb" for block reads.
+TableStream OpenTableStream(const std::string& path, const TableLayout& layout);
+
+// Cuts count consecutive lines of a block into the four field lists. Every
+// string gets exactly readLength bytes; a copy stops at a zero byte in the
+// block and pads with zeros, as a bounded string copy does.
+void ParseReads(const char* block, int32_t count, int32_t readLength, int32_t lineSize,
+                std::vector<std::string>& firstReads, std::vector<std::string>& secondReads,
+                std::vector<std::string>& firstQualities,
+                std::vector<std::string>& secondQualities);
+
+// Reads count consecutive lines starting at byte offset into block (resized
+// to count x lineSize + 1 bytes, the last one zero) in one positioned read,
+// and checks what the fixed positions rely on: the lines are all there (the
+// table's last line may lack its line end), each ends where the first line
+// ends, and the fields hold no zero byte. Throws InputError naming the line.
+void ReadTableLines(const TableStream& table, uint64_t offset, uint64_t count,
+                    std::vector<char>& block);
+
+}  // namespace lorvex

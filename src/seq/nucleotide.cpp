@@ -1,0 +1,38 @@
+#include "seq/nucleotide.h"
+
+#include <utility>
+
+namespace lorvex {
+
+uint32_t DnaToUint(const char* sequence, int32_t n) {
+    uint32_t code = 0;
+    uint32_t weight = 1;
+    for (int32_t i = n - 1; i >= 0; --i) {
+        code += weight * BaseDigit(static_cast<unsigned char>(sequence[i]));
+        weight *= 4;
+    }
+    return code;
+}
+
+int32_t PosIntPower(int32_t base, int32_t exponent) {
+    uint32_t result = 1;
+    for (int32_t i = 0; i < exponent; ++i) result *= static_cast<uint32_t>(base);
+    return static_cast<int32_t>(result);
+}
+
+void ReverseString(char* sequence, int32_t length) {
+    for (int32_t i = 0; i < (length + 1) / 2; ++i) std::swap(sequence[i], sequence[length - 1 - i]);
+}
+
+void ReverseComplement(char* sequence, int32_t length) {
+    for (int32_t i = 0; i < (length + 1) / 2; ++i) {
+        const char front = sequence[i];
+        const char back = sequence[length - 1 - i];
+        sequence[i] = ComplementBase(back);
+        sequence[length - 1 - i] = ComplementBase(front);
+    }
+}
+
+void SwapStrings(std::string& first, std::string& second) { first.swap(second); }
+
+}  // namespace lorvex

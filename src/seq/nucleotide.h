@@ -1,0 +1,45 @@
+// Small operations on byte strings of bases: the prefix code that keys the
+// prefix index, integer powers, in-place reversal and reverse complement.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace lorvex {
+
+// Number of leading bases that key the prefix index.
+inline constexpr int prefixLength = 12;
+
+// 2-bit digit of a base in the prefix code: C=1, G=2, T=3, anything else 0.
+inline constexpr uint32_t BaseDigit(unsigned char base) {
+    switch (base) {
+        case 'C': return 1;
+        case 'G': return 2;
+        case 'T': return 3;
+        default: return 0;
+    }
+}
+
+// Complement of A, C, G, T; every other byte is kept as it is.
+inline constexpr char ComplementBase(char base) {
+    switch (base) {
+        case 'A': return 'T';
+        case 'T': return 'A';
+        case 'C': return 'G';
+        case 'G': return 'C';
+        default: return base;
+    }
+}
+
+// Base-4 number of the first n bytes, first byte most significant; unsigned
+// 32-bit arithmetic, so for n above 16 the high digits wrap away.
+uint32_t DnaToUint(const char* sequence, int32_t n);
+
+// base raised to exponent in wrapping 32-bit arithmetic; 1 for exponent <= 0.
+int32_t PosIntPower(int32_t base, int32_t exponent);
+
+void ReverseString(char* sequence, int32_t length);
+void ReverseComplement(char* sequence, int32_t length);
+void SwapStrings(std::string& first, std::string& second);
+
+}  // namespace lorvex

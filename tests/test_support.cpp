@@ -1,0 +1,107 @@
+#include "test_support.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+#include "seq/nucleotide.h"
+
+namespace lorvex::testing {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "lorvex-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::Write(const std::string& name, const std::string& contents) const {
+    const std::string path = path_ + "/" + name;
+    std::ofstream(path, std::ios::binary) << contents;
+    return path;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+ProgramRun RunBuiltProgram(const std::string& program, const std::vector<std::string>& arguments,
+                           int timeoutSeconds) {
+    TempDir capture;
+    const std::string outPath = capture.path() + "/out";
+    const std::string errPath = capture.path() + "/err";
+    const std::string binary = std::string(LORVEX_BIN_DIR) + "/" + program;
+    const pid_t child = fork();
+    if (child == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        alarm(static_cast<unsigned>(timeoutSeconds));
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(binary.c_str()));
+        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(binary.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ProgramRun run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = ReadFile(outPath);
+    run.err = ReadFile(errPath);
+    return run;
+}
+
+std::string TableLine(const ReadPair& pair, const std::string& lineEnd) {
+    const auto quality = [&](const std::string& given) {
+        return given.empty() ? std::string(pair.first.size(), 'I') : given;
+    };
+    return pair.first + "\t" + pair.second + "\t" + quality(pair.firstQuality) + "\t" +
+           quality(pair.secondQuality) + lineEnd;
+}
+
+TableFiles WriteTableAndIndex(const TempDir& dir, const std::vector<ReadPair>& pairs,
+                              const std::string& lineEnd) {
+    std::map<uint32_t, std::vector<const ReadPair*>> groups;
+    for (const ReadPair& pair : pairs) groups[DnaToUint(pair.first.c_str(), 12)].push_back(&pair);
+    std::string table, index;
+    for (const auto& [code, members] : groups) {
+        for (const ReadPair* pair : members) table += TableLine(*pair, lineEnd);
+        index += members.front()->first.substr(0, 12) + "\t" + std::to_string(members.size()) + "\n";
+    }
+    return TableFiles{dir.Write("reads.table", table), dir.Write("reads.index", index)};
+}
+
+std::string ReverseComplementOf(std::string sequence) {
+    ReverseComplement(sequence.data(), static_cast<int32_t>(sequence.size()));
+    return sequence;
+}
+
+std::string RandomBases(uint64_t seed, size_t length) {
+    std::mt19937_64 generator(seed);
+    std::string bases(length, 'A');
+    for (char& base : bases) base = "ACGT"[generator() & 3];
+    return bases;
+}
+
+}  // namespace lorvex::testing
