@@ -42,9 +42,9 @@ std::string ReadFile(const std::string& path) {
 }
 
 ProgramRun RunBuiltProgram(const std::string& program, const std::vector<std::string>& arguments,
-                           int timeoutSeconds) {
+                           int timeoutSeconds, const std::string& stdoutPath) {
     TempDir capture;
-    const std::string outPath = capture.path() + "/out";
+    const std::string outPath = stdoutPath.empty() ? capture.path() + "/out" : stdoutPath;
     const std::string errPath = capture.path() + "/err";
     const std::string binary = std::string(LORVEX_BIN_DIR) + "/" + program;
     const pid_t child = fork();
@@ -67,7 +67,7 @@ ProgramRun RunBuiltProgram(const std::string& program, const std::vector<std::st
     waitpid(child, &status, 0);
     ProgramRun run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = ReadFile(outPath);
+    if (stdoutPath.empty()) run.out = ReadFile(outPath);
     run.err = ReadFile(errPath);
     return run;
 }
@@ -102,6 +102,34 @@ std::string RandomBases(uint64_t seed, size_t length) {
     std::string bases(length, 'A');
     for (char& base : bases) base = "ACGT"[generator() & 3];
     return bases;
+}
+
+SimulatedReads SimulateReads(uint64_t seed, size_t genomeLength, int readLength,
+                             int fragmentLength, int pairCount, int errorEvery) {
+    std::mt19937_64 generator(seed);
+    SimulatedReads reads;
+    reads.genome = RandomBases(seed * 7919 + 1, genomeLength);
+    const auto quality = [&]() {
+        std::string text(static_cast<size_t>(readLength), 'I');
+        for (char& q : text) q = generator() % 8 == 0 ? '5' : (generator() % 2 ? 'I' : '?');
+        return text;
+    };
+    const auto miscall = [&](std::string read) {
+        for (char& base : read)
+            if (generator() % static_cast<uint64_t>(errorEvery) == 0) base = "ACGT"[generator() & 3];
+        return read;
+    };
+    for (int i = 0; i < pairCount; ++i) {
+        const int fragment = fragmentLength - 10 + static_cast<int>(generator() % 21);
+        const size_t start = generator() % (genomeLength - static_cast<size_t>(fragment));
+        const std::string first = miscall(reads.genome.substr(start, readLength));
+        const std::string second = miscall(ReverseComplementOf(
+            reads.genome.substr(start + fragment - readLength, readLength)));
+        const std::string q1 = quality(), q2 = quality();
+        reads.pairs.push_back({first, second, q1, q2});
+        reads.pairs.push_back({second, first, q2, q1});
+    }
+    return reads;
 }
 
 }  // namespace lorvex::testing

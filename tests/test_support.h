@@ -33,8 +33,9 @@ struct ProgramRun {
 
 // Runs a program of the build folder (e.g. "lorvex") with arguments,
 // standard input from /dev/null, and a time limit.
+// Standard output goes to stdoutPath when one is given.
 ProgramRun RunBuiltProgram(const std::string& program, const std::vector<std::string>& arguments,
-                           int timeoutSeconds = 120);
+                           int timeoutSeconds = 120, const std::string& stdoutPath = "");
 
 // One read pair as the table holds it.
 struct ReadPair {
@@ -61,5 +62,16 @@ std::string ReverseComplementOf(std::string sequence);
 
 // A deterministic random sequence of A, C, G, T.
 std::string RandomBases(uint64_t seed, size_t length);
+
+// Read pairs sampled from a random genome: fragments of about fragmentLength
+// bases, first read from the fragment's start, second read the reverse
+// complement of its end, both orientations of every pair, qualities mostly
+// high with some below 30, and about one base in `errorEvery` miscalled.
+struct SimulatedReads {
+    std::string genome;
+    std::vector<ReadPair> pairs;
+};
+SimulatedReads SimulateReads(uint64_t seed, size_t genomeLength, int readLength,
+                             int fragmentLength, int pairCount, int errorEvery = 500);
 
 }  // namespace lorvex::testing
