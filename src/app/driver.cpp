@@ -9,19 +9,27 @@
 #include <limits>
 #include <new>
 
+#include "calling/incremental_voting.h"
 #include "input/input_file.h"
 #include "input/seed_reader.h"
+#include "mates/mate_fetch.h"
 
 namespace lorvex {
 
 const char* StopReasonName(StopReason reason) {
     switch (reason) {
-        case StopReason::NoWindows: return "no windows";
-        case StopReason::NoVotes: return "no votes";
-        case StopReason::RepetitiveTail: return "repetitive tail";
-        case StopReason::TooFewVotes: return "too few votes";
-        case StopReason::NotDominant: return "not dominant";
-        case StopReason::CapReached: return "cap reached";
+        case StopReason::NoWindows:
+            return "no windows";
+        case StopReason::NoVotes:
+            return "no votes";
+        case StopReason::RepetitiveTail:
+            return "repetitive tail";
+        case StopReason::TooFewVotes:
+            return "too few votes";
+        case StopReason::NotDominant:
+            return "not dominant";
+        case StopReason::CapReached:
+            return "cap reached";
     }
     return "unknown";
 }
@@ -50,22 +58,92 @@ void CheckWindowLimits(Variant variant, const RunParameters& parameters, int32_t
                          std::to_string(parameters.maxDistance));
 }
 
-ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
-                              const RunParameters& parameters, Variant variant,
-                              TieBreakSource& tieBreaks, const AcceptedBaseSink& onAccepted,
-                              int32_t cap) {
-    const int32_t readLength = inputs.table.layout.readLength;
-    const int64_t queueCount =
-        QueueCount(variant, parameters.minDistance, parameters.maxDistance, readLength);
-    ExtensionOutcome outcome;
-    if (queueCount <= 0) return outcome;
+namespace {
 
-    QueueSet queues(static_cast<size_t>(queueCount));
-    InitQueues(contig, parameters.maxDistance, readLength, queues, inputs.table, inputs.index,
-               variant);
+// The reference cycle: the queue set holds mate strings, and every cycle
+// compares every mate with the contig's end at every overlap length.
+class LiteralCycles {
+  public:
+    LiteralCycles(const RunInputs& inputs, const RunParameters& parameters, Variant variant,
+                  size_t queueCount)
+        : inputs_(inputs), parameters_(parameters), variant_(variant), queues_(queueCount) {}
+
+    void Start(const std::string& contig) {
+        InitQueues(contig, parameters_.maxDistance, ReadLength(), queues_, inputs_.table,
+                   inputs_.index, variant_);
+    }
+    BaseVotes Votes(const std::string& contig) const {
+        return CountNextBase(contig, queues_, ReadLength(), variant_);
+    }
+    void AfterAppend(const std::string& contig) {
+        UpdateQueues(contig, parameters_.maxDistance, ReadLength(), queues_, inputs_.table,
+                     inputs_.index, variant_);
+    }
+
+  private:
+    int32_t ReadLength() const { return inputs_.table.layout.readLength; }
+    const RunInputs& inputs_;
+    const RunParameters& parameters_;
+    Variant variant_;
+    QueueSet queues_;
+};
+
+// The fast cycle: the same windows in the same slots, but each mate keeps
+// the bit set of its matching overlaps, moved on by every appended base, so
+// a vote costs a few word operations instead of R - 20 string comparisons.
+class FastCycles {
+  public:
+    FastCycles(const RunInputs& inputs, const RunParameters& parameters, Variant variant,
+               size_t queueCount)
+        : inputs_(inputs),
+          parameters_(parameters),
+          variant_(variant),
+          queues_(MakeOverlapQueueSet(queueCount, inputs.table.layout.readLength)) {}
+
+    void Start(const std::string& contig) {
+        const int64_t n = static_cast<int64_t>(queues_.slots.size());
+        const int64_t filled = InitiallyFilledSlots(variant_, n);
+        const int64_t length = static_cast<int64_t>(contig.size());
+        for (int64_t i = 0; i < filled; ++i)
+            Fetch(contig, InitialWindowStart(length, parameters_.maxDistance, i),
+                  SlotFromOldest(queues_, static_cast<size_t>(i)));
+    }
+    BaseVotes Votes(const std::string&) const { return CountVotesFromOverlaps(queues_, variant_); }
+    void AfterAppend(const std::string& contig) {
+        // The oldest window is dropped before the others follow the new base,
+        // which spares it the update.
+        OverlapSlot& newest = RecycleOldestSlot(queues_);
+        AppendBaseToOverlaps(queues_, contig.back());
+        const int64_t n = static_cast<int64_t>(queues_.slots.size());
+        Fetch(contig,
+              NewWindowStart(static_cast<int64_t>(contig.size()), parameters_.maxDistance, n),
+              newest);
+    }
+
+  private:
+    void Fetch(const std::string& contig, int64_t windowStart, OverlapSlot& slot) {
+        FetchSelectedMates(contig.data() + windowStart, inputs_.table, inputs_.index, variant_,
+                           selected_);
+        for (int32_t i = 0; i < selected_.count; ++i)
+            AddMate(slot, selected_.Mate(i), selected_.Quality(i), contig);
+    }
+
+    const RunInputs& inputs_;
+    const RunParameters& parameters_;
+    Variant variant_;
+    OverlapQueueSet queues_;
+    SelectedMates selected_;
+};
+
+template <typename Cycles>
+ExtensionOutcome RunCycles(Cycles& cycles, std::string& contig, const RunParameters& parameters,
+                           Variant variant, int32_t readLength, TieBreakSource& tieBreaks,
+                           const AcceptedBaseSink& onAccepted, int32_t cap) {
+    ExtensionOutcome outcome;
+    cycles.Start(contig);
     int32_t extensionLength = 0;
     for (;;) {
-        const BaseVotes votes = CountNextBase(contig, queues, readLength, variant);
+        const BaseVotes votes = cycles.Votes(contig);
         outcome.stopVotes = votes;
         if (votes.Total() == 0) {
             outcome.reason = StopReason::NoVotes;
@@ -73,8 +151,7 @@ ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
         }
         if (variant == Variant::Main) ++extensionLength;
         UpdateContig(contig, votes, tieBreaks);
-        UpdateQueues(contig, parameters.maxDistance, readLength, queues, inputs.table,
-                     inputs.index, variant);
+        cycles.AfterAppend(contig);
         if (variant == Variant::Strict) ++extensionLength;
 
         const int32_t length = static_cast<int32_t>(contig.size());
@@ -95,6 +172,27 @@ ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
         onAccepted(contig.back(), votes);
         ++outcome.accepted;
     }
+}
+
+}  // namespace
+
+ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
+                              const RunParameters& parameters, Variant variant,
+                              TieBreakSource& tieBreaks, const AcceptedBaseSink& onAccepted,
+                              int32_t cap, Engine engine) {
+    const int32_t readLength = inputs.table.layout.readLength;
+    const int64_t queueCount =
+        QueueCount(variant, parameters.minDistance, parameters.maxDistance, readLength);
+    if (queueCount <= 0) return ExtensionOutcome{};
+    // Every window must lie inside the contig; both engines index it directly.
+    CheckWindowLimits(variant, parameters, readLength, contig.size());
+    if (engine == Engine::Literal) {
+        LiteralCycles cycles(inputs, parameters, variant, static_cast<size_t>(queueCount));
+        return RunCycles(cycles, contig, parameters, variant, readLength, tieBreaks, onAccepted,
+                         cap);
+    }
+    FastCycles cycles(inputs, parameters, variant, static_cast<size_t>(queueCount));
+    return RunCycles(cycles, contig, parameters, variant, readLength, tieBreaks, onAccepted, cap);
 }
 
 int32_t ParseIntegerArgument(const std::string& text, const std::string& name) {
@@ -150,7 +248,7 @@ void WriteLine(char base, const BaseVotes& votes, bool flushEachLine) {
     if (flushEachLine && std::fflush(stdout) != 0) throw OutputError(std::strerror(errno));
 }
 
-int Run(int argc, char** argv, Variant variant) {
+int Run(int argc, char** argv, Variant variant, Engine engine) {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(UsageText(variant).c_str(), stdout);
         return 0;
@@ -175,23 +273,25 @@ int Run(int argc, char** argv, Variant variant) {
 
     TieBreakSource tieBreaks = TieBreakSource::ProcessRand();
     const bool flushEachLine = variant == Variant::Main;
-    ExtendContig(contig, inputs, parameters, variant, tieBreaks,
-                 [flushEachLine](char base, const BaseVotes& votes) {
-                     WriteLine(base, votes, flushEachLine);
-                 });
+    ExtendContig(
+        contig, inputs, parameters, variant, tieBreaks,
+        [flushEachLine](char base, const BaseVotes& votes) {
+            WriteLine(base, votes, flushEachLine);
+        },
+        extensionCap, engine);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) throw OutputError(std::strerror(errno));
     return 0;
 }
 
 }  // namespace
 
-int RunProgram(int argc, char** argv, Variant variant) {
+int RunProgram(int argc, char** argv, Variant variant, Engine engine) {
     // A closed pipe must show as a write error with a message, not a silent
     // death by signal.
     std::signal(SIGPIPE, SIG_IGN);
     const char* name = ProgramName(variant);
     try {
-        return Run(argc, argv, variant);
+        return Run(argc, argv, variant, engine);
     } catch (const UsageError& error) {
         std::fprintf(stderr, "%s: %s\n", name, error.what());
         return 2;

@@ -55,23 +55,33 @@ void CheckWindowLimits(Variant variant, const RunParameters& parameters, int32_t
 
 struct ExtensionOutcome {
     StopReason reason = StopReason::NoWindows;
-    BaseVotes stopVotes;       // the votes of the cycle that ended the run
-    int32_t accepted = 0;      // bases printed
+    BaseVotes stopVotes;   // the votes of the cycle that ended the run
+    int32_t accepted = 0;  // bases printed
 };
+
+// How the extension cycles are computed; both give the same output byte for
+// byte. Literal runs the reference functions (GetAllPairedReads,
+// CountNextBase, UpdateQueues) as written; Fast keeps per-mate overlap bit
+// sets updated by each appended base and looks mates up without a string
+// per field. The programs use Fast; Literal is there to be checked against.
+enum class Engine { Literal, Fast };
 
 // Called for every accepted base with the votes that chose it.
 using AcceptedBaseSink = std::function<void(char base, const BaseVotes& votes)>;
 
 // Fills the queue set and runs extension cycles until a check fails. The
 // contig keeps every appended base, including the one of the failing cycle.
+// All state of the run lives inside the call; inputs are only read (lookups
+// use positioned reads), so several threads may extend different contigs
+// from one RunInputs, each with its own TieBreakSource.
 ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
                               const RunParameters& parameters, Variant variant,
                               TieBreakSource& tieBreaks, const AcceptedBaseSink& onAccepted,
-                              int32_t cap = extensionCap);
+                              int32_t cap = extensionCap, Engine engine = Engine::Fast);
 
 // A whole program run: arguments, start-up, extension, output; returns the
 // exit status. Messages go to standard error as "<program>: <what>".
-int RunProgram(int argc, char** argv, Variant variant);
+int RunProgram(int argc, char** argv, Variant variant, Engine engine = Engine::Fast);
 
 // The numeric arguments, whole numbers only (strtol rules for the value).
 int32_t ParseIntegerArgument(const std::string& text, const std::string& name);

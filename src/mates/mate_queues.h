@@ -17,8 +17,19 @@ using QueueSet = std::vector<MateQueue>;
 // Number of slots: maxDistance - minDistance + 1 in the main variant,
 // maxDistance + readLength - minDistance in the strict one (64-bit, so that
 // absurd distances cannot wrap).
-int64_t QueueCount(Variant variant, int32_t minDistance, int32_t maxDistance,
-                   int32_t readLength);
+int64_t QueueCount(Variant variant, int32_t minDistance, int32_t maxDistance, int32_t readLength);
+
+// Window geometry, shared by every engine that keeps a queue set. Slots
+// filled at start-up: all n in the main variant, all but the last in the
+// strict one (none when that leaves fewer than one).
+int64_t InitiallyFilledSlots(Variant variant, int64_t queueCount);
+
+// Start of the window of slot i at start-up: L - maxDistance + i.
+int64_t InitialWindowStart(int64_t contigLength, int32_t maxDistance, int64_t slot);
+
+// Start of the window fetched after an append, with the contig's new length L:
+// L + n - maxDistance - 2.
+int64_t NewWindowStart(int64_t contigLength, int32_t maxDistance, int64_t queueCount);
 
 // The window of readLength bases starting at `start`.
 std::string AnchorWindow(const std::string& contig, int64_t start, int32_t readLength);

@@ -1,0 +1,56 @@
+#include "mates/mate_fetch.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "seq/nucleotide.h"
+
+namespace lorvex {
+
+int32_t FirstReadCompareLength(int32_t readLength, Variant variant) {
+    return variant == Variant::Main ? std::min(readLength, mainMatchLength) : readLength;
+}
+
+namespace {
+
+// Appends the reverse complement of the second read and its reversed,
+// decoded qualities.
+void AppendMate(const char* line, int32_t readLength, SelectedMates& selected) {
+    const size_t r = static_cast<size_t>(readLength);
+    const char* secondRead = line + r + 1;
+    const char* secondQuality = line + 3 * r + 3;
+    const size_t at = static_cast<size_t>(selected.count) * r;
+    selected.bases.resize(at + r);
+    selected.qualities.resize(at + r);
+    char* mate = selected.bases.data() + at;
+    uint8_t* quality = selected.qualities.data() + at;
+    for (size_t k = 0; k < r; ++k) {
+        mate[k] = ComplementBase(secondRead[r - 1 - k]);
+        quality[k] =
+            static_cast<uint8_t>(static_cast<unsigned char>(secondQuality[r - 1 - k]) - 33);
+    }
+    ++selected.count;
+}
+
+}  // namespace
+
+void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,
+                        Variant variant, SelectedMates& selected) {
+    const int32_t readLength = table.layout.readLength;
+    selected.readLength = readLength;
+    selected.count = 0;
+    selected.bases.clear();
+    selected.qualities.clear();
+    const uint32_t code = DnaToUint(window, prefixLength);
+    if (index.counts[code] == 0) return;
+
+    const uint32_t lines = ReadGroup(table, index, code, selected.group);
+    const size_t compareLength = static_cast<size_t>(FirstReadCompareLength(readLength, variant));
+    const uint64_t lineSize = table.layout.lineSize;
+    for (uint32_t i = 0; i < lines; ++i) {
+        const char* line = selected.group.data() + i * lineSize;
+        if (std::memcmp(line, window, compareLength) == 0) AppendMate(line, readLength, selected);
+    }
+}
+
+}  // namespace lorvex

@@ -1,0 +1,47 @@
+// Fast mate lookup: the same selection and transformation as
+// GetAllPairedReads, without a string per field. The group is read with one
+// positioned read into a buffer that lives across lookups, first reads are
+// compared where they lie in that buffer, and only the selected pairs are
+// turned into mates, written one after another into flat arrays.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "input/prefix_index.h"
+#include "input/read_table.h"
+#include "mates/mate_lookup.h"
+
+namespace lorvex {
+
+// The mates of one anchor window, flat: mate i is bases[i*R .. i*R+R) and its
+// decoded qualities are qualities[i*R .. i*R+R), in table order. The group
+// buffer is kept between lookups so that a run of lookups stops allocating
+// once it has seen its largest group.
+struct SelectedMates {
+    int32_t readLength = 0;
+    int32_t count = 0;
+    std::vector<char> bases;
+    std::vector<uint8_t> qualities;
+    std::vector<char> group;
+
+    const char* Mate(int32_t i) const { return bases.data() + static_cast<size_t>(i) * readLength; }
+    const uint8_t* Quality(int32_t i) const {
+        return qualities.data() + static_cast<size_t>(i) * readLength;
+    }
+};
+
+// How many leading bytes of a first read must equal the window: min(R, 100)
+// in the main variant, R in the strict one. Fields hold no zero byte (the
+// group reader refuses them), so this byte count gives the same answer as
+// FirstReadMatches on the terminated strings.
+int32_t FirstReadCompareLength(int32_t readLength, Variant variant);
+
+// Looks up the readLength bytes at window (a stretch of the contig, not
+// terminated). Reads and checks the group exactly as ReadGroup does, so a
+// damaged table fails with the same messages. Safe to call from several
+// threads on one table, each with its own SelectedMates.
+void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,
+                        Variant variant, SelectedMates& selected);
+
+}  // namespace lorvex

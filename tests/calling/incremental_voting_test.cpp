@@ -1,0 +1,196 @@
+// The incremental vote held against the literal one: random mates laid near
+// the end of random, repetitive and unusual contigs, voted on per mate and per
+// cycle while bases are appended, in both variants.
+#include "calling/incremental_voting.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "calling/overlap_voting.h"
+
+namespace lorvex {
+namespace {
+
+using Random = std::mt19937_64;
+
+int Uniform(Random& random, int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+}
+
+bool Chance(Random& random, double probability) {
+    return std::bernoulli_distribution(probability)(random);
+}
+
+// A sequence whose later part the contig will grow into: random bases, a
+// repetitive stretch (homopolymer or a short repeat unit) around the point
+// where the contig starts, and now and then N or a lower-case base.
+std::string FutureSequence(Random& random, size_t length, size_t start) {
+    std::string sequence(length, 'A');
+    for (char& base : sequence) base = "ACGT"[Uniform(random, 0, 3)];
+    if (Chance(random, 0.6)) {
+        const int period = Uniform(random, 1, 4);
+        const std::string unit = sequence.substr(0, static_cast<size_t>(period));
+        const size_t from =
+            start - std::min<size_t>(start, static_cast<size_t>(Uniform(random, 5, 400)));
+        const size_t to = std::min(length, start + static_cast<size_t>(Uniform(random, 0, 60)));
+        for (size_t i = from; i < to; ++i) sequence[i] = unit[(i - from) % unit.size()];
+    }
+    const char unusual[] = {'N', 'n', 'a', 'c', 'g', 't', 'X'};
+    for (char& base : sequence)
+        if (Chance(random, 0.01)) base = unusual[Uniform(random, 0, 6)];
+    return sequence;
+}
+
+// A mate copied from the sequence at `start` (so that it overlaps the contig
+// end by a varying amount as the contig grows), with some miscalls and
+// unusual bytes, and qualities spread over low, high and wrapped values.
+void MakeMate(Random& random, const std::string& sequence, size_t start, int32_t readLength,
+              std::string& mate, std::vector<uint8_t>& quality) {
+    mate.assign(static_cast<size_t>(readLength), 'A');
+    quality.assign(static_cast<size_t>(readLength), 0);
+    const double errorRate = Chance(random, 0.5) ? 0.0 : 0.03;
+    for (int32_t i = 0; i < readLength; ++i) {
+        const size_t at = start + static_cast<size_t>(i);
+        mate[i] = at < sequence.size() ? sequence[at] : "ACGT"[Uniform(random, 0, 3)];
+        if (Chance(random, errorRate)) mate[i] = "ACGTNn"[Uniform(random, 0, 5)];
+        const int kind = Uniform(random, 0, 9);
+        quality[i] = static_cast<uint8_t>(kind < 6   ? Uniform(random, 30, 60)
+                                          : kind < 8 ? Uniform(random, 0, 29)
+                                          : kind < 9 ? Uniform(random, 223, 255)
+                                                     : Uniform(random, 28, 31));
+    }
+}
+
+int LiteralMateVote(const std::string& mate, const std::vector<uint8_t>& quality,
+                    const std::string& contig, int32_t readLength, Variant variant) {
+    BaseVotes votes;
+    IncrementCountsFromRead(mate.c_str(), quality.data(), votes, contig.data(),
+                            static_cast<int32_t>(contig.size()), readLength, variant);
+    if (votes.Total() == 0) return -1;
+    return votes.a ? 0 : votes.c ? 1 : votes.g ? 2 : 3;
+}
+
+struct Scenario {
+    int32_t readLength;
+    int mates;
+    int cycles;
+};
+
+// Runs one scenario in both variants; returns the number of votes cast, so
+// that a caller can tell the comparisons were not all of silent mates.
+int CheckScenario(uint64_t seed, const Scenario& scenario) {
+    Random random(seed);
+    const int32_t r = scenario.readLength;
+    // Sometimes the contig starts shorter than a read, so overlaps are capped
+    // by its length at first.
+    const size_t contigStart = Chance(random, 0.1) ? static_cast<size_t>(Uniform(random, 1, r))
+                                                   : static_cast<size_t>(2 * r + 50);
+    const std::string sequence = FutureSequence(
+        random, contigStart + static_cast<size_t>(scenario.cycles + 2 * r), contigStart);
+
+    std::vector<std::string> mates(static_cast<size_t>(scenario.mates));
+    std::vector<std::vector<uint8_t>> qualities(mates.size());
+    for (size_t j = 0; j < mates.size(); ++j) {
+        const int back = Uniform(random, 0, r + 5);
+        const size_t start = contigStart > static_cast<size_t>(back) ? contigStart - back : 0;
+        MakeMate(random, sequence, start, r, mates[j], qualities[j]);
+    }
+
+    int votesCast = 0;
+    for (const Variant variant : {Variant::Main, Variant::Strict}) {
+        std::string contig = sequence.substr(0, contigStart);
+        OverlapSlot slot = MakeOverlapSlot(r);
+        for (size_t j = 0; j < mates.size(); ++j)
+            AddMate(slot, mates[j].data(), qualities[j].data(), contig);
+        for (int cycle = 0; cycle < scenario.cycles; ++cycle) {
+            BaseVotes literalTotal;
+            for (size_t j = 0; j < mates.size(); ++j) {
+                const int expected = LiteralMateVote(mates[j], qualities[j], contig, r, variant);
+                EXPECT_EQ(MateVote(slot, static_cast<int32_t>(j), variant), expected)
+                    << "seed " << seed << " R " << r << " mate " << j << " cycle " << cycle
+                    << (variant == Variant::Main ? " main" : " strict");
+                if (expected >= 0) {
+                    AddVote(literalTotal, "ACGT"[expected]);
+                    ++votesCast;
+                }
+            }
+            BaseVotes fastTotal;
+            AddSlotVotes(slot, variant, fastTotal);
+            EXPECT_EQ(fastTotal, literalTotal) << "seed " << seed << " cycle " << cycle;
+            if (::testing::Test::HasFailure()) return votesCast;
+            const char next = sequence[contig.size()];
+            contig.push_back(next);
+            AppendBaseToSlot(slot, next);
+        }
+    }
+    return votesCast;
+}
+
+TEST(IncrementalVoting, AgreesWithTheLiteralVotePerMateAndCycle) {
+    Random random(20240501);
+    int votesCast = 0;
+    for (uint64_t seed = 1; seed <= 300; ++seed) {
+        const int32_t readLength =
+            Uniform(random, 0, 3) == 0 ? Uniform(random, 12, 40) : Uniform(random, 41, 300);
+        votesCast += CheckScenario(seed, {readLength, 12, 40});
+        if (HasFailure()) return;
+    }
+    EXPECT_GT(votesCast, 10000);
+}
+
+TEST(IncrementalVoting, AgreesForReadsNearTheLongestAllowed) {
+    for (const int32_t readLength : {1000, 1023}) {
+        CheckScenario(static_cast<uint64_t>(readLength), {readLength, 6, 6});
+        if (HasFailure()) return;
+    }
+}
+
+// Word boundaries are where a shift can lose its carry.
+TEST(IncrementalVoting, AgreesAtEveryWordBoundary) {
+    for (const int32_t readLength : {20, 21, 63, 64, 65, 66, 127, 128, 129, 192, 193, 256, 257}) {
+        for (uint64_t seed = 0; seed < 4; ++seed) {
+            CheckScenario(seed * 1000 + static_cast<uint64_t>(readLength), {readLength, 10, 30});
+            if (HasFailure()) return;
+        }
+    }
+}
+
+// The queue set of the fast engine against CountNextBase over the same
+// mates in the same slots, with empty slots and a ring that has wrapped.
+TEST(IncrementalVoting, QueueSetCountsLikeCountNextBase) {
+    Random random(7);
+    const int32_t r = 60;
+    const std::string sequence = FutureSequence(random, 2000, 400);
+    std::string contig = sequence.substr(0, 400);
+    const size_t slotCount = 5;
+    QueueSet literal(slotCount);
+    OverlapQueueSet fast = MakeOverlapQueueSet(slotCount, r);
+    for (int cycle = 0; cycle < 200; ++cycle) {
+        for (const Variant variant : {Variant::Main, Variant::Strict})
+            ASSERT_EQ(CountVotesFromOverlaps(fast, variant),
+                      CountNextBase(contig, literal, r, variant))
+                << "cycle " << cycle;
+        contig.push_back(sequence[contig.size()]);
+        AppendBaseToOverlaps(fast, contig.back());
+        // Drop the oldest slot, take in a new one of 0 to 4 mates.
+        std::rotate(literal.begin(), literal.begin() + 1, literal.end());
+        literal.back() = MateQueue{};
+        OverlapSlot& newest = RecycleOldestSlot(fast);
+        const int mates = Uniform(random, 0, 4);
+        for (int j = 0; j < mates; ++j) {
+            std::string mate;
+            std::vector<uint8_t> quality;
+            MakeMate(random, sequence, contig.size() - static_cast<size_t>(Uniform(random, 0, r)),
+                     r, mate, quality);
+            AddMate(newest, mate.data(), quality.data(), contig);
+            literal.back().mates.push_back(mate);
+            literal.back().qualities.push_back(quality);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lorvex
