@@ -58,7 +58,8 @@ ProgramRun RunBuiltProgram(const std::string& program, const std::vector<std::st
         alarm(static_cast<unsigned>(timeoutSeconds));
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(binary.c_str()));
-        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
         execv(binary.c_str(), argv.data());
         _exit(127);
@@ -87,7 +88,8 @@ TableFiles WriteTableAndIndex(const TempDir& dir, const std::vector<ReadPair>& p
     std::string table, index;
     for (const auto& [code, members] : groups) {
         for (const ReadPair* pair : members) table += TableLine(*pair, lineEnd);
-        index += members.front()->first.substr(0, 12) + "\t" + std::to_string(members.size()) + "\n";
+        index +=
+            members.front()->first.substr(0, 12) + "\t" + std::to_string(members.size()) + "\n";
     }
     return TableFiles{dir.Write("reads.table", table), dir.Write("reads.index", index)};
 }
@@ -104,8 +106,8 @@ std::string RandomBases(uint64_t seed, size_t length) {
     return bases;
 }
 
-SimulatedReads SimulateReads(uint64_t seed, size_t genomeLength, int readLength,
-                             int fragmentLength, int pairCount, int errorEvery) {
+SimulatedReads SimulateReads(uint64_t seed, size_t genomeLength, int readLength, int fragmentLength,
+                             int pairCount, int errorEvery) {
     std::mt19937_64 generator(seed);
     SimulatedReads reads;
     reads.genome = RandomBases(seed * 7919 + 1, genomeLength);
@@ -116,15 +118,16 @@ SimulatedReads SimulateReads(uint64_t seed, size_t genomeLength, int readLength,
     };
     const auto miscall = [&](std::string read) {
         for (char& base : read)
-            if (generator() % static_cast<uint64_t>(errorEvery) == 0) base = "ACGT"[generator() & 3];
+            if (generator() % static_cast<uint64_t>(errorEvery) == 0)
+                base = "ACGT"[generator() & 3];
         return read;
     };
     for (int i = 0; i < pairCount; ++i) {
         const int fragment = fragmentLength - 10 + static_cast<int>(generator() % 21);
         const size_t start = generator() % (genomeLength - static_cast<size_t>(fragment));
         const std::string first = miscall(reads.genome.substr(start, readLength));
-        const std::string second = miscall(ReverseComplementOf(
-            reads.genome.substr(start + fragment - readLength, readLength)));
+        const std::string second = miscall(
+            ReverseComplementOf(reads.genome.substr(start + fragment - readLength, readLength)));
         const std::string q1 = quality(), q2 = quality();
         reads.pairs.push_back({first, second, q1, q2});
         reads.pairs.push_back({second, first, q2, q1});

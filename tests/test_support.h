@@ -10,7 +10,7 @@ namespace lorvex::testing {
 
 // A fresh folder for one test, removed when the object goes away.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,7 +19,7 @@ public:
     // Writes contents to a file in the folder and returns its path.
     std::string Write(const std::string& name, const std::string& contents) const;
 
-private:
+  private:
     std::string path_;
 };
 
@@ -71,7 +71,7 @@ struct SimulatedReads {
     std::string genome;
     std::vector<ReadPair> pairs;
 };
-SimulatedReads SimulateReads(uint64_t seed, size_t genomeLength, int readLength,
-                             int fragmentLength, int pairCount, int errorEvery = 500);
+SimulatedReads SimulateReads(uint64_t seed, size_t genomeLength, int readLength, int fragmentLength,
+                             int pairCount, int errorEvery = 500);
 
 }  // namespace lorvex::testing

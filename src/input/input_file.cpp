@@ -9,7 +9,9 @@
 
 namespace lorvex {
 
-std::string ReadFailure() { return std::strerror(errno ? errno : EIO); }
+std::string ReadFailure() {
+    return std::strerror(errno ? errno : EIO);
+}
 
 FileHandle OpenInputFile(const std::string& path, const char* mode) {
     // Non-blocking open so that a FIFO without a writer does not hang; the

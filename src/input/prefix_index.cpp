@@ -50,8 +50,7 @@ bool IsStrtolSpace(char byte) {
 
 // The count field of one index line (without its LF), read by the strtol
 // rules after the key and the run of tabs behind it.
-uint32_t ParseCount(const char* line, size_t length, const std::string& path,
-                    uint64_t lineNumber) {
+uint32_t ParseCount(const char* line, size_t length, const std::string& path, uint64_t lineNumber) {
     const auto fail = [&](const std::string& what) {
         return FileError(path, "line " + std::to_string(lineNumber) + ": " + what);
     };
@@ -91,7 +90,8 @@ uint64_t LoadIndexChecked(const std::string& indexPath, const std::string& table
     for (;;) {
         if (!endOfFile) {
             errno = 0;
-            const size_t got = std::fread(buffer.data() + filled, 1, buffer.size() - filled, file.get());
+            const size_t got =
+                std::fread(buffer.data() + filled, 1, buffer.size() - filled, file.get());
             if (std::ferror(file.get())) throw FileError(indexPath, ReadFailure());
             if (got == 0) endOfFile = true;
             filled += got;
@@ -116,8 +116,8 @@ uint64_t LoadIndexChecked(const std::string& indexPath, const std::string& table
             }
             ++lineNumber;
             if (consumed > maxLineSize)
-                throw FileError(indexPath, "line " + std::to_string(lineNumber) +
-                                               ": longer than 65,535 bytes");
+                throw FileError(
+                    indexPath, "line " + std::to_string(lineNumber) + ": longer than 65,535 bytes");
             if (std::memchr(lineStart, '\0', lineLength))
                 throw FileError(indexPath,
                                 "line " + std::to_string(lineNumber) + ": holds a zero byte");
@@ -132,8 +132,8 @@ uint64_t LoadIndexChecked(const std::string& indexPath, const std::string& table
             runningTotal += count;
         }
         if (start == 0 && filled == buffer.size())
-            throw FileError(indexPath, "line " + std::to_string(lineNumber + 1) +
-                                           ": longer than 65,535 bytes");
+            throw FileError(
+                indexPath, "line " + std::to_string(lineNumber + 1) + ": longer than 65,535 bytes");
         std::memmove(buffer.data(), buffer.data() + start, filled - start);
         filled -= start;
         if (endOfFile && filled == 0) break;

@@ -1,9 +1,9 @@
 #include "input/read_table.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-
-#include <unistd.h>
 
 #include "input/input_file.h"
 
@@ -62,8 +62,7 @@ TableLayout MeasureTable(const std::string& path) {
     }
     if (lineSize > maxLineSize) throw FileError(path, "line 1: longer than 65,535 bytes");
     const char* line = buffer.data();
-    if (std::memchr(line, '\0', lineSize))
-        throw FileError(path, "line 1: holds a zero byte");
+    if (std::memchr(line, '\0', lineSize)) throw FileError(path, "line 1: holds a zero byte");
 
     TableLayout layout;
     layout.lineSize = lineSize;
@@ -113,7 +112,9 @@ void ParseReads(const char* block, int32_t count, int32_t readLength, int32_t li
 namespace lorvex {
 namespace {
 
-std::string LineLabel(uint64_t lineNumber) { return "line " + std::to_string(lineNumber); }
+std::string LineLabel(uint64_t lineNumber) {
+    return "line " + std::to_string(lineNumber);
+}
 
 }  // namespace
 
@@ -126,7 +127,8 @@ void ReadTableLines(const TableStream& table, uint64_t offset, uint64_t count,
     const int fd = fileno(table.file.get());
     uint64_t got = 0;
     while (got < bytes) {
-        const ssize_t n = ::pread(fd, block.data() + got, bytes - got, static_cast<off_t>(offset + got));
+        const ssize_t n =
+            ::pread(fd, block.data() + got, bytes - got, static_cast<off_t>(offset + got));
         if (n < 0) {
             if (errno == EINTR) continue;
             throw FileError(table.path, "reading " + LineLabel(firstLine) + ": " + ReadFailure());
@@ -137,16 +139,16 @@ void ReadTableLines(const TableStream& table, uint64_t offset, uint64_t count,
     // Only the line end of the very last line may be missing.
     const uint64_t missing = bytes - got;
     if (missing > static_cast<uint64_t>(layout.lineEndLength))
-        throw FileError(table.path, "ends inside " + LineLabel(firstLine + (got / layout.lineSize)) +
+        throw FileError(table.path, "ends inside " +
+                                        LineLabel(firstLine + (got / layout.lineSize)) +
                                         ", before the lines its index counts (truncated?)");
     const uint64_t fieldBytes = 4 * static_cast<uint64_t>(layout.readLength) + 3;
     for (uint64_t i = 0; i < count; ++i) {
         const char* line = block.data() + i * layout.lineSize;
         const bool lineEndMissing = missing > 0 && i + 1 == count;
         const uint64_t bodyBytes = layout.lineSize - (lineEndMissing ? missing : 1);
-        const bool misplacedLineEnd =
-            std::memchr(line, '\n', bodyBytes) != nullptr ||
-            (!lineEndMissing && line[layout.lineSize - 1] != '\n');
+        const bool misplacedLineEnd = std::memchr(line, '\n', bodyBytes) != nullptr ||
+                                      (!lineEndMissing && line[layout.lineSize - 1] != '\n');
         if (layout.lineEndLength > 0 && misplacedLineEnd)
             throw FileError(table.path, LineLabel(firstLine + i) + ": not " +
                                             std::to_string(layout.lineSize) +

@@ -17,10 +17,10 @@ inline constexpr int32_t maxReadLength = 1023;
 inline constexpr uint64_t maxLineSize = 65535;
 
 struct TableLayout {
-    int32_t readLength = 0;   // width of every field
-    uint64_t lineSize = 0;    // bytes per line, line end included
-    uint64_t fileSize = 0;    // bytes in the file when it was measured
-    int lineEndLength = 0;    // 1 for LF, 2 for CR LF, 0 for a file of one unterminated line
+    int32_t readLength = 0;  // width of every field
+    uint64_t lineSize = 0;   // bytes per line, line end included
+    uint64_t fileSize = 0;   // bytes in the file when it was measured
+    int lineEndLength = 0;   // 1 for LF, 2 for CR LF, 0 for a file of one unterminated line
 };
 
 // The table held open for block reads, with what start-up measured of it.

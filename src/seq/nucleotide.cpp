@@ -33,6 +33,8 @@ void ReverseComplement(char* sequence, int32_t length) {
     }
 }
 
-void SwapStrings(std::string& first, std::string& second) { first.swap(second); }
+void SwapStrings(std::string& first, std::string& second) {
+    first.swap(second);
+}
 
 }  // namespace lorvex

@@ -39,9 +39,15 @@ TEST(CommandLine, HelpVersionAndUsage) {
 
 TEST(CommandLine, RefusesNumbersThatAreNotWhole) {
     const std::vector<std::vector<std::string>> cases = {
-        {"", "1", "1", "0.1"},          {"abc", "1", "1", "0.1"}, {"12abc", "1", "1", "0.1"},
-        {"1.5", "1", "1", "0.1"},       {"1", "1e3", "1", "0.1"}, {"1", "2147483648", "1", "0.1"},
-        {"1", "1", "-2147483649", "0.1"}, {"1", "1", "1", "0.1x"}, {"1", "1", "1", ""},
+        {"", "1", "1", "0.1"},
+        {"abc", "1", "1", "0.1"},
+        {"12abc", "1", "1", "0.1"},
+        {"1.5", "1", "1", "0.1"},
+        {"1", "1e3", "1", "0.1"},
+        {"1", "2147483648", "1", "0.1"},
+        {"1", "1", "-2147483649", "0.1"},
+        {"1", "1", "1", "0.1x"},
+        {"1", "1", "1", ""},
     };
     for (const auto& numbers : cases) {
         const ProgramRun run = RunBuiltProgram(
@@ -56,7 +62,7 @@ TEST(CommandLine, RefusesNumbersThatAreNotWhole) {
 // first cycle sees in both programs (main: MIN = MAX = 30; strict: MIN 58,
 // MAX 30), and pairs anchored there whose mates vote by hand-set qualities.
 class HandMadeRun : public ::testing::Test {
-protected:
+  protected:
     static constexpr int kReadLength = 30;
 
     void SetUp() override {
@@ -72,7 +78,7 @@ protected:
     ReadPair Pair(int overlap, char next, const std::set<int>& qualifying) const {
         std::string mate = seed_.substr(200 - overlap) + next;
         mate.resize(kReadLength, 'T');
-        std::string quality(kReadLength, '#');  // 2
+        std::string quality(kReadLength, '#');      // 2
         for (int o : qualifying) quality[o] = 'I';  // 40
         std::reverse(quality.begin(), quality.end());
         return ReadPair{window_, ReverseComplementOf(mate), "", quality};
@@ -112,10 +118,10 @@ TEST_F(HandMadeRun, PrintsTheBaseAndTheVotesThatChoseIt) {
 
 TEST_F(HandMadeRun, AFailedCheckEndsTheRunWithoutItsLine) {
     for (const std::string& program : kPrograms) {
-        EXPECT_EQ(Run(program, SevenGOneCAndADoubleG(), "10").out, "");  // too few votes
+        EXPECT_EQ(Run(program, SevenGOneCAndADoubleG(), "10").out, "");      // too few votes
         EXPECT_EQ(Run(program, SevenGOneCAndADoubleG(), "5", "9").out, "");  // not dominant
-        EXPECT_EQ(Run(program, SevenGOneCAndADoubleG(), "5", "7").out, "G\t0\t1\t" +
-                      std::string(program == "lorvex" ? "8" : "7") + "\t0\n");
+        EXPECT_EQ(Run(program, SevenGOneCAndADoubleG(), "5", "7").out,
+                  "G\t0\t1\t" + std::string(program == "lorvex" ? "8" : "7") + "\t0\n");
         EXPECT_EQ(Run(program, {Pair(21, 'A', {})}).out, "");  // no vote at all
     }
 }
@@ -135,12 +141,14 @@ TEST(Programs, RunsWithoutWindowsOrVotesPrintNothing) {
     const auto files = testing::WriteTableAndIndex(dir, {{read, read, "", ""}});
     const std::string seed = dir.Write("seed.fa", ">s\n" + RandomBases(1, 100) + "\n");
     // MAX below MIN: no windows, and no window limits to meet.
-    const ProgramRun none = RunBuiltProgram("lorvex", {seed, files.table, files.index, "500", "400", "1", "0"});
+    const ProgramRun none =
+        RunBuiltProgram("lorvex", {seed, files.table, files.index, "500", "400", "1", "0"});
     EXPECT_EQ(none.status, 0);
     EXPECT_EQ(none.out + none.err, "");
     // Reads of 20 bases never vote.
     for (const std::string& program : kPrograms) {
-        const ProgramRun run = RunBuiltProgram(program, {seed, files.table, files.index, "40", "60", "1", "0"});
+        const ProgramRun run =
+            RunBuiltProgram(program, {seed, files.table, files.index, "40", "60", "1", "0"});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out + run.err, "");
     }
@@ -159,17 +167,29 @@ TEST(Programs, ReportBadFilesAndWindowLimits) {
         std::string message;
     };
     const std::vector<Case> cases = {
-        {"lorvex", {missing, files.table, files.index, "30", "40", "1", "0"}, 1,
+        {"lorvex",
+         {missing, files.table, files.index, "30", "40", "1", "0"},
+         1,
          "lorvex: " + missing + ": No such file or directory\n"},
-        {"lorvex", {seed, dir.path(), files.index, "30", "40", "1", "0"}, 1,
+        {"lorvex",
+         {seed, dir.path(), files.index, "30", "40", "1", "0"},
+         1,
          "lorvex: " + dir.path() + ": is a directory, not a file\n"},
-        {"lorvex", {seed, files.table, missing, "30", "40", "1", "0"}, 1,
+        {"lorvex",
+         {seed, files.table, missing, "30", "40", "1", "0"},
+         1,
          "lorvex: " + missing + ": No such file or directory\n"},
-        {"lorvex", {seed, files.table, files.index, "29", "40", "1", "0"}, 2,
+        {"lorvex",
+         {seed, files.table, files.index, "29", "40", "1", "0"},
+         2,
          "lorvex: minDistance 29 must be at least 30 (the read length)\n"},
-        {"lorvex-strict", {seed, files.table, files.index, "57", "80", "1", "0"}, 2,
+        {"lorvex-strict",
+         {seed, files.table, files.index, "57", "80", "1", "0"},
+         2,
          "lorvex-strict: minDistance 57 must be at least 58 (twice the read length, minus 2)\n"},
-        {"lorvex", {seed, files.table, files.index, "30", "101", "1", "0"}, 2,
+        {"lorvex",
+         {seed, files.table, files.index, "30", "101", "1", "0"},
+         2,
          "lorvex: the seed holds 100 bases, fewer than maxDistance 101\n"},
     };
     for (const Case& c : cases) {
@@ -183,7 +203,7 @@ TEST(Programs, ReportBadFilesAndWindowLimits) {
 // Runs over simulated reads: both programs extend along the genome, repeat
 // themselves exactly, and a write failure is never reported as success.
 class SimulatedRun : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         reads_ = testing::SimulateReads(11, 6000, 50, 200, 10000);
         files_ = testing::WriteTableAndIndex(dir_, reads_.pairs);

@@ -42,10 +42,9 @@ TEST(ChooseBase, TiesTakeOneDrawEachInOrder) {
         std::string tied;  // the tied bases in A, C, G, T order
     };
     const std::vector<Tie> ties = {
-        {{3, 3, 0, 0}, "AC"},  {{3, 0, 3, 0}, "AG"},  {{3, 0, 0, 3}, "AT"},
-        {{0, 3, 3, 0}, "CG"},  {{0, 3, 0, 3}, "CT"},  {{1, 0, 3, 3}, "GT"},
-        {{2, 2, 2, 1}, "ACG"}, {{2, 2, 1, 2}, "ACT"}, {{2, 1, 2, 2}, "AGT"},
-        {{0, 2, 2, 2}, "CGT"}, {{1, 1, 1, 1}, "ACGT"},
+        {{3, 3, 0, 0}, "AC"},  {{3, 0, 3, 0}, "AG"},  {{3, 0, 0, 3}, "AT"},   {{0, 3, 3, 0}, "CG"},
+        {{0, 3, 0, 3}, "CT"},  {{1, 0, 3, 3}, "GT"},  {{2, 2, 2, 1}, "ACG"},  {{2, 2, 1, 2}, "ACT"},
+        {{2, 1, 2, 2}, "AGT"}, {{0, 2, 2, 2}, "CGT"}, {{1, 1, 1, 1}, "ACGT"},
     };
     // Round after round, so every row meets draws of both parities and all remainders.
     const int rounds = 12;

@@ -45,16 +45,16 @@ TEST(IncrementCountsFromRead, OutcomesByCandidates) {
         BaseVotes strict;
     };
     const std::vector<Row> rows = {
-        {{'G', 24, 'A', {}}, kNone, kNone},                     // none
-        {{'G', 24, 'A', {22}}, kG, kG},                         // G
-        {{'G', 22, 'N', {22}}, kNone, kNone},                   // N
-        {{'G', 24, 'A', {21, 22}}, kG, kNone},                  // G, G
-        {{'G', 22, 'N', {21, 22}}, kG, kNone},                  // G, N
-        {{'G', 22, 'T', {21, 22}}, kNone, kNone},               // G, T
-        {{'A', 24, 'C', {20, 21, 22}}, {1, 0, 0, 0}, kNone},    // A, A, A
-        {{'G', 22, 'g', {22}}, kNone, kNone},                   // lower case sets no flag
-        {{'G', 22, 'g', {21, 22}}, kG, kNone},                  // G beside a lower-case g
-        {{'G', 29, 'C', {29}}, {0, 1, 0, 0}, {0, 1, 0, 0}},     // candidate is the last base
+        {{'G', 24, 'A', {}}, kNone, kNone},                   // none
+        {{'G', 24, 'A', {22}}, kG, kG},                       // G
+        {{'G', 22, 'N', {22}}, kNone, kNone},                 // N
+        {{'G', 24, 'A', {21, 22}}, kG, kNone},                // G, G
+        {{'G', 22, 'N', {21, 22}}, kG, kNone},                // G, N
+        {{'G', 22, 'T', {21, 22}}, kNone, kNone},             // G, T
+        {{'A', 24, 'C', {20, 21, 22}}, {1, 0, 0, 0}, kNone},  // A, A, A
+        {{'G', 22, 'g', {22}}, kNone, kNone},                 // lower case sets no flag
+        {{'G', 22, 'g', {21, 22}}, kG, kNone},                // G beside a lower-case g
+        {{'G', 29, 'C', {29}}, {0, 1, 0, 0}, {0, 1, 0, 0}},   // candidate is the last base
     };
     for (const Row& row : rows) {
         EXPECT_EQ(VoteOf(row.voteCase, Variant::Main), row.main) << row.voteCase.run;

@@ -17,7 +17,7 @@ using testing::TempDir;
 // A table of `lines` lines of 404 bytes (reads of 100 bases), and the two
 // loaders over one index text, which must give the same tables.
 class PrefixIndexTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const std::string read(100, 'A');
         std::string table;

@@ -51,8 +51,9 @@ TEST(TableMeasurement, AcceptsTheLongestReadTheBufferHolds) {
     EXPECT_EQ(GetReadLength(path), 1023);
     EXPECT_EQ(MeasureTable(path).readLength, 1023);
     const std::string longer(1024, 'C');
-    EXPECT_NE(ErrorOf(dir.Write("u", TableLine({longer, longer, "", ""}))).find("longer than 1,023"),
-              std::string::npos);
+    EXPECT_NE(
+        ErrorOf(dir.Write("u", TableLine({longer, longer, "", ""}))).find("longer than 1,023"),
+        std::string::npos);
 }
 
 TEST(TableMeasurement, RefusesTablesOutsideTheFormat) {
@@ -77,8 +78,9 @@ TEST(TableMeasurement, RefusesTablesOutsideTheFormat) {
 }
 
 TEST(ParseReads, CutsFieldsByPositionWhateverTheSeparators) {
-    const std::string lines = "AAAAAAAAAAAAA|CCCCCCCCCCCCC|IIIIIIIIIIIII|#############\r\n"
-                              "GGGGGGGGGGGGG\tTTTTTTTTTTTTT\t5555555555555\t?????????????\r\n";
+    const std::string lines =
+        "AAAAAAAAAAAAA|CCCCCCCCCCCCC|IIIIIIIIIIIII|#############\r\n"
+        "GGGGGGGGGGGGG\tTTTTTTTTTTTTT\t5555555555555\t?????????????\r\n";
     std::vector<std::string> first(2), second(2), firstQ(2), secondQ(2);
     ParseReads(lines.data(), 2, 13, 57, first, second, firstQ, secondQ);
     EXPECT_EQ(first[0], std::string(13, 'A'));
@@ -101,7 +103,7 @@ TEST(ParseReads, PadsAfterAZeroByteLikeABoundedCopy) {
 }
 
 class TableLinesTest : public ::testing::Test {
-protected:
+  protected:
     std::string ErrorReading(const std::string& contents, uint64_t offset, uint64_t count) {
         const std::string path = dir_.Write("t", contents);
         const TableStream table = OpenTableStream(path, MeasureTable(path));

@@ -25,7 +25,7 @@ struct LookupResult {
 
 // Writes the pairs as a table with its index, loads both, looks up window.
 class MateLookupTest : public ::testing::Test {
-protected:
+  protected:
     void Load(const std::vector<ReadPair>& pairs) {
         const auto files = WriteTableAndIndex(dir_, pairs);
         tablePath_ = files.table;
@@ -118,7 +118,8 @@ TEST_F(MateLookupTest, NMatchesOnlyNButIsFiledUnderA) {
     const std::string withN = "ACGTNACGTACGTACGTACG";
     std::string withA = withN;
     withA[4] = 'A';
-    Load({{withA, RandomBases(11, 20), "", ""}, {withN, RandomBases(12, 20), "", ""},
+    Load({{withA, RandomBases(11, 20), "", ""},
+          {withN, RandomBases(12, 20), "", ""},
           {withN, RandomBases(12, 20), "", ""}});
     const LookupResult found = Lookup(withN, Variant::Strict);
     ASSERT_EQ(found.count, 2);  // the duplicated line is selected twice

@@ -19,7 +19,7 @@ using testing::TempDir;
 // A contig in which every window start s anchors exactly one pair whose mate
 // tells s, so the queue set can be read back as the window starts it holds.
 class MateQueuesTest : public ::testing::Test {
-protected:
+  protected:
     static constexpr int32_t kReadLength = 25;
 
     void SetUp() override {
