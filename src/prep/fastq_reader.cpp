@@ -1,0 +1,179 @@
+#include "prep/fastq_reader.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "input/input_file.h"
+#include "prep/prep_error.h"
+
+namespace lorvex::prep {
+namespace {
+
+// zlib's own buffers: large reads decompress straight into ours.
+constexpr unsigned gzipBufferBytes = 256 * 1024;
+
+std::string DescribeByte(unsigned char byte) {
+    char text[32];
+    if (byte > 32 && byte < 127)
+        std::snprintf(text, sizeof text, "'%c'", byte);
+    else
+        std::snprintf(text, sizeof text, "byte 0x%02x", byte);
+    return text;
+}
+
+// The next line of [position, end) without its line end; false when no LF
+// follows, unless atEnd lets the text run to end as the file's last line.
+bool TakeLine(const char* data, size_t& position, size_t end, bool atEnd, std::string_view& line) {
+    if (position >= end) return false;
+    const char* begin = data + position;
+    const char* newline = static_cast<const char*>(std::memchr(begin, '\n', end - position));
+    size_t length;
+    if (newline) {
+        length = static_cast<size_t>(newline - begin);
+        position += length + 1;
+    } else if (atEnd) {
+        length = end - position;
+        position = end;
+    } else {
+        return false;
+    }
+    if (length > 0 && begin[length - 1] == '\r') --length;
+    line = std::string_view(begin, length);
+    return true;
+}
+
+bool OnlyLineEnds(const char* data, size_t size) {
+    for (size_t i = 0; i < size; ++i)
+        if (data[i] != '\n' && data[i] != '\r') return false;
+    return true;
+}
+
+}  // namespace
+
+size_t FindBadQuality(std::string_view quality) {
+    // One branch-free pass decides; only a bad string is searched again.
+    unsigned char bad = 0;
+    for (const char c : quality) bad |= static_cast<unsigned char>(c - '!') > '~' - '!';
+    if (!bad) return std::string_view::npos;
+    for (size_t i = 0; i < quality.size(); ++i)
+        if (static_cast<unsigned char>(quality[i] - '!') > '~' - '!') return i;
+    return std::string_view::npos;
+}
+
+FastqReader::FastqReader(std::string path)
+    : path_(std::move(path)), buffer_(maxRecordsPerCall * maxFastqRecordBytes) {
+    FileHandle opened = OpenInputFile(path_, "rb");
+    const int fd = ::dup(fileno(opened.get()));
+    if (fd < 0) throw FileError(path_, std::strerror(errno));
+    file_.reset(gzdopen(fd, "rb"));
+    if (!file_) {
+        ::close(fd);
+        throw FileError(path_, "cannot be read");
+    }
+    gzbuffer(file_.get(), gzipBufferBytes);
+}
+
+void FastqReader::Fail(uint64_t record, const std::string& what) const {
+    throw FileError(path_, RecordLabel(record) + ": " + what);
+}
+
+void FastqReader::Refill() {
+    if (start_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + start_, end_ - start_);
+        end_ -= start_;
+        start_ = 0;
+    }
+    while (end_ < buffer_.size() && !endOfFile_) {
+        const int got = gzread(file_.get(), buffer_.data() + end_,
+                               static_cast<unsigned>(buffer_.size() - end_));
+        if (got < 0) {
+            int code = Z_OK;
+            const char* message = gzerror(file_.get(), &code);
+            const std::string reason = code == Z_ERRNO ? std::strerror(errno) : message;
+            Fail(recordsRead_ + 1, "corrupt gzip data (" + reason + ")");
+        }
+        if (got == 0) {
+            endOfFile_ = true;
+            int code = Z_OK;
+            gzerror(file_.get(), &code);
+            // Z_BUF_ERROR at the end means the input stopped inside a gzip member.
+            if (code == Z_BUF_ERROR)
+                Fail(recordsRead_ + 1, "the file ends inside compressed data (truncated?)");
+            if (code != Z_OK) Fail(recordsRead_ + 1, "unreadable gzip data");
+            break;
+        }
+        end_ += static_cast<size_t>(got);
+        // Decompressing straight into our buffer gives a full record often
+        // enough; stop early so that small files need no second call.
+        if (end_ - start_ >= maxFastqRecordBytes) break;
+    }
+}
+
+bool FastqReader::ParseBuffered(FastqRecord* records, int count, size_t& end) {
+    size_t position = start_;
+    const char* data = buffer_.data();
+    for (int i = 0; i < count; ++i) {
+        std::string_view header, sequence, separator, quality;
+        if (!TakeLine(data, position, end_, endOfFile_, header)) return false;
+        if (header.empty() || header[0] != '@')
+            Fail(recordsRead_ + 1 + static_cast<uint64_t>(i),
+                 "does not begin with '@' (not FASTQ, or sequence lines wrapped)");
+        if (!TakeLine(data, position, end_, endOfFile_, sequence) ||
+            !TakeLine(data, position, end_, endOfFile_, separator) ||
+            !TakeLine(data, position, end_, endOfFile_, quality)) {
+            if (endOfFile_)
+                Fail(recordsRead_ + 1 + static_cast<uint64_t>(i),
+                     "the file ends inside the record (truncated?)");
+            return false;
+        }
+        records[i] = FastqRecord{header.substr(1), sequence, quality};
+        if (separator.empty() || separator[0] != '+')
+            Fail(recordsRead_ + 1 + static_cast<uint64_t>(i),
+                 "no '+' line after the sequence (sequence lines wrapped?)");
+    }
+    end = position;
+    return true;
+}
+
+void FastqReader::CheckRecord(const FastqRecord& record, uint64_t number) const {
+    if (record.quality.size() < record.sequence.size())
+        Fail(number, "quality shorter than sequence");
+    if (record.quality.size() > record.sequence.size())
+        Fail(number, "quality longer than sequence");
+    const size_t bad = FindBadQuality(record.quality);
+    if (bad != std::string_view::npos)
+        Fail(number,
+             "quality character " + DescribeByte(static_cast<unsigned char>(record.quality[bad])) +
+                 " at position " + WithThousands(bad + 1) + " is outside '!' to '~' (Phred+33)");
+}
+
+bool FastqReader::Next(FastqRecord* records, int count) {
+    for (;;) {
+        size_t end = 0;
+        if (ParseBuffered(records, count, end)) {
+            for (int i = 0; i < count; ++i)
+                CheckRecord(records[i], recordsRead_ + 1 + static_cast<uint64_t>(i));
+            start_ = end;
+            recordsRead_ += static_cast<uint64_t>(count);
+            return true;
+        }
+        if (endOfFile_) {
+            // Blank lines after the last record are tolerated.
+            if (OnlyLineEnds(buffer_.data() + start_, end_ - start_)) {
+                start_ = end_;
+                return false;
+            }
+            // Only reachable with count 2 and one whole record left.
+            Fail(recordsRead_ + 2, "missing: the file ends after an odd number of records");
+        }
+        if (start_ == 0 && end_ == buffer_.size())
+            Fail(recordsRead_ + 1, "longer than " + WithThousands(maxFastqRecordBytes) +
+                                       " bytes (lorvex-prep takes short reads)");
+        Refill();
+    }
+}
+
+}  // namespace lorvex::prep

@@ -1,0 +1,69 @@
+// FASTQ records from a plain or gzip-compressed file (several gzip members
+// and BGZF blocks read as one stream), four lines per record, LF or CR LF
+// line ends. Every record is checked as it is read: a header that begins
+// with '@', a separator line that begins with '+', a quality string exactly
+// as long as the sequence and made of the characters '!' to '~' (Phred+33).
+// Errors name the file and the record, counted from 1.
+#pragma once
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lorvex::prep {
+
+struct FastqRecord {
+    std::string_view header;  // the header line after '@'
+    std::string_view sequence;
+    std::string_view quality;
+};
+
+// The longest record the reader accepts; lorvex-prep is for short reads,
+// and a bound here keeps the memory bound of the whole run.
+inline constexpr size_t maxFastqRecordBytes = size_t{1} << 20;
+
+// The most records one call of Next hands out together.
+inline constexpr int maxRecordsPerCall = 2;
+
+struct GzCloser {
+    void operator()(gzFile file) const { gzclose(file); }
+};
+
+class FastqReader {
+  public:
+    explicit FastqReader(std::string path);
+
+    // The next count records (1 or 2) of the file, all valid until the next
+    // call. Returns false at the end of the file when no record is left;
+    // an end after fewer than count records throws, as does every broken,
+    // truncated or corrupt record.
+    bool Next(FastqRecord* records, int count);
+
+    const std::string& path() const { return path_; }
+    uint64_t recordsRead() const { return recordsRead_; }
+
+  private:
+    // Parses count records starting at start_; false when the buffer does
+    // not hold all of them yet.
+    bool ParseBuffered(FastqRecord* records, int count, size_t& end);
+    void Refill();
+    [[noreturn]] void Fail(uint64_t record, const std::string& what) const;
+    void CheckRecord(const FastqRecord& record, uint64_t number) const;
+
+    std::string path_;
+    std::unique_ptr<gzFile_s, GzCloser> file_;
+    std::vector<char> buffer_;
+    size_t start_ = 0;  // first byte not yet handed out
+    size_t end_ = 0;    // end of the bytes read into the buffer
+    bool endOfFile_ = false;
+    uint64_t recordsRead_ = 0;
+};
+
+// The first position of a character outside '!' to '~', or npos.
+size_t FindBadQuality(std::string_view quality);
+
+}  // namespace lorvex::prep

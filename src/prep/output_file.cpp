@@ -1,0 +1,169 @@
+#include "prep/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <utility>
+
+#include "prep/prep_error.h"
+
+namespace lorvex::prep {
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) {
+        Reset();
+        fd_ = other.Release();
+    }
+    return *this;
+}
+
+int FileDescriptor::Release() {
+    return std::exchange(fd_, -1);
+}
+
+void FileDescriptor::Reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+FileWriter::FileWriter(FileDescriptor file, std::string path, size_t bufferSize)
+    : file_(std::move(file)), path_(std::move(path)), buffer_(bufferSize) {}
+
+void FileWriter::Flush() {
+    if (used_ == 0) return;
+    if (file_.get() < 0) throw OutputFileError(path_, "written after it was closed");
+    size_t done = 0;
+    while (done < used_) {
+        const ssize_t n = ::write(file_.get(), buffer_.data() + done, used_ - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw OutputFileError(path_, std::strerror(errno));
+        }
+        done += static_cast<size_t>(n);
+    }
+    written_ += used_;
+    used_ = 0;
+}
+
+void FileWriter::Write(const char* data, size_t size) {
+    while (size > 0) {
+        if (used_ == buffer_.size()) Flush();
+        const size_t part = std::min(size, buffer_.size() - used_);
+        std::memcpy(buffer_.data() + used_, data, part);
+        used_ += part;
+        data += part;
+        size -= part;
+    }
+}
+
+char* FileWriter::Reserve(size_t size) {
+    if (buffer_.size() - used_ < size) Flush();
+    if (buffer_.size() < size) buffer_.resize(size);
+    return buffer_.data() + used_;
+}
+
+void FileWriter::Sync() {
+    Flush();
+    if (::fsync(file_.get()) != 0 && errno != EINVAL && errno != EROFS)
+        throw OutputFileError(path_, std::strerror(errno));
+}
+
+void FileWriter::Close() {
+    Flush();
+    if (file_.get() >= 0 && ::close(file_.Release()) != 0)
+        throw OutputFileError(path_, std::strerror(errno));
+}
+
+FileWriter OpenForAppend(const std::string& path, size_t bufferSize) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0) throw OutputFileError(path, std::strerror(errno));
+    return FileWriter(FileDescriptor(fd), path, bufferSize);
+}
+
+void ReadFully(int fd, const std::string& path, char* destination, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, destination + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw OutputFileError(path, std::string("reading back: ") + std::strerror(errno));
+        }
+        if (n == 0) throw OutputFileError(path, "shorter than written (changed by someone else?)");
+        done += static_cast<size_t>(n);
+    }
+}
+
+namespace {
+
+FileDescriptor CreateTemporaryBeside(const std::string& finalPath, std::string& temporaryPath) {
+    temporaryPath = finalPath + ".partial-XXXXXX";
+    const int fd = ::mkostemp(temporaryPath.data(), O_CLOEXEC);
+    if (fd < 0) throw OutputFileError(finalPath, std::strerror(errno));
+    // mkostemp makes the file private; the finished output gets the usual
+    // permissions of a new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    return FileDescriptor(fd);
+}
+
+}  // namespace
+
+TemporaryOutput::TemporaryOutput(std::string finalPath, size_t bufferSize)
+    : finalPath_(std::move(finalPath)),
+      writer_(CreateTemporaryBeside(finalPath_, temporaryPath_), finalPath_, bufferSize) {}
+
+TemporaryOutput::~TemporaryOutput() {
+    if (!inPlace_) ::unlink(temporaryPath_.c_str());
+}
+
+void TemporaryOutput::Finish() {
+    writer_.Sync();
+    writer_.Close();
+}
+
+void TemporaryOutput::MoveIntoPlace(bool replace) {
+    const int flags = replace ? 0 : RENAME_NOREPLACE;
+    if (::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, finalPath_.c_str(), flags) != 0) {
+        if (errno == EEXIST)
+            throw OutputFileError(finalPath_, "exists already (--force replaces it)");
+        throw OutputFileError(finalPath_, std::strerror(errno));
+    }
+    inPlace_ = true;
+}
+
+void MoveTableAndIndexIntoPlace(TemporaryOutput& table, TemporaryOutput& index, bool replace) {
+    if (replace && ::unlink(index.finalPath().c_str()) != 0 && errno != ENOENT)
+        throw OutputFileError(index.finalPath(), std::strerror(errno));
+    table.MoveIntoPlace(replace);
+    try {
+        index.MoveIntoPlace(replace);
+    } catch (...) {
+        ::unlink(table.finalPath().c_str());
+        throw;
+    }
+}
+
+WorkFolder::~WorkFolder() {
+    if (path_.empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+const std::string& WorkFolder::path() {
+    if (path_.empty()) {
+        std::string pattern = parent_ + "/lorvex-prep-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            throw OutputFileError(
+                parent_, std::string("cannot create a work folder: ") + std::strerror(errno));
+        path_ = pattern;
+    }
+    return path_;
+}
+
+}  // namespace lorvex::prep

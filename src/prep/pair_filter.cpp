@@ -1,0 +1,77 @@
+#include "prep/pair_filter.h"
+
+#include <cstring>
+
+namespace lorvex::prep {
+namespace {
+
+// Upper-case form of the four bases, 0 for every other byte.
+constexpr std::array<char, 256> MakeBaseTable() {
+    std::array<char, 256> table{};
+    for (const char base : {'A', 'C', 'G', 'T'}) {
+        table[static_cast<unsigned char>(base)] = base;
+        table[static_cast<unsigned char>(base - 'A' + 'a')] = base;
+    }
+    return table;
+}
+constexpr std::array<char, 256> baseTable = MakeBaseTable();
+
+}  // namespace
+
+void LengthHistogram::Add(size_t length) {
+    if (length >= counts.size()) counts.resize(length + 1, 0);
+    ++counts[length];
+    ++reads;
+}
+
+int32_t MostCommonLength(const LengthHistogram& histogram) {
+    int32_t best = 0;
+    uint64_t bestCount = 0;
+    for (size_t length = 0; length < histogram.counts.size(); ++length) {
+        if (histogram.counts[length] > 0 && histogram.counts[length] >= bestCount) {
+            best = static_cast<int32_t>(length);
+            bestCount = histogram.counts[length];
+        }
+    }
+    return best;
+}
+
+bool CopyBasesUpperCase(std::string_view sequence, int32_t readLength, char* destination) {
+    char invalid = 0;
+    for (int32_t i = 0; i < readLength; ++i) {
+        const char base = baseTable[static_cast<unsigned char>(sequence[static_cast<size_t>(i)])];
+        destination[i] = base;
+        invalid |= static_cast<char>(base == 0);
+    }
+    return invalid == 0;
+}
+
+PairVerdict PackPair(std::string_view firstSequence, std::string_view firstQuality,
+                     std::string_view secondSequence, std::string_view secondQuality,
+                     int32_t readLength, char* destination) {
+    const size_t r = static_cast<size_t>(readLength);
+    if (firstSequence.size() < r || secondSequence.size() < r) return PairVerdict::TooShort;
+    if (!CopyBasesUpperCase(firstSequence, readLength, destination) ||
+        !CopyBasesUpperCase(secondSequence, readLength, destination + r))
+        return PairVerdict::NotAcgt;
+    std::memcpy(destination + 2 * r, firstQuality.data(), r);
+    std::memcpy(destination + 3 * r, secondQuality.data(), r);
+    return PairVerdict::Kept;
+}
+
+void FilterCounts::Count(PairVerdict verdict) {
+    ++pairsRead;
+    switch (verdict) {
+        case PairVerdict::Kept:
+            ++pairsKept;
+            break;
+        case PairVerdict::TooShort:
+            ++droppedTooShort;
+            break;
+        case PairVerdict::NotAcgt:
+            ++droppedNotAcgt;
+            break;
+    }
+}
+
+}  // namespace lorvex::prep

@@ -1,0 +1,48 @@
+// The command line of lorvex-prep.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace lorvex::prep {
+
+inline constexpr uint64_t defaultMemoryBytes = uint64_t{2} << 30;
+
+struct PrepOptions {
+    std::string firstReads;    // -1
+    std::string secondReads;   // -2
+    std::string interleaved;   // --interleaved, instead of -1 and -2
+    std::string outputPrefix;  // -o: writes <prefix>.table and <prefix>.index
+    int32_t readLength = 0;    // -l; 0: the most common length at the start of the input
+    bool oneOrientation = false;
+    bool checkNames = true;
+    bool force = false;
+    bool quiet = false;
+    uint64_t memoryBytes = defaultMemoryBytes;
+    std::string tmpDir;  // empty: the output's folder
+    // --check TABLE INDEX instead of a run.
+    std::string checkTable;
+    std::string checkIndex;
+    // Test hooks, not in the help text: the bytes the grouping may hold
+    // (0: derived from memoryBytes), and a failure after this many pairs.
+    uint64_t groupingBudgetBytes = 0;
+    uint64_t failAfterPairs = 0;
+
+    bool checkMode() const { return !checkTable.empty(); }
+};
+
+// "2G", "512M", "64k", "1048576" (binary units; an optional "B" or "iB"
+// after the letter). Throws std::invalid_argument with a readable message.
+uint64_t ParseByteSize(const std::string& text);
+
+struct CommandLine {
+    PrepOptions options;
+    std::optional<int> exitStatus;  // set when the program should stop (help, version, errors)
+};
+
+// Parses the arguments. Help and version go to standard output; usage
+// errors go to standard error, and exitStatus is then set.
+CommandLine ParseCommandLine(int argc, char** argv);
+
+}  // namespace lorvex::prep
