@@ -1,0 +1,196 @@
+// The fast lookup held against GetAllPairedReads: random groups in which
+// first reads equal the window, differ from it only after the 100th base, or
+// differ anywhere; N in windows; odd quality bytes; and damaged tables, which
+// must fail with the same messages.
+#include "mates/mate_fetch.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace lorvex {
+namespace {
+
+using Random = std::mt19937_64;
+using testing::ReadPair;
+using testing::TempDir;
+
+int Uniform(Random& random, int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+}
+
+std::string RandomRead(Random& random, int32_t length) {
+    std::string read(static_cast<size_t>(length), 'A');
+    for (char& base : read) base = "ACGT"[Uniform(random, 0, 3)];
+    return read;
+}
+
+// Quality text with every kind of byte a field may hold: printable, below
+// 33 (wrapping when decoded) and above 126. Line ends stay out: a CR at the
+// end of a line would read as part of a CR LF line end.
+std::string RandomQuality(Random& random, int32_t length) {
+    std::string quality(static_cast<size_t>(length), 'I');
+    for (char& byte : quality) {
+        const int kind = Uniform(random, 0, 9);
+        byte = static_cast<char>(kind < 6   ? Uniform(random, 33, 126)
+                                 : kind < 8 ? Uniform(random, 1, 32)
+                                            : Uniform(random, 127, 255));
+        if (byte == '\n' || byte == '\r') byte = ' ';
+    }
+    return quality;
+}
+
+// A first read for the window's group: equal to the window, equal to it up
+// to some position past the prefix, or a copy with N in place of A.
+std::string FirstReadNear(Random& random, const std::string& window) {
+    std::string read = window;
+    const int32_t r = static_cast<int32_t>(window.size());
+    switch (Uniform(random, 0, 3)) {
+        case 0:
+            break;
+        case 1:
+            if (r > 100) read[static_cast<size_t>(Uniform(random, 100, r - 1))] = 'N';
+            break;
+        case 2: {
+            const size_t at = static_cast<size_t>(Uniform(random, r > 12 ? 12 : 0, r - 1));
+            read[at] = read[at] == 'C' ? 'G' : 'C';
+            break;
+        }
+        default:
+            for (char& base : read)
+                if (base == 'A' && Uniform(random, 0, 9) == 0) base = 'N';
+    }
+    return read;
+}
+
+struct LoadedTable {
+    PrefixIndex index;
+    std::unique_ptr<TableStream> stream;
+};
+
+LoadedTable Load(const testing::TableFiles& files) {
+    LoadedTable loaded;
+    const TableLayout layout = MeasureTable(files.table);
+    loaded.index = AllocatePrefixIndex();
+    LoadIndexChecked(files.index, files.table, layout, loaded.index);
+    loaded.stream = std::make_unique<TableStream>(OpenTableStream(files.table, layout));
+    return loaded;
+}
+
+void ExpectSameLookup(const std::string& window, const LoadedTable& table, Variant variant,
+                      SelectedMates& selected) {
+    int32_t count = -1;
+    std::vector<std::string> mates;
+    std::vector<std::vector<uint8_t>> qualities;
+    GetAllPairedReads(window, *table.stream, table.index, variant, count, mates, qualities);
+    FetchSelectedMates(window.data(), *table.stream, table.index, variant, selected);
+    ASSERT_EQ(selected.count, count) << window;
+    const int32_t r = table.stream->layout.readLength;
+    for (int32_t i = 0; i < count; ++i) {
+        EXPECT_EQ(std::string(selected.Mate(i), static_cast<size_t>(r)), mates[i]);
+        EXPECT_EQ(std::vector<uint8_t>(selected.Quality(i), selected.Quality(i) + r), qualities[i]);
+    }
+}
+
+TEST(FetchSelectedMates, AgreesWithTheLiteralLookupOverRandomGroups) {
+    Random random(11);
+    int32_t selectedTotal = 0;
+    for (const int32_t r : {12, 21, 64, 100, 101, 150, 257}) {
+        for (const std::string lineEnd : {"\n", "\r\n"}) {
+            TempDir dir;
+            std::vector<std::string> windows;
+            std::vector<ReadPair> pairs;
+            for (int w = 0; w < 25; ++w) {
+                std::string window = RandomRead(random, r);
+                if (w % 5 == 0) window[static_cast<size_t>(Uniform(random, 0, r - 1))] = 'N';
+                windows.push_back(window);
+                const int lines = Uniform(random, 0, 12);
+                for (int i = 0; i < lines; ++i)
+                    pairs.push_back({FirstReadNear(random, window), RandomRead(random, r),
+                                     RandomQuality(random, r), RandomQuality(random, r)});
+            }
+            const LoadedTable table = Load(testing::WriteTableAndIndex(dir, pairs, lineEnd));
+            SelectedMates selected;  // reused across lookups, as the engine does
+            for (const std::string& window : windows) {
+                for (const Variant variant : {Variant::Main, Variant::Strict}) {
+                    ExpectSameLookup(window, table, variant, selected);
+                    selectedTotal += selected.count;
+                    if (::testing::Test::HasFailure()) return;
+                }
+            }
+            ExpectSameLookup(RandomRead(random, r), table, Variant::Main, selected);
+        }
+    }
+    EXPECT_GT(selectedTotal, 1000);
+}
+
+std::string LookupError(const std::string& window, const LoadedTable& table, bool fast) {
+    try {
+        if (fast) {
+            SelectedMates selected;
+            FetchSelectedMates(window.data(), *table.stream, table.index, Variant::Main, selected);
+        } else {
+            int32_t count = 0;
+            std::vector<std::string> mates;
+            std::vector<std::vector<uint8_t>> qualities;
+            GetAllPairedReads(window, *table.stream, table.index, Variant::Main, count, mates,
+                              qualities);
+        }
+    } catch (const InputError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// Damage done to the table after it was loaded, as when it changes while a
+// run goes on.
+void Overwrite(const std::string& path, uint64_t offset, const std::string& bytes) {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(offset));
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST(FetchSelectedMates, DamagedTablesFailWithTheLiteralMessages) {
+    const int32_t r = 30;
+    const uint64_t lineSize = 4 * r + 4;
+    Random random(5);
+    const std::string window = RandomRead(random, r);
+    struct Damage {
+        const char* what;
+        std::function<void(const std::string& path)> apply;
+    };
+    const std::vector<Damage> damages = {
+        {"truncated",
+         [&](const std::string& path) { std::filesystem::resize_file(path, 2 * lineSize + 7); }},
+        {"line end inside a line",
+         [&](const std::string& path) { Overwrite(path, lineSize + 40, "\n"); }},
+        {"zero byte",
+         [&](const std::string& path) {
+             Overwrite(path, 2 * lineSize + 3 * r + 5, std::string(1, '\0'));
+         }},
+        {"line outside its group",
+         [&](const std::string& path) { Overwrite(path, lineSize, "T"); }},
+    };
+    for (const Damage& damage : damages) {
+        TempDir dir;
+        std::vector<ReadPair> pairs;
+        for (int i = 0; i < 4; ++i)
+            pairs.push_back({window, RandomRead(random, r), RandomQuality(random, r), ""});
+        const testing::TableFiles files = testing::WriteTableAndIndex(dir, pairs);
+        const LoadedTable table = Load(files);
+        damage.apply(files.table);
+        const std::string literal = LookupError(window, table, false);
+        EXPECT_NE(literal, "") << damage.what;
+        EXPECT_EQ(LookupError(window, table, true), literal) << damage.what;
+    }
+}
+
+}  // namespace
+}  // namespace lorvex
