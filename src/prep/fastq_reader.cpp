@@ -17,7 +17,7 @@ constexpr unsigned gzipBufferBytes = 256 * 1024;
 
 std::string DescribeByte(unsigned char byte) {
     char text[32];
-    if (byte > 32 && byte < 127)
+    if (byte >= 32 && byte < 127)
         std::snprintf(text, sizeof text, "'%c'", byte);
     else
         std::snprintf(text, sizeof text, "byte 0x%02x", byte);
@@ -93,16 +93,20 @@ void FastqReader::Refill() {
             int code = Z_OK;
             const char* message = gzerror(file_.get(), &code);
             const std::string reason = code == Z_ERRNO ? std::strerror(errno) : message;
-            Fail(recordsRead_ + 1, "corrupt gzip data (" + reason + ")");
+            throw FileError(
+                path_, "corrupt gzip data (" + reason + ") after " + RecordLabel(recordsRead_));
         }
         if (got == 0) {
             endOfFile_ = true;
             int code = Z_OK;
             gzerror(file_.get(), &code);
-            // Z_BUF_ERROR at the end means the input stopped inside a gzip member.
+            // Z_BUF_ERROR at the end means the input stopped inside a gzip
+            // member. The records before the cut are still handed out, so
+            // that the error names the first record that is not whole.
             if (code == Z_BUF_ERROR)
-                Fail(recordsRead_ + 1, "the file ends inside compressed data (truncated?)");
-            if (code != Z_OK) Fail(recordsRead_ + 1, "unreadable gzip data");
+                truncated_ = true;
+            else if (code != Z_OK)
+                Fail(recordsRead_ + 1, "unreadable gzip data");
             break;
         }
         end_ += static_cast<size_t>(got);
@@ -112,21 +116,30 @@ void FastqReader::Refill() {
     }
 }
 
-bool FastqReader::ParseBuffered(FastqRecord* records, int count, size_t& end) {
+void FastqReader::FailAtEnd(uint64_t record) const {
+    Fail(record, truncated_ ? "the file ends inside compressed data (truncated?)"
+                            : "the file ends inside the record (truncated?)");
+}
+
+bool FastqReader::ParseBuffered(FastqRecord* records, int count, size_t& end, int& parsed) {
     size_t position = start_;
     const char* data = buffer_.data();
+    // A cut inside compressed data may also cut a line: it does not count.
+    const bool lastLineMayLackEnd = endOfFile_ && !truncated_;
     for (int i = 0; i < count; ++i) {
+        parsed = i;
         std::string_view header, sequence, separator, quality;
-        if (!TakeLine(data, position, end_, endOfFile_, header)) return false;
+        const size_t recordStart = position;
+        if (!TakeLine(data, position, end_, lastLineMayLackEnd, header)) return false;
+        // Blank lines may close the file; Next decides once it has all of them.
+        if (header.empty() && OnlyLineEnds(data + recordStart, end_ - recordStart)) return false;
         if (header.empty() || header[0] != '@')
             Fail(recordsRead_ + 1 + static_cast<uint64_t>(i),
                  "does not begin with '@' (not FASTQ, or sequence lines wrapped)");
-        if (!TakeLine(data, position, end_, endOfFile_, sequence) ||
-            !TakeLine(data, position, end_, endOfFile_, separator) ||
-            !TakeLine(data, position, end_, endOfFile_, quality)) {
-            if (endOfFile_)
-                Fail(recordsRead_ + 1 + static_cast<uint64_t>(i),
-                     "the file ends inside the record (truncated?)");
+        if (!TakeLine(data, position, end_, lastLineMayLackEnd, sequence) ||
+            !TakeLine(data, position, end_, lastLineMayLackEnd, separator) ||
+            !TakeLine(data, position, end_, lastLineMayLackEnd, quality)) {
+            if (endOfFile_) FailAtEnd(recordsRead_ + 1 + static_cast<uint64_t>(i));
             return false;
         }
         records[i] = FastqRecord{header.substr(1), sequence, quality};
@@ -135,6 +148,7 @@ bool FastqReader::ParseBuffered(FastqRecord* records, int count, size_t& end) {
                  "no '+' line after the sequence (sequence lines wrapped?)");
     }
     end = position;
+    parsed = count;
     return true;
 }
 
@@ -153,7 +167,8 @@ void FastqReader::CheckRecord(const FastqRecord& record, uint64_t number) const 
 bool FastqReader::Next(FastqRecord* records, int count) {
     for (;;) {
         size_t end = 0;
-        if (ParseBuffered(records, count, end)) {
+        int parsed = 0;
+        if (ParseBuffered(records, count, end, parsed)) {
             for (int i = 0; i < count; ++i)
                 CheckRecord(records[i], recordsRead_ + 1 + static_cast<uint64_t>(i));
             start_ = end;
@@ -161,6 +176,7 @@ bool FastqReader::Next(FastqRecord* records, int count) {
             return true;
         }
         if (endOfFile_) {
+            if (truncated_) FailAtEnd(recordsRead_ + 1 + static_cast<uint64_t>(parsed));
             // Blank lines after the last record are tolerated.
             if (OnlyLineEnds(buffer_.data() + start_, end_ - start_)) {
                 start_ = end_;

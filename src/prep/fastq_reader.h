@@ -48,10 +48,12 @@ class FastqReader {
 
   private:
     // Parses count records starting at start_; false when the buffer does
-    // not hold all of them yet.
-    bool ParseBuffered(FastqRecord* records, int count, size_t& end);
+    // not hold all of them yet (parsed: how many it does hold).
+    bool ParseBuffered(FastqRecord* records, int count, size_t& end, int& parsed);
     void Refill();
     [[noreturn]] void Fail(uint64_t record, const std::string& what) const;
+    // The input ended before the record was whole.
+    [[noreturn]] void FailAtEnd(uint64_t record) const;
     void CheckRecord(const FastqRecord& record, uint64_t number) const;
 
     std::string path_;
@@ -60,6 +62,7 @@ class FastqReader {
     size_t start_ = 0;  // first byte not yet handed out
     size_t end_ = 0;    // end of the bytes read into the buffer
     bool endOfFile_ = false;
+    bool truncated_ = false;  // the end came inside a gzip member
     uint64_t recordsRead_ = 0;
 };
 

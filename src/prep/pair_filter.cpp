@@ -62,15 +62,9 @@ PairVerdict PackPair(std::string_view firstSequence, std::string_view firstQuali
 void FilterCounts::Count(PairVerdict verdict) {
     ++pairsRead;
     switch (verdict) {
-        case PairVerdict::Kept:
-            ++pairsKept;
-            break;
-        case PairVerdict::TooShort:
-            ++droppedTooShort;
-            break;
-        case PairVerdict::NotAcgt:
-            ++droppedNotAcgt;
-            break;
+        case PairVerdict::Kept: ++pairsKept; break;
+        case PairVerdict::TooShort: ++droppedTooShort; break;
+        case PairVerdict::NotAcgt: ++droppedNotAcgt; break;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "prep/table_writer.h"
 
+#include <charconv>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
@@ -46,9 +47,12 @@ void GroupedTableWriter::EndGroup() {
                                                       " has " + WithThousands(groupLines_) +
                                                       " lines, more than an index count can hold");
     FileWriter& index = index_.writer();
-    index.Write(groupKey_, prefixLength);
-    const std::string count = "\t" + std::to_string(groupLines_) + "\n";
-    index.Write(count.data(), count.size());
+    char line[prefixLength + 24];
+    std::memcpy(line, groupKey_, prefixLength);
+    line[prefixLength] = '\t';
+    char* end = std::to_chars(line + prefixLength + 1, line + sizeof line - 1, groupLines_).ptr;
+    *end++ = '\n';
+    index.Write(line, static_cast<size_t>(end - line));
     ++totals_.groups;
     inGroup_ = false;
 }

@@ -1,0 +1,343 @@
+// lorvex-prep end to end: the built program on files, as a user runs it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "app/driver.h"
+#include "mates/mate_lookup.h"
+#include "prep/prep_error.h"
+#include "prep_test_support.h"
+#include "test_support.h"
+
+namespace lorvex::prep {
+namespace {
+
+using lorvex::testing::ProgramRun;
+using lorvex::testing::ReadFile;
+using lorvex::testing::RunBuiltProgram;
+using lorvex::testing::TempDir;
+using testing::FastqPair;
+
+ProgramRun Prep(const std::vector<std::string>& arguments) {
+    return RunBuiltProgram("lorvex-prep", arguments);
+}
+
+bool Exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+// A realistic mix: most pairs good, some with a short read, an N, lower
+// case, reads longer than the table's read length.
+std::vector<FastqPair> MixedPairs(int readLength) {
+    std::vector<FastqPair> pairs = testing::SimulatePairs(5, 600, readLength + 10);
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        FastqPair& pair = pairs[i];
+        if (i % 4 == 0) {  // most reads exactly readLength long
+            pair.firstSequence.resize(readLength);
+            pair.firstQuality.resize(readLength);
+            pair.secondSequence.resize(readLength);
+            pair.secondQuality.resize(readLength);
+        }
+        if (i % 17 == 3) pair.secondSequence[static_cast<size_t>(readLength) / 2] = 'N';
+        if (i % 17 == 5) pair.firstSequence[static_cast<size_t>(readLength) + 4] = 'N';  // cut off
+        if (i % 13 == 7) {
+            pair.firstSequence.resize(static_cast<size_t>(readLength) - 1);
+            pair.firstQuality.resize(static_cast<size_t>(readLength) - 1);
+        }
+        if (i % 11 == 2)
+            for (char& base : pair.secondSequence) base = static_cast<char>(std::tolower(base));
+    }
+    return pairs;
+}
+
+struct PrepFiles {
+    std::string table;
+    std::string index;
+};
+
+PrepFiles OutputsOf(const std::string& prefix) {
+    return {ReadFile(prefix + ".table"), ReadFile(prefix + ".index")};
+}
+
+TEST(PrepProgram, RoundTripFindsEveryKeptPairByMateLookup) {
+    const TempDir dir;
+    const int readLength = 60;
+    std::vector<FastqPair> pairs = MixedPairs(readLength);
+    const std::string r1 = dir.Write("r1.fq", testing::FastqText(pairs, 1));
+    const std::string r2 = dir.Write("r2.fq", testing::FastqText(pairs, 2));
+    const std::string prefix = dir.path() + "/out/reads";
+    const ProgramRun run = Prep({"-1", r1, "-2", r2, "-l", "60", "-o", prefix});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const testing::ExpectedOutput expected = testing::ExpectedTableAndIndex(pairs, readLength);
+    const PrepFiles written = OutputsOf(prefix);
+    EXPECT_EQ(written.table, expected.table);
+    EXPECT_EQ(written.index, expected.index);
+    EXPECT_NE(run.err.find("600 pairs read, " + std::to_string(expected.keptPairs) + " kept"),
+              std::string::npos)
+        << run.err;
+
+    const ProgramRun check = Prep({"--check", prefix + ".table", prefix + ".index"});
+    EXPECT_EQ(check.status, 0) << check.err;
+    EXPECT_NE(check.out.find(WithThousands(2 * expected.keptPairs) + " lines of 244 bytes"),
+              std::string::npos)
+        << check.out;
+
+    // What the programs do with it: the first read of every kept pair, as an
+    // anchor window, finds its mate, in both orientations.
+    const RunInputs inputs = LoadRunInputs(prefix + ".table", prefix + ".index");
+    size_t found = 0;
+    for (const FastqPair& pair : pairs) {
+        const std::string first = pair.firstSequence.substr(0, readLength);
+        std::string second = pair.secondSequence.substr(0, readLength);
+        for (char& base : second) base = static_cast<char>(std::toupper(base));
+        if (pair.firstSequence.size() < 60 || (first + second).find('N') != std::string::npos)
+            continue;
+        for (const auto& [window, mate] : {std::pair{first, second}, std::pair{second, first}}) {
+            int32_t count = 0;
+            std::vector<std::string> mates;
+            std::vector<std::vector<uint8_t>> qualities;
+            GetAllPairedReads(window, inputs.table, inputs.index, Variant::Strict, count, mates,
+                              qualities);
+            EXPECT_NE(
+                std::find(mates.begin(), mates.end(), lorvex::testing::ReverseComplementOf(mate)),
+                mates.end())
+                << pair.name;
+        }
+        ++found;
+    }
+    EXPECT_EQ(found, expected.keptPairs);
+}
+
+TEST(PrepProgram, InputFormsGiveIdenticalBytes) {
+    const TempDir dir;
+    const std::vector<FastqPair> pairs = MixedPairs(50);
+    const std::string text1 = testing::FastqText(pairs, 1), text2 = testing::FastqText(pairs, 2);
+    const std::string reference = dir.path() + "/plain";
+    ASSERT_EQ(Prep({"-1", dir.Write("1.fq", text1), "-2", dir.Write("2.fq", text2), "-o", reference,
+                    "-l", "50", "-q"})
+                  .status,
+              0);
+    const PrepFiles expected = OutputsOf(reference);
+
+    testing::WriteGzip(dir.path() + "/1.fq.gz", text1);
+    testing::WriteBgzf(dir.path() + "/2.fq.gz", text2);
+    testing::WriteGzip(dir.path() + "/i.fq.gz", testing::FastqText(pairs, 0, "\r\n"), 3);
+    const std::vector<std::vector<std::string>> forms = {
+        {"-1", dir.path() + "/1.fq.gz", "-2", dir.path() + "/2.fq.gz"},
+        {"-1", dir.Write("1crlf.fq", testing::FastqText(pairs, 1, "\r\n")), "-2",
+         dir.Write("2crlf.fq", testing::FastqText(pairs, 2, "\r\n"))},
+        {"--interleaved", dir.path() + "/i.fq.gz"},
+    };
+    int formNumber = 0;
+    for (std::vector<std::string> arguments : forms) {
+        const std::string prefix = dir.path() + "/form" + std::to_string(++formNumber);
+        for (const char* extra : {"-o", "", "-l", "50", "-q"}) arguments.push_back(extra);
+        arguments[arguments.size() - 4] = prefix;
+        const ProgramRun run = Prep(arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const PrepFiles written = OutputsOf(prefix);
+        EXPECT_TRUE(written.table == expected.table) << "form " << formNumber;
+        EXPECT_EQ(written.index, expected.index) << "form " << formNumber;
+    }
+}
+
+TEST(PrepProgram, ReadLengthDefaultsToTheMostCommonOne) {
+    const TempDir dir;
+    const std::vector<FastqPair> pairs = MixedPairs(70);  // 3 in 4 reads have 80 bases
+    const ProgramRun run =
+        Prep({"-1", dir.Write("1.fq", testing::FastqText(pairs, 1)), "-2",
+              dir.Write("2.fq", testing::FastqText(pairs, 2)), "-o", dir.path() + "/out"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("read length 80, the most common among the first 1,200 reads"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadFile(dir.path() + "/out.table"), testing::ExpectedTableAndIndex(pairs, 80).table);
+}
+
+TEST(PrepProgram, SmallMemoryBoundGivesTheSameBytesAsInMemory) {
+    const TempDir dir;
+    std::vector<FastqPair> pairs = testing::SimulatePairs(21, 3000, 50);
+    for (size_t i = 0; i < pairs.size(); i += 5)
+        pairs[i].firstSequence.replace(0, 12, "CCCCCCCCCCCC");
+    testing::WriteGzip(dir.path() + "/1.fq.gz", testing::FastqText(pairs, 1));
+    testing::WriteGzip(dir.path() + "/2.fq.gz", testing::FastqText(pairs, 2));
+    const std::string tmp = dir.path() + "/tmp";
+    mkdir(tmp.c_str(), 0700);
+    for (const char* orientation : {"", "--one-orientation"}) {
+        std::vector<std::string> common = {"-1", dir.path() + "/1.fq.gz", "-2",
+                                           dir.path() + "/2.fq.gz", "-q"};
+        if (*orientation) common.push_back(orientation);
+        std::vector<std::string> inMemory = common, bounded = common;
+        inMemory.insert(inMemory.end(), {"-o", dir.path() + "/memory"});
+        bounded.insert(bounded.end(), {"-o", dir.path() + "/bounded", "--tmp-dir", tmp,
+                                       "--grouping-budget", "30K"});
+        ASSERT_EQ(Prep(inMemory).status, 0);
+        const ProgramRun run = Prep(bounded);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(ReadFile(dir.path() + "/memory.table") ==
+                    ReadFile(dir.path() + "/bounded.table"));
+        EXPECT_EQ(ReadFile(dir.path() + "/memory.index"), ReadFile(dir.path() + "/bounded.index"));
+        EXPECT_EQ(ReadFile(dir.path() + "/bounded.table"),
+                  testing::ExpectedTableAndIndex(pairs, 50, !*orientation).table);
+        EXPECT_TRUE(testing::FolderEntries(tmp).empty());  // the bucket files are gone
+        for (const char* name :
+             {"/memory.table", "/memory.index", "/bounded.table", "/bounded.index"})
+            std::filesystem::remove(dir.path() + name);
+    }
+}
+
+TEST(PrepProgram, FailuresLeaveNothingBehind) {
+    const TempDir dir;
+    const std::vector<FastqPair> pairs = testing::SimulatePairs(31, 2000, 50);
+    const std::string text1 = testing::FastqText(pairs, 1);
+    const std::string r1 = dir.Write("1.fq", text1);
+    const std::string r2 = dir.Write("2.fq", testing::FastqText(pairs, 2));
+    const std::string out = dir.path() + "/out", tmp = dir.path() + "/tmp";
+    mkdir(tmp.c_str(), 0700);
+    mkdir(out.c_str(), 0700);
+
+    // A failure injected after the pairs have begun to spill to bucket files.
+    ProgramRun run = Prep({"-1", r1, "-2", r2, "-o", out + "/reads", "--tmp-dir", tmp,
+                           "--grouping-budget", "20K", "--fail-after-pairs", "1500"});
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.err.find("nothing was written"), std::string::npos) << run.err;
+    EXPECT_TRUE(testing::FolderEntries(out).empty());
+    EXPECT_TRUE(testing::FolderEntries(tmp).empty());
+
+    // A gzip file cut short, late in the input.
+    const std::string gz = testing::GzipBytes(text1);
+    const std::string cut = dir.Write("cut.fq.gz", gz.substr(0, gz.size() * 9 / 10));
+    run = Prep(
+        {"-1", cut, "-2", r2, "-o", out + "/reads", "--tmp-dir", tmp, "--grouping-budget", "20K"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("lorvex-prep: " + cut + ": record 1,", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("ends inside compressed data (truncated?)\n"), std::string::npos);
+    EXPECT_TRUE(testing::FolderEntries(out).empty());
+    EXPECT_TRUE(testing::FolderEntries(tmp).empty());
+}
+
+TEST(PrepProgram, RefusesFilesThatDoNotPairUp) {
+    const TempDir dir;
+    std::vector<FastqPair> pairs = testing::SimulatePairs(41, 100, 40);
+    const std::string r1 = dir.Write("1.fq", testing::FastqText(pairs, 1));
+    std::vector<FastqPair> fewer(pairs.begin(), pairs.end() - 1);
+    ProgramRun run = Prep(
+        {"-1", r1, "-2", dir.Write("2.fq", testing::FastqText(fewer, 2)), "-o", dir.path() + "/a"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "lorvex-prep: " + dir.path() + "/2.fq: ends after 99 records, but " + r1 +
+                           " has more: the files do not pair up\n");
+
+    std::vector<FastqPair> renamed = pairs;
+    renamed[42].name = "other";
+    const std::string r2 = dir.Write("2.fq", testing::FastqText(renamed, 2));
+    run = Prep({"-1", r1, "-2", r2, "-o", dir.path() + "/b"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(r2 + ": record 43: read name 'other' does not match"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(Exists(dir.path() + "/b.table"));
+    run = Prep({"-1", r1, "-2", r2, "-o", dir.path() + "/b", "--no-name-check", "-q"});
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST(PrepProgram, BadQualityIsAnErrorNamingFileAndRecord) {
+    const TempDir dir;
+    std::vector<FastqPair> pairs = testing::SimulatePairs(51, 1300, 40);
+    pairs[1203].firstQuality[5] = ' ';
+    const std::string r1 = dir.Write("reads_1.fq", testing::FastqText(pairs, 1));
+    const ProgramRun run =
+        Prep({"-1", r1, "-2", dir.Write("reads_2.fq", testing::FastqText(pairs, 2)), "-o",
+              dir.path() + "/out"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "lorvex-prep: " + r1 +
+                           ": record 1,204: quality character ' ' at position 6 is outside '!' "
+                           "to '~' (Phred+33)\n");
+    EXPECT_EQ(testing::FolderEntries(dir.path()).size(), 2u);
+}
+
+TEST(PrepProgram, KeepsExistingOutputsUnlessForced) {
+    const TempDir dir;
+    const std::vector<FastqPair> pairs = testing::SimulatePairs(61, 50, 30);
+    const std::vector<std::string> inputs = {"-1",
+                                             dir.Write("1.fq", testing::FastqText(pairs, 1)),
+                                             "-2",
+                                             dir.Write("2.fq", testing::FastqText(pairs, 2)),
+                                             "-q",
+                                             "-o",
+                                             dir.path() + "/out"};
+    dir.Write("out.index", "precious");
+    ProgramRun run = Prep(inputs);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("out.index: exists already (--force replaces it)"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir.path() + "/out.index"), "precious");
+    EXPECT_FALSE(Exists(dir.path() + "/out.table"));
+
+    std::vector<std::string> forced = inputs;
+    forced.push_back("--force");
+    run = Prep(forced);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(dir.path() + "/out.index"), testing::ExpectedTableAndIndex(pairs, 30).index);
+    EXPECT_EQ(testing::FolderEntries(dir.path()),
+              (std::vector<std::string>{"1.fq", "2.fq", "out.index", "out.table"}));
+}
+
+TEST(PrepProgram, CheckReportsTheFirstProblemWithItsLine) {
+    const TempDir dir;
+    const auto pairs = testing::SimulatePairs(71, 40, 20);
+    const testing::ExpectedOutput good = testing::ExpectedTableAndIndex(pairs, 20);
+    const std::string index = dir.Write("t.index", good.index);
+    const size_t lineSize = 84;
+    const auto check = [&](const std::string& table, const std::string& indexPath) {
+        return Prep({"--check", dir.Write("t.table", table), indexPath});
+    };
+    EXPECT_EQ(check(good.table, index).status, 0);
+
+    // Two lines of different groups swapped.
+    std::string swapped = good.table;
+    std::swap_ranges(swapped.begin(), swapped.begin() + lineSize, swapped.end() - lineSize);
+    ProgramRun run = check(swapped, index);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("t.table: line 1: first read begins " + swapped.substr(0, 12) +
+                           ", whose group the index puts at lines 79 to 80\n"),
+              std::string::npos)
+        << run.err;
+
+    std::string ragged = good.table;
+    ragged.erase(lineSize * 5 + 3, 1);
+    run = check(ragged, index);
+    EXPECT_NE(run.err.find("t.table: line 6: not 84 bytes long"), std::string::npos) << run.err;
+
+    std::string badQuality = good.table;
+    badQuality[lineSize * 2 + 70] = '\x01';
+    run = check(badQuality, index);
+    EXPECT_NE(run.err.find("t.table: line 3: quality character outside"), std::string::npos)
+        << run.err;
+
+    // A line beyond the counted ones lies outside every group.
+    run = check(good.table + good.table.substr(0, lineSize), index);
+    EXPECT_NE(run.err.find("t.table: line 81: first read begins"), std::string::npos) << run.err;
+
+    // Counts beyond the table's lines.
+    std::string longIndex = good.index;
+    longIndex.insert(longIndex.find('\n'), "0");
+    run = check(good.table, dir.Write("long.index", longIndex));
+    EXPECT_NE(run.err.find("long.index: counts add up to"), std::string::npos) << run.err;
+}
+
+TEST(PrepProgram, CommandLineMistakesGiveUsage) {
+    EXPECT_EQ(Prep({}).status, 2);
+    const ProgramRun help = Prep({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("-m,--memory SIZE=2G"), std::string::npos);
+    EXPECT_EQ(Prep({"--version"}).out, std::string(LORVEX_VERSION) + "\n");
+    EXPECT_EQ(Prep({"-1", "a.fq", "-o", "x"}).status, 2);
+    EXPECT_EQ(Prep({"-1", "a", "-2", "b", "-o", "x", "-l", "11"}).status, 2);
+    EXPECT_EQ(Prep({"-1", "a", "-2", "b", "-o", "x", "--memory", "2X"}).status, 2);
+    const ProgramRun missing = Prep({"-1", "/nonexistent/a.fq", "-2", "b", "-o", "/tmp/x"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "lorvex-prep: /nonexistent/a.fq: No such file or directory\n");
+}
+
+}  // namespace
+}  // namespace lorvex::prep

@@ -1,0 +1,155 @@
+#include "prep_test_support.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+#include "test_support.h"
+
+namespace lorvex::prep::testing {
+
+using lorvex::testing::ReadFile;
+using lorvex::testing::ReverseComplementOf;
+
+std::vector<FastqPair> SimulatePairs(uint64_t seed, int count, int readLength, int fragmentLength) {
+    const size_t fragment = static_cast<size_t>(std::max(fragmentLength, readLength));
+    const std::string genome = lorvex::testing::RandomBases(seed, fragment * 4 + 1000);
+    std::mt19937_64 random(seed + 1);
+    const auto quality = [&random](size_t length) {
+        std::string text(length, 'J');
+        for (char& c : text) c = static_cast<char>('#' + random() % ('J' - '#' + 1));
+        return text;
+    };
+    std::vector<FastqPair> pairs;
+    for (int i = 0; i < count; ++i) {
+        const size_t start = random() % (genome.size() - fragment);
+        const size_t r = static_cast<size_t>(readLength);
+        FastqPair pair;
+        pair.name = "sim" + std::to_string(seed) + "." + std::to_string(i);
+        pair.firstSequence = genome.substr(start, r);
+        pair.secondSequence = ReverseComplementOf(genome.substr(start + fragment - r, r));
+        pair.firstQuality = quality(r);
+        pair.secondQuality = quality(r);
+        pairs.push_back(pair);
+    }
+    return pairs;
+}
+
+std::string FastqText(const std::vector<FastqPair>& pairs, int mate, const std::string& lineEnd) {
+    std::string text;
+    const auto record = [&](const FastqPair& pair, int which) {
+        const bool first = which == 1;
+        text += "@" + pair.name + "/" + std::to_string(which) + " sample=test" + lineEnd;
+        text += (first ? pair.firstSequence : pair.secondSequence) + lineEnd + "+" + lineEnd;
+        text += (first ? pair.firstQuality : pair.secondQuality) + lineEnd;
+    };
+    for (const FastqPair& pair : pairs) {
+        if (mate != 2) record(pair, 1);
+        if (mate != 1) record(pair, 2);
+    }
+    return text;
+}
+
+std::string GzipBytes(const std::string& text) {
+    z_stream stream{};
+    if (deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::runtime_error("deflateInit2 failed");
+    std::string out(deflateBound(&stream, text.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+void WriteGzip(const std::string& path, const std::string& text, int members) {
+    std::string bytes;
+    const size_t part = text.size() / static_cast<size_t>(members) + 1;
+    for (size_t start = 0; start < text.size(); start += part)
+        bytes += GzipBytes(text.substr(start, part));
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+namespace {
+
+// One BGZF block: a gzip member with the "BC" extra field that gives the
+// block's size, holding a raw deflate stream of at most 64 KiB of text.
+std::string BgzfBlock(const std::string& text) {
+    z_stream stream{};
+    deflateInit2(&stream, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    std::string deflated(deflateBound(&stream, text.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(deflated.data());
+    stream.avail_out = static_cast<uInt>(deflated.size());
+    deflate(&stream, Z_FINISH);
+    deflated.resize(stream.total_out);
+    deflateEnd(&stream);
+    const size_t blockSize = 18 + deflated.size() + 8;
+    std::string block = {'\x1f', '\x8b', '\x08', '\x04', 0,   0,   0, 0,
+                         0,      '\xff', 6,      0,      'B', 'C', 2, 0};
+    block += static_cast<char>((blockSize - 1) & 0xff);
+    block += static_cast<char>((blockSize - 1) >> 8);
+    block += deflated;
+    const auto little32 = [&block](uint32_t value) {
+        for (int i = 0; i < 4; ++i) block += static_cast<char>((value >> (8 * i)) & 0xff);
+    };
+    little32(static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()))));
+    little32(static_cast<uint32_t>(text.size()));
+    return block;
+}
+
+}  // namespace
+
+void WriteBgzf(const std::string& path, const std::string& text) {
+    std::string bytes;
+    for (size_t start = 0; start < text.size(); start += 60000)
+        bytes += BgzfBlock(text.substr(start, 60000));
+    bytes += BgzfBlock("");  // the end-of-file marker block
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+ExpectedOutput ExpectedTableAndIndex(const std::vector<FastqPair>& pairs, int readLength,
+                                     bool bothOrientations) {
+    const size_t r = static_cast<size_t>(readLength);
+    const auto cut = [r](std::string text) {
+        text.resize(r);
+        std::transform(text.begin(), text.end(), text.begin(), ::toupper);
+        return text;
+    };
+    std::vector<lorvex::testing::ReadPair> lines;
+    ExpectedOutput expected;
+    for (const FastqPair& pair : pairs) {
+        if (pair.firstSequence.size() < r || pair.secondSequence.size() < r) continue;
+        const std::string first = cut(pair.firstSequence), second = cut(pair.secondSequence);
+        if ((first + second).find_first_not_of("ACGT") != std::string::npos) continue;
+        const std::string firstQuality = pair.firstQuality.substr(0, r);
+        const std::string secondQuality = pair.secondQuality.substr(0, r);
+        lines.push_back({first, second, firstQuality, secondQuality});
+        if (bothOrientations) lines.push_back({second, first, secondQuality, firstQuality});
+        ++expected.keptPairs;
+    }
+    const lorvex::testing::TempDir dir;
+    const lorvex::testing::TableFiles files = lorvex::testing::WriteTableAndIndex(dir, lines);
+    expected.table = ReadFile(files.table);
+    expected.index = ReadFile(files.index);
+    return expected;
+}
+
+std::vector<std::string> FolderEntries(const std::string& path) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace lorvex::prep::testing

@@ -1,0 +1,48 @@
+// Helpers for the lorvex-prep tests: simulated FASTQ pairs, gzip writers in
+// the forms found in the wild, and the table and index that a correct run
+// must write, built by the shared test model rather than by lorvex-prep.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lorvex::prep::testing {
+
+struct FastqPair {
+    std::string name;
+    std::string firstSequence, firstQuality;
+    std::string secondSequence, secondQuality;
+};
+
+// Pairs from a random genome: first read at a fragment's start, second read
+// the reverse complement of its end, qualities from '#' to 'J'.
+std::vector<FastqPair> SimulatePairs(uint64_t seed, int count, int readLength,
+                                     int fragmentLength = 300);
+
+// One FASTQ file of the pairs: mate 1 or 2, or both interleaved (mate 0).
+// Names get a "/1" or "/2" suffix and a comment.
+std::string FastqText(const std::vector<FastqPair>& pairs, int mate,
+                      const std::string& lineEnd = "\n");
+
+// gzip in one member, in several members (concatenated), and as BGZF blocks.
+void WriteGzip(const std::string& path, const std::string& text, int members = 1);
+void WriteBgzf(const std::string& path, const std::string& text);
+std::string GzipBytes(const std::string& text);
+
+struct ExpectedOutput {
+    std::string table;
+    std::string index;
+    uint64_t keptPairs = 0;
+};
+
+// What lorvex-prep must write: reads cut to readLength and upper-cased,
+// pairs with a short read or a base other than A, C, G, T dropped, each kept
+// pair as (1, 2) and, with both orientations, (2, 1).
+ExpectedOutput ExpectedTableAndIndex(const std::vector<FastqPair>& pairs, int readLength,
+                                     bool bothOrientations = true);
+
+// Names of the entries of a folder, sorted.
+std::vector<std::string> FolderEntries(const std::string& path);
+
+}  // namespace lorvex::prep::testing
