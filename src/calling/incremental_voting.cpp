@@ -13,16 +13,11 @@ constexpr size_t firstBaseSet = 2;  // A; C, G, T follow
 
 int BaseIndex(char base) {
     switch (base) {
-        case 'A':
-            return 0;
-        case 'C':
-            return 1;
-        case 'G':
-            return 2;
-        case 'T':
-            return 3;
-        default:
-            return -1;
+        case 'A': return 0;
+        case 'C': return 1;
+        case 'G': return 2;
+        case 'T': return 3;
+        default: return -1;
     }
 }
 
@@ -50,14 +45,20 @@ inline void ShiftAnd(uint64_t* overlaps, const uint64_t* mask, int32_t dynamicWo
     }
 }
 
-// Which candidates the qualifying trials of one record name: bit b of the
-// result for base b, and the number of qualifying trials. The trial of
+// Which candidates the qualifying trials of one record name (bit b for base
+// b), and whether there is more than one qualifying trial. The trial of
 // overlap o (bit o-1 of overlaps and qualifying) has its candidate at mate[o]
-// (bit o of the base masks), hence the shift by one.
+// (bit o of the base masks), hence the shift by one. Single bits are told by
+// x & (x - 1) rather than a bit count, which without a CPU-specific build
+// would be a library call.
 struct Candidates {
     unsigned bases = 0;
-    int trials = 0;
+    bool severalTrials = false;
 };
+
+inline bool SingleBit(unsigned bits) {
+    return bits != 0 && (bits & (bits - 1)) == 0;
+}
 
 template <int FixedWords, bool countTrials>
 inline Candidates CandidatesOf(const uint64_t* record, int32_t dynamicWords) {
@@ -67,32 +68,33 @@ inline Candidates CandidatesOf(const uint64_t* record, int32_t dynamicWords) {
     const uint64_t* baseMasks = record + firstBaseSet * words;
     uint64_t hits[4] = {0, 0, 0, 0};
     uint64_t carry = 0;
-    int trials = 0;
+    bool anyTrial = false;
+    bool severalTrials = false;
     for (int32_t w = 0; w < words; ++w) {
         const uint64_t trialsHere = overlaps[w] & qualifying[w];
-        if constexpr (countTrials) trials += std::popcount(trialsHere);
+        if constexpr (countTrials) {
+            severalTrials |= (trialsHere & (trialsHere - 1)) != 0 || (anyTrial && trialsHere != 0);
+            anyTrial |= trialsHere != 0;
+        }
         const uint64_t candidatePositions = (trialsHere << 1) | carry;
         carry = trialsHere >> 63;
         for (int b = 0; b < 4; ++b) hits[b] |= candidatePositions & baseMasks[b * words + w];
     }
     Candidates result;
-    result.trials = trials;
+    result.severalTrials = severalTrials;
     for (int b = 0; b < 4; ++b) result.bases |= static_cast<unsigned>(hits[b] != 0) << b;
     return result;
 }
 
 // Main variant: one or more qualifying trials naming exactly one of A, C, G,
 // T (other candidates count as trials but name no base); a set base flag
-// implies a trial, so the trial count is not needed. Strict variant: exactly
+// implies a trial, so the trials need not be counted. Strict variant: exactly
 // one qualifying trial, whose candidate is A, C, G or T.
 template <int FixedWords, Variant variant>
 inline int RecordVote(const uint64_t* record, int32_t dynamicWords) {
     const Candidates candidates =
         CandidatesOf<FixedWords, variant == Variant::Strict>(record, dynamicWords);
-    if constexpr (variant == Variant::Strict) {
-        if (candidates.trials != 1) return -1;
-    }
-    if (std::popcount(candidates.bases) != 1) return -1;
+    if (candidates.severalTrials || !SingleBit(candidates.bases)) return -1;
     return std::countr_zero(candidates.bases);
 }
 
@@ -133,21 +135,11 @@ void AppendToRecords(OverlapSlot& slot, int baseIndex) {
 template <template <int> class Operation, typename... Arguments>
 void DispatchOnWords(int32_t words, Arguments&&... arguments) {
     switch (words) {
-        case 1:
-            Operation<1>::Run(arguments...);
-            break;
-        case 2:
-            Operation<2>::Run(arguments...);
-            break;
-        case 3:
-            Operation<3>::Run(arguments...);
-            break;
-        case 4:
-            Operation<4>::Run(arguments...);
-            break;
-        default:
-            Operation<0>::Run(arguments...);
-            break;
+        case 1: Operation<1>::Run(arguments...); break;
+        case 2: Operation<2>::Run(arguments...); break;
+        case 3: Operation<3>::Run(arguments...); break;
+        case 4: Operation<4>::Run(arguments...); break;
+        default: Operation<0>::Run(arguments...); break;
     }
 }
 
