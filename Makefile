@@ -3,8 +3,12 @@ JOBS   ?= $(shell nproc)
 PREFIX ?= /usr/local
 RELEASE_DIR := build
 ASAN_DIR    := build-asan
+FUZZ_DIR    := build-fuzz
+# Seconds per fuzz target: FUZZ_SECONDS for `make fuzz`, the short run of `make test`.
+FUZZ_SECONDS      ?= 60
+FUZZ_TEST_SECONDS ?= 5
 
-.PHONY: all deps release sanitize test test-release test-sanitize demo bench install format clean
+.PHONY: all deps release sanitize test test-release test-sanitize test-fuzz fuzz demo bench install format clean
 
 all: release
 
@@ -26,8 +30,17 @@ test-sanitize: sanitize
 	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-# The whole test suite, once in the optimised build and once under ASan + UBSan.
-test: test-release test-sanitize
+# A short run of every fuzz target (clang, ASan + UBSan) over its corpus.
+test-fuzz: deps
+	@FUZZ_BUILD_DIR=$(FUZZ_DIR) JOBS=$(JOBS) scripts/fuzz.sh $(FUZZ_TEST_SECONDS)
+
+# The whole test suite, once in the optimised build and once under ASan + UBSan,
+# then the short fuzz runs.
+test: test-release test-sanitize test-fuzz
+
+# Longer fuzzing campaigns: every target for FUZZ_SECONDS.
+fuzz: deps
+	@FUZZ_BUILD_DIR=$(FUZZ_DIR) JOBS=$(JOBS) scripts/fuzz.sh $(FUZZ_SECONDS)
 
 demo: release
 	@scripts/demo.sh $(RELEASE_DIR)
@@ -42,4 +55,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(RELEASE_DIR) $(ASAN_DIR)
+	@rm -rf $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR)

@@ -1,0 +1,141 @@
+// Whole extensions on any (arguments, seed, table, index): the arguments go
+// through the programs' parsers, the inputs through the programs' loaders,
+// and every accepted combination is extended by the literal and the fast
+// engine in both variants, with a small cap. Both engines must print the
+// same lines, stop for the same reason with the same votes and leave the
+// same contig, or refuse the inputs with the same message.
+//
+// Input: four argument lines (MIN_DISTANCE, MAX_DISTANCE, MIN_VOTES,
+// DOMINANCE_RATIO), "\n|", seed file, "\n|", table text, "\n|", index text.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/driver.h"
+#include "fuzz_support.h"
+#include "input/input_file.h"
+#include "input/seed_reader.h"
+
+using namespace lorvex;
+
+namespace {
+
+// Few cycles per input keep the fuzzer fast; the cap's own check is the
+// same code whatever its value.
+constexpr int32_t fuzzCap = 48;
+
+struct Extension {
+    bool refused = false;
+    std::string message;
+    std::string contig;
+    std::string lines;
+    ExtensionOutcome outcome;
+};
+
+Extension Extend(const std::string& seed, const RunInputs& inputs, const RunParameters& parameters,
+                 Variant variant, Engine engine) {
+    Extension extension;
+    extension.contig = seed;
+    TieBreakSource tieBreaks = TieBreakSource::Private();
+    try {
+        extension.outcome = ExtendContig(
+            extension.contig, inputs, parameters, variant, tieBreaks,
+            [&](char base, const BaseVotes& votes) {
+                extension.lines += base;
+                for (const int32_t count : {votes.a, votes.c, votes.g, votes.t})
+                    extension.lines += "\t" + std::to_string(count);
+                extension.lines += "\n";
+            },
+            fuzzCap, engine);
+    } catch (const InputError& error) {
+        extension.refused = true;
+        extension.message = std::string("input: ") + error.what();
+    } catch (const UsageError& error) {
+        extension.refused = true;
+        extension.message = std::string("usage: ") + error.what();
+    }
+    return extension;
+}
+
+// The lines of the argument part, one per argument, without line ends.
+std::vector<std::string> ArgumentLines(std::string_view text) {
+    std::vector<std::string> lines;
+    while (!text.empty() && lines.size() < 4) {
+        const size_t end = text.find('\n');
+        lines.emplace_back(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
+    return lines;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static fuzzing::MemoryFile seedFile("seed");
+    static fuzzing::MemoryFile tableFile("table");
+    static fuzzing::MemoryFile indexFile("index");
+    static fuzzing::ReusedPrefixIndex prefixIndex;
+
+    fuzzing::InputParts parts(data, size);
+    const std::vector<std::string> arguments = ArgumentLines(parts.Next());
+    const std::string_view seedText = parts.Next();
+    const std::string_view tableText = parts.Next();
+    const std::string_view indexText = parts.Next();
+    if (arguments.size() < 4) return 0;
+
+    RunParameters parameters;
+    try {
+        parameters.minDistance = ParseIntegerArgument(arguments[0], "MIN_DISTANCE");
+        parameters.maxDistance = ParseIntegerArgument(arguments[1], "MAX_DISTANCE");
+        parameters.minVotes = ParseIntegerArgument(arguments[2], "MIN_VOTES");
+        parameters.dominanceRatio = ParseRatioArgument(arguments[3], "DOMINANCE_RATIO");
+    } catch (const UsageError&) {
+        return 0;
+    }
+
+    seedFile.Set(seedText);
+    tableFile.Set(tableText);
+    indexFile.Set(indexText);
+    struct Cleanup {
+        fuzzing::ReusedPrefixIndex& index;
+        std::string_view text;
+        ~Cleanup() { index.Clean(text); }
+    } cleanup{prefixIndex, indexText};
+
+    std::string seed;
+    TableLayout layout;
+    try {
+        seed = LoadSeed(seedFile.path());
+        layout = MeasureTable(tableFile.path());
+        LoadIndexChecked(indexFile.path(), tableFile.path(), layout, prefixIndex.index());
+    } catch (const InputError&) {
+        return 0;
+    }
+    RunInputs inputs{OpenTableStream(tableFile.path(), layout), std::move(prefixIndex.index())};
+
+    for (const Variant variant : {Variant::Main, Variant::Strict}) {
+        const Extension literal = Extend(seed, inputs, parameters, variant, Engine::Literal);
+        const Extension fast = Extend(seed, inputs, parameters, variant, Engine::Fast);
+        if (literal.refused != fast.refused || literal.message != fast.message)
+            fuzzing::Fail("the engines refuse differently: '" + literal.message + "' vs '" +
+                          fast.message + "'");
+        fuzzing::Check(literal.lines == fast.lines, "both engines print the same lines");
+        fuzzing::Check(literal.contig == fast.contig, "both engines grow the same contig");
+        fuzzing::Check(literal.outcome.reason == fast.outcome.reason &&
+                           literal.outcome.stopVotes == fast.outcome.stopVotes &&
+                           literal.outcome.accepted == fast.outcome.accepted,
+                       "both engines stop alike");
+        fuzzing::Check(literal.outcome.accepted <= fuzzCap, "the cap bounds the accepted bases");
+        if (!literal.refused)
+            fuzzing::Check(literal.contig.size() ==
+                               seed.size() + literal.outcome.accepted +
+                                   (literal.outcome.reason == StopReason::NoVotes ||
+                                            literal.outcome.reason == StopReason::NoWindows
+                                        ? 0
+                                        : 1),
+                           "the contig keeps the printed bases and the one of the failing cycle");
+    }
+    prefixIndex.index() = std::move(inputs.index);
+    return 0;
+}
