@@ -26,6 +26,11 @@ constexpr uint64_t pairBlockBytes = 32u << 20;
 constexpr size_t bucketWriteBufferBytes = 1 << 20;
 constexpr uint64_t linesPerProgressCall = 1 << 16;
 
+// A buffer no larger than what will be written through it.
+size_t WriteBufferFor(uint64_t bytes) {
+    return static_cast<size_t>(std::min<uint64_t>(bytes, bucketWriteBufferBytes));
+}
+
 // The bucket digit of a code below fixedBits already fixed bits.
 uint32_t NextDigit(uint32_t code, int fixedBits) {
     return (code >> (prefixCodeBits - fixedBits - digitBits)) & (bucketsPerSplit - 1);
@@ -131,9 +136,12 @@ void PairGrouper::Spill() {
     size_t runStart = 0;
     while (runStart < keys.size()) {
         const uint32_t bucket = NextDigit(KeyCode(keys[runStart]), 0);
-        FileWriter file = OpenForAppend(BucketPath(digitBits, bucket), bucketWriteBufferBytes);
+        size_t runEnd = runStart;
+        while (runEnd < keys.size() && NextDigit(KeyCode(keys[runEnd]), 0) == bucket) ++runEnd;
+        FileWriter file = OpenForAppend(BucketPath(digitBits, bucket),
+                                        WriteBufferFor((runEnd - runStart) * lineBytes_));
         size_t i = runStart;
-        for (; i < keys.size() && NextDigit(KeyCode(keys[i]), 0) == bucket; ++i) {
+        for (; i < runEnd; ++i) {
             const char* fields[4];
             LineFieldsOf(KeyOrdinal(keys[i]), fields);
             FormatTableLine(fields[0], fields[1], fields[2], fields[3], settings_.readLength,
@@ -250,10 +258,13 @@ void PairGrouper::ProcessBucket(const std::string& path, int fixedBits, uint32_t
             while (runStart < keys.size()) {
                 const uint32_t digit = NextDigit(KeyCode(keys[runStart]), fixedBits);
                 const uint32_t subPrefix = (prefix << digitBits) | digit;
+                size_t runEnd = runStart;
+                while (runEnd < keys.size() && NextDigit(KeyCode(keys[runEnd]), fixedBits) == digit)
+                    ++runEnd;
                 FileWriter sub = OpenForAppend(BucketPath(fixedBits + digitBits, subPrefix),
-                                               bucketWriteBufferBytes);
+                                               WriteBufferFor((runEnd - runStart) * lineBytes_));
                 size_t i = runStart;
-                for (; i < keys.size() && NextDigit(KeyCode(keys[i]), fixedBits) == digit; ++i)
+                for (; i < runEnd; ++i)
                     sub.Write(chunk.data() + KeyOrdinal(keys[i]) * lineBytes_, lineBytes_);
                 totals_.bucketBytes += sub.bytesWritten();
                 sub.Close();
