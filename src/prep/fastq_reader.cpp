@@ -90,6 +90,9 @@ void FastqReader::Refill() {
         const int got = gzread(file_.get(), buffer_.data() + end_,
                                static_cast<unsigned>(buffer_.size() - end_));
         if (got < 0) {
+            // A stop signal fails a read from a pipe with EINTR: that is
+            // the stop, not damaged input.
+            ThrowIfStopRequested();
             int code = Z_OK;
             const char* message = gzerror(file_.get(), &code);
             const std::string reason = code == Z_ERRNO ? std::strerror(errno) : message;
