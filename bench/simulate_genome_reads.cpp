@@ -3,9 +3,9 @@
 // given coverage as a read-pair table grouped by prefix code (reads.table)
 // and its prefix index (reads.index).
 //
-// The genome holds copies of a few repeat elements, diverged by 2 %, short
-// tandem repeats, and one long run of A at `stopAt`, where every extension
-// that reaches it ends (its tail becomes one repeated base).
+// The genome holds copies of a few repeat elements, diverged by 2 %, and
+// short tandem repeats. No fragment covers the 1,000 bases from STOP_AT, so
+// every extension that reaches them runs out of votes there.
 //
 // Usage: lorvex-bench-data FOLDER GENOME_LENGTH COVERAGE READ_LENGTH FRAGMENT STOP_AT SEED
 #include <algorithm>
@@ -39,7 +39,9 @@ uint32_t PrefixCode(const char* read) {
     return code;
 }
 
-std::string MakeGenome(Random& random, size_t length, size_t stopAt) {
+constexpr size_t uncoveredLength = 1000;
+
+std::string MakeGenome(Random& random, size_t length) {
     std::string genome(length, 'A');
     for (char& base : genome) base = "ACGT"[random() & 3];
     // Interspersed repeats: 6 elements of 150 to 300 bases, 60 copies each.
@@ -53,15 +55,14 @@ std::string MakeGenome(Random& random, size_t length, size_t stopAt) {
                 genome[to + i] = random() % 50 == 0 ? "ACGT"[random() & 3] : copy[i];
         }
     }
-    // Short tandem repeats of units of 1 to 6 bases, 20 to 60 bases long.
+    // Short tandem repeats of units of 2 to 6 bases, 20 to 60 bases long; no
+    // long single-base runs, which would end a run on its tail check.
     for (size_t n = length / 5000, k = 0; k < n; ++k) {
-        const size_t unit = 1 + random() % 6;
+        const size_t unit = 2 + random() % 5;
         const size_t span = 20 + random() % 41;
         const size_t at = random() % (length - span - unit);
         for (size_t i = 0; i < span; ++i) genome[at + unit + i] = genome[at + i % unit];
     }
-    if (stopAt + 150 < length)
-        for (size_t i = 0; i < 150; ++i) genome[stopAt + i] = 'A';
     return genome;
 }
 
@@ -120,7 +121,7 @@ int main(int argc, char** argv) {
     const size_t stopAt = std::strtoull(argv[6], nullptr, 10);
     Random random(std::strtoull(argv[7], nullptr, 10));
 
-    const std::string genome = MakeGenome(random, genomeLength, stopAt);
+    const std::string genome = MakeGenome(random, genomeLength);
     {
         std::ofstream fasta(folder + "/genome.fa", std::ios::binary);
         fasta << ">genome\n";
@@ -132,10 +133,13 @@ int main(int argc, char** argv) {
     std::normal_distribution<double> fragmentLength(fragment, fragment / 40.0);
     std::vector<Pair> pairs(pairCount);
     for (Pair& pair : pairs) {
-        const int length =
-            std::clamp(static_cast<int>(fragmentLength(random)), readLength, 2 * fragment);
-        pair.fragment = static_cast<uint16_t>(length);
-        pair.start = static_cast<uint32_t>(random() % (genomeLength - static_cast<size_t>(length)));
+        do {
+            const int length =
+                std::clamp(static_cast<int>(fragmentLength(random)), readLength, 2 * fragment);
+            pair.fragment = static_cast<uint16_t>(length);
+            pair.start =
+                static_cast<uint32_t>(random() % (genomeLength - static_cast<size_t>(length)));
+        } while (pair.start + pair.fragment > stopAt && pair.start < stopAt + uncoveredLength);
         pair.noiseSeed = random();
     }
 

@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Benchmarks of the fast extension engine against the literal one.
+#
+#   bench/run.sh BUILD_DIR
+#
+# 1. Micro-benchmarks (votes per mate per cycle, one group lookup, index
+#    loading per million lines).
+# 2. bench/prep_bench.sh BUILD_DIR, when it exists.
+# 3. End to end, on data generated in a temporary folder: a 3 Mb genome with
+#    repeats at 60x and a 400 kb one at 200x, read length 100, fragments of
+#    about 400. Both programs extend a 1,000-base seed by about 100,000 bases
+#    (a stretch of the genome without reads ends them) with the fast engine and with
+#    the literal one; their outputs must be identical. Then the fast engine
+#    runs to the 2,000,000-base cap. Every figure is the median of several
+#    runs (LORVEX_BENCH_RUNS, default 5).
+set -euo pipefail
+
+if [ $# -ne 1 ]; then
+    echo "usage: bench/run.sh BUILD_DIR" >&2
+    exit 2
+fi
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+runs=${LORVEX_BENCH_RUNS:-5}
+for tool in micro_benchmarks lorvex lorvex-strict lorvex-literal lorvex-strict-literal \
+    lorvex-bench-data; do
+    if [ ! -x "$build/$tool" ]; then
+        echo "bench/run.sh: $build/$tool is missing (build the release tree first)" >&2
+        exit 1
+    fi
+done
+work=$(mktemp -d "${TMPDIR:-/tmp}/lorvex-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+echo "== Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "   load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+echo "== Micro-benchmarks"
+"$build/micro_benchmarks" --benchmark_min_time=0.3
+echo
+
+if [ -x "$here/prep_bench.sh" ]; then
+    echo "== lorvex-prep"
+    "$here/prep_bench.sh" "$build"
+    echo
+fi
+
+# Run parameters: anchor windows 320 to 399 bases behind the end, where the
+# mates of 400-base fragments overlap the end by 20 to 99 bases.
+MIN_DISTANCE=320
+MAX_DISTANCE=399
+MIN_VOTES=2
+RATIO=0.2
+
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# measure NAME PROGRAM DATA SEED MIN_VOTES: runs PROGRAM `runs` times; leaves
+# the output of the last run in $work/NAME.out and the medians of wall time,
+# CPU time and peak memory (KiB) in $work/NAME.wall, .cpu and .rss.
+measure() {
+    local name=$1 program=$2 data=$3 seed=$4 votes=$5 i
+    : > "$work/$name.walls"; : > "$work/$name.cpus"; : > "$work/$name.rsss"
+    for ((i = 0; i < runs; i++)); do
+        /usr/bin/time -f '%e %U %S %M' -o "$work/$name.time" \
+            "$build/$program" "$seed" "$data/reads.table" "$data/reads.index" \
+            $MIN_DISTANCE $MAX_DISTANCE "$votes" $RATIO > "$work/$name.out"
+        read -r wall user sys rss < "$work/$name.time"
+        echo "$wall" >> "$work/$name.walls"
+        awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }' >> "$work/$name.cpus"
+        echo "$rss" >> "$work/$name.rsss"
+    done
+    median < "$work/$name.walls" > "$work/$name.wall"
+    median < "$work/$name.cpus" > "$work/$name.cpu"
+    median < "$work/$name.rsss" > "$work/$name.rss"
+}
+
+seed_file() {  # GENOME START OUTPUT: 1,000 bases of the genome from START
+    awk -v start="$2" 'NR > 1 { printf "%s", $0 } END { print "" }' "$1" |
+        awk -v start="$2" '{ print ">seed"; print substr($0, start + 1, 1000) }' > "$3"
+}
+
+report_header() {
+    printf '%-14s %-8s %8s %7s %7s %8s %11s %8s %8s\n' program engine bases "wall s" "cpu s" "loop s" "bases/s" "RSS MiB" "votes/b"
+}
+
+# report NAME PROGRAM ENGINE STARTUP_NAME: one line. "loop s" is the CPU time
+# after start-up (the run's CPU time less that of a run that stops in its
+# first cycle); bases/s is taken over it. CPU time rather than wall time,
+# because the machine is shared and wall times swing with its load.
+report() {
+    local name=$1 program=$2 engine=$3 startup=$4
+    local bases votes
+    bases=$(wc -l < "$work/$name.out")
+    votes=$(awk -F'\t' '{ v += $2 + $3 + $4 + $5 } END { if (NR) printf "%.1f", v / NR; else print 0 }' "$work/$name.out")
+    awk -v p="$program" -v e="$engine" -v b="$bases" -v w="$(cat "$work/$name.wall")" \
+        -v c="$(cat "$work/$name.cpu")" -v r="$(cat "$work/$name.rss")" \
+        -v s="$(cat "$work/$startup.cpu")" -v v="$votes" 'BEGIN {
+        loop = c - s; if (loop < 0.01) loop = 0.01
+        printf "%-14s %-8s %8d %7.2f %7.2f %8.2f %11.0f %8.1f %8s\n", p, e, b, w, c, loop, b / loop, r / 1024, v }'
+}
+
+ratio() {  # LITERAL_NAME FAST_NAME STARTUP_NAME LABEL
+    awk -v lw="$(cat "$work/$1.wall")" -v fw="$(cat "$work/$2.wall")" \
+        -v lc="$(cat "$work/$1.cpu")" -v fc="$(cat "$work/$2.cpu")" \
+        -v s="$(cat "$work/$3.cpu")" -v label="$4" 'BEGIN {
+        ll = lc - s; fl = fc - s; if (fl < 0.01) fl = 0.01
+        printf "  %-14s fast/literal speed-up: wall %.1fx, cpu %.1fx, cpu after start-up %.1fx\n", label, lw / fw, lc / fc, ll / fl }'
+}
+
+end_to_end() {  # LABEL GENOME_LENGTH COVERAGE
+    local label=$1 data="$work/$1"
+    mkdir -p "$data"
+    echo "== End to end, $label: genome of $2 bases at ${3}x, reads of 100, fragments of ~400"
+    "$build/lorvex-bench-data" "$data" "$2" "$3" 100 400 111000 1 | sed 's/^/   data: /'
+    seed_file "$data/genome.fa" 10000 "$data/seed.fa"
+    echo "   queued mates per cycle (expected): lorvex $(awk -v c="$3" 'BEGIN { printf "%.0f", c / 200 * 80 }'), lorvex-strict $(awk -v c="$3" 'BEGIN { printf "%.0f", c / 200 * 179 }')"
+    # Start-up: a run whose first cycle fails the vote check, measured a
+    # second time once the first has brought the files into the page cache.
+    measure "$label-startup" lorvex "$data" "$data/seed.fa" 1000000000
+    measure "$label-startup" lorvex "$data" "$data/seed.fa" 1000000000
+    echo "   start-up (seed, table, index, one cycle): $(cat "$work/$label-startup.wall") s wall, $(cat "$work/$label-startup.cpu") s cpu, $(awk -v r="$(cat "$work/$label-startup.rss")" 'BEGIN { printf "%.1f", r / 1024 }') MiB peak"
+    report_header
+    for program in lorvex lorvex-strict; do
+        measure "$label-$program-fast" "$program" "$data" "$data/seed.fa" $MIN_VOTES
+        measure "$label-$program-literal" "$program-literal" "$data" "$data/seed.fa" $MIN_VOTES
+        report "$label-$program-fast" "$program" fast "$label-startup"
+        report "$label-$program-literal" "$program" literal "$label-startup"
+        if cmp -s "$work/$label-$program-fast.out" "$work/$label-$program-literal.out"; then
+            echo "  $program: fast and literal outputs identical ($(wc -l < "$work/$label-$program-fast.out") lines)"
+        else
+            echo "  $program: FAST AND LITERAL OUTPUTS DIFFER" >&2
+            exit 1
+        fi
+    done
+    for program in lorvex lorvex-strict; do
+        ratio "$label-$program-literal" "$label-$program-fast" "$label-startup" "$program"
+    done
+    echo
+}
+
+end_to_end 60x 3000000 60
+end_to_end 200x 400000 200
+
+echo "== To the 2,000,000-base cap, fast engine, 60x (seed after the stretch without reads)"
+seed_file "$work/60x/genome.fa" 120000 "$work/60x/seed-cap.fa"
+report_header
+for program in lorvex lorvex-strict; do
+    measure "cap-$program" "$program" "$work/60x" "$work/60x/seed-cap.fa" 1
+    report "cap-$program" "$program" fast 60x-startup
+done
