@@ -41,7 +41,7 @@ echo
 
 if [ -x "$here/prep_bench.sh" ]; then
     echo "== lorvex-prep"
-    "$here/prep_bench.sh" "$build"
+    "$here/prep_bench.sh" "$build" || echo "   bench/prep_bench.sh failed (status $?)"
     echo
 fi
 
