@@ -1,0 +1,35 @@
+// A whole lorvex-extend run: seeds, table and index loaded once, the seeds
+// extended (in parallel when asked) and every output written in input order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "extend/extend_options.h"
+#include "extend/seed_extension.h"
+
+namespace lorvex::extend {
+
+struct RunTotals {
+    size_t seeds = 0;
+    uint64_t basesAdded = 0;
+    std::map<SideStop, size_t> stops;  // sides per stop
+    double seconds = 0;
+};
+
+// Throws UsageError (distances the read length does not allow), InputError
+// (a seed file, table or index that cannot be read or is broken) and
+// OutputError (an output that cannot be written). Shows progress on standard
+// error when `showProgress`.
+RunTotals RunExtend(const ExtendOptions& options, bool showProgress);
+
+// "lorvex-extend: 1,000 seeds: 123,456 bases added in 3.2 s; stops: ...; peak
+// memory 201.3 MiB"
+std::string FormatTotals(const RunTotals& totals);
+
+// 1234567 -> "1,234,567".
+std::string WithThousands(uint64_t value);
+
+}  // namespace lorvex::extend

@@ -1,0 +1,238 @@
+#include "extend/vote_plot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace lorvex::extend {
+namespace {
+
+// Layout in SVG user units.
+constexpr double pageWidth = 900;
+constexpr double plotLeft = 70;
+constexpr double plotWidth = 660;
+constexpr double legendHeight = 54;
+constexpr double panelHeight = 196;
+constexpr double chartHeight = 56;
+constexpr double depthChartTop = 32;  // within a panel
+constexpr double shareChartTop = 112;
+
+const char* const depthColour = "#1f5fb4";
+const char* const shareColour = "#2e8b3a";
+const char* const thresholdColour = "#c0392b";
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    std::string result = text;
+    if (result.size() > 2 && result.compare(result.size() - 2, 2, ".0") == 0)
+        result.resize(result.size() - 2);
+    return result;
+}
+
+std::string Share(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    return text;
+}
+
+std::string Text(double x, double y, const std::string& content, const std::string& extra = "") {
+    return "<text x=\"" + Number(x) + "\" y=\"" + Number(y) + "\"" + extra + ">" + content +
+           "</text>\n";
+}
+
+std::string Line(double x1, double y1, double x2, double y2, const std::string& style) {
+    return "<line x1=\"" + Number(x1) + "\" y1=\"" + Number(y1) + "\" x2=\"" + Number(x2) +
+           "\" y2=\"" + Number(y2) + "\" " + style + "/>\n";
+}
+
+// x of point i of n, in the middle of its column.
+double PointX(size_t i, size_t n) {
+    return plotLeft + (static_cast<double>(i) + 0.5) / static_cast<double>(n) * plotWidth;
+}
+
+// One chart: frame, axis labels, threshold line, the series and the stop mark.
+struct Chart {
+    double top = 0;
+    double highest = 1;  // value at the chart's top edge
+    const char* colour = depthColour;
+    std::string topLabel;
+    std::string name;
+
+    double Y(double value) const {
+        return top + chartHeight - std::clamp(value / highest, 0.0, 1.0) * chartHeight;
+    }
+};
+
+std::string DrawChart(const Chart& chart, const std::vector<double>& values, bool markLast,
+                      double threshold, const std::string& thresholdLabel) {
+    std::string svg;
+    svg += "<rect x=\"" + Number(plotLeft) + "\" y=\"" + Number(chart.top) + "\" width=\"" +
+           Number(plotWidth) + "\" height=\"" + Number(chartHeight) +
+           "\" fill=\"#fafafa\" stroke=\"#999\" stroke-width=\"0.5\"/>\n";
+    svg += Text(plotLeft - 6, chart.top + 4, chart.topLabel, " text-anchor=\"end\"");
+    svg += Text(plotLeft - 6, chart.top + chartHeight + 3, "0", " text-anchor=\"end\"");
+    svg += Text(plotLeft - 36, chart.top + chartHeight / 2 + 3, chart.name,
+                " text-anchor=\"middle\" fill=\"" + std::string(chart.colour) + "\"");
+    if (threshold > 0 && threshold <= chart.highest) {
+        const double y = chart.Y(threshold);
+        svg += Line(plotLeft, y, plotLeft + plotWidth, y,
+                    "stroke=\"" + std::string(thresholdColour) +
+                        "\" stroke-width=\"1\" stroke-dasharray=\"5,3\"");
+        svg += Text(plotLeft + plotWidth + 6, y + 3, thresholdLabel,
+                    " fill=\"" + std::string(thresholdColour) + "\"");
+    }
+    if (values.empty()) return svg;
+    svg += "<polyline fill=\"none\" stroke=\"" + std::string(chart.colour) +
+           "\" stroke-width=\"1.2\" points=\"";
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) svg += ' ';
+        svg += Number(PointX(i, values.size())) + "," + Number(chart.Y(values[i]));
+    }
+    svg += "\"/>\n";
+    if (markLast) {
+        svg += "<circle cx=\"" + Number(PointX(values.size() - 1, values.size())) + "\" cy=\"" +
+               Number(chart.Y(values.back())) + "\" r=\"3\" fill=\"" + thresholdColour + "\"/>\n";
+    }
+    return svg;
+}
+
+std::string VotesText(const BaseVotes& votes) {
+    return "A " + std::to_string(votes.a) + ", C " + std::to_string(votes.c) + ", G " +
+           std::to_string(votes.g) + ", T " + std::to_string(votes.t);
+}
+
+bool SideWasExtended(const SideExtension& side) {
+    return side.stop != SideStop::NoWindows && side.stop != SideStop::SeedTooShort;
+}
+
+}  // namespace
+
+double DominanceShare(float dominanceRatio) {
+    const double ratio = dominanceRatio;
+    if (std::isnan(ratio) || ratio <= 0) return 0;
+    if (std::isinf(ratio)) return 1;
+    return ratio / (1 + ratio);
+}
+
+std::vector<PlotPoint> SidePoints(const SideExtension& side) {
+    std::vector<PlotPoint> points;
+    const auto add = [&](const BaseVotes& votes) {
+        const int32_t total = votes.Total();
+        const int32_t highest = std::max({votes.a, votes.c, votes.g, votes.t});
+        points.push_back(
+            {static_cast<double>(total), total > 0 ? static_cast<double>(highest) / total : 0.0});
+    };
+    for (const BaseVotes& votes : side.votes) add(votes);
+    if (SideWasExtended(side)) add(side.stopVotes);
+    return points;
+}
+
+std::vector<PlotPoint> LowestPerColumn(const std::vector<PlotPoint>& points, size_t columns) {
+    if (columns == 0 || points.size() <= columns) return points;
+    std::vector<PlotPoint> lowest;
+    lowest.reserve(columns);
+    for (size_t column = 0; column < columns; ++column) {
+        const size_t begin = column * points.size() / columns;
+        const size_t end = (column + 1) * points.size() / columns;
+        PlotPoint point = points[begin];
+        for (size_t i = begin + 1; i < end; ++i) {
+            point.depth = std::min(point.depth, points[i].depth);
+            point.share = std::min(point.share, points[i].share);
+        }
+        lowest.push_back(point);
+    }
+    return lowest;
+}
+
+std::string XmlText(const std::string& text) {
+    std::string safe;
+    for (const char byte : text) {
+        switch (byte) {
+            case '&': safe += "&amp;"; break;
+            case '<': safe += "&lt;"; break;
+            case '>': safe += "&gt;"; break;
+            case '"': safe += "&quot;"; break;
+            case '\'': safe += "&apos;"; break;
+            default: safe += byte >= 0x20 && byte < 0x7f ? byte : '?';
+        }
+    }
+    return safe;
+}
+
+std::string PlotHeader(size_t panels, const PlotSettings& settings) {
+    const double height = legendHeight + static_cast<double>(panels) * panelHeight;
+    std::string svg =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+        Number(pageWidth) + "\" height=\"" + Number(height) + "\" viewBox=\"0 0 " +
+        Number(pageWidth) + " " + Number(height) +
+        "\" font-family=\"sans-serif\" font-size=\"11\">\n"
+        "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+    svg += Text(10, 18, "lorvex-extend: votes along each extension", " font-size=\"14\"");
+    svg += Text(10, 36,
+                "<tspan fill=\"" + std::string(depthColour) +
+                    "\">depth: all votes of the cycle</tspan>; <tspan fill=\"" + shareColour +
+                    "\">share: the winning base's part of them</tspan>; <tspan fill=\"" +
+                    thresholdColour + "\">dashed: min votes " + std::to_string(settings.minVotes) +
+                    " and the share that ratio " + XmlText(Number(settings.dominanceRatio)) +
+                    " needs (" + Share(DominanceShare(settings.dominanceRatio)) +
+                    "); dot: the cycle that stopped</tspan>");
+    svg += Text(10, 50,
+                "Steps run outward from the seed; a long extension shows the lowest value of "
+                "the steps each column covers.",
+                " fill=\"#555\"");
+    return svg;
+}
+
+std::string PlotFooter() {
+    return "</svg>\n";
+}
+
+std::string PlotPanel(size_t panel, const SeedRecord& seed, const SideExtension& side,
+                      const PlotSettings& settings) {
+    const double top = legendHeight + static_cast<double>(panel) * panelHeight;
+    std::string svg = "<g transform=\"translate(0," + Number(top) + ")\">\n";
+    svg += Line(10, 4, pageWidth - 10, 4, "stroke=\"#ccc\"");
+    std::string title = "<tspan font-weight=\"bold\">" + XmlText(seed.name) + "</tspan>, " +
+                        SideName(side.side) + " side: " + std::to_string(side.bases.size()) +
+                        " bases added, stop: " + SideStopLabel(side.stop);
+    if (SideWasExtended(side)) title += " (" + VotesText(side.stopVotes) + ")";
+    svg += Text(10, 20, title, " font-size=\"12\"");
+
+    const std::vector<PlotPoint> points = LowestPerColumn(SidePoints(side), size_t(plotWidth));
+    if (!SideWasExtended(side)) {
+        svg += Text(plotLeft, depthChartTop + 30,
+                    side.stop == SideStop::SeedTooShort
+                        ? "not extended: the seed is shorter than the maximum distance"
+                        : "not extended: the distances give no anchor window",
+                    " fill=\"#555\"");
+        return svg + "</g>\n";
+    }
+    std::vector<double> depths, shares;
+    double highestDepth = settings.minVotes;
+    for (const PlotPoint& point : points) {
+        depths.push_back(point.depth);
+        shares.push_back(point.share);
+        highestDepth = std::max(highestDepth, point.depth);
+    }
+    Chart depth{depthChartTop, std::max(1.0, std::ceil(highestDepth * 1.1)), depthColour, "",
+                "depth"};
+    depth.topLabel = Number(depth.highest);
+    svg += DrawChart(depth, depths, true, settings.minVotes,
+                     "min votes " + std::to_string(settings.minVotes));
+    Chart share{shareChartTop, 1.0, shareColour, "1", "share"};
+    const double needed = DominanceShare(settings.dominanceRatio);
+    svg += DrawChart(share, shares, side.stopVotes.Total() > 0, needed, "share " + Share(needed));
+
+    const double axisY = shareChartTop + chartHeight + 14;
+    const size_t cycles = side.bases.size() + 1;
+    svg += Text(plotLeft, axisY, "step 1");
+    svg += Text(plotLeft + plotWidth / 2, axisY, "bases added, outward from the seed",
+                " text-anchor=\"middle\" fill=\"#555\"");
+    svg += Text(plotLeft + plotWidth, axisY, "step " + std::to_string(cycles) + " (stop)",
+                " text-anchor=\"end\"");
+    return svg + "</g>\n";
+}
+
+}  // namespace lorvex::extend

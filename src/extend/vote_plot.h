@@ -1,0 +1,57 @@
+// The vote plot: an SVG picture with one panel per seed and side, showing
+// along the extension the vote depth (all votes of a cycle) and the winning
+// base's share of them, with the two thresholds of the checks drawn in, so
+// that a reader sees where the support thinned out before the stop. The
+// panels are written one by one as the seeds finish, in input order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "extend/seed_batch.h"
+#include "extend/seed_extension.h"
+
+namespace lorvex::extend {
+
+struct PlotSettings {
+    int32_t minVotes = 0;
+    float dominanceRatio = 0.0f;
+    bool bothSides = false;
+};
+
+// The lowest share of all votes that the winner may hold and pass the
+// dominance check: winner >= ratio x others means share >= ratio / (1 + ratio).
+// 0 when any share passes (ratio 0 or less, or NaN, which never fails the
+// check); 1 for an infinite ratio (the others must be zero).
+double DominanceShare(float dominanceRatio);
+
+// One cycle of a side as the plot shows it.
+struct PlotPoint {
+    double depth = 0;  // all votes of the cycle
+    double share = 0;  // highest count / depth; 0 when there were no votes
+};
+
+// The accepted bases' cycles, then the cycle that stopped the side when one
+// ran (not for sides that were never extended).
+std::vector<PlotPoint> SidePoints(const SideExtension& side);
+
+// At most `columns` points: each column takes the lowest depth and the
+// lowest share of the cycles it covers, so that a thin stretch stays visible
+// in a long extension. Fewer points than columns are returned as they are.
+std::vector<PlotPoint> LowestPerColumn(const std::vector<PlotPoint>& points, size_t columns);
+
+// The document's opening (size for `panels` panels, legend) and closing.
+std::string PlotHeader(size_t panels, const PlotSettings& settings);
+std::string PlotFooter();
+
+// The panel of one side, as the panel-th panel (from 0) of the document.
+std::string PlotPanel(size_t panel, const SeedRecord& seed, const SideExtension& side,
+                      const PlotSettings& settings);
+
+// Text made safe for XML character data and attributes: markup characters
+// escaped, bytes that are not printable ASCII shown as '?'.
+std::string XmlText(const std::string& text);
+
+}  // namespace lorvex::extend

@@ -1,0 +1,73 @@
+// The FASTA header and records, the per-base and per-seed rows (positions on
+// both sides), and write failures that name the file.
+#include "extend/extend_output.h"
+
+#include <gtest/gtest.h>
+
+#include "app/driver.h"
+
+namespace lorvex::extend {
+namespace {
+
+SeedExtension TwoSidedExtension() {
+    SeedExtension extension;
+    extension.left.side = Side::Left;
+    extension.left.bases = "GA";  // G next to the seed, then A
+    extension.left.votes = {{0, 0, 5, 1}, {3, 0, 0, 0}};
+    extension.left.stop = SideStop::NoVotes;
+    extension.right.side = Side::Right;
+    extension.right.bases = "T";
+    extension.right.votes = {{0, 1, 0, 9}};
+    extension.right.stop = SideStop::NotDominant;
+    extension.right.stopVotes = {2, 2, 0, 1};
+    return extension;
+}
+
+TEST(ExtendOutput, HeaderCarriesLengthsStopsAndDescription) {
+    const SeedRecord seed{"contig_7", "from sample 3", "CCCC"};
+    EXPECT_EQ(FastaHeader(seed, TwoSidedExtension(), true),
+              ">contig_7 left=2 right=1 left_stop=no-votes right_stop=not-dominant from sample 3");
+    EXPECT_EQ(FastaHeader(SeedRecord{"s", "", "CC"}, TwoSidedExtension(), false),
+              ">s right=1 right_stop=not-dominant");
+    EXPECT_EQ(ExtendedContig(seed, TwoSidedExtension()), "AGCCCCT");
+}
+
+TEST(ExtendOutput, RecordsWrapAtTheLineWidth) {
+    EXPECT_EQ(FastaRecord(">s", "ACGTACGTAC", 4), ">s\nACGT\nACGT\nAC\n");
+    EXPECT_EQ(FastaRecord(">s", "ACGTACGT", 4), ">s\nACGT\nACGT\n");
+    EXPECT_EQ(FastaRecord(">s", "ACGTACGTAC", 0), ">s\nACGTACGTAC\n");
+    EXPECT_EQ(FastaRecord(">s", "", 60), ">s\n");
+    EXPECT_EQ(FastaRecord(">s", "", 0), ">s\n");
+}
+
+TEST(ExtendOutput, RowsGiveStepsAndContigPositions) {
+    const SeedRecord seed{"s", "", "CCCC"};
+    // Contig AGCCCCT: the left bases stand at 2 (step 1) and 1 (step 2).
+    EXPECT_EQ(BaseRows(seed, TwoSidedExtension(), true),
+              "s\tleft\t1\t2\tG\t0\t0\t5\t1\n"
+              "s\tleft\t2\t1\tA\t3\t0\t0\t0\n"
+              "s\tright\t1\t7\tT\t0\t1\t0\t9\n");
+    EXPECT_EQ(BaseRows(seed, TwoSidedExtension(), false).substr(0, 8), "s\tright\t");
+    EXPECT_EQ(SummaryRows(seed, TwoSidedExtension(), true),
+              "s\tleft\t4\t2\tno-votes\t0\t0\t0\t0\t7\n"
+              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\n");
+    EXPECT_EQ(BaseRowsHeader(), "seed\tside\tstep\tposition\tbase\tA\tC\tG\tT\n");
+}
+
+TEST(ExtendOutput, FailedWritesNameTheFile) {
+    OutputFile full("/dev/full");
+    try {
+        full.Write(std::string(3 << 20, 'A'));  // more than the buffer holds
+        full.Close();
+        ADD_FAILURE() << "a write to /dev/full succeeded";
+    } catch (const OutputError& error) {
+        EXPECT_EQ(std::string(error.what()), "/dev/full: No space left on device");
+    }
+    OutputFile small("/dev/full");
+    small.Write("x");  // buffered: the failure shows at the close
+    EXPECT_THROW(small.Close(), OutputError);
+    EXPECT_THROW(OutputFile("/nonexistent-folder/out.fa"), OutputError);
+}
+
+}  // namespace
+}  // namespace lorvex::extend

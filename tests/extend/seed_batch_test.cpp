@@ -1,0 +1,76 @@
+// The multi-record seed file: names, wrapped lines, the single-seed base
+// rule per record, and one-line errors that name the line and the record.
+#include "extend/seed_batch.h"
+
+#include <gtest/gtest.h>
+
+#include "input/input_file.h"
+#include "input/seed_reader.h"
+
+namespace lorvex::extend {
+namespace {
+
+TEST(SeedBatch, KeepsNamesDescriptionsAndWrappedBases) {
+    const std::string text =
+        "\r\n\n"
+        ">first  a seed\twith words \r\n"
+        "acgtN\r\n"
+        "ACg\n"
+        ">second\n"
+        ">third\n"
+        "TT xx>\n"
+        "\n"
+        "gg";
+    const std::vector<SeedRecord> seeds = ParseSeedBatch(text, "seeds.fa");
+    ASSERT_EQ(seeds.size(), 3u);
+    EXPECT_EQ(seeds[0].name, "first");
+    EXPECT_EQ(seeds[0].description, "a seed\twith words");
+    EXPECT_EQ(seeds[0].bases, "ACGTNACG");
+    EXPECT_EQ(seeds[1].name, "second");
+    EXPECT_EQ(seeds[1].description, "");
+    EXPECT_EQ(seeds[1].bases, "");          // kept: reported per seed later
+    EXPECT_EQ(seeds[2].bases, "TT xx>GG");  // only a, c, g, t are upper-cased
+}
+
+// Each record's bases are what the single-seed reader makes of a file that
+// holds that record alone, so a seed extends the same in a batch.
+TEST(SeedBatch, EveryRecordReadsAsItWouldAlone) {
+    const std::vector<std::string> records = {
+        ">a\nACGTacgtnNxX\r\nGG  T\n",
+        ">b desc\r\nc\r\n\r\ng\r\n",
+        ">c\n",
+        ">d\n\tq-*.acgt\n",
+    };
+    std::string file;
+    for (const std::string& record : records) file += record;
+    const std::vector<SeedRecord> seeds = ParseSeedBatch(file, "seeds.fa");
+    ASSERT_EQ(seeds.size(), records.size());
+    for (size_t i = 0; i < records.size(); ++i)
+        EXPECT_EQ(seeds[i].bases, SeedBasesFromText(records[i])) << records[i];
+}
+
+TEST(SeedBatch, RefusesBrokenFilesWithLineAndRecord) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "seeds.fa: holds no FASTA record (no '>' header line)"},
+        {"\n\r\n", "seeds.fa: holds no FASTA record (no '>' header line)"},
+        {"ACGT\n>a\nAC\n", "seeds.fa: line 1: text before the first '>' header line"},
+        {"\n \n>a\n", "seeds.fa: line 2: text before the first '>' header line"},
+        {">a\nAC\n> b\nAC\n", "seeds.fa: line 3: record 2: header has no name after '>'"},
+        {">a\nAC\n>\r\n", "seeds.fa: line 3: record 2: header has no name after '>'"},
+        {">a\nAC\n>b\nAC\nA" + std::string(1, '\0') + "C\n",
+         "seeds.fa: line 5: record 2: holds a zero byte, which is not a base"},
+        {">a" + std::string(1, '\0') + "b\nAC\n",
+         "seeds.fa: line 1: record 1: header holds a zero byte"},
+    };
+    for (const auto& [text, message] : cases) {
+        try {
+            ParseSeedBatch(text, "seeds.fa");
+            ADD_FAILURE() << "accepted: " << text;
+        } catch (const InputError& error) {
+            EXPECT_EQ(std::string(error.what()), message);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lorvex::extend

@@ -1,0 +1,80 @@
+// The plot's numbers: the share threshold agrees with the dominance check it
+// stands for, long extensions keep their thinnest stretches, and names cannot
+// break the XML.
+#include "extend/vote_plot.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "calling/continuation.h"
+
+namespace lorvex::extend {
+namespace {
+
+TEST(VotePlot, ShareThresholdAgreesWithTheDominanceCheck) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const float ratio : {0.0f, 0.1f, 0.2f, 0.5f, 1.0f, 2.0f, 3.0f, 9.0f, -1.0f, nan, inf}) {
+        const double needed = DominanceShare(ratio);
+        for (int32_t highest = 1; highest <= 30; ++highest) {
+            for (int32_t others = 0; others <= 30; ++others) {
+                // The check takes the larger count as the winner.
+                const double share =
+                    static_cast<double>(std::max(highest, others)) / (highest + others);
+                const bool passes = SanityCheck(highest, others, 0, 0, 0, ratio) == 1;
+                // Away from the boundary, where float rounding may decide.
+                if (std::fabs(share - needed) < 1e-6) continue;
+                EXPECT_EQ(passes, share >= needed)
+                    << "ratio " << ratio << " votes " << highest << ":" << others;
+            }
+        }
+    }
+    EXPECT_DOUBLE_EQ(DominanceShare(1.0f), 0.5);
+    EXPECT_DOUBLE_EQ(DominanceShare(3.0f), 0.75);
+}
+
+TEST(VotePlot, PointsEndWithTheStoppingCycle) {
+    SideExtension side;
+    side.votes = {{0, 0, 4, 0}, {1, 0, 3, 0}};
+    side.stop = SideStop::NoVotes;
+    std::vector<PlotPoint> points = SidePoints(side);
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_DOUBLE_EQ(points[1].depth, 4);
+    EXPECT_DOUBLE_EQ(points[1].share, 0.75);
+    EXPECT_DOUBLE_EQ(points[2].depth, 0);  // the cycle without votes
+    EXPECT_DOUBLE_EQ(points[2].share, 0);
+    side.stop = SideStop::SeedTooShort;
+    side.votes.clear();
+    EXPECT_TRUE(SidePoints(side).empty());
+}
+
+TEST(VotePlot, ColumnsKeepTheLowestValues) {
+    std::vector<PlotPoint> points(1000, PlotPoint{20, 0.9});
+    points[517] = {3, 0.95};
+    points[518] = {25, 0.4};
+    const std::vector<PlotPoint> columns = LowestPerColumn(points, 100);
+    ASSERT_EQ(columns.size(), 100u);
+    EXPECT_DOUBLE_EQ(columns[51].depth, 3);
+    EXPECT_DOUBLE_EQ(columns[51].share, 0.4);
+    EXPECT_DOUBLE_EQ(columns[50].depth, 20);
+    EXPECT_EQ(LowestPerColumn(points, 1000).size(), 1000u);
+    // Uneven division still covers every point once.
+    std::vector<PlotPoint> ramp;
+    for (int i = 0; i < 7; ++i) ramp.push_back({static_cast<double>(i), 1});
+    const std::vector<PlotPoint> three = LowestPerColumn(ramp, 3);
+    ASSERT_EQ(three.size(), 3u);
+    EXPECT_DOUBLE_EQ(three[0].depth, 0);
+    EXPECT_DOUBLE_EQ(three[1].depth, 2);
+    EXPECT_DOUBLE_EQ(three[2].depth, 4);
+}
+
+TEST(VotePlot, NamesAreEscapedForXml) {
+    EXPECT_EQ(XmlText("a<b>&\"c'"), "a&lt;b&gt;&amp;&quot;c&apos;");
+    EXPECT_EQ(XmlText(std::string("x\x01y\xc3\xa9")), "x?y??");
+}
+
+}  // namespace
+}  // namespace lorvex::extend
