@@ -42,6 +42,9 @@ class FileWriter {
     void Flush();
     // Flushes and waits until the data is on the disk.
     void Sync();
+    // Asks the system to start writing the data out every `bytes` bytes,
+    // so that the wait in Sync is short.
+    void StartWritebackEvery(uint64_t bytes) { writebackInterval_ = bytes; }
     // Flushes and closes; further writes are an error.
     void Close();
     uint64_t bytesWritten() const { return written_ + used_; }
@@ -53,6 +56,8 @@ class FileWriter {
     std::vector<char> buffer_;
     size_t used_ = 0;
     uint64_t written_ = 0;
+    uint64_t writebackInterval_ = 0;  // 0: leave it to the system
+    uint64_t writebackStart_ = 0;     // first byte not yet handed to writeback
 };
 
 // Opens path for appending, creating it if needed.

@@ -5,7 +5,6 @@
 // wrong group, and it can never equal a window of the contig anyway).
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "input/prefix_index.h"
 #include "prep/output_file.h"
 #include "prep/progress.h"
 #include "prep/table_writer.h"
@@ -92,7 +93,7 @@ class PairGrouper {
     uint64_t pairCapacity_;  // pairs held before a spill
     uint64_t pairsPerBlock_;
     uint64_t linesPerChunk_;  // lines of a bucket file sorted in memory at once
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<std::unique_ptr<char[], FreeDeleter>> blocks_;
     uint64_t heldPairs_ = 0;
     uint64_t keptPairs_ = 0;
     uint64_t linesWritten_ = 0;

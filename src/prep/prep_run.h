@@ -21,7 +21,7 @@ inline constexpr uint64_t sampleBytesLimit = 4 << 20;
 
 // Memory set aside from the bound for everything but the grouping: input
 // buffers and zlib state, output buffers, the program itself.
-inline constexpr uint64_t reservedMemoryBytes = 16 << 20;
+inline constexpr uint64_t reservedMemoryBytes = 24 << 20;
 
 struct PrepSummary {
     OutputPaths paths;
