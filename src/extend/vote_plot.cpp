@@ -11,7 +11,7 @@ namespace {
 constexpr double pageWidth = 900;
 constexpr double plotLeft = 70;
 constexpr double plotWidth = 660;
-constexpr double legendHeight = 54;
+constexpr double legendHeight = 68;
 constexpr double panelHeight = 196;
 constexpr double chartHeight = 56;
 constexpr double depthChartTop = 32;  // within a panel
@@ -173,14 +173,16 @@ std::string PlotHeader(size_t panels, const PlotSettings& settings) {
     svg += Text(10, 36,
                 "<tspan fill=\"" + std::string(depthColour) +
                     "\">depth: all votes of the cycle</tspan>; <tspan fill=\"" + shareColour +
-                    "\">share: the winning base's part of them</tspan>; <tspan fill=\"" +
-                    thresholdColour + "\">dashed: min votes " + std::to_string(settings.minVotes) +
+                    "\">share: the winning base's part of them</tspan>; steps run outward from "
+                    "the seed");
+    svg += Text(10, 50,
+                "dashed: min votes " + std::to_string(settings.minVotes) +
                     " and the share that ratio " + XmlText(Number(settings.dominanceRatio)) +
                     " needs (" + Share(DominanceShare(settings.dominanceRatio)) +
-                    "); dot: the cycle that stopped</tspan>");
-    svg += Text(10, 50,
-                "Steps run outward from the seed; a long extension shows the lowest value of "
-                "the steps each column covers.",
+                    "); dot: the cycle that stopped",
+                " fill=\"" + std::string(thresholdColour) + "\"");
+    svg += Text(10, 64,
+                "A long extension shows in each column the lowest value of the steps it covers.",
                 " fill=\"#555\"");
     return svg;
 }

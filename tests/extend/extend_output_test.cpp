@@ -11,15 +11,11 @@ namespace {
 
 SeedExtension TwoSidedExtension() {
     SeedExtension extension;
-    extension.left.side = Side::Left;
-    extension.left.bases = "GA";  // G next to the seed, then A
-    extension.left.votes = {{0, 0, 5, 1}, {3, 0, 0, 0}};
-    extension.left.stop = SideStop::NoVotes;
-    extension.right.side = Side::Right;
-    extension.right.bases = "T";
-    extension.right.votes = {{0, 1, 0, 9}};
-    extension.right.stop = SideStop::NotDominant;
-    extension.right.stopVotes = {2, 2, 0, 1};
+    // G next to the seed, then A.
+    extension.left = SideExtension{
+        Side::Left, SideStop::NoVotes, {}, std::string("GA"), {{0, 0, 5, 1}, {3, 0, 0, 0}}};
+    extension.right = SideExtension{
+        Side::Right, SideStop::NotDominant, {2, 2, 0, 1}, std::string("T"), {{0, 1, 0, 9}}};
     return extension;
 }
 
