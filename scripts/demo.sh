@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The whole path a user takes, on the bundled example (examples/README.md):
+# paired FASTQ files -> lorvex-prep -> read-pair table and prefix index ->
+# lorvex and lorvex-strict extend a seed cut from the genome -> the extended
+# bases are compared with the genome they came from.
+#
+#   scripts/demo.sh BUILD_DIR     (the folder holding the built programs)
+#
+# Exits with status 1 when nothing was extended or the extension disagrees
+# with the genome.
+set -euo pipefail
+
+build=$(cd "${1:?usage: scripts/demo.sh BUILD_DIR}" && pwd)
+examples=$(cd "$(dirname "$0")/../examples" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/lorvex-demo.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# The seed: 1,000 bases from position 20,000 of the genome. The distances
+# follow from the reads (examples/README.md): reads of 100 bases from
+# fragments of 400 +- 30 bases vote from anchor windows between
+# 310 - 100 + 20 = 230 and 490 - 1 = 489 bases behind the contig's end.
+seed_start=20000
+seed_length=1000
+min_distance=230
+max_distance=489
+min_votes=5
+dominance_ratio=0.1
+
+say() { printf '\n== %s\n' "$*"; }
+# Prints a command as the user would type it (with short folder names).
+describe() { printf '$ %s\n' "$*" | sed "s|$work|\$work|g; s|$build|BUILD|g; s|$examples|examples|g"; }
+
+say "1. lorvex-prep: the read pairs become a read-pair table and its prefix index"
+prep=("$build/lorvex-prep" -1 "$examples/lambda_reads_1.fq.gz" -2 "$examples/lambda_reads_2.fq.gz"
+      -o "$work/lambda")
+describe "${prep[@]}"
+"${prep[@]}" 2>&1 | sed "s|$work|\$work|g"
+check=("$build/lorvex-prep" --check "$work/lambda.table" "$work/lambda.index")
+describe "${check[@]}"
+"${check[@]}" | sed "s|$work|\$work|g"
+echo "first lines of the index (12-base key, tab, number of table lines):"
+head -3 "$work/lambda.index"
+
+say "2. the seed: bases $((seed_start + 1)) to $((seed_start + seed_length)) of the genome"
+genome=$(grep -v '^>' "$examples/lambda_virus.fa" | tr -d '\r\n')
+printf '>seed lambda_virus:%d-%d\n%s\n' $((seed_start + 1)) $((seed_start + seed_length)) \
+    "${genome:seed_start:seed_length}" > "$work/seed.fa"
+echo "genome: ${#genome} bases; $(( ${#genome} - seed_start - seed_length )) of them lie beyond the seed"
+
+status=0
+for program in lorvex lorvex-strict; do
+    say "3. $program extends the seed to the right"
+    extend=("$build/$program" "$work/seed.fa" "$work/lambda.table" "$work/lambda.index"
+            "$min_distance" "$max_distance" "$min_votes" "$dominance_ratio")
+    describe "${extend[@]}"
+    "${extend[@]}" > "$work/$program.tsv"
+    echo "first accepted bases (base, votes for A, C, G, T):"
+    head -3 "$work/$program.tsv"
+    cut -f1 "$work/$program.tsv" | tr -d '\n' > "$work/$program.bases"
+    extended=$(stat -c %s "$work/$program.bases")
+    printf '%s' "${genome:seed_start + seed_length:extended}" > "$work/$program.expected"
+    differing=$(cmp -l "$work/$program.bases" "$work/$program.expected" 2>/dev/null | wc -l || true)
+    if [ "$extended" -eq 0 ]; then
+        echo "$program extended nothing"
+        status=1
+    elif [ "$differing" -eq 0 ]; then
+        echo "$program extended $extended bases; all of them agree with the genome" \
+             "(bases $((seed_start + seed_length + 1)) to $((seed_start + seed_length + extended))," \
+             "which ends $(( ${#genome} - seed_start - seed_length - extended )) bases further on)"
+    else
+        echo "$program extended $extended bases; $differing of them differ from the genome"
+        status=1
+    fi
+done
+exit $status
