@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 
 #include "prep/pair_filter.h"
@@ -163,6 +164,9 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         problem = "no input: give -1 and -2, or --interleaved";
     else if (options.outputPrefix.empty())
         problem = "no output: give -o PREFIX";
+    else if (options.outputPrefix.back() == '/' ||
+             std::filesystem::is_directory(options.outputPrefix))
+        problem = "-o takes a name prefix such as out/reads, not a folder";
     else if (options.readLength != 0 &&
              (options.readLength < leastReadLength || options.readLength > greatestReadLength))
         problem = "--read-length must be from 12 to 1023";
