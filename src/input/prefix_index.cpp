@@ -80,6 +80,28 @@ uint32_t ParseCount(const char* line, size_t length, const std::string& path, ui
     return static_cast<uint32_t>(value);
 }
 
+// The prefix code of a key, as DnaToUint(key, 12) gives it, from a table of
+// base digits instead of a branch per byte: this runs once per index line.
+struct BaseDigits {
+    uint8_t digit[256];
+};
+
+constexpr BaseDigits MakeBaseDigits() {
+    BaseDigits digits{};
+    for (int byte = 0; byte < 256; ++byte)
+        digits.digit[byte] = static_cast<uint8_t>(BaseDigit(static_cast<unsigned char>(byte)));
+    return digits;
+}
+
+constexpr BaseDigits baseDigits = MakeBaseDigits();
+
+uint32_t KeyPrefixCode(const char* key) {
+    uint32_t code = 0;
+    for (int i = 0; i < prefixLength; ++i)
+        code = code * 4 + baseDigits.digit[static_cast<unsigned char>(key[i])];
+    return code;
+}
+
 // An index of this many bytes or more names so many codes (over 100,000)
 // that nearly every 4 KiB page of both tables gets written anyway.
 constexpr uint64_t denseIndexBytes = 2 << 20;
@@ -118,6 +140,9 @@ uint64_t LoadIndexChecked(const std::string& indexPath, const std::string& table
             filled += got;
         }
         if (filled == 0) break;
+        // One scan of the block for zero bytes; lines are searched one by one
+        // only when there is one to name.
+        const bool blockHasZero = std::memchr(buffer.data(), '\0', filled) != nullptr;
         // Take every complete line of the buffer; the unfinished tail waits for the
         // next read unless the file has ended.
         size_t start = 0;
@@ -139,7 +164,7 @@ uint64_t LoadIndexChecked(const std::string& indexPath, const std::string& table
             if (consumed > maxLineSize)
                 throw FileError(
                     indexPath, "line " + std::to_string(lineNumber) + ": longer than 65,535 bytes");
-            if (std::memchr(lineStart, '\0', lineLength))
+            if (blockHasZero && std::memchr(lineStart, '\0', lineLength))
                 throw FileError(indexPath,
                                 "line " + std::to_string(lineNumber) + ": holds a zero byte");
             start += consumed;
@@ -147,7 +172,7 @@ uint64_t LoadIndexChecked(const std::string& indexPath, const std::string& table
             if (content > 0 && lineStart[content - 1] == '\r') --content;
             if (content == 0) continue;  // empty line
             const uint32_t count = ParseCount(lineStart, content, indexPath, lineNumber);
-            const uint32_t code = DnaToUint(lineStart, prefixLength);
+            const uint32_t code = KeyPrefixCode(lineStart);
             index.offsets[code] = layout.lineSize * runningTotal;
             index.counts[code] = count;
             runningTotal += count;
