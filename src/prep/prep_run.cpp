@@ -103,6 +103,17 @@ std::string DropText(const FilterCounts& counts, int32_t readLength) {
 }  // namespace
 
 uint64_t PeakMemoryBytes() {
+    // VmHWM belongs to this program's own address space; getrusage would
+    // also count what the process held before exec (a large parent's pages).
+    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        unsigned long long kib = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status))
+            found = std::sscanf(line, "VmHWM: %llu kB", &kib) == 1;
+        std::fclose(status);
+        if (found) return kib * 1024;
+    }
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<uint64_t>(usage.ru_maxrss) * 1024;
