@@ -32,18 +32,20 @@ struct DataSetup {
     int errorEvery;
     Distances main;
     Distances strict;
+    int leastAccepted = 0;  // over both variants and sides
+    int leastTies = 0;
 };
 
 // Thin coverage, frequent read errors with a lenient ratio (some 1-1 ties
 // pass), medium coverage, and reads longer than the 100 bases the main
 // variant compares.
 const DataSetup kMedium = {
-    2, 50, 200, 3000, 100, {"160", "199", "3", "0.2"}, {"150", "199", "2", "0.5"}};
+    2, 50, 200, 3000, 100, {"160", "199", "3", "0.2"}, {"150", "199", "2", "0.5"}, 2500, 0};
 const std::vector<DataSetup> kSetups = {
-    {1, 50, 200, 600, 500, {"150", "199", "1", "0"}, {"170", "199", "1", "0"}},
-    {12, 50, 200, 3000, 50, {"150", "199", "1", "1"}, {"170", "199", "1", "1"}},
+    {1, 50, 200, 600, 500, {"150", "199", "1", "0"}, {"170", "199", "1", "0"}, 400, 0},
+    {12, 50, 200, 3000, 50, {"150", "199", "1", "1"}, {"170", "199", "1", "1"}, 700, 2},
     kMedium,
-    {4, 120, 400, 1500, 200, {"300", "370", "2", "0.3"}, {"300", "370", "1", "0.3"}},
+    {4, 120, 400, 1500, 200, {"300", "370", "2", "0.3"}, {"300", "370", "1", "0.3"}, 10000, 0},
 };
 
 struct Seed {
@@ -276,53 +278,57 @@ void ExpectSameAsSeparateRuns(const ExtendRun& batch, const std::vector<Seed>& s
     }
 }
 
-TEST_F(ExtendProgram, MatchesTheProgramsSeedBySeedInBatchesAndAlone) {
+class ExtendProgramOnData : public ExtendProgram,
+                            public ::testing::WithParamInterface<DataSetup> {};
+
+TEST_P(ExtendProgramOnData, MatchesTheProgramsSeedBySeedInBatchesAndAlone) {
+    const DataSetup& setup = GetParam();
+    Prepare(setup);
+    const std::vector<Seed> seeds = SeedsAlongTheGenome();
+    const std::string batchPath = WriteSeeds(seeds, "seeds.fa");
     int ties = 0;
     int accepted = 0;
-    for (const DataSetup& setup : kSetups) {
-        Prepare(setup);
-        const std::vector<Seed> seeds = SeedsAlongTheGenome();
-        const std::string batchPath = WriteSeeds(seeds, "seeds.fa");
-        for (const bool strict : {false, true}) {
-            const Distances& d = strict ? setup.strict : setup.main;
-            const std::string program = strict ? "lorvex-strict" : "lorvex";
-            const std::string label =
-                "setup " + std::to_string(setup.seed) + (strict ? " strict" : " main");
-            std::map<std::string, ProgramRun> rightAlone, leftAlone;
-            for (const Seed& seed : seeds) {
-                rightAlone[seed.name] = RunAlone(program, seed.bases, d);
-                leftAlone[seed.name] = RunAlone(program, ReverseComplementOfSeed(seed.bases), d);
-                ties +=
-                    TiedCycles(rightAlone[seed.name].out) + TiedCycles(leftAlone[seed.name].out);
-                accepted += static_cast<int>(BasesOf(rightAlone[seed.name].out).size());
-            }
-            const ExtendRun one = RunExtend(batchPath, d, strict, true, 1);
-            ExpectSameAsSeparateRuns(one, seeds, rightAlone, leftAlone, true, label + " -j1");
-            const ExtendRun two = RunExtend(batchPath, d, strict, true, 2);
-            EXPECT_EQ(two.fasta, one.fasta) << label;
-            EXPECT_EQ(two.bases, one.bases) << label;
-            EXPECT_EQ(two.summary, one.summary) << label;
-            const ExtendRun rightOnly = RunExtend(batchPath, d, strict, false, 2);
-            ExpectSameAsSeparateRuns(rightOnly, seeds, rightAlone, leftAlone, false,
-                                     label + " right only");
-            // Each seed alone in its file: the same record, whatever ran before.
-            const std::vector<FastaEntry> batchEntries = ParseFasta(one.fasta);
-            for (size_t i = 0; i < seeds.size(); ++i) {
-                const ExtendRun alone =
-                    RunExtend(WriteSeeds({seeds[i]}, "one.fa"), d, strict, true, 1);
-                ASSERT_EQ(alone.run.status, 0) << alone.run.err;
-                const std::vector<FastaEntry> entries = ParseFasta(alone.fasta);
-                ASSERT_EQ(entries.size(), 1u);
-                EXPECT_EQ(entries[0].header, batchEntries[i].header) << label;
-                EXPECT_EQ(entries[0].sequence, batchEntries[i].sequence) << label;
-            }
+    for (const bool strict : {false, true}) {
+        const Distances& d = strict ? setup.strict : setup.main;
+        const std::string program = strict ? "lorvex-strict" : "lorvex";
+        const std::string label = std::string(strict ? "strict" : "main");
+        std::map<std::string, ProgramRun> rightAlone, leftAlone;
+        for (const Seed& seed : seeds) {
+            rightAlone[seed.name] = RunAlone(program, seed.bases, d);
+            leftAlone[seed.name] = RunAlone(program, ReverseComplementOfSeed(seed.bases), d);
+            ties += TiedCycles(rightAlone[seed.name].out) + TiedCycles(leftAlone[seed.name].out);
+            accepted += static_cast<int>(BasesOf(rightAlone[seed.name].out).size() +
+                                         BasesOf(leftAlone[seed.name].out).size());
+        }
+        const ExtendRun one = RunExtend(batchPath, d, strict, true, 1);
+        ExpectSameAsSeparateRuns(one, seeds, rightAlone, leftAlone, true, label + " -j1");
+        const ExtendRun two = RunExtend(batchPath, d, strict, true, 2);
+        EXPECT_EQ(two.fasta, one.fasta) << label;
+        EXPECT_EQ(two.bases, one.bases) << label;
+        EXPECT_EQ(two.summary, one.summary) << label;
+        const ExtendRun rightOnly = RunExtend(batchPath, d, strict, false, 2);
+        ExpectSameAsSeparateRuns(rightOnly, seeds, rightAlone, leftAlone, false,
+                                 label + " right only");
+        // Each seed alone in its file: the same record, whatever ran before.
+        const std::vector<FastaEntry> batchEntries = ParseFasta(one.fasta);
+        for (size_t i = 0; i < seeds.size(); ++i) {
+            const ExtendRun alone = RunExtend(WriteSeeds({seeds[i]}, "one.fa"), d, strict, true, 1);
+            ASSERT_EQ(alone.run.status, 0) << alone.run.err;
+            const std::vector<FastaEntry> entries = ParseFasta(alone.fasta);
+            ASSERT_EQ(entries.size(), 1u);
+            EXPECT_EQ(entries[0].header, batchEntries[i].header) << label;
+            EXPECT_EQ(entries[0].sequence, batchEntries[i].sequence) << label;
         }
     }
-    // The comparison means something only if seeds grew and some ties were
-    // drawn (TiesDrawFromEachSidesOwnGenerator makes sure of many).
-    EXPECT_GT(accepted, 2000);
-    EXPECT_GT(ties, 3);
+    // The comparison means something only if seeds grew, and (on the data
+    // meant for it) some ties were drawn; TiesDrawFromEachSidesOwnGenerator
+    // makes sure of many.
+    EXPECT_GE(accepted, setup.leastAccepted);
+    EXPECT_GE(ties, setup.leastTies);
 }
+
+INSTANTIATE_TEST_SUITE_P(Simulated, ExtendProgramOnData, ::testing::ValuesIn(kSetups),
+                         [](const auto& info) { return "data" + std::to_string(info.param.seed); });
 
 // Pairs anchored on the last readLength bases of `contig` whose mates vote
 // once each for the candidate bases in the first cycle: each mate qualifies
