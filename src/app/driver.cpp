@@ -18,18 +18,12 @@ namespace lorvex {
 
 const char* StopReasonName(StopReason reason) {
     switch (reason) {
-        case StopReason::NoWindows:
-            return "no windows";
-        case StopReason::NoVotes:
-            return "no votes";
-        case StopReason::RepetitiveTail:
-            return "repetitive tail";
-        case StopReason::TooFewVotes:
-            return "too few votes";
-        case StopReason::NotDominant:
-            return "not dominant";
-        case StopReason::CapReached:
-            return "cap reached";
+        case StopReason::NoWindows: return "no windows";
+        case StopReason::NoVotes: return "no votes";
+        case StopReason::RepetitiveTail: return "repetitive tail";
+        case StopReason::TooFewVotes: return "too few votes";
+        case StopReason::NotDominant: return "not dominant";
+        case StopReason::CapReached: return "cap reached";
     }
     return "unknown";
 }

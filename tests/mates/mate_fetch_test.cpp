@@ -53,8 +53,7 @@ std::string FirstReadNear(Random& random, const std::string& window) {
     std::string read = window;
     const int32_t r = static_cast<int32_t>(window.size());
     switch (Uniform(random, 0, 3)) {
-        case 0:
-            break;
+        case 0: break;
         case 1:
             if (r > 100) read[static_cast<size_t>(Uniform(random, 100, r - 1))] = 'N';
             break;
