@@ -1,0 +1,142 @@
+// What a run of the programs holds in memory: not the table. Two tables
+// that differ tenfold in size, but only in lines that no window of the run
+// looks up, must give the same output at the same peak resident memory.
+// And a memory limit below the index tables ends a run with a message, not
+// a crash.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace lorvex {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+struct MeasuredRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+    long peakKib = 0;  // the child's peak resident set
+};
+
+// Runs a built program and takes its own resource usage from wait4; an
+// address-space limit, when given, is set in the child before exec.
+MeasuredRun RunMeasured(const std::string& program, const std::vector<std::string>& arguments,
+                        const TempDir& dir, rlim_t addressSpaceLimit = RLIM_INFINITY) {
+    const std::string outPath = dir.path() + "/measured.out";
+    const std::string errPath = dir.path() + "/measured.err";
+    const std::string binary = std::string(LORVEX_BIN_DIR) + "/" + program;
+    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (addressSpaceLimit != RLIM_INFINITY) {
+            const rlimit limit{addressSpaceLimit, addressSpaceLimit};
+            setrlimit(RLIMIT_AS, &limit);
+        }
+        alarm(120);
+        execv(binary.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    MeasuredRun run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = ReadFile(outPath);
+    run.err = ReadFile(errPath);
+    run.peakKib = usage.ru_maxrss;
+    return run;
+}
+
+// A table line whose group no window of the run looks up: its key is not a
+// prefix of any read of the simulated genome.
+std::string PaddingKey(const std::string& indexText) {
+    for (const char* key : {"TTTTGGGGCCCC", "GGGGTTTTAAAA", "CCCCAAAATTTT"})
+        if (indexText.find(std::string(key) + "\t") == std::string::npos) return key;
+    return "";
+}
+
+TEST(ResourceBounds, PeakMemoryDoesNotGrowWithTheTable) {
+    TempDir dir;
+    const testing::SimulatedReads reads = testing::SimulateReads(31, 4000, 50, 200, 5000);
+    const testing::TableFiles files = testing::WriteTableAndIndex(dir, reads.pairs);
+    const std::string table = ReadFile(files.table);
+    const std::string index = ReadFile(files.index);
+    const std::string key = PaddingKey(index);
+    ASSERT_FALSE(key.empty());
+    const std::string padding = testing::TableLine(
+        {key + testing::RandomBases(3, 38), testing::RandomBases(4, 50), "", ""});
+
+    // The padding group goes last, so the run's groups keep their offsets.
+    const auto padded = [&](const std::string& name, size_t totalLines) {
+        const size_t lines = totalLines - reads.pairs.size();
+        std::string text = table;
+        text.reserve(text.size() + lines * padding.size());
+        for (size_t i = 0; i < lines; ++i) text += padding;
+        return testing::TableFiles{
+            dir.Write(name + ".table", text),
+            dir.Write(name + ".index", index + key + "\t" + std::to_string(lines) + "\n")};
+    };
+    const testing::TableFiles small = padded("small", 20000);
+    const testing::TableFiles large = padded("large", 200000);
+    const std::string seed = dir.Write("seed.fa", ">s\n" + reads.genome.substr(0, 500) + "\n");
+
+    for (const std::string program : {"lorvex", "lorvex-strict"}) {
+        const std::string near = program == "lorvex" ? "150" : "170";
+        const MeasuredRun smallRun =
+            RunMeasured(program, {seed, small.table, small.index, near, "190", "3", "0.2"}, dir);
+        const MeasuredRun largeRun =
+            RunMeasured(program, {seed, large.table, large.index, near, "190", "3", "0.2"}, dir);
+        EXPECT_EQ(smallRun.status, 0) << smallRun.err;
+        EXPECT_EQ(largeRun.status, 0) << largeRun.err;
+        EXPECT_GT(smallRun.out.size(), 10000u) << program;  // a run of thousands of bases
+        EXPECT_EQ(largeRun.out, smallRun.out) << program;
+        // The large table is 36 MiB larger; loading any sizeable part of it
+        // would show far beyond this margin.
+        EXPECT_LT(largeRun.peakKib, smallRun.peakKib + 8 * 1024)
+            << program << ": peak " << smallRun.peakKib << " KiB with " << small.table << ", "
+            << largeRun.peakKib << " KiB with the tenfold table";
+        ::testing::Test::RecordProperty(program + "_peak_kib", std::to_string(smallRun.peakKib));
+        ::testing::Test::RecordProperty(program + "_peak_kib_tenfold",
+                                        std::to_string(largeRun.peakKib));
+    }
+}
+
+TEST(ResourceBounds, AMemoryLimitBelowTheIndexTablesEndsWithAMessage) {
+#ifdef LORVEX_SANITIZED
+    GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space at start; a limit on "
+                    "it stops the sanitizer, not the program";
+#else
+    TempDir dir;
+    const testing::SimulatedReads reads = testing::SimulateReads(32, 3000, 40, 160, 2000);
+    const testing::TableFiles files = testing::WriteTableAndIndex(dir, reads.pairs);
+    const std::string seed = dir.Write("seed.fa", ">s\n" + reads.genome.substr(0, 400) + "\n");
+    for (const std::string program : {"lorvex", "lorvex-strict"}) {
+        // The two index tables alone take 192 MiB of address space.
+        const MeasuredRun run =
+            RunMeasured(program, {seed, files.table, files.index, "130", "160", "3", "0.2"}, dir,
+                        rlim_t{150} << 20);
+        EXPECT_EQ(run.status, 1) << program << "\n" << run.err;
+        EXPECT_EQ(run.err, program + ": out of memory\n");
+        EXPECT_EQ(run.out, "");
+    }
+#endif
+}
+
+}  // namespace
+}  // namespace lorvex
