@@ -545,10 +545,44 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
     EXPECT_EQ(run({"--version"}).out, std::string(LORVEX_VERSION) + "\n");
 }
 
-// The bundled example, when present: every seed of its seed file extends as
-// lorvex extends it alone.
-TEST(ExtendExample, MatchesLorvexOnTheExampleData) {
-    GTEST_SKIP() << "examples/ holds no data yet";
+// The bundled example: reads of lambda phage made into a table by lorvex-prep,
+// seeds cut from its genome, the distances of the demo.
+TEST_F(ExtendProgram, MatchesTheProgramsOnTheExample) {
+    const std::string examples = LORVEX_EXAMPLES;
+    ASSERT_TRUE(std::filesystem::exists(examples + "/lambda_virus.fa"));
+    const ProgramRun prep = RunBuiltProgram(
+        "lorvex-prep", {"-q", "-1", examples + "/lambda_reads_1.fq.gz", "-2",
+                        examples + "/lambda_reads_2.fq.gz", "-o", dir_.path() + "/lambda"});
+    ASSERT_EQ(prep.status, 0) << prep.err;
+    files_ = {dir_.path() + "/lambda.table", dir_.path() + "/lambda.index"};
+    std::string genome;
+    std::istringstream lines(ReadFile(examples + "/lambda_virus.fa"));
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] != '>') genome += line.substr(0, line.find('\r'));
+    ASSERT_GT(genome.size(), 48000u);
+    std::vector<Seed> seeds;
+    for (const size_t start : {20000, 45500})
+        seeds.push_back({"lambda_" + std::to_string(start), genome.substr(start, 1000)});
+    const std::string batchPath = WriteSeeds(seeds, "seeds.fa");
+    for (const bool strict : {false, true}) {
+        const Distances d{"230", "489", "5", "0.1"};
+        const std::string program = strict ? "lorvex-strict" : "lorvex";
+        std::map<std::string, ProgramRun> rightAlone, leftAlone;
+        size_t accepted = 0;
+        for (const Seed& seed : seeds) {
+            rightAlone[seed.name] = RunAlone(program, seed.bases, d);
+            leftAlone[seed.name] = RunAlone(program, ReverseComplementOfSeed(seed.bases), d);
+            accepted += BasesOf(rightAlone[seed.name].out).size();
+        }
+        EXPECT_GT(accepted, 1000u) << program;
+        for (const int threads : {1, 2})
+            ExpectSameAsSeparateRuns(RunExtend(batchPath, d, strict, true, threads), seeds,
+                                     rightAlone, leftAlone, true,
+                                     program + " -j" + std::to_string(threads));
+        const ExtendRun alone = RunExtend(WriteSeeds({seeds[0]}, "one.fa"), d, strict, false, 1);
+        ExpectSameAsSeparateRuns(alone, {seeds[0]}, rightAlone, leftAlone, false,
+                                 program + " alone");
+    }
 }
 
 }  // namespace
