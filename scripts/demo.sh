@@ -64,9 +64,9 @@ for program in lorvex lorvex-strict; do
         echo "$program extended nothing"
         status=1
     elif [ "$differing" -eq 0 ]; then
-        echo "$program extended $extended bases; all of them agree with the genome" \
-             "(bases $((seed_start + seed_length + 1)) to $((seed_start + seed_length + extended))," \
-             "which ends $(( ${#genome} - seed_start - seed_length - extended )) bases further on)"
+        echo "$program extended $extended bases, all of them as in the genome" \
+             "(bases $((seed_start + seed_length + 1)) to $((seed_start + seed_length + extended)));" \
+             "the genome ends $(( ${#genome} - seed_start - seed_length - extended )) bases further on"
     else
         echo "$program extended $extended bases; $differing of them differ from the genome"
         status=1
