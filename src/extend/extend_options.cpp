@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <vector>
 
 namespace lorvex::extend {
 namespace {
@@ -117,6 +118,18 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     }
     options.variant = strict ? Variant::Strict : Variant::Main;
     if (options.outputPath.empty()) options.outputPath = "-";
+    // Two outputs into one file (or both to standard output) would mix.
+    const std::vector<std::string> outputs = {options.outputPath, options.basesPath,
+                                              options.summaryPath, options.plotPath};
+    for (size_t i = 0; i < outputs.size(); ++i)
+        for (size_t j = i + 1; j < outputs.size(); ++j)
+            if (!outputs[i].empty() && outputs[i] == outputs[j]) {
+                result.exitStatus =
+                    UsageFailure("two outputs go to " +
+                                 (outputs[i] == "-" ? std::string("standard output") : outputs[i]) +
+                                 "; give each its own file");
+                return result;
+            }
     return result;
 }
 

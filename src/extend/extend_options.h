@@ -21,8 +21,9 @@ struct ExtendOptions {
     bool bothSides = false;
     unsigned threads = 1;
     int32_t cap = extensionCap;
-    std::string outputPath = "-";  // FASTA; "-" is standard output
-    std::string basesPath;         // empty: not written
+    // FASTA; "-" is standard output, for the other outputs too.
+    std::string outputPath = "-";
+    std::string basesPath;  // empty: not written
     std::string summaryPath;
     std::string plotPath;
     int32_t lineWidth = defaultLineWidth;

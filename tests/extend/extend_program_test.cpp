@@ -517,6 +517,8 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
     noFolder.insert(noFolder.end(), {"--summary-tsv", missing + "/s.tsv"});
     std::vector<std::string> noThreads = base(seeds, files_.table, d.minDistance);
     noThreads.insert(noThreads.end(), {"--threads", "0"});
+    std::vector<std::string> twoToStdout = base(seeds, files_.table, d.minDistance);
+    twoToStdout.insert(twoToStdout.end(), {"--bases-tsv", "-"});
     std::vector<std::string> badRatio = base(seeds, files_.table, d.minDistance);
     badRatio[13] = "0.2x";
     const std::vector<Case> cases = {
@@ -530,6 +532,7 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
         {noFolder, 1, "lorvex-extend: " + missing + "/s.tsv: No such file or directory"},
         {noThreads, 2, "lorvex-extend: --threads"},
         {badRatio, 2, "lorvex-extend: --ratio must be a number, not '0.2x'"},
+        {twoToStdout, 2, "lorvex-extend: two outputs go to standard output"},
         {{"-s", seeds}, 2, "lorvex-extend: "},
     };
     for (const Case& c : cases) {
