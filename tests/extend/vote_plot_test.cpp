@@ -36,21 +36,6 @@ TEST(VotePlot, ShareThresholdAgreesWithTheDominanceCheck) {
     EXPECT_DOUBLE_EQ(DominanceShare(3.0f), 0.75);
 }
 
-TEST(VotePlot, PointsEndWithTheStoppingCycle) {
-    SideExtension side;
-    side.votes = {{0, 0, 4, 0}, {1, 0, 3, 0}};
-    side.stop = SideStop::NoVotes;
-    std::vector<PlotPoint> points = SidePoints(side);
-    ASSERT_EQ(points.size(), 3u);
-    EXPECT_DOUBLE_EQ(points[1].depth, 4);
-    EXPECT_DOUBLE_EQ(points[1].share, 0.75);
-    EXPECT_DOUBLE_EQ(points[2].depth, 0);  // the cycle without votes
-    EXPECT_DOUBLE_EQ(points[2].share, 0);
-    side.stop = SideStop::SeedTooShort;
-    side.votes.clear();
-    EXPECT_TRUE(SidePoints(side).empty());
-}
-
 TEST(VotePlot, ColumnsKeepTheLowestValues) {
     std::vector<PlotPoint> points(1000, PlotPoint{20, 0.9});
     points[517] = {3, 0.95};
