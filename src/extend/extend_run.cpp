@@ -94,8 +94,7 @@ RunTotals RunExtend(const ExtendOptions& options, bool showProgress) {
     const std::unique_ptr<OutputFile> bases = OpenIfNamed(options.basesPath);
     const std::unique_ptr<OutputFile> summary = OpenIfNamed(options.summaryPath);
     const std::unique_ptr<OutputFile> plot = OpenIfNamed(options.plotPath);
-    const PlotSettings plotSettings{options.parameters.minVotes, options.parameters.dominanceRatio,
-                                    options.bothSides};
+    const PlotSettings plotSettings{options.parameters.minVotes, options.parameters.dominanceRatio};
     const size_t sidesPerSeed = options.bothSides ? 2 : 1;
     if (bases) bases->Write(BaseRowsHeader());
     if (summary) summary->Write(SummaryRowsHeader());

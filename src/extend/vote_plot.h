@@ -18,7 +18,6 @@ namespace lorvex::extend {
 struct PlotSettings {
     int32_t minVotes = 0;
     float dominanceRatio = 0.0f;
-    bool bothSides = false;
 };
 
 // The lowest share of all votes that the winner may hold and pass the
