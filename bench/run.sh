@@ -139,6 +139,9 @@ end_to_end() {  # LABEL GENOME_LENGTH COVERAGE
 }
 
 end_to_end 60x 3000000 60
+echo "== lorvex-extend: 1,000 seeds in one batch against separate lorvex runs"
+LORVEX_BENCH_DATA="$work/60x" "$here/extend_bench.sh" "$build" || echo "   bench/extend_bench.sh failed (status $?)"
+echo
 end_to_end 200x 400000 200
 
 echo "== To the 2,000,000-base cap, fast engine, 60x (seed after the stretch without reads)"
