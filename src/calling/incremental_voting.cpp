@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 
+#include "seq/nucleotide.h"
+
 namespace lorvex {
 namespace {
 
@@ -11,15 +13,6 @@ constexpr size_t overlapsSet = 0;
 constexpr size_t qualifyingSet = 1;
 constexpr size_t firstBaseSet = 2;  // A; C, G, T follow
 
-int BaseIndex(char base) {
-    switch (base) {
-        case 'A': return 0;
-        case 'C': return 1;
-        case 'G': return 2;
-        case 'T': return 3;
-        default: return -1;
-    }
-}
 
 void SetBit(uint64_t* set, int32_t bit) {
     set[bit / 64] |= uint64_t{1} << (bit % 64);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "seq/nucleotide.h"
+
 namespace lorvex {
 
 void AddVote(BaseVotes& votes, char base) {
@@ -13,20 +15,6 @@ void AddVote(BaseVotes& votes, char base) {
         default: break;
     }
 }
-
-namespace {
-
-int BaseSlot(char base) {
-    switch (base) {
-        case 'A': return 0;
-        case 'C': return 1;
-        case 'G': return 2;
-        case 'T': return 3;
-        default: return -1;
-    }
-}
-
-}  // namespace
 
 void IncrementCountsFromRead(const char* mate, const uint8_t* quality, BaseVotes& votes,
                              const char* contig, int32_t contigLength, int32_t readLength,
@@ -41,7 +29,7 @@ void IncrementCountsFromRead(const char* mate, const uint8_t* quality, BaseVotes
         if (quality[overlap] <= qualityThreshold) continue;
         ++qualifyingTrials;
         lastCandidate = mate[overlap];
-        const int slot = BaseSlot(lastCandidate);
+        const int slot = BaseIndex(lastCandidate);
         if (slot >= 0) present[slot] = true;
     }
     if (variant == Variant::Main) {

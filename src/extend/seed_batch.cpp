@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "input/input_file.h"
+#include "seq/nucleotide.h"
 
 namespace lorvex::extend {
 namespace {
@@ -12,15 +13,6 @@ bool IsBlank(char byte) {
     return byte == ' ' || byte == '\t' || byte == '\v' || byte == '\f' || byte == '\r';
 }
 
-char FoldCase(char byte) {
-    switch (byte) {
-        case 'a': return 'A';
-        case 'c': return 'C';
-        case 'g': return 'G';
-        case 't': return 'T';
-        default: return byte;
-    }
-}
 
 // One line of the file: [begin, end) without its LF.
 struct Line {
@@ -103,7 +95,7 @@ std::vector<SeedRecord> ParseSeedBatch(const std::string& text, const std::strin
             if (byte == '\0')
                 throw RecordError(path, line.number, seeds.size(),
                                   "holds a zero byte, which is not a base");
-            bases.push_back(FoldCase(byte));
+            bases.push_back(FoldBaseCase(byte));
         }
         if (bases.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
             throw RecordError(path, headerLine, seeds.size(),

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "input/input_file.h"
+#include "seq/nucleotide.h"
 
 namespace lorvex {
 namespace {
@@ -21,15 +22,6 @@ void SkipHeaderLine(std::FILE* file) {
     }
 }
 
-char FoldCase(char byte) {
-    switch (byte) {
-        case 'a': return 'A';
-        case 'c': return 'C';
-        case 'g': return 'G';
-        case 't': return 'T';
-        default: return byte;
-    }
-}
 
 void ThrowIfReadFailed(std::FILE* file, const std::string& path) {
     if (std::ferror(file)) throw FileError(path, ReadFailure());
@@ -56,7 +48,7 @@ void ReadFasta(const std::string& path, char* destination) {
     int byte;
     while ((byte = std::fgetc(file.get())) != EOF) {
         if (byte == '\n' || byte == '\r') continue;
-        destination[position++] = FoldCase(static_cast<char>(byte));
+        destination[position++] = FoldBaseCase(static_cast<char>(byte));
     }
     ThrowIfReadFailed(file.get(), path);
 }
@@ -68,7 +60,7 @@ std::string SeedBasesFromText(const std::string& fileContents) {
     bases.reserve(fileContents.size() - headerEnd - 1);
     for (size_t i = headerEnd + 1; i < fileContents.size(); ++i) {
         const char byte = fileContents[i];
-        if (byte != '\n' && byte != '\r') bases.push_back(FoldCase(byte));
+        if (byte != '\n' && byte != '\r') bases.push_back(FoldBaseCase(byte));
     }
     return bases;
 }
