@@ -1,8 +1,9 @@
 #include "extend/extend_options.h"
 
-#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <vector>
+
+#include "app/tool_command_line.h"
 
 namespace lorvex::extend {
 namespace {
@@ -21,9 +22,7 @@ constexpr const char* description =
     "order.\n";
 
 int UsageFailure(const std::string& message) {
-    std::fprintf(stderr, "lorvex-extend: %s\nRun 'lorvex-extend --help' for the options.\n",
-                 message.c_str());
-    return 2;
+    return ReportUsageMistake("lorvex-extend", message);
 }
 
 }  // namespace
@@ -89,22 +88,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         ->type_name("FILE");
     app.add_flag("-q,--quiet", options.quiet, "No progress and no summary on standard error");
 
-    if (argc <= 1) {
-        std::fputs(app.help().c_str(), stderr);
-        result.exitStatus = 2;
-        return result;
-    }
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        result.exitStatus = app.exit(e);
-        return result;
-    } catch (const CLI::CallForVersion&) {
-        std::printf("%s\n", LORVEX_VERSION);
-        result.exitStatus = 0;
-        return result;
-    } catch (const CLI::ParseError& e) {
-        result.exitStatus = UsageFailure(e.what());
+    if (const std::optional<int> status = ParseToolCommandLine(app, argc, argv)) {
+        result.exitStatus = *status;
         return result;
     }
     try {

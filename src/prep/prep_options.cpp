@@ -1,11 +1,11 @@
 #include "prep/prep_options.h"
 
-#include <CLI/CLI.hpp>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
+#include "app/tool_command_line.h"
 #include "prep/pair_filter.h"
 
 namespace lorvex::prep {
@@ -33,13 +33,8 @@ class PrepFormatter : public CLI::Formatter {
     }
 };
 
-std::string UsageHint() {
-    return "Run 'lorvex-prep --help' for the options.";
-}
-
 int UsageFailure(const std::string& message) {
-    std::fprintf(stderr, "lorvex-prep: %s\n%s\n", message.c_str(), UsageHint().c_str());
-    return 2;
+    return ReportUsageMistake("lorvex-prep", message);
 }
 
 }  // namespace
@@ -115,22 +110,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     app.add_option("--grouping-budget", groupingBudgetText, "test hook")->group("");
     app.add_option("--fail-after-pairs", options.failAfterPairs, "test hook")->group("");
 
-    if (argc <= 1) {
-        std::fputs(app.help().c_str(), stderr);
-        result.exitStatus = 2;
-        return result;
-    }
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        result.exitStatus = app.exit(e);
-        return result;
-    } catch (const CLI::CallForVersion&) {
-        std::printf("%s\n", LORVEX_VERSION);
-        result.exitStatus = 0;
-        return result;
-    } catch (const CLI::ParseError& e) {
-        result.exitStatus = UsageFailure(e.what());
+    if (const std::optional<int> status = ParseToolCommandLine(app, argc, argv)) {
+        result.exitStatus = *status;
         return result;
     }
     options.checkNames = !noNameCheck;
