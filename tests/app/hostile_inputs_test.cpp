@@ -444,10 +444,11 @@ TEST_F(HostileInputs, TruncatedTables) {
 
 // A child process whose standard output is a pipe of one page, so that it
 // blocks on writing once the page and its own buffer are full.
+// With closedOutput, the child runs with no standard output at all.
 class PipedRun {
   public:
     PipedRun(const std::string& program, const std::vector<std::string>& arguments,
-             const TempDir& dir)
+             const TempDir& dir, bool closedOutput = false)
         : errPath_(dir.path() + "/piped.err") {
         int ends[2];
         if (pipe(ends) != 0) throw std::runtime_error("pipe failed");
@@ -461,6 +462,7 @@ class PipedRun {
             dup2(ends[1], 1);
             dup2(err, 2);
             close(ends[0]);
+            if (closedOutput) close(1);
             alarm(kTimeLimit);
             std::vector<char*> argv{const_cast<char*>(binary.c_str())};
             for (const std::string& argument : arguments)
@@ -634,7 +636,8 @@ TEST_F(HostileInputs, OddButValidNumbersRunAsTheReference) {
                  ReferenceOutput("lorvex", inputs, NumbersFor("lorvex")), "extra");
 }
 
-// Standard output that cannot take the output: never a false success.
+// Standard output that cannot take the output (a full device, a pipe closed
+// early, no descriptor at all): never a false success.
 TEST_F(HostileInputs, OutputToAFullDevice) {
     // A short run, whose few lines the strict variant only writes at exit.
     const Inputs nearTheEnd = NearTheEnd();
@@ -665,6 +668,16 @@ TEST_F(HostileInputs, OutputToAPipeClosedEarly) {
             EXPECT_EQ(run.status, 1) << label;
             EXPECT_EQ(run.err, program + ": standard output: Broken pipe\n") << label;
         }
+    }
+    // No standard output at all: the descriptor may be reused by an input
+    // opened for reading, which refuses writes all the same.
+    for (const std::string& program : kPrograms) {
+        PipedRun closed(program, Arguments(*good_, NumbersFor(program)), dir_, true);
+        closed.CloseOutput();
+        const ProgramRun run = closed.Wait();
+        ExpectNoCrash(run, program + ", no standard output");
+        EXPECT_EQ(run.status, 1) << program;
+        EXPECT_EQ(run.err, program + ": standard output: Bad file descriptor\n");
     }
     // A run that prints nothing has nothing to fail on.
     PipedRun quiet("lorvex", Arguments(WithText("index", ""), NumbersFor("lorvex")), dir_);
