@@ -1,4 +1,6 @@
 // lorvex: the main variant.
 #include "app/driver.h"
 
-int main(int argc, char** argv) { return lorvex::RunProgram(argc, argv, lorvex::Variant::Main); }
+int main(int argc, char** argv) {
+    return lorvex::RunProgram(argc, argv, lorvex::Variant::Main);
+}

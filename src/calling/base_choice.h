@@ -15,7 +15,7 @@ namespace lorvex {
 // where an unseeded rand() starts (seed 1), so that one run's draws do not
 // depend on what ran before it in the same process or on other threads.
 class TieBreakSource {
-public:
+  public:
     static TieBreakSource ProcessRand() { return TieBreakSource(false); }
     static TieBreakSource Private() { return TieBreakSource(true); }
     TieBreakSource(TieBreakSource&& other) noexcept;
@@ -25,7 +25,7 @@ public:
 
     int Draw();
 
-private:
+  private:
     explicit TieBreakSource(bool privateState);
     void Seed();
     bool privateState_;

@@ -13,7 +13,6 @@ constexpr size_t overlapsSet = 0;
 constexpr size_t qualifyingSet = 1;
 constexpr size_t firstBaseSet = 2;  // A; C, G, T follow
 
-
 void SetBit(uint64_t* set, int32_t bit) {
     set[bit / 64] |= uint64_t{1} << (bit % 64);
 }

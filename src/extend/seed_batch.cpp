@@ -13,7 +13,6 @@ bool IsBlank(char byte) {
     return byte == ' ' || byte == '\t' || byte == '\v' || byte == '\f' || byte == '\r';
 }
 
-
 // One line of the file: [begin, end) without its LF.
 struct Line {
     size_t begin = 0;

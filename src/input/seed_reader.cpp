@@ -22,7 +22,6 @@ void SkipHeaderLine(std::FILE* file) {
     }
 }
 
-
 void ThrowIfReadFailed(std::FILE* file, const std::string& path) {
     if (std::ferror(file)) throw FileError(path, ReadFailure());
 }

@@ -69,8 +69,8 @@ void GetAllPairedReads(const std::string& window, const TableStream& table,
     std::vector<std::string> firstReads(lines), secondReads(lines), firstQualities(lines),
         secondQualities(lines);
     ParseReads(block.data(), static_cast<int32_t>(lines), readLength,
-               static_cast<int32_t>(table.layout.lineSize), firstReads, secondReads,
-               firstQualities, secondQualities);
+               static_cast<int32_t>(table.layout.lineSize), firstReads, secondReads, firstQualities,
+               secondQualities);
     int32_t selected = 0;
     MoveMatchesToFront(window, firstReads, secondReads, firstQualities, secondQualities,
                        static_cast<int32_t>(lines), selected, variant);
