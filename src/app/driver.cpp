@@ -263,7 +263,6 @@ int Run(int argc, char** argv, Variant variant, Engine engine) {
 
     std::string contig = LoadSeed(argv[1]);
     const RunInputs inputs = LoadRunInputs(argv[2], argv[3]);
-    CheckWindowLimits(variant, parameters, inputs.table.layout.readLength, contig.size());
 
     TieBreakSource tieBreaks = TieBreakSource::ProcessRand();
     const bool flushEachLine = variant == Variant::Main;
