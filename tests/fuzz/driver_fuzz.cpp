@@ -97,11 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     seedFile.Set(seedText);
     tableFile.Set(tableText);
     indexFile.Set(indexText);
-    struct Cleanup {
-        fuzzing::ReusedPrefixIndex& index;
-        std::string_view text;
-        ~Cleanup() { index.Clean(text); }
-    } cleanup{prefixIndex, indexText};
+    const fuzzing::CleanIndexOnExit cleanup{prefixIndex, indexText};
 
     std::string seed;
     TableLayout layout;

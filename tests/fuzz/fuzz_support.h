@@ -126,4 +126,12 @@ class ReusedPrefixIndex {
     uint64_t cleaned_ = 0;
 };
 
+// Cleans the index entries of one input's index text when its run ends,
+// however it ends (an expected error included).
+struct CleanIndexOnExit {
+    ReusedPrefixIndex& index;
+    std::string_view text;
+    ~CleanIndexOnExit() { index.Clean(text); }
+};
+
 }  // namespace lorvex::fuzzing
