@@ -13,6 +13,7 @@
 #                                          reads_1.fq, reads_2.fq (art_illumina, HiSeq 2500 profile)
 #   trimmed_reads BUILD READS_DIR SEED     reads_1.fq, reads_2.fq cut as quality trimming leaves them
 #   prepared_reads BUILD READS_DIR [LORVEX-PREP OPTION...]   reads.table, reads.index
+#   example_reads                          reads_1.fq, reads_2.fq, genome.fa of examples/
 # shellcheck source=bench/bench_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/bench_lib.sh"
 
@@ -138,5 +139,18 @@ prepared_reads() {
     cached_step "$dir" ||
         { "$build/lorvex-prep" -f -1 "$reads/reads_1.fq" -2 "$reads/reads_2.fq" \
               -o "$dir/reads" "$@" 2> "$dir/prep.log" && mark_done "$dir"; } || return 1
+    echo "$dir"
+}
+
+# The bundled example reads (lambda phage, 2 x 100, 400 +- 30, 80x) as plain
+# FASTQ in a reads folder.
+example_reads() {
+    local examples dir
+    examples=$(cd "$(dirname "${BASH_SOURCE[0]}")/../examples" && pwd)
+    dir=$(dataset_dir "examples/reads-lambda")
+    cached_step "$dir" ||
+        { zcat "$examples/lambda_reads_1.fq.gz" > "$dir/reads_1.fq" &&
+          zcat "$examples/lambda_reads_2.fq.gz" > "$dir/reads_2.fq" &&
+          cp "$examples/lambda_virus.fa" "$dir/genome.fa" && mark_done "$dir"; } || return 1
     echo "$dir"
 }

@@ -51,6 +51,7 @@ peer_ssake_extend() {
         ssake "$out" "$reads" "$(cd "$(dirname "$seeds")" && pwd)/$(basename "$seeds")" \
         "$overlap" "$min_reads" "$ratio" > "$out/ssake.log" 2>&1 || return 1
     rm -f "$out/ssake.reads.fa"
+    [ -s "$out/ssake_contigs.fa" ] || return 1
     python3 "$peers_here/normalise_extended.py" "$seeds" "$out/ssake_contigs.fa" "$out/ssake.fa"
 }
 
@@ -70,15 +71,15 @@ peer_sga_close() {
     local scaffolds=$1 reads=$2 out=$3 threads=$4
     ensure_debian_packages sga || return 1
     mkdir -p "$out"
-    # gapfill writes NAME.gapfill.fa into the working folder for NAME.fa.
+    # gapfill writes scaffolds.gapfill.fa into the working folder for scaffolds.fa.
     timed "$out/sga.time" bash -c '
         cd "$1" &&
         sga preprocess --seed 1 --pe-mode 1 -o sga.reads.fq "$2/reads_1.fq" "$2/reads_2.fq" &&
         sga index -a ropebwt -t "$4" sga.reads.fq &&
-        cp "$3" sga.scaffolds.fa &&
-        sga gapfill -p sga.reads -t "$4" sga.scaffolds.fa' \
+        cp "$3" scaffolds.fa &&
+        sga gapfill -p sga.reads -t "$4" scaffolds.fa' \
         sga "$out" "$reads" "$(cd "$(dirname "$scaffolds")" && pwd)/$(basename "$scaffolds")" \
         "$threads" > "$out/sga.log" 2>&1 || return 1
-    mv "$out/sga.scaffolds.gapfill.fa" "$out/sga.fa"
-    rm -f "$out"/sga.reads.* "$out/sga.scaffolds.fa"
+    rm -f "$out"/sga.reads.* "$out/scaffolds.fa"
+    mv "$out/scaffolds.gapfill.fa" "$out/sga.fa"
 }
