@@ -6,7 +6,7 @@
 #   repeat_genome BUILD LENGTH SEED        genome.fa, genome.repeats.tsv
 #   unique_genome BUILD LENGTH SEED        genome.fa (no repeat family)
 #   organelle_genome BUILD LENGTH SEED     genome.fa, read as circular
-#   repeat_seeds BUILD GENOME_DIR PER_CLASS SEED       seeds.fa, seeds.tsv
+#   repeat_seeds BUILD GENOME_DIR PER_CLASS SEED [LENGTH]   seeds.fa, seeds.tsv
 #   gapped_scaffolds BUILD GENOME_FA REPEATS_TSV|- GAPS MARKER RECORDS IN_REPEATS SPACING SEED
 #                                          scaffolds.fa, scaffolds.tsv
 #   simulated_reads GENOME_FA READ_LENGTH MEAN SD COVERAGE SEED [circular]
@@ -14,6 +14,7 @@
 #   trimmed_reads BUILD READS_DIR SEED     reads_1.fq, reads_2.fq cut as quality trimming leaves them
 #   prepared_reads BUILD READS_DIR [LORVEX-PREP OPTION...]   reads.table, reads.index
 #   example_reads                          reads_1.fq, reads_2.fq, genome.fa of examples/
+#   deep_reads BUILD                       the deep-coverage reads (organelle-like, 2,000x)
 # shellcheck source=bench/bench_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/bench_lib.sh"
 
@@ -52,14 +53,18 @@ organelle_genome() {
     echo "$dir"
 }
 
+# A genome folder without genome.repeats.tsv gets unique seeds only.
 repeat_seeds() {
-    local build=$1 genome_dir=$2 per_class=$3 seed=$4 dir
-    dir=$(dataset_dir "$(basename "$genome_dir")/seeds-$per_class-s$seed")
+    local build=$1 genome_dir=$2 per_class=$3 seed=$4 length=${5:-1000} dir
+    dir=$(dataset_dir "${genome_dir#"$bench_out"/}/seeds-$per_class-$length-s$seed")
+    [ -e "$genome_dir/genome.repeats.tsv" ] ||
+        printf 'family\tcopy\tstart\tend\tstrand\tlength\tfamily_copies\tdivergence\n' \
+            > "$genome_dir/genome.repeats.tsv"
     cached_step "$dir" ||
         { "$build/lorvex-bench-seeds" --genome "$genome_dir/genome.fa" \
               --repeats "$genome_dir/genome.repeats.tsv" --per-class "$per_class" \
-              --seed "$seed" --out "$dir/seeds" > "$dir/seeds.log" && mark_done "$dir"; } ||
-        return 1
+              --length "$length" --seed "$seed" --out "$dir/seeds" > "$dir/seeds.log" &&
+              mark_done "$dir"; } || return 1
     echo "$dir"
 }
 
@@ -153,4 +158,13 @@ example_reads() {
           zcat "$examples/lambda_reads_2.fq.gz" > "$dir/reads_2.fq" &&
           cp "$examples/lambda_virus.fa" "$dir/genome.fa" && mark_done "$dir"; } || return 1
     echo "$dir"
+}
+
+# The deep-coverage set: an 80 kb organelle-like genome (37 % GC, read as
+# circular) at 2,000x, 2 x 150 from fragments of 500 +- 30. Prints the reads
+# folder (reads_1.fq, reads_2.fq; genome.fa one level up).
+deep_reads() {
+    local build=$1 genome
+    genome=$(organelle_genome "$build" 80000 1) || return 1
+    simulated_reads "$genome/genome.fa" 150 500 30 2000 41 circular
 }

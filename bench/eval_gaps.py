@@ -8,10 +8,11 @@ scaffolds; one row per gap with record, gap, start, n_length, true_length,
 genome_start, genome_end, in_repeat, true_sequence). CLOSED.fa is a gap
 closer's output: the same records, by name or else in the same order.
 
-Each gap is found in the closed record between two anchors: the 40 bases
-that lie 100 bases before the gap in the scaffold, and the 40 bases that lie
-100 bases after it (a closer may rewrite the bases next to a gap, so those
-100 bases on each side are judged with the gap). Then:
+Each gap is found in the closed record between two anchors: the 300 bases
+that lie 100 bases before the gap in the scaffold, and the 300 bases that lie
+100 bases after it, each cut short at a neighbouring gap (a closer may
+rewrite the bases next to a gap, so those 100 bases on each side are judged
+with the gap). Then:
   closed-exact  no N left, and the stretch equals the genome's
   misjoin       no N left, and the stretch differs from the genome's
   partial       some N left, but not the gap as it was
@@ -25,7 +26,7 @@ gaps in repeats, and of them closed-exact, misjoin and open.
 import argparse
 import sys
 
-ANCHOR = 40
+ANCHOR = 300
 MARGIN = 100
 
 
@@ -52,27 +53,41 @@ def read_truth(path):
         return [dict(zip(columns, line.rstrip("\n").split("\t"))) for line in handle if line.strip()]
 
 
+def occurrences(text, pattern, start=0):
+    at = text.find(pattern, start)
+    while at >= 0:
+        yield at
+        at = text.find(pattern, at + 1)
+
+
 def judge_record(scaffold, closed, gaps):
     """Yields (gap row, status, closed length) for the gaps of one record."""
-    cursor = 0
-    for gap in gaps:
+    cursor = shift = 0  # where the last gap ended in the closed record; its length change
+    previous_end = 0
+    for index, gap in enumerate(gaps):
         start, n_length = int(gap["start"]), int(gap["n_length"])
         end = start + n_length
-        left_from = max(0, start - MARGIN - ANCHOR)
-        left_anchor = scaffold[left_from:start - MARGIN]
-        right_anchor = scaffold[end + MARGIN:end + MARGIN + ANCHOR]
-        left_margin = scaffold[start - MARGIN:start] if start >= MARGIN else scaffold[left_from:start]
-        right_margin = scaffold[end:end + MARGIN]
-        at = closed.find(left_anchor, cursor) if left_anchor else 0
-        if at < 0:
+        next_start = int(gaps[index + 1]["start"]) if index + 1 < len(gaps) else len(scaffold)
+        left_margin = scaffold[max(previous_end, start - MARGIN):start]
+        right_margin = scaffold[end:min(next_start, end + MARGIN)]
+        left_anchor = scaffold[max(previous_end, start - MARGIN - ANCHOR):start - len(left_margin)]
+        right_anchor = scaffold[end + len(right_margin):min(next_start, end + MARGIN + ANCHOR)]
+        previous_end = end
+        # In repeats an anchor may occur more than once: take the left one
+        # nearest to where the lengths so far put it, the right one first after it.
+        expected = start - len(left_margin) - len(left_anchor) + shift
+        found = list(occurrences(closed, left_anchor, cursor)) if left_anchor else [0]
+        if not found:
             yield gap, "lost", "-"
             continue
+        at = min(found, key=lambda position: abs(position - expected))
         middle_from = at + len(left_anchor)
         to = closed.find(right_anchor, middle_from) if right_anchor else len(closed)
         if to < 0:
             yield gap, "lost", "-"
             continue
         cursor = to
+        shift = to - (end + len(right_margin))
         middle = closed[middle_from:to]
         fill_length = len(middle) - len(left_margin) - len(right_margin)
         if middle == left_margin + "N" * n_length + right_margin:

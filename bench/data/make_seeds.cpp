@@ -10,7 +10,8 @@
 //   after   the seed begins 0 to 200 bases after a copy ends;
 //   inside  the seed lies within a copy (copies long enough for it);
 //   unique  the seed lies at least 3,000 bases from every copy.
-// before, after and unique seeds hold no repeat base. Families are taken in
+// before, after and unique seeds hold no repeat base. A genome without
+// repeats gets `--per-class` unique seeds only. Families are taken in
 // turn so that every class meets few-copy and many-copy, close and diverged
 // families. Half the seeds, at random, are reverse complements.
 //
@@ -73,8 +74,7 @@ int main(int argc, char** argv) {
         copies.push_back({std::stoi(row[0]), std::stoi(row[1]), std::stoul(row[2]),
                           std::stoul(row[3]), std::stoi(row[6]), row[7]});
     }
-    if (copies.empty()) bench::Fail(options.Text("repeats") + ": no repeat copies");
-    int families = 0;
+    int families = 0;  // a genome without repeats gets unique seeds only
     for (const Copy& copy : copies) families = std::max(families, copy.family);
 
     const size_t length = options.Whole("length");
@@ -90,6 +90,7 @@ int main(int argc, char** argv) {
     };
     int family = 0;  // taken in turn across the classes, so they meet different families
     for (const std::string kind : {"before", "inside", "after"}) {
+        if (families == 0) break;
         for (size_t made = 0, tries = 0; made < perClass && tries < 1000; ++tries) {
             family = family % families + 1;
             const Copy* copy = copyOf(family, kind == "inside" ? length + 100 : 0);
