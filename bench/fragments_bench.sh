@@ -10,7 +10,7 @@
 # profile) at 50x as three libraries: 2 x 100 from 300 +- 20, 2 x 100 from
 # 500 +- 50, 2 x 150 from 800 +- 80; and the example data (lambda, 2 x 100,
 # 400 +- 30, 80x). 12 seeds of 2,000 bases (4 on lambda), both sides, at
-# most 5,000 bases a side, --min-votes 2 --ratio 0.7.
+# most 20,000 bases a side, --min-votes 2 --ratio 0.7.
 #
 # Distances by hand, from the mean and sd of the simulation with R the read
 # length: F_min = mean - 3 sd, F_max = mean + 3 sd, MIN = max(F_min - R + 20, R),
@@ -39,7 +39,7 @@ extend() {  # LABEL GENOME_DIR SEEDS_DIR PREP_DIR [DISTANCE OPTIONS...]
     shift 4
     timed "$run/$label.time" "$build/lorvex-extend" -s "$seeds/seeds.fa" \
         -t "$prep/reads.table" -i "$prep/reads.index" "$@" --min-votes 2 --ratio 0.7 \
-        --max-bases 5000 --both -j "$threads" -o "$run/$label.fa" 2> "$run/$label.log" &&
+        --max-bases 20000 --both -j "$threads" -o "$run/$label.fa" 2> "$run/$label.log" &&
         python3 "$here/eval_extension.py" "$genome_dir/genome.fa" "$seeds/seeds.tsv" \
             "$run/$label.fa" --label "$label" --per-seed "$run/$label.seeds.tsv" \
             > "$run/$label.summary"
@@ -64,7 +64,7 @@ for library in "100 300 20" "100 500 50" "150 800 80" "lambda"; do
     fi
     seeds=$(repeat_seeds "$build" "$genome_dir" "$per_class" 3 2000) || continue
     prep=$(prepared_reads "$build" "$reads") || continue
-    pairs=$(grep -o '[0-9,]* pairs read' "$prep/prep.log" | cut -d' ' -f1)
+    pairs=$(grep -o '[0-9,]* pairs read' "$prep/prep.log" | cut -d' ' -f1 | tr -d ,)
     min=$((mean - 3 * sd - length + 20))
     [ "$min" -ge "$length" ] || min=$length
     max=$((mean + 3 * sd - 1))

@@ -51,9 +51,9 @@ for setting in default 70; do
         -o "$run/$label.fa" || continue
     python3 "$here/eval_extension.py" "$genome/genome.fa" "$seeds/seeds.tsv" "$run/$label.fa" \
         --label "$label" --per-seed "$run/$label.seeds.tsv" > "$run/$label.summary" || continue
-    awk -F'\t' -v setting="${options[*]:-default}" -v length="$length" -v pairs="$pairs" \
+    awk -F'\t' -v setting="${options[*]:-default}" -v read_length="$length" -v pairs="$pairs" \
         -v kept="$kept" -v distances="$min-489" '{
-        printf "| %s | %d | %d | %d | %.0f %% | %s | %d | %d | %d | %.0f |\n", setting, length,
+        printf "| %s | %d | %d | %d | %.0f %% | %s | %d | %d | %d | %.0f |\n", setting, read_length,
             pairs, kept, 100 * kept / pairs, distances, $3, $4, $5, $3 / (2 * $2) }' \
         "$run/$label.summary"
 done
