@@ -5,6 +5,9 @@
 #   cached_step DIR                     true when DIR/.done exists (the step's outputs are whole)
 #   mark_done DIR                       marks DIR whole
 #   fasta_bases FASTA                   the bases of the first record on one line
+#   peer_result_cached DIR TOOL         true when an earlier run left TOOL's result in DIR
+#   bench_setup NAME "$@"               checks BUILD_DIR, sets build, run (a fresh output folder), threads
+#   judge_extension, extend_and_judge   lorvex-extend runs and contigs judged against the genome
 
 bench_out=${LORVEX_BENCH_OUT:-$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/out}
 
@@ -44,3 +47,48 @@ mark_done() { touch "$1/.done"; }
 fasta_bases() { awk 'NR > 1 && /^>/ { exit } NR > 1 { printf "%s", $0 } END { print "" }' "$1"; }
 
 mkdir -p "$bench_out"
+
+# peer_result_cached DIR TOOL: true when TOOL's result in DIR is kept from an
+# earlier run. Other tools' results on fixed inputs do not change between
+# runs, so they are made once (LORVEX_BENCH_RERUN_PEERS=1 makes them anew);
+# lorvex's own figures are always measured afresh.
+peer_result_cached() {
+    [ "${LORVEX_BENCH_RERUN_PEERS:-0}" = 0 ] && [ -e "$1/$2.done" ]
+}
+
+bench_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# bench_setup NAME "$@": the common start of bench/NAME_bench.sh: checks for
+# the one argument BUILD_DIR (sets build), makes a fresh folder for the run's
+# outputs, bench/out/runs/NAME (sets run), and sets threads=2.
+bench_setup() {
+    local name=$1
+    shift
+    if [ $# -ne 1 ]; then
+        echo "usage: bench/${name}_bench.sh BUILD_DIR" >&2
+        exit 2
+    fi
+    build=$(cd "$1" && pwd) || exit 2
+    run="$bench_out/runs/$name"
+    rm -rf "$run"
+    mkdir -p "$run"
+    threads=2
+}
+
+# judge_extension LABEL GENOME_FA SEEDS_DIR CONTIGS_FA: eval_extension.py's
+# summary line in $run/LABEL.summary, its per-seed rows in $run/LABEL.seeds.tsv.
+judge_extension() {
+    python3 "$bench_here/eval_extension.py" "$2" "$3/seeds.tsv" "$4" --label "$1" \
+        --per-seed "$run/$1.seeds.tsv" > "$run/$1.summary"
+}
+
+# extend_and_judge LABEL GENOME_FA SEEDS_DIR PREP_DIR OPTION...: lorvex-extend
+# --both on the seeds with the options given, timed ($run/LABEL.time; contigs
+# in $run/LABEL.fa, messages in $run/LABEL.log), then judge_extension.
+extend_and_judge() {
+    local label=$1 genome=$2 seeds=$3 prep=$4
+    shift 4
+    timed "$run/$label.time" "$build/lorvex-extend" -s "$seeds/seeds.fa" -t "$prep/reads.table" \
+        -i "$prep/reads.index" --both -j "$threads" -o "$run/$label.fa" "$@" \
+        2> "$run/$label.log" && judge_extension "$label" "$genome" "$seeds" "$run/$label.fa"
+}

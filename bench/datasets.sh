@@ -3,9 +3,8 @@
 # prints the folder that holds its result. BUILD must hold the
 # lorvex-bench-* tools and lorvex-prep.
 #
-#   repeat_genome BUILD LENGTH SEED        genome.fa, genome.repeats.tsv
-#   unique_genome BUILD LENGTH SEED        genome.fa (no repeat family)
-#   organelle_genome BUILD LENGTH SEED     genome.fa, read as circular
+#   generated_genome BUILD KIND LENGTH SEED   genome.fa (and genome.repeats.tsv); KIND is
+#                                          repeats, unique (no repeat family) or organelle
 #   repeat_seeds BUILD GENOME_DIR PER_CLASS SEED [LENGTH]   seeds.fa, seeds.tsv
 #   gapped_scaffolds BUILD GENOME_FA REPEATS_TSV|- GAPS MARKER RECORDS IN_REPEATS SPACING SEED
 #                                          scaffolds.fa, scaffolds.tsv
@@ -25,30 +24,18 @@ dataset_dir() {
     echo "$dir"
 }
 
-repeat_genome() {
-    local build=$1 length=$2 seed=$3 dir
-    dir=$(dataset_dir "repeats-$length-s$seed")
+# KIND: repeats (12 repeat families), unique (none) or organelle (37 % GC).
+generated_genome() {
+    local build=$1 kind=$2 length=$3 seed=$4 dir options
+    case $kind in
+        repeats) options=(repeats) ;;
+        unique) options=(repeats --families 0) ;;
+        organelle) options=(organelle) ;;
+        *) echo "generated_genome: unknown kind $kind" >&2; return 1 ;;
+    esac
+    dir=$(dataset_dir "$kind-$length-s$seed")
     cached_step "$dir" ||
-        { "$build/lorvex-bench-genome" repeats --out "$dir/genome" --length "$length" \
-              --seed "$seed" > "$dir/genome.log" && mark_done "$dir"; } || return 1
-    echo "$dir"
-}
-
-unique_genome() {
-    local build=$1 length=$2 seed=$3 dir
-    dir=$(dataset_dir "unique-$length-s$seed")
-    cached_step "$dir" ||
-        { "$build/lorvex-bench-genome" repeats --families 0 --out "$dir/genome" \
-              --length "$length" --seed "$seed" > "$dir/genome.log" && mark_done "$dir"; } ||
-        return 1
-    echo "$dir"
-}
-
-organelle_genome() {
-    local build=$1 length=$2 seed=$3 dir
-    dir=$(dataset_dir "organelle-$length-s$seed")
-    cached_step "$dir" ||
-        { "$build/lorvex-bench-genome" organelle --out "$dir/genome" --length "$length" \
+        { "$build/lorvex-bench-genome" "${options[@]}" --out "$dir/genome" --length "$length" \
               --seed "$seed" > "$dir/genome.log" && mark_done "$dir"; } || return 1
     echo "$dir"
 }
@@ -165,6 +152,6 @@ example_reads() {
 # folder (reads_1.fq, reads_2.fq; genome.fa one level up).
 deep_reads() {
     local build=$1 genome
-    genome=$(organelle_genome "$build" 80000 1) || return 1
+    genome=$(generated_genome "$build" organelle 80000 1) || return 1
     simulated_reads "$genome/genome.fa" 150 500 30 2000 41 circular
 }

@@ -26,36 +26,9 @@ import argparse
 import re
 import sys
 
+from fasta import read_fasta, read_tsv, reverse_complement
+
 RESYNC = 16
-COMPLEMENT = str.maketrans("ACGTacgtN", "TGCAtgcaN")
-
-
-def reverse_complement(bases):
-    return bases.translate(COMPLEMENT)[::-1]
-
-
-def read_fasta(path):
-    records, name, header, chunks = [], None, None, []
-    with open(path) as handle:
-        for line in handle:
-            line = line.rstrip("\r\n")
-            if line.startswith(">"):
-                if name is not None:
-                    records.append((name, header, "".join(chunks).upper()))
-                header = line[1:]
-                name = header.split()[0] if header.split() else ""
-                chunks = []
-            elif line:
-                chunks.append(line)
-    if name is not None:
-        records.append((name, header, "".join(chunks).upper()))
-    return records
-
-
-def read_seeds(path):
-    with open(path) as handle:
-        columns = handle.readline().rstrip("\n").split("\t")
-        return [dict(zip(columns, line.rstrip("\n").split("\t"))) for line in handle if line.strip()]
 
 
 def walk(extension, expected):
@@ -118,7 +91,7 @@ def main():
     args = parser.parse_args()
 
     genome = read_fasta(args.genome)[0][2]
-    seeds = read_seeds(args.seeds)
+    seeds = read_tsv(args.seeds)
     contigs = {name: (header, bases) for name, header, bases in read_fasta(args.contigs)}
 
     rows = []

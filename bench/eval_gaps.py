@@ -26,31 +26,10 @@ gaps in repeats, and of them closed-exact, misjoin and open.
 import argparse
 import sys
 
+from fasta import read_fasta, read_tsv
+
 ANCHOR = 300
 MARGIN = 100
-
-
-def read_fasta(path):
-    records, name, chunks = [], None, []
-    with open(path) as handle:
-        for line in handle:
-            line = line.rstrip("\r\n")
-            if line.startswith(">"):
-                if name is not None:
-                    records.append((name, "".join(chunks).upper()))
-                name = (line[1:].split() or [""])[0]
-                chunks = []
-            elif line:
-                chunks.append(line)
-    if name is not None:
-        records.append((name, "".join(chunks).upper()))
-    return records
-
-
-def read_truth(path):
-    with open(path) as handle:
-        columns = handle.readline().rstrip("\n").split("\t")
-        return [dict(zip(columns, line.rstrip("\n").split("\t"))) for line in handle if line.strip()]
 
 
 def occurrences(text, pattern, start=0):
@@ -109,10 +88,10 @@ def main():
     parser.add_argument("--label", default="")
     args = parser.parse_args()
 
-    scaffolds = read_fasta(args.scaffolds)
-    closed_records = read_fasta(args.closed)
+    scaffolds = [(name, bases) for name, _, bases in read_fasta(args.scaffolds)]
+    closed_records = [(name, bases) for name, _, bases in read_fasta(args.closed)]
     closed_by_name = dict(closed_records)
-    truth = read_truth(args.truth)
+    truth = read_tsv(args.truth)
 
     results = []
     for index, (name, scaffold) in enumerate(scaffolds):

@@ -11,11 +11,7 @@ not 0) and the stops.
 """
 import sys
 
-
-def read_rows(path):
-    with open(path) as handle:
-        columns = handle.readline().rstrip("\n").split("\t")
-        return [dict(zip(columns, line.rstrip("\n").split("\t"))) for line in handle if line.strip()]
+from fasta import read_tsv
 
 
 def summary(arguments):
@@ -42,7 +38,7 @@ def seeds(arguments):
     tools = []
     for argument in arguments:
         label, path = argument.split("=", 1)
-        tools.append((label, {(r["seed"], r["side"]): r for r in read_rows(path)}))
+        tools.append((label, {(r["seed"], r["side"]): r for r in read_tsv(path)}))
     first = tools[0][1]
     names = sorted({seed for seed, _ in first})
     header = ["seed", "class", "copies", "div %"]

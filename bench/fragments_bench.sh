@@ -17,33 +17,15 @@
 # MAX = F_max - 1.
 set -uo pipefail
 
-if [ $# -ne 1 ]; then
-    echo "usage: bench/fragments_bench.sh BUILD_DIR" >&2
-    exit 2
-fi
-build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/datasets.sh"
-threads=2
-run="$bench_out/runs/fragments"
-rm -rf "$run"
-mkdir -p "$run"
+bench_setup fragments "$@"
 estimates=no
 "$build/lorvex-extend" --help 2>&1 | grep -q -- --estimate-only && estimates=yes
 
-genome=$(unique_genome "$build" 1000000 2) || exit 1
+extension=(--min-votes 2 --ratio 0.7 --max-bases 20000)
+genome=$(generated_genome "$build" unique 1000000 2) || exit 1
 lambda=$(example_reads) || exit 1
-
-extend() {  # LABEL GENOME_DIR SEEDS_DIR PREP_DIR [DISTANCE OPTIONS...]
-    local label=$1 genome_dir=$2 seeds=$3 prep=$4
-    shift 4
-    timed "$run/$label.time" "$build/lorvex-extend" -s "$seeds/seeds.fa" \
-        -t "$prep/reads.table" -i "$prep/reads.index" "$@" --min-votes 2 --ratio 0.7 \
-        --max-bases 20000 --both -j "$threads" -o "$run/$label.fa" 2> "$run/$label.log" &&
-        python3 "$here/eval_extension.py" "$genome_dir/genome.fa" "$seeds/seeds.tsv" \
-            "$run/$label.fa" --label "$label" --per-seed "$run/$label.seeds.tsv" \
-            > "$run/$label.summary"
-}
 
 row() {  # LIBRARY READS DISTANCES LABEL PAIRS
     awk -F'\t' -v library="$1" -v reads="$2" -v distances="$3" -v pairs="$5" '{
@@ -68,10 +50,13 @@ for library in "100 300 20" "100 500 50" "150 800 80" "lambda"; do
     min=$((mean - 3 * sd - length + 20))
     [ "$min" -ge "$length" ] || min=$length
     max=$((mean + 3 * sd - 1))
-    if extend "$label-hand" "$genome_dir" "$seeds" "$prep" --min-distance "$min" --max-distance "$max"; then
+    if extend_and_judge "$label-hand" "$genome_dir/genome.fa" "$seeds" "$prep" \
+        --min-distance "$min" --max-distance "$max" "${extension[@]}"; then
         row "$mean +- $sd" "2 x $length" "$min-$max (by hand)" "$label-hand" "$pairs"
     fi
-    if [ $estimates = yes ] && extend "$label-estimated" "$genome_dir" "$seeds" "$prep"; then
+    if [ $estimates = yes ] &&
+        extend_and_judge "$label-estimated" "$genome_dir/genome.fa" "$seeds" "$prep" \
+            "${extension[@]}"; then
         estimated=$(grep -o 'min-distance [0-9]* .*max-distance [0-9]*' "$run/$label-estimated.log" |
             head -n 1 | awk '{ print $2 "-" $NF }')
         row "$mean +- $sd" "2 x $length" "${estimated:-?} (estimated)" "$label-estimated" "$pairs"

@@ -21,25 +21,22 @@
 #   sga preprocess --pe-mode 1, sga index -a ropebwt, sga gapfill (k 91 to 51)
 #   lorvex-prep + lorvex-close -s SCAFFOLDS -t T -i I --min-distance 230
 #       --max-distance 489 -j 2 -o OUT --gaps-tsv GAPS, when BUILD_DIR/lorvex-close exists
-# LORVEX_BENCH_GAP_SETS (default "lambda lambda-100N repeats repeats-100N")
-# chooses the sets.
+# The peers' results are kept in bench/out/peer-runs/ and reused (their first
+# run takes about 15 minutes, abyss-sealer on the repeat sets most of it);
+# LORVEX_BENCH_RERUN_PEERS=1 runs them again. LORVEX_BENCH_GAP_SETS (default
+# "lambda lambda-100N repeats repeats-100N") chooses the sets.
 set -uo pipefail
 
-if [ $# -ne 1 ]; then
-    echo "usage: bench/gaps_bench.sh BUILD_DIR" >&2
-    exit 2
-fi
-build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/datasets.sh"
 source "$here/peers.sh"
-threads=2
-run="$bench_out/runs/gaps"
+bench_setup gaps "$@"
+peer_runs="$bench_out/peer-runs/gaps"
 rm -rf "$run"
 mkdir -p "$run"
 
 lambda_reads=$(example_reads) || exit 1
-genome=$(repeat_genome "$build" 2500000 1) || exit 1
+genome=$(generated_genome "$build" repeats 2500000 1) || exit 1
 repeat_reads=$(simulated_reads "$genome/genome.fa" 100 400 30 50 11) || exit 1
 
 # gap_set NAME: prints "SCAFFOLDS_DIR READS_DIR BLOOM_SIZE"
@@ -89,15 +86,23 @@ for set in ${LORVEX_BENCH_GAP_SETS:-lambda lambda-100N repeats repeats-100N}; do
             echo "   $set: lorvex-close failed, see $run/$set/lorvex-close.log" >&2
         fi
     fi
-    if peer_sealer_close "$scaffolds/scaffolds.fa" "$reads" "$run/$set" 100 2500 "$bloom" "$threads"; then
-        judge "$set" sealer "$scaffolds" "$run/$set/sealer.fa" && results+=("$set sealer")
+    peers="$peer_runs/$set"
+    mkdir -p "$peers"
+    if peer_result_cached "$peers" sealer ||
+        { peer_sealer_close "$scaffolds/scaffolds.fa" "$reads" "$peers" 100 2500 "$bloom" "$threads" &&
+          touch "$peers/sealer.done"; }; then
+        cp "$peers/sealer.time" "$run/$set/sealer.time"
+        judge "$set" sealer "$scaffolds" "$peers/sealer.fa" && results+=("$set sealer")
     else
-        echo "   $set: abyss-sealer failed, see $run/$set/sealer.log" >&2
+        echo "   $set: abyss-sealer failed, see $peers/sealer.log" >&2
     fi
-    if peer_sga_close "$scaffolds/scaffolds.fa" "$reads" "$run/$set" "$threads"; then
-        judge "$set" sga "$scaffolds" "$run/$set/sga.fa" && results+=("$set sga")
+    if peer_result_cached "$peers" sga ||
+        { peer_sga_close "$scaffolds/scaffolds.fa" "$reads" "$peers" "$threads" &&
+          touch "$peers/sga.done"; }; then
+        cp "$peers/sga.time" "$run/$set/sga.time"
+        judge "$set" sga "$scaffolds" "$peers/sga.fa" && results+=("$set sga")
     else
-        echo "   $set: sga gapfill failed, see $run/$set/sga.log" >&2
+        echo "   $set: sga gapfill failed, see $peers/sga.log" >&2
     fi
 done
 

@@ -12,24 +12,7 @@ change bases inside the seed are not found this way and show up as such.
 """
 import sys
 
-COMPLEMENT = str.maketrans("ACGTacgtNn", "TGCAtgcaNn")
-
-
-def read_fasta(path):
-    records, name, chunks = [], None, []
-    with open(path) as handle:
-        for line in handle:
-            line = line.rstrip("\r\n")
-            if line.startswith(">"):
-                if name is not None:
-                    records.append((name, "".join(chunks).upper()))
-                name = (line[1:].split() or [""])[0]
-                chunks = []
-            elif line:
-                chunks.append(line)
-    if name is not None:
-        records.append((name, "".join(chunks).upper()))
-    return records
+from fasta import read_fasta, reverse_complement
 
 
 def place(seed, bases):
@@ -37,7 +20,7 @@ def place(seed, bases):
     at = bases.find(seed)
     if at >= 0:
         return bases, at
-    turned = bases.translate(COMPLEMENT)[::-1]
+    turned = reverse_complement(bases)
     at = turned.find(seed)
     return (turned, at) if at >= 0 else None
 
@@ -45,8 +28,8 @@ def place(seed, bases):
 def main():
     if len(sys.argv) != 4:
         sys.exit(__doc__)
-    seeds = read_fasta(sys.argv[1])
-    raw = read_fasta(sys.argv[2])
+    seeds = [(name, bases) for name, _, bases in read_fasta(sys.argv[1])]
+    raw = [(name, bases) for name, _, bases in read_fasta(sys.argv[2])]
     by_name = {name: bases for name, bases in raw}
     with open(sys.argv[3], "w") as out:
         for name, seed in seeds:

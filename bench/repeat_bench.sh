@@ -18,41 +18,28 @@
 # option, once more with --no-repeat-guard). tadpole.sh mode=extend, k=62
 # (k=31 stops sooner and errs more here), el=er=20000. ssake -s seeds -i 0
 # -m 20 -o 2 -r 0.7 on all reads as unpaired FASTA; LORVEX_BENCH_SSAKE=0
-# skips it (about 4 minutes and 2 GB here).
+# skips it (about 4 minutes and 2 GB here). The peers' results are kept in
+# bench/out/peer-runs/ and reused; LORVEX_BENCH_RERUN_PEERS=1 runs them again.
 #
 # Prints Markdown: one summary row per tool, then one row per seed.
 set -uo pipefail
 
-if [ $# -ne 1 ]; then
-    echo "usage: bench/repeat_bench.sh BUILD_DIR" >&2
-    exit 2
-fi
-build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/datasets.sh"
 source "$here/peers.sh"
-threads=2
+bench_setup repeat "$@"
 
-genome=$(repeat_genome "$build" 2500000 1) || exit 1
+genome=$(generated_genome "$build" repeats 2500000 1) || exit 1
 seeds=$(repeat_seeds "$build" "$genome" 8 1) || exit 1
 reads=$(simulated_reads "$genome/genome.fa" 100 400 30 50 11) || exit 1
 prep=$(prepared_reads "$build" "$reads") || exit 1
-run="$bench_out/runs/repeat"
-rm -rf "$run"
-mkdir -p "$run"
-
-evaluate() {  # LABEL CONTIGS_FA
-    python3 "$here/eval_extension.py" "$genome/genome.fa" "$seeds/seeds.tsv" "$2" \
-        --label "$1" --per-seed "$run/$1.seeds.tsv" > "$run/$1.summary"
-}
 
 lorvex_extend() {  # LABEL [OPTION...]
     local label=$1
     shift
-    timed "$run/$label.time" "$build/lorvex-extend" -q -s "$seeds/seeds.fa" \
-        -t "$prep/reads.table" -i "$prep/reads.index" --min-distance 230 --max-distance 490 \
-        --min-votes 2 --ratio 0.7 --max-bases 20000 --both -j "$threads" -o "$run/$label.fa" \
-        --summary-tsv "$run/$label.summary.tsv" "$@" && evaluate "$label" "$run/$label.fa"
+    extend_and_judge "$label" "$genome/genome.fa" "$seeds" "$prep" --min-distance 230 \
+        --max-distance 490 --min-votes 2 --ratio 0.7 --max-bases 20000 \
+        --summary-tsv "$run/$label.summary.tsv" "$@"
 }
 
 tools=()
@@ -60,17 +47,25 @@ lorvex_extend lorvex-extend && tools+=(lorvex-extend)
 if "$build/lorvex-extend" --help 2>&1 | grep -q -- --no-repeat-guard; then
     lorvex_extend lorvex-extend-no-guard --no-repeat-guard && tools+=(lorvex-extend-no-guard)
 fi
-if peer_tadpole_extend "$seeds/seeds.fa" "$reads" "$run" 62 20000 "$threads"; then
-    cp "$run/tadpole.time" "$run/tadpole-k62.time"
-    evaluate tadpole-k62 "$run/tadpole.fa" && tools+=(tadpole-k62)
+peers="$bench_out/peer-runs/repeat"
+mkdir -p "$peers"
+if peer_result_cached "$peers" tadpole ||
+    { peer_tadpole_extend "$seeds/seeds.fa" "$reads" "$peers" 62 20000 "$threads" &&
+      touch "$peers/tadpole.done"; }; then
+    cp "$peers/tadpole.time" "$run/tadpole-k62.time"
+    judge_extension tadpole-k62 "$genome/genome.fa" "$seeds" "$peers/tadpole.fa" &&
+        tools+=(tadpole-k62)
 else
-    echo "   tadpole failed: see $run/tadpole.log" >&2
+    echo "   tadpole failed: see $peers/tadpole.log" >&2
 fi
 if [ "${LORVEX_BENCH_SSAKE:-1}" != 0 ]; then
-    if peer_ssake_extend "$seeds/seeds.fa" "$reads" "$run" 20 2 0.7; then
-        evaluate ssake "$run/ssake.fa" && tools+=(ssake)
+    if peer_result_cached "$peers" ssake ||
+        { peer_ssake_extend "$seeds/seeds.fa" "$reads" "$peers" 20 2 0.7 &&
+          touch "$peers/ssake.done"; }; then
+        cp "$peers/ssake.time" "$run/ssake.time"
+        judge_extension ssake "$genome/genome.fa" "$seeds" "$peers/ssake.fa" && tools+=(ssake)
     else
-        echo "   ssake failed: see $run/ssake.log" >&2
+        echo "   ssake failed: see $peers/ssake.log" >&2
     fi
 fi
 

@@ -13,19 +13,11 @@
 # length R: MIN = max(310 - R + 20, R), MAX = 489.
 set -uo pipefail
 
-if [ $# -ne 1 ]; then
-    echo "usage: bench/trimmed_bench.sh BUILD_DIR" >&2
-    exit 2
-fi
-build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/datasets.sh"
-threads=2
-run="$bench_out/runs/trimmed"
-rm -rf "$run"
-mkdir -p "$run"
+bench_setup trimmed "$@"
 
-genome=$(unique_genome "$build" 1000000 2) || exit 1
+genome=$(generated_genome "$build" unique 1000000 2) || exit 1
 full=$(simulated_reads "$genome/genome.fa" 100 400 30 50 31) || exit 1
 trimmed=$(trimmed_reads "$build" "$full" 1) || exit 1
 seeds=$(repeat_seeds "$build" "$genome" 12 4 1000) || exit 1
@@ -45,12 +37,8 @@ for setting in default 70; do
     min=$((310 - length + 20))
     [ "$min" -ge "$length" ] || min=$length
     label="trimmed-$setting"
-    timed "$run/$label.time" "$build/lorvex-extend" -q -s "$seeds/seeds.fa" \
-        -t "$prep/reads.table" -i "$prep/reads.index" --min-distance "$min" \
-        --max-distance 489 --min-votes 2 --ratio 0.7 --max-bases 5000 --both -j "$threads" \
-        -o "$run/$label.fa" || continue
-    python3 "$here/eval_extension.py" "$genome/genome.fa" "$seeds/seeds.tsv" "$run/$label.fa" \
-        --label "$label" --per-seed "$run/$label.seeds.tsv" > "$run/$label.summary" || continue
+    extend_and_judge "$label" "$genome/genome.fa" "$seeds" "$prep" --min-distance "$min" \
+        --max-distance 489 --min-votes 2 --ratio 0.7 --max-bases 5000 || continue
     awk -F'\t' -v setting="${options[*]:-default}" -v read_length="$length" -v pairs="$pairs" \
         -v kept="$kept" -v distances="$min-489" '{
         printf "| %s | %d | %d | %d | %.0f %% | %s | %d | %d | %d | %.0f |\n", setting, read_length,
