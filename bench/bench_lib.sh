@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared shell helpers of the benchmark scripts (sourced, not run).
 #
 #   ensure_debian_packages PACKAGE...   installs the missing ones (apt-get; benchmarks only)

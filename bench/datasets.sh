@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Benchmark data sets, made once and kept under bench/out/ (git-ignored) in
 # folders named after their parameters (sourced, not run). Each function
 # prints the folder that holds its result. BUILD must hold the

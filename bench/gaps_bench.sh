@@ -32,8 +32,6 @@ source "$here/datasets.sh"
 source "$here/peers.sh"
 bench_setup gaps "$@"
 peer_runs="$bench_out/peer-runs/gaps"
-rm -rf "$run"
-mkdir -p "$run"
 
 lambda_reads=$(example_reads) || exit 1
 genome=$(generated_genome "$build" repeats 2500000 1) || exit 1

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Other tools run on the benchmark inputs, their outputs turned into the form
 # the evaluation scripts read (sourced, not run). Each installs its Debian
 # package on first use (benchmarks only) and writes, in OUT_DIR:
