@@ -5,7 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "app/driver.h"
+#include "base/variant.h"
+#include "calling/continuation.h"
+#include "extension/run_setup.h"
+#include "tool/command_line.h"
 
 namespace lorvex::extend {
 
@@ -30,10 +33,7 @@ struct ExtendOptions {
     bool quiet = false;
 };
 
-struct CommandLine {
-    ExtendOptions options;
-    std::optional<int> exitStatus;  // set when the program should stop here
-};
+using CommandLine = ParsedCommandLine<ExtendOptions>;
 
 // Parses the arguments. Help and version go to standard output with status
 // 0; a usage error is one line and a hint on standard error, status 2.

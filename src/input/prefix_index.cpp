@@ -21,29 +21,6 @@ PrefixIndex AllocatePrefixIndex() {
     return index;
 }
 
-void LoadIndex(const std::string& indexPath, const std::string& tablePath, uint64_t* offsets,
-               uint32_t* counts, int32_t prefixLength) {
-    std::vector<char> buffer(maxLineSize + 1, '\0');
-    const uint64_t lineSize = GetLineSize(tablePath);
-    FileHandle file = OpenInputFile(indexPath, "r");
-    uint64_t runningTotal = 0;
-    uint64_t lineNumber = 0;
-    while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), file.get())) {
-        ++lineNumber;
-        const uint32_t code = DnaToUint(buffer.data(), prefixLength);
-        offsets[code] = lineSize * runningTotal;
-        char* rest = nullptr;
-        strtok_r(buffer.data(), "\t", &rest);
-        const char* countField = strtok_r(nullptr, "\t", &rest);
-        if (!countField)
-            throw FileError(indexPath, "line " + std::to_string(lineNumber) + ": no count");
-        const long count = std::strtol(countField, nullptr, 10);
-        counts[code] = static_cast<uint32_t>(count);
-        runningTotal += static_cast<uint32_t>(count);
-    }
-    if (std::ferror(file.get())) throw FileError(indexPath, ReadFailure());
-}
-
 namespace {
 
 bool IsStrtolSpace(char byte) {
