@@ -165,6 +165,15 @@ NamedOutput::NamedOutput(const std::string& path, size_t bufferSize) {
         direct_.emplace(OpenInPlace(path), path, bufferSize);
 }
 
+NamedOutput::~NamedOutput() {
+    if (!direct_) return;
+    try {
+        direct_->Flush();
+    } catch (const OutputError&) {
+        // The run has failed already; its own error is the one to report.
+    }
+}
+
 FileWriter& NamedOutput::writer() {
     return temporary_ ? temporary_->writer() : *direct_;
 }

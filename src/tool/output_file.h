@@ -93,10 +93,14 @@ class TemporaryOutput {
 // An output named on a command line. "-" is standard output, written as the
 // run goes. A regular file, or a name that does not exist yet, is written
 // under a temporary name and replaces the file of that name at Commit. Any
-// other file (a device, a FIFO, a link) is written in place.
+// other file (a device, a FIFO, a link) is written in place. What a failed
+// run wrote to a stream is still passed on; a temporary file is removed.
 class NamedOutput {
   public:
     explicit NamedOutput(const std::string& path, size_t bufferSize = size_t{1} << 20);
+    ~NamedOutput();
+    NamedOutput(const NamedOutput&) = delete;
+    NamedOutput& operator=(const NamedOutput&) = delete;
 
     void Write(std::string_view text);
     // Flushes and closes; an error that only shows now is still reported.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "child_process.h"
@@ -548,6 +549,44 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--min-distance"), std::string::npos);
     EXPECT_EQ(run({"--version"}).out, std::string(LORVEX_VERSION) + "\n");
+}
+
+// A table damaged where only the second seed looks (zero bytes in the groups
+// of its first windows): the run fails in the middle of the batch, after the
+// first seed's records were written, and leaves no output file behind; a
+// file of the same name from an earlier run keeps its contents.
+TEST_F(ExtendProgram, AFailureMidBatchLeavesNoOutputFile) {
+    Prepare(mediumSetup);
+    const std::string& genome = reads_.genome;
+    std::string table = ReadFile(files_.table);
+    std::set<std::string> prefixes;
+    for (size_t start = 3500 - 199; start <= 3500 - 160; ++start)
+        prefixes.insert(genome.substr(start, 12));
+    const size_t lineSize = 4 * 50 + 4;
+    size_t damaged = 0;
+    for (size_t line = 0; line < table.size(); line += lineSize)
+        if (prefixes.count(table.substr(line, 12))) {
+            table[line + lineSize - 2] = '\0';
+            ++damaged;
+        }
+    ASSERT_GT(damaged, 0u);
+    files_.table = dir_.Write("damaged.table", table);
+    const std::string seeds = WriteSeeds(
+        {{"first", genome.substr(0, 500)}, {"second", genome.substr(3000, 500)}}, "seeds.fa");
+    // The first seed grows too little to reach the damaged groups.
+    dir_.Write("out.fa", "an earlier run's contigs\n");
+    const ExtendRun run = RunExtend(seeds, mediumSetup.main, false, false, 1,
+                                    {"--max-bases", "100", "--plot", dir_.path() + "/votes.svg"});
+    EXPECT_EQ(run.run.status, 1) << run.run.err;
+    EXPECT_EQ(run.run.err.rfind("lorvex-extend: " + files_.table + ": line ", 0), 0u)
+        << run.run.err;
+    EXPECT_NE(run.run.err.find(": holds a zero byte\n"), std::string::npos) << run.run.err;
+    EXPECT_EQ(std::count(run.run.err.begin(), run.run.err.end(), '\n'), 1) << run.run.err;
+    EXPECT_EQ(run.fasta, "an earlier run's contigs\n");
+    for (const std::string& name : testing::FolderEntries(dir_.path()))
+        EXPECT_TRUE(name.find(".tsv") == std::string::npos && name != "votes.svg" &&
+                    name.find(".partial-") == std::string::npos)
+            << name;
 }
 
 // The bundled example: reads of lambda phage made into a table by lorvex-prep,
