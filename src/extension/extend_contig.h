@@ -33,15 +33,15 @@ struct ExtensionOutcome {
     int32_t accepted = 0;  // bases accepted
 };
 
-// One cycle as an observer sees it, before its checks: the contig with every
-// base accepted so far (and the seed), the cycle's votes, and the queue set
-// they came from.
 // How many mates the queue set holds, over how many windows.
 struct QueueDepth {
     int64_t mates = 0;
     int64_t windows = 0;
 };
 
+// One cycle as an observer sees it, before its checks: the contig with every
+// base accepted so far (and the seed), the cycle's votes, and the queue set
+// they came from.
 struct CycleView {
     const std::string& contig;
     const BaseVotes& votes;
@@ -50,7 +50,8 @@ struct CycleView {
 };
 
 using AcceptedBaseSink = std::function<void(char base, const BaseVotes& votes)>;
-// A reason to end the run at this cycle, or nothing to let it go on.
+// A reason to end the run at this cycle (its base is not appended), or
+// nothing to let it go on.
 using CycleObserver = std::function<std::optional<StopReason>(const CycleView& cycle)>;
 
 struct ExtensionHooks {

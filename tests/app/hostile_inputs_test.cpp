@@ -2,7 +2,7 @@
 // limit, on files and arguments that are missing, empty, of the wrong kind,
 // garbage, cut short, inconsistent or absurd. Every run must end by itself,
 // without a signal or a sanitizer report. Where the input is valid the
-// output must be what the literal engine computes in this process from the
+// output must be what the literal cycles compute in this process from the
 // same files, with status 0 and nothing on standard error; where it is not,
 // standard output stays empty (or, for damage met during the run, holds
 // only lines the run had accepted) and standard error holds exactly one line
@@ -92,7 +92,7 @@ struct Numbers {
     std::string minDistance, maxDistance, minVotes, ratio;
 };
 
-// The output the programs must print: the literal engine on the same files
+// The output the programs must print: the literal cycles on the same files
 // and numbers, with ties drawn as the never-seeded rand() draws them.
 std::string ReferenceOutput(const std::string& program, const Inputs& inputs,
                             const Numbers& numbers) {
