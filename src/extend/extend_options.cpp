@@ -99,7 +99,10 @@ void TakeOptions(const OptionTexts& texts, ExtendOptions& options) {
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, char** argv) {
-    return ParseProgramOptions(argc, argv, "lorvex-extend", description, AddOptions, TakeOptions);
+    CommandLine result;
+    result.exitStatus = ParseProgramOptions(argc, argv, "lorvex-extend", description,
+                                            result.options, AddOptions, TakeOptions);
+    return result;
 }
 
 }  // namespace lorvex::extend

@@ -8,7 +8,6 @@
 #include "base/variant.h"
 #include "calling/continuation.h"
 #include "extension/run_setup.h"
-#include "tool/command_line.h"
 
 namespace lorvex::extend {
 
@@ -33,7 +32,10 @@ struct ExtendOptions {
     bool quiet = false;
 };
 
-using CommandLine = ParsedCommandLine<ExtendOptions>;
+struct CommandLine {
+    ExtendOptions options;
+    std::optional<int> exitStatus;  // set when the program should stop here
+};
 
 // Parses the arguments. Help and version go to standard output with status
 // 0; a usage error is one line and a hint on standard error, status 2.

@@ -137,7 +137,10 @@ uint64_t ParseByteSize(const std::string& text) {
 }
 
 CommandLine ParseCommandLine(int argc, char** argv) {
-    return ParseProgramOptions(argc, argv, "lorvex-prep", description, AddOptions, TakeOptions);
+    CommandLine result;
+    result.exitStatus = ParseProgramOptions(argc, argv, "lorvex-prep", description, result.options,
+                                            AddOptions, TakeOptions);
+    return result;
 }
 
 }  // namespace lorvex::prep

@@ -5,8 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "tool/command_line.h"
-
 namespace lorvex::prep {
 
 inline constexpr uint64_t defaultMemoryBytes = uint64_t{2} << 30;
@@ -34,7 +32,10 @@ struct PrepOptions {
 // after the letter). Throws UsageError with a readable message.
 uint64_t ParseByteSize(const std::string& text);
 
-using CommandLine = ParsedCommandLine<PrepOptions>;
+struct CommandLine {
+    PrepOptions options;
+    std::optional<int> exitStatus;  // set when the program should stop here
+};
 
 // Parses the arguments. Help and version go to standard output; usage
 // errors go to standard error, and exitStatus is then set.

@@ -23,28 +23,19 @@ std::optional<int> ParseToolCommandLine(CLI::App& app, int argc, char** argv,
 CLI::Option* AddFileOption(CLI::App& app, const std::string& name, std::string& path,
                            const std::string& help);
 
-template <typename Options>
-struct ParsedCommandLine {
-    Options options;
-    std::optional<int> exitStatus;  // set when the program should stop here
-};
-
-// A program's whole command line: declare adds its options to the App (with
-// --version), writing into the options or into texts that finish then checks
-// and turns into options.
+// A program's whole command line: declare adds its options to the App (which
+// has --version), writing into the options or into texts that finish then
+// checks and turns into options. Returns what ParseToolCommandLine returns.
 template <typename Options, typename Texts>
-ParsedCommandLine<Options> ParseProgramOptions(int argc, char** argv, const std::string& program,
-                                               const std::string& description,
-                                               void (*declare)(CLI::App&, Options&, Texts&),
-                                               void (*finish)(const Texts&, Options&)) {
-    ParsedCommandLine<Options> result;
+std::optional<int> ParseProgramOptions(int argc, char** argv, const std::string& program,
+                                       const std::string& description, Options& options,
+                                       void (*declare)(CLI::App&, Options&, Texts&),
+                                       void (*finish)(const Texts&, Options&)) {
     Texts texts;
     CLI::App app(description, program);
     app.set_version_flag("--version", LORVEX_VERSION, "Show the version and exit");
-    declare(app, result.options, texts);
-    result.exitStatus =
-        ParseToolCommandLine(app, argc, argv, [&] { finish(texts, result.options); });
-    return result;
+    declare(app, options, texts);
+    return ParseToolCommandLine(app, argc, argv, [&] { finish(texts, options); });
 }
 
 }  // namespace lorvex
