@@ -1,12 +1,13 @@
 // lorvex-literal and lorvex-strict-literal: the two programs with the
-// reference extension engine, for benchmarks and output comparisons only.
-#include "app/driver.h"
+// literal cycles, for benchmarks and output comparisons only.
+#include "app/lorvex_program.h"
+#include "reference/literal_cycles.h"
 
 #ifndef LORVEX_BENCH_VARIANT
 #error "LORVEX_BENCH_VARIANT must name Main or Strict"
 #endif
 
 int main(int argc, char** argv) {
-    return lorvex::RunProgram(argc, argv, lorvex::Variant::LORVEX_BENCH_VARIANT,
-                              lorvex::Engine::Literal);
+    return lorvex::RunLorvex(argc, argv, lorvex::Variant::LORVEX_BENCH_VARIANT,
+                             lorvex::MakeLiteralCycles);
 }

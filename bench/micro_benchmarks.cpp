@@ -21,6 +21,9 @@
 #include "input/read_table.h"
 #include "mates/mate_fetch.h"
 #include "mates/mate_lookup.h"
+#include "reference/literal_input.h"
+#include "reference/literal_mates.h"
+#include "reference/literal_voting.h"
 #include "seq/nucleotide.h"
 
 namespace lorvex {

@@ -1,9 +1,6 @@
 #include "test_support.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -41,36 +38,12 @@ std::string ReadFile(const std::string& path) {
     return contents.str();
 }
 
-ProgramRun RunBuiltProgram(const std::string& program, const std::vector<std::string>& arguments,
-                           int timeoutSeconds, const std::string& stdoutPath) {
-    TempDir capture;
-    const std::string outPath = stdoutPath.empty() ? capture.path() + "/out" : stdoutPath;
-    const std::string errPath = capture.path() + "/err";
-    const std::string binary = std::string(LORVEX_BIN_DIR) + "/" + program;
-    const pid_t child = fork();
-    if (child == 0) {
-        const int in = open("/dev/null", O_RDONLY);
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        alarm(static_cast<unsigned>(timeoutSeconds));
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(binary.c_str()));
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execv(binary.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ProgramRun run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    if (stdoutPath.empty()) run.out = ReadFile(outPath);
-    run.err = ReadFile(errPath);
-    return run;
+std::vector<std::string> FolderEntries(const std::string& path) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string TableLine(const ReadPair& pair, const std::string& lineEnd) {

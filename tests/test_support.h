@@ -1,5 +1,5 @@
-// Helpers shared by the tests: temporary files, running the built programs,
-// and building small read-pair tables with their index.
+// Helpers shared by the tests: temporary files and small read-pair tables
+// with their index (child_process.h runs the built programs).
 #pragma once
 
 #include <cstdint>
@@ -25,17 +25,8 @@ class TempDir {
 
 std::string ReadFile(const std::string& path);
 
-struct ProgramRun {
-    int status = -1;  // exit status, or 128 + signal
-    std::string out;
-    std::string err;
-};
-
-// Runs a program of the build folder (e.g. "lorvex") with arguments,
-// standard input from /dev/null, and a time limit.
-// Standard output goes to stdoutPath when one is given.
-ProgramRun RunBuiltProgram(const std::string& program, const std::vector<std::string>& arguments,
-                           int timeoutSeconds = 120, const std::string& stdoutPath = "");
+// Names of the entries of a folder, sorted.
+std::vector<std::string> FolderEntries(const std::string& path);
 
 // One read pair as the table holds it.
 struct ReadPair {

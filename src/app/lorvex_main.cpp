@@ -1,6 +1,6 @@
 // lorvex: the main variant.
-#include "app/driver.h"
+#include "app/lorvex_program.h"
 
 int main(int argc, char** argv) {
-    return lorvex::RunProgram(argc, argv, lorvex::Variant::Main);
+    return lorvex::RunLorvex(argc, argv, lorvex::Variant::Main);
 }

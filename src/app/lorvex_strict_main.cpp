@@ -1,6 +1,6 @@
 // lorvex-strict: exact first-read matches and single-overlap votes.
-#include "app/driver.h"
+#include "app/lorvex_program.h"
 
 int main(int argc, char** argv) {
-    return lorvex::RunProgram(argc, argv, lorvex::Variant::Strict);
+    return lorvex::RunLorvex(argc, argv, lorvex::Variant::Strict);
 }

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/variant.h"
 #include "calling/overlap_voting.h"
 
 namespace lorvex {

@@ -2,13 +2,12 @@
 // every overlap length from readLength - 1 down to 20. Where the mate's
 // first o bases equal the contig's last o bases and the next base has a
 // decoded quality of 30 or more, that next base is a candidate; a mate whose
-// candidates are unambiguous (by the variant's rule) casts one vote.
+// candidates are unambiguous (by the variant's rule) casts one vote. Here are
+// the rule's numbers and the votes of a cycle; incremental_voting.h computes
+// them.
 #pragma once
 
 #include <cstdint>
-#include <string>
-
-#include "mates/mate_queues.h"
 
 namespace lorvex {
 
@@ -27,14 +26,5 @@ struct BaseVotes {
 
 // Adds 1 to votes[base] for A, C, G, T; ignores any other byte.
 void AddVote(BaseVotes& votes, char base);
-
-// The vote of one mate against the contig's current end, added to votes.
-void IncrementCountsFromRead(const char* mate, const uint8_t* quality, BaseVotes& votes,
-                             const char* contig, int32_t contigLength, int32_t readLength,
-                             Variant variant);
-
-// The votes of every mate of every slot.
-BaseVotes CountNextBase(const std::string& contig, const QueueSet& queues, int32_t readLength,
-                        Variant variant);
 
 }  // namespace lorvex

@@ -1,9 +1,10 @@
 #include "extend/extend_options.h"
 
-#include <cstdio>
 #include <vector>
 
-#include "app/tool_command_line.h"
+#include "base/errors.h"
+#include "tool/command_line.h"
+#include "tool/number_arguments.h"
 
 namespace lorvex::extend {
 namespace {
@@ -21,46 +22,32 @@ constexpr const char* description =
     "The index is loaded once; seeds run in parallel with --threads and come out in input\n"
     "order.\n";
 
-int UsageFailure(const std::string& message) {
-    return ReportUsageMistake("lorvex-extend", message);
-}
-
-}  // namespace
-
-CommandLine ParseCommandLine(int argc, char** argv) {
-    CommandLine result;
-    ExtendOptions& options = result.options;
+// What the options hold before they are checked and turned into ExtendOptions.
+struct OptionTexts {
     std::string minDistance, maxDistance, minVotes, ratio;
     bool strict = false;
+};
 
-    CLI::App app(description, "lorvex-extend");
-    app.set_version_flag("--version", LORVEX_VERSION, "Show the version and exit");
+void AddOptions(CLI::App& app, ExtendOptions& options, OptionTexts& texts) {
     app.get_formatter()->column_width(34);
-    app.add_option("-s,--seeds", options.seedsPath, "FASTA file of the seeds, one or many records")
-        ->type_name("FILE")
+    const auto requiredNumber = [&app](const std::string& name, std::string& text,
+                                       const std::string& help, const std::string& typeName) {
+        app.add_option(name, text, help)->type_name(typeName)->required();
+    };
+    AddFileOption(app, "-s,--seeds", options.seedsPath,
+                  "FASTA file of the seeds, one or many records")
         ->required();
-    app.add_option("-t,--table", options.tablePath, "Read-pair table")
-        ->type_name("FILE")
-        ->required();
-    app.add_option("-i,--index", options.indexPath, "Prefix index of the table")
-        ->type_name("FILE")
-        ->required();
-    app.add_option("--min-distance", minDistance,
-                   "Distance of the nearest anchor window behind the end")
-        ->type_name("N")
-        ->required();
-    app.add_option("--max-distance", maxDistance,
-                   "Distance of the farthest anchor window behind the end")
-        ->type_name("N")
-        ->required();
-    app.add_option("--min-votes", minVotes, "Fewest votes (all four bases) a cycle needs")
-        ->type_name("N")
-        ->required();
-    app.add_option("--ratio,--dominance-ratio", ratio,
-                   "The winner needs this times the other votes")
-        ->type_name("X")
-        ->required();
-    app.add_flag("--strict", strict, "Extend as lorvex-strict does");
+    AddFileOption(app, "-t,--table", options.tablePath, "Read-pair table")->required();
+    AddFileOption(app, "-i,--index", options.indexPath, "Prefix index of the table")->required();
+    requiredNumber("--min-distance", texts.minDistance,
+                   "Distance of the nearest anchor window behind the end", "N");
+    requiredNumber("--max-distance", texts.maxDistance,
+                   "Distance of the farthest anchor window behind the end", "N");
+    requiredNumber("--min-votes", texts.minVotes, "Fewest votes (all four bases) a cycle needs",
+                   "N");
+    requiredNumber("--ratio,--dominance-ratio", texts.ratio,
+                   "The winner needs this times the other votes", "X");
+    app.add_flag("--strict", texts.strict, "Extend as lorvex-strict does");
     app.add_flag("--both", options.bothSides, "Extend the left side too");
     app.add_option("-j,--threads", options.threads, "Seeds extended in parallel, 1 to 256")
         ->capture_default_str()
@@ -70,51 +57,51 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         ->capture_default_str()
         ->check(CLI::Range(0, extensionCap).description(""))
         ->type_name("N");
-    app.add_option("-o,--output", options.outputPath,
-                   "FASTA of the extended contigs ('-': standard output)")
-        ->type_name("FILE")
+    AddFileOption(app, "-o,--output", options.outputPath,
+                  "FASTA of the extended contigs ('-': standard output)")
         ->capture_default_str();
     app.add_option("--line-width", options.lineWidth,
                    "Bases per FASTA sequence line, 0: one line per contig")
         ->capture_default_str()
         ->check(CLI::NonNegativeNumber.description(""))
         ->type_name("N");
-    app.add_option("--bases-tsv", options.basesPath, "Also write one row per accepted base (TSV)")
-        ->type_name("FILE");
-    app.add_option("--summary-tsv", options.summaryPath,
-                   "Also write one row per seed and side (TSV)")
-        ->type_name("FILE");
-    app.add_option("--plot", options.plotPath, "Also draw the votes along each extension (SVG)")
-        ->type_name("FILE");
+    AddFileOption(app, "--bases-tsv", options.basesPath,
+                  "Also write one row per accepted base (TSV)");
+    AddFileOption(app, "--summary-tsv", options.summaryPath,
+                  "Also write one row per seed and side (TSV)");
+    AddFileOption(app, "--plot", options.plotPath,
+                  "Also draw the votes along each extension (SVG)");
     app.add_flag("-q,--quiet", options.quiet, "No progress and no summary on standard error");
+}
 
-    if (const std::optional<int> status = ParseToolCommandLine(app, argc, argv)) {
-        result.exitStatus = *status;
-        return result;
-    }
-    try {
-        options.parameters.minDistance = ParseIntegerArgument(minDistance, "--min-distance");
-        options.parameters.maxDistance = ParseIntegerArgument(maxDistance, "--max-distance");
-        options.parameters.minVotes = ParseIntegerArgument(minVotes, "--min-votes");
-        options.parameters.dominanceRatio = ParseRatioArgument(ratio, "--ratio");
-    } catch (const UsageError& e) {
-        result.exitStatus = UsageFailure(e.what());
-        return result;
-    }
-    options.variant = strict ? Variant::Strict : Variant::Main;
-    if (options.outputPath.empty()) options.outputPath = "-";
-    // Two outputs into one file (or both to standard output) would mix.
+// Two outputs into one file (or both to standard output) would mix.
+void CheckOutputsDiffer(const ExtendOptions& options) {
     const std::vector<std::string> outputs = {options.outputPath, options.basesPath,
                                               options.summaryPath, options.plotPath};
     for (size_t i = 0; i < outputs.size(); ++i)
         for (size_t j = i + 1; j < outputs.size(); ++j)
-            if (!outputs[i].empty() && outputs[i] == outputs[j]) {
-                result.exitStatus =
-                    UsageFailure("two outputs go to " +
+            if (!outputs[i].empty() && outputs[i] == outputs[j])
+                throw UsageError("two outputs go to " +
                                  (outputs[i] == "-" ? std::string("standard output") : outputs[i]) +
                                  "; give each its own file");
-                return result;
-            }
+}
+
+void TakeOptions(const OptionTexts& texts, ExtendOptions& options) {
+    options.parameters.minDistance = ParseIntegerArgument(texts.minDistance, "--min-distance");
+    options.parameters.maxDistance = ParseIntegerArgument(texts.maxDistance, "--max-distance");
+    options.parameters.minVotes = ParseIntegerArgument(texts.minVotes, "--min-votes");
+    options.parameters.dominanceRatio = ParseRatioArgument(texts.ratio, "--ratio");
+    options.variant = texts.strict ? Variant::Strict : Variant::Main;
+    if (options.outputPath.empty()) options.outputPath = "-";
+    CheckOutputsDiffer(options);
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+    CommandLine result;
+    result.exitStatus = ParseProgramOptions(argc, argv, "lorvex-extend", description,
+                                            result.options, AddOptions, TakeOptions);
     return result;
 }
 

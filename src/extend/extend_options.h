@@ -5,7 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "app/driver.h"
+#include "base/variant.h"
+#include "calling/continuation.h"
+#include "extension/run_setup.h"
 
 namespace lorvex::extend {
 

@@ -1,54 +1,6 @@
 #include "extend/extend_output.h"
 
-#include <cerrno>
-#include <cstring>
-
 namespace lorvex::extend {
-
-OutputFile::OutputFile(const std::string& path) {
-    if (path == "-") {
-        file_ = stdout;
-        isStandardOutput_ = true;
-        name_ = "standard output";
-        return;
-    }
-    name_ = path;
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_) Fail(errno);
-    // Rows are small and many; a large buffer keeps the write calls few.
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
-}
-
-OutputFile::~OutputFile() {
-    if (file_ && !isStandardOutput_) std::fclose(file_);
-}
-
-void OutputFile::Fail(int error) const {
-    throw OutputError(name_ + ": " + std::strerror(error ? error : EIO));
-}
-
-void OutputFile::Write(std::string_view text) {
-    if (text.empty()) return;
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) Fail(errno);
-}
-
-void OutputFile::Close() {
-    if (!file_) return;
-    std::FILE* file = file_;
-    file_ = nullptr;
-    errno = 0;
-    const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
-    const int flushError = errno;
-    if (isStandardOutput_) {
-        if (!flushed) Fail(flushError);
-        return;
-    }
-    const bool closed = std::fclose(file) == 0;
-    if (!flushed) Fail(flushError);
-    if (!closed) Fail(errno);
-}
-
 namespace {
 
 void AppendVotes(std::string& row, const BaseVotes& votes) {
@@ -64,8 +16,8 @@ std::string FastaHeader(const SeedRecord& seed, const SeedExtension& extension, 
     std::string header = ">" + seed.name;
     if (bothSides) header += " left=" + std::to_string(extension.left.bases.size());
     header += " right=" + std::to_string(extension.right.bases.size());
-    if (bothSides) header += std::string(" left_stop=") + SideStopLabel(extension.left.stop);
-    header += std::string(" right_stop=") + SideStopLabel(extension.right.stop);
+    if (bothSides) header += std::string(" left_stop=") + StopReasonLabel(extension.left.stop);
+    header += std::string(" right_stop=") + StopReasonLabel(extension.right.stop);
     if (!seed.description.empty()) header += " " + seed.description;
     return header;
 }
@@ -122,7 +74,7 @@ std::string SummaryRows(const SeedRecord& seed, const SeedExtension& extension, 
         rows += '\t';
         rows += SideName(side.side);
         rows += '\t' + std::to_string(seed.bases.size()) + '\t' +
-                std::to_string(side.bases.size()) + '\t' + SideStopLabel(side.stop);
+                std::to_string(side.bases.size()) + '\t' + StopReasonLabel(side.stop);
         AppendVotes(rows, side.stopVotes);
         rows += '\t' + std::to_string(contigLength) + '\n';
     };

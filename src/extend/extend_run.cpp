@@ -1,137 +1,118 @@
 #include "extend/extend_run.h"
 
-#include <sys/resource.h>
-
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
+#include "base/number_text.h"
 #include "extend/extend_output.h"
 #include "extend/ordered_batch.h"
 #include "extend/seed_batch.h"
 #include "extend/vote_plot.h"
+#include "tool/output_file.h"
+#include "tool/peak_memory.h"
+#include "tool/progress_line.h"
 
 namespace lorvex::extend {
-
-std::string WithThousands(uint64_t value) {
-    const std::string digits = std::to_string(value);
-    std::string grouped;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
-        grouped += digits[i];
-    }
-    return grouped;
-}
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
+std::unique_ptr<NamedOutput> OpenIfNamed(const std::string& path) {
+    return path.empty() ? nullptr : std::make_unique<NamedOutput>(path);
 }
 
-// One line on standard error, rewritten in place at most twice a second.
-class ProgressLine {
+// The outputs of a run, written seed by seed in input order and named only
+// once every one of them is complete.
+class RunOutputs {
   public:
-    ProgressLine(bool enabled, size_t seeds) : enabled_(enabled), seeds_(seeds) {}
-    ~ProgressLine() { Clear(); }
-    ProgressLine(const ProgressLine&) = delete;
-    ProgressLine& operator=(const ProgressLine&) = delete;
-
-    void Update(size_t seedsDone, uint64_t basesAdded) {
-        if (!enabled_) return;
-        const Clock::time_point now = Clock::now();
-        if (shown_ && now - lastShown_ < std::chrono::milliseconds(500) && seedsDone < seeds_)
-            return;
-        lastShown_ = now;
-        const double seconds = SecondsSince(start_);
-        const uint64_t rate = seconds > 0 ? static_cast<uint64_t>(seedsDone / seconds) : 0;
-        std::fprintf(stderr, "\r\033[Klorvex-extend: %s of %s seeds, %s bases added, %s seeds/s",
-                     WithThousands(seedsDone).c_str(), WithThousands(seeds_).c_str(),
-                     WithThousands(basesAdded).c_str(), WithThousands(rate).c_str());
-        std::fflush(stderr);
-        shown_ = true;
+    RunOutputs(const ExtendOptions& options, size_t seeds)
+        : options_(options),
+          fasta_(options.outputPath),
+          bases_(OpenIfNamed(options.basesPath)),
+          summary_(OpenIfNamed(options.summaryPath)),
+          plot_(OpenIfNamed(options.plotPath)),
+          plotSettings_{options.parameters.minVotes, options.parameters.dominanceRatio} {
+        if (bases_) bases_->Write(BaseRowsHeader());
+        if (summary_) summary_->Write(SummaryRowsHeader());
+        if (plot_) plot_->Write(PlotHeader(seeds * SidesPerSeed(), plotSettings_));
     }
 
-    void Clear() {
-        if (!shown_) return;
-        std::fputs("\r\033[K", stderr);
-        std::fflush(stderr);
-        shown_ = false;
+    void Deliver(size_t item, const SeedRecord& seed, const SeedExtension& extension) {
+        const bool both = options_.bothSides;
+        fasta_.Write(FastaRecord(FastaHeader(seed, extension, both),
+                                 ExtendedContig(seed, extension), options_.lineWidth));
+        if (bases_) bases_->Write(BaseRows(seed, extension, both));
+        if (summary_) summary_->Write(SummaryRows(seed, extension, both));
+        if (plot_) {
+            size_t panel = item * SidesPerSeed();
+            if (both) plot_->Write(PlotPanel(panel++, seed, extension.left, plotSettings_));
+            plot_->Write(PlotPanel(panel, seed, extension.right, plotSettings_));
+        }
+    }
+
+    void Close() {
+        if (plot_) plot_->Write(PlotFooter());
+        for (NamedOutput* output : All()) output->Finish();
+        for (NamedOutput* output : All()) output->Commit();
     }
 
   private:
-    bool enabled_;
-    size_t seeds_;
-    bool shown_ = false;
-    Clock::time_point start_ = Clock::now();
-    Clock::time_point lastShown_ = start_;
+    size_t SidesPerSeed() const { return options_.bothSides ? 2 : 1; }
+    std::vector<NamedOutput*> All() {
+        std::vector<NamedOutput*> outputs = {&fasta_};
+        for (const auto& output : {bases_.get(), summary_.get(), plot_.get()})
+            if (output) outputs.push_back(output);
+        return outputs;
+    }
+
+    const ExtendOptions& options_;
+    NamedOutput fasta_;
+    std::unique_ptr<NamedOutput> bases_;
+    std::unique_ptr<NamedOutput> summary_;
+    std::unique_ptr<NamedOutput> plot_;
+    PlotSettings plotSettings_;
 };
 
-std::unique_ptr<OutputFile> OpenIfNamed(const std::string& path) {
-    return path.empty() ? nullptr : std::make_unique<OutputFile>(path);
+std::string ProgressText(const RunTotals& totals, size_t seeds, double seconds) {
+    const uint64_t rate = seconds > 0 ? static_cast<uint64_t>(totals.seeds / seconds) : 0;
+    return WithThousands(totals.seeds) + " of " + WithThousands(seeds) + " seeds, " +
+           WithThousands(totals.basesAdded) + " bases added, " + WithThousands(rate) + " seeds/s";
 }
 
 }  // namespace
 
 RunTotals RunExtend(const ExtendOptions& options, bool showProgress) {
-    const Clock::time_point start = Clock::now();
+    ProgressLine progress("lorvex-extend", showProgress);
     const std::vector<SeedRecord> seeds = LoadSeedBatch(options.seedsPath);
     const RunInputs inputs = LoadRunInputs(options.tablePath, options.indexPath);
 
     ExtensionSettings settings;
-    settings.parameters = options.parameters;
-    settings.variant = options.variant;
+    settings.rules.parameters = options.parameters;
+    settings.rules.variant = options.variant;
+    settings.rules.cap = options.cap;
     settings.bothSides = options.bothSides;
-    settings.cap = options.cap;
     settings.keepVotes = !options.basesPath.empty() || !options.plotPath.empty();
-    CheckBatchWindowLimits(settings, inputs.table.layout.readLength);
+    CheckMinDistance(options.variant, options.parameters, inputs.table.layout.readLength,
+                     "--min-distance");
 
     // Outputs are created only once every input has passed its checks.
-    OutputFile fasta(options.outputPath);
-    const std::unique_ptr<OutputFile> bases = OpenIfNamed(options.basesPath);
-    const std::unique_ptr<OutputFile> summary = OpenIfNamed(options.summaryPath);
-    const std::unique_ptr<OutputFile> plot = OpenIfNamed(options.plotPath);
-    const PlotSettings plotSettings{options.parameters.minVotes, options.parameters.dominanceRatio};
-    const size_t sidesPerSeed = options.bothSides ? 2 : 1;
-    if (bases) bases->Write(BaseRowsHeader());
-    if (summary) summary->Write(SummaryRowsHeader());
-    if (plot) plot->Write(PlotHeader(seeds.size() * sidesPerSeed, plotSettings));
-
+    RunOutputs outputs(options, seeds.size());
     RunTotals totals;
-    ProgressLine progress(showProgress, seeds.size());
     const auto extendOne = [&](size_t item) { return ExtendSeed(seeds[item], inputs, settings); };
     const auto deliver = [&](size_t item, SeedExtension& extension) {
-        const SeedRecord& seed = seeds[item];
-        fasta.Write(FastaRecord(FastaHeader(seed, extension, options.bothSides),
-                                ExtendedContig(seed, extension), options.lineWidth));
-        if (bases) bases->Write(BaseRows(seed, extension, options.bothSides));
-        if (summary) summary->Write(SummaryRows(seed, extension, options.bothSides));
-        if (plot) {
-            size_t panel = item * sidesPerSeed;
-            if (options.bothSides)
-                plot->Write(PlotPanel(panel++, seed, extension.left, plotSettings));
-            plot->Write(PlotPanel(panel, seed, extension.right, plotSettings));
-        }
+        outputs.Deliver(item, seeds[item], extension);
         if (options.bothSides) ++totals.stops[extension.left.stop];
         ++totals.stops[extension.right.stop];
         totals.basesAdded += extension.left.bases.size() + extension.right.bases.size();
         ++totals.seeds;
-        progress.Update(totals.seeds, totals.basesAdded);
+        if (progress.Due() || totals.seeds == seeds.size())
+            progress.Show(ProgressText(totals, seeds.size(), progress.SecondsSinceStart()));
     };
     // A few results per thread in flight keep every thread busy while one
     // slow seed holds up the output.
     RunInOrder(seeds.size(), options.threads, 4 * size_t{options.threads}, extendOne, deliver);
     progress.Clear();
-
-    if (plot) plot->Write(PlotFooter());
-    fasta.Close();
-    if (bases) bases->Close();
-    if (summary) summary->Close();
-    if (plot) plot->Close();
-    totals.seconds = SecondsSince(start);
+    outputs.Close();
+    totals.seconds = progress.SecondsSinceStart();
     return totals;
 }
 
@@ -143,13 +124,12 @@ std::string FormatTotals(const RunTotals& totals) {
                        seconds + " s";
     std::string stops;
     for (const auto& [stop, count] : totals.stops)
-        stops += std::string(stops.empty() ? "" : ", ") + SideStopLabel(stop) + " " +
+        stops += std::string(stops.empty() ? "" : ", ") + StopReasonLabel(stop) + " " +
                  WithThousands(count);
     if (!stops.empty()) text += "; stops: " + stops;
-    struct rusage usage {};
-    if (getrusage(RUSAGE_SELF, &usage) == 0) {
+    if (const uint64_t peak = PeakMemoryBytes()) {
         char memory[32];
-        std::snprintf(memory, sizeof memory, "%.1f", static_cast<double>(usage.ru_maxrss) / 1024);
+        std::snprintf(memory, sizeof memory, "%.1f", static_cast<double>(peak) / (1 << 20));
         text += std::string("; peak memory ") + memory + " MiB";
     }
     return text + "\n";

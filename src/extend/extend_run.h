@@ -9,13 +9,14 @@
 
 #include "extend/extend_options.h"
 #include "extend/seed_extension.h"
+#include "extension/stop_reason.h"
 
 namespace lorvex::extend {
 
 struct RunTotals {
     size_t seeds = 0;
     uint64_t basesAdded = 0;
-    std::map<SideStop, size_t> stops;  // sides per stop
+    std::map<StopReason, size_t> stops;  // sides per stop
     double seconds = 0;
 };
 
@@ -28,8 +29,5 @@ RunTotals RunExtend(const ExtendOptions& options, bool showProgress);
 // "lorvex-extend: 1,000 seeds: 123,456 bases added in 3.2 s; stops: ...; peak
 // memory 201.3 MiB"
 std::string FormatTotals(const RunTotals& totals);
-
-// 1234567 -> "1,234,567".
-std::string WithThousands(uint64_t value);
 
 }  // namespace lorvex::extend

@@ -2,9 +2,10 @@
 
 #include <cstdint>
 #include <limits>
+#include <string_view>
 
 #include "input/input_file.h"
-#include "seq/nucleotide.h"
+#include "input/seed_reader.h"
 
 namespace lorvex::extend {
 namespace {
@@ -87,15 +88,12 @@ std::vector<SeedRecord> ParseSeedBatch(const std::string& text, const std::strin
                                               ": text before the first '>' header line");
             continue;
         }
+        const std::string_view lineText(text.data() + line.begin, line.end - line.begin);
+        if (lineText.find('\0') != std::string_view::npos)
+            throw RecordError(path, line.number, seeds.size(),
+                              "holds a zero byte, which is not a base");
         std::string& bases = seeds.back().bases;
-        for (size_t i = line.begin; i < line.end; ++i) {
-            const char byte = text[i];
-            if (byte == '\r') continue;
-            if (byte == '\0')
-                throw RecordError(path, line.number, seeds.size(),
-                                  "holds a zero byte, which is not a base");
-            bases.push_back(FoldBaseCase(byte));
-        }
+        AppendSeedBases(lineText, bases);
         if (bases.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
             throw RecordError(path, headerLine, seeds.size(),
                               "holds more than 2,147,483,647 bases");

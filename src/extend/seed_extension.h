@@ -11,8 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/driver.h"
+#include "calling/overlap_voting.h"
 #include "extend/seed_batch.h"
+#include "extension/extend_contig.h"
+#include "extension/run_setup.h"
+#include "extension/stop_reason.h"
 
 namespace lorvex::extend {
 
@@ -20,28 +23,12 @@ enum class Side { Left, Right };
 
 const char* SideName(Side side);  // "left", "right"
 
-// Why a side stopped. Besides the stops of the extension cycles, a side is
-// not extended when the distances give no anchor window at all, or when the
-// seed is shorter than maxDistance (its windows would start before it).
-enum class SideStop {
-    NoWindows,
-    SeedTooShort,
-    NoVotes,
-    TooFewVotes,
-    NotDominant,
-    RepetitiveTail,
-    CapReached,
-};
-
-// The label of the outputs: "no-votes", "too-few-votes", "not-dominant",
-// "repetitive-tail", "cap-reached", "no-windows", "seed-too-short".
-const char* SideStopLabel(SideStop stop);
-
-SideStop SideStopFrom(StopReason reason);
-
 struct SideExtension {
     Side side = Side::Right;
-    SideStop stop = SideStop::NoWindows;
+    // Besides the stops of the cycles, a side is not extended when the
+    // distances give no anchor window, or when the seed is shorter than
+    // maxDistance (its windows would start before it).
+    StopReason stop = StopReason::NoWindows;
     // The votes of the cycle that stopped the side (zero when no cycle ran).
     BaseVotes stopVotes;
     // The accepted bases in the order they were added, going outward from the
@@ -52,23 +39,15 @@ struct SideExtension {
 };
 
 struct ExtensionSettings {
-    RunParameters parameters;
-    Variant variant = Variant::Main;
+    ExtensionRules rules;  // the cap counts the bases of one side
     bool bothSides = false;
-    int32_t cap = extensionCap;  // accepted bases per side at most
-    bool keepVotes = false;      // fill SideExtension::votes
-    Engine engine = Engine::Fast;
+    bool keepVotes = false;  // fill SideExtension::votes
 };
 
 struct SeedExtension {
     SideExtension left;  // only meaningful with bothSides
     SideExtension right;
 };
-
-// What the batch must meet whatever its seeds: minDistance at least the read
-// length (main) or twice it minus 2 (strict), when there are windows at all.
-// Throws UsageError.
-void CheckBatchWindowLimits(const ExtensionSettings& settings, int32_t readLength);
 
 // Votes of the complementary bases: A and T swap, C and G swap.
 BaseVotes ComplementVotes(const BaseVotes& votes);

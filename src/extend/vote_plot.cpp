@@ -103,7 +103,7 @@ std::string VotesText(const BaseVotes& votes) {
 }
 
 bool SideWasExtended(const SideExtension& side) {
-    return side.stop != SideStop::NoWindows && side.stop != SideStop::SeedTooShort;
+    return side.stop != StopReason::NoWindows && side.stop != StopReason::SeedTooShort;
 }
 
 }  // namespace
@@ -198,14 +198,14 @@ std::string PlotPanel(size_t panel, const SeedRecord& seed, const SideExtension&
     svg += Line(10, 4, pageWidth - 10, 4, "stroke=\"#ccc\"");
     std::string title = "<tspan font-weight=\"bold\">" + XmlText(seed.name) + "</tspan>, " +
                         SideName(side.side) + " side: " + std::to_string(side.bases.size()) +
-                        " bases added, stop: " + SideStopLabel(side.stop);
+                        " bases added, stop: " + StopReasonLabel(side.stop);
     if (SideWasExtended(side)) title += " (" + VotesText(side.stopVotes) + ")";
     svg += Text(10, 20, title, " font-size=\"12\"");
 
     const std::vector<PlotPoint> points = LowestPerColumn(SidePoints(side), size_t(plotWidth));
     if (!SideWasExtended(side)) {
         svg += Text(plotLeft, depthChartTop + 30,
-                    side.stop == SideStop::SeedTooShort
+                    side.stop == StopReason::SeedTooShort
                         ? "not extended: the seed is shorter than the maximum distance"
                         : "not extended: the distances give no anchor window",
                     " fill=\"#555\"");

@@ -1,23 +1,15 @@
-// Opening input files safely, and the one error type of the input side: a
-// file that cannot be read or breaks the formats and limits. Messages name
-// the file and what is wrong.
+// Opening input files safely. A file that cannot be read or breaks the
+// formats and limits is an InputError naming the file and what is wrong.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
+#include "base/errors.h"
+
 namespace lorvex {
-
-struct InputError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-// "<path>: <what>", the form every input message takes.
-inline InputError FileError(const std::string& path, const std::string& what) {
-    return InputError(path + ": " + what);
-}
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <string_view>
 #include <vector>
 
 #include "input/input_file.h"
@@ -19,29 +20,6 @@ PrefixIndex AllocatePrefixIndex() {
     index.counts.reset(static_cast<uint32_t*>(std::calloc(prefixCodeCount, sizeof(uint32_t))));
     if (!index.offsets || !index.counts) throw std::bad_alloc();
     return index;
-}
-
-void LoadIndex(const std::string& indexPath, const std::string& tablePath, uint64_t* offsets,
-               uint32_t* counts, int32_t prefixLength) {
-    std::vector<char> buffer(maxLineSize + 1, '\0');
-    const uint64_t lineSize = GetLineSize(tablePath);
-    FileHandle file = OpenInputFile(indexPath, "r");
-    uint64_t runningTotal = 0;
-    uint64_t lineNumber = 0;
-    while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), file.get())) {
-        ++lineNumber;
-        const uint32_t code = DnaToUint(buffer.data(), prefixLength);
-        offsets[code] = lineSize * runningTotal;
-        char* rest = nullptr;
-        strtok_r(buffer.data(), "\t", &rest);
-        const char* countField = strtok_r(nullptr, "\t", &rest);
-        if (!countField)
-            throw FileError(indexPath, "line " + std::to_string(lineNumber) + ": no count");
-        const long count = std::strtol(countField, nullptr, 10);
-        counts[code] = static_cast<uint32_t>(count);
-        runningTotal += static_cast<uint32_t>(count);
-    }
-    if (std::ferror(file.get())) throw FileError(indexPath, ReadFailure());
 }
 
 namespace {
@@ -116,6 +94,93 @@ void PreferHugePages(void* memory, size_t bytes) {
     if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
 
+// The lines of an index file, read in large blocks, each without its line
+// end (LF or CR LF); empty lines are skipped. Lines of more than 65,535 bytes
+// and zero bytes are refused, naming the line.
+class IndexLineReader {
+  public:
+    IndexLineReader(std::FILE* file, const std::string& path)
+        : file_(file), path_(path), buffer_(std::max<size_t>(1 << 20, 2 * (maxLineSize + 1))) {}
+
+    // The next line that is not empty; false at the end of the file.
+    bool Next(std::string_view& line) {
+        for (;;) {
+            const char* lineStart = buffer_.data() + start_;
+            const size_t available = filled_ - start_;
+            const char* newline = static_cast<const char*>(std::memchr(lineStart, '\n', available));
+            size_t lineLength;  // without the LF
+            size_t consumed;
+            if (newline) {
+                lineLength = static_cast<size_t>(newline - lineStart);
+                consumed = lineLength + 1;
+            } else if (endOfFile_ && available > 0) {
+                lineLength = consumed = available;
+            } else if (Refill()) {
+                continue;
+            } else {
+                return false;
+            }
+            ++lineNumber_;
+            if (consumed > maxLineSize) throw Fail(lineNumber_, "longer than 65,535 bytes");
+            if (blockHasZero_ && std::memchr(lineStart, '\0', lineLength))
+                throw Fail(lineNumber_, "holds a zero byte");
+            start_ += consumed;
+            if (lineLength > 0 && lineStart[lineLength - 1] == '\r') --lineLength;
+            if (lineLength == 0) continue;
+            line = std::string_view(lineStart, lineLength);
+            return true;
+        }
+    }
+
+    uint64_t lineNumber() const { return lineNumber_; }
+
+  private:
+    InputError Fail(uint64_t line, const std::string& what) const {
+        return FileError(path_, "line " + std::to_string(line) + ": " + what);
+    }
+
+    // Keeps the unfinished tail and reads more behind it; false when nothing
+    // is left.
+    bool Refill() {
+        if (endOfFile_) return false;
+        if (start_ == 0 && filled_ == buffer_.size())
+            throw Fail(lineNumber_ + 1, "longer than 65,535 bytes");
+        std::memmove(buffer_.data(), buffer_.data() + start_, filled_ - start_);
+        filled_ -= start_;
+        start_ = 0;
+        errno = 0;
+        const size_t got = std::fread(buffer_.data() + filled_, 1, buffer_.size() - filled_, file_);
+        if (std::ferror(file_)) throw FileError(path_, ReadFailure());
+        endOfFile_ = got == 0;
+        filled_ += got;
+        // One scan of the block for zero bytes; lines are searched one by one
+        // only when there is one to name.
+        blockHasZero_ = std::memchr(buffer_.data(), '\0', filled_) != nullptr;
+        return filled_ > 0;
+    }
+
+    std::FILE* file_;
+    const std::string& path_;
+    std::vector<char> buffer_;
+    size_t start_ = 0;   // first byte not yet handed out
+    size_t filled_ = 0;  // bytes read into the buffer
+    bool endOfFile_ = false;
+    bool blockHasZero_ = false;
+    uint64_t lineNumber_ = 0;
+};
+
+// The counted lines must lie within the table; its last line may lack its
+// line end.
+void CheckCountsFitTable(uint64_t lines, const std::string& indexPath, const std::string& tablePath,
+                         const TableLayout& layout) {
+    const unsigned __int128 neededBytes = static_cast<unsigned __int128>(lines) * layout.lineSize;
+    if (neededBytes > static_cast<unsigned __int128>(layout.fileSize) + layout.lineEndLength)
+        throw FileError(indexPath, "counts add up to " + std::to_string(lines) + " lines, but " +
+                                       tablePath + " holds only " +
+                                       std::to_string(layout.fileSize / layout.lineSize) +
+                                       " lines of " + std::to_string(layout.lineSize) + " bytes");
+}
+
 }  // namespace
 
 uint64_t LoadIndexChecked(const std::string& indexPath, const std::string& tablePath,
@@ -125,75 +190,17 @@ uint64_t LoadIndexChecked(const std::string& indexPath, const std::string& table
         PreferHugePages(index.offsets.get(), prefixCodeCount * sizeof(uint64_t));
         PreferHugePages(index.counts.get(), prefixCodeCount * sizeof(uint32_t));
     }
-    std::vector<char> buffer(std::max<size_t>(1 << 20, 2 * (maxLineSize + 1)));
-    size_t filled = 0;
-    bool endOfFile = false;
+    IndexLineReader lines(file.get(), indexPath);
     uint64_t runningTotal = 0;
-    uint64_t lineNumber = 0;
-    for (;;) {
-        if (!endOfFile) {
-            errno = 0;
-            const size_t got =
-                std::fread(buffer.data() + filled, 1, buffer.size() - filled, file.get());
-            if (std::ferror(file.get())) throw FileError(indexPath, ReadFailure());
-            if (got == 0) endOfFile = true;
-            filled += got;
-        }
-        if (filled == 0) break;
-        // One scan of the block for zero bytes; lines are searched one by one
-        // only when there is one to name.
-        const bool blockHasZero = std::memchr(buffer.data(), '\0', filled) != nullptr;
-        // Take every complete line of the buffer; the unfinished tail waits for the
-        // next read unless the file has ended.
-        size_t start = 0;
-        for (;;) {
-            const char* lineStart = buffer.data() + start;
-            const size_t available = filled - start;
-            const char* newline = static_cast<const char*>(std::memchr(lineStart, '\n', available));
-            size_t lineLength;  // without the LF
-            size_t consumed;
-            if (newline) {
-                lineLength = static_cast<size_t>(newline - lineStart);
-                consumed = lineLength + 1;
-            } else if (endOfFile && available > 0) {
-                lineLength = consumed = available;
-            } else {
-                break;
-            }
-            ++lineNumber;
-            if (consumed > maxLineSize)
-                throw FileError(
-                    indexPath, "line " + std::to_string(lineNumber) + ": longer than 65,535 bytes");
-            if (blockHasZero && std::memchr(lineStart, '\0', lineLength))
-                throw FileError(indexPath,
-                                "line " + std::to_string(lineNumber) + ": holds a zero byte");
-            start += consumed;
-            size_t content = lineLength;
-            if (content > 0 && lineStart[content - 1] == '\r') --content;
-            if (content == 0) continue;  // empty line
-            const uint32_t count = ParseCount(lineStart, content, indexPath, lineNumber);
-            const uint32_t code = KeyPrefixCode(lineStart);
-            index.offsets[code] = layout.lineSize * runningTotal;
-            index.counts[code] = count;
-            runningTotal += count;
-        }
-        if (start == 0 && filled == buffer.size())
-            throw FileError(
-                indexPath, "line " + std::to_string(lineNumber + 1) + ": longer than 65,535 bytes");
-        std::memmove(buffer.data(), buffer.data() + start, filled - start);
-        filled -= start;
-        if (endOfFile && filled == 0) break;
+    std::string_view line;
+    while (lines.Next(line)) {
+        const uint32_t count = ParseCount(line.data(), line.size(), indexPath, lines.lineNumber());
+        const uint32_t code = KeyPrefixCode(line.data());
+        index.offsets[code] = layout.lineSize * runningTotal;
+        index.counts[code] = count;
+        runningTotal += count;
     }
-
-    // The counted lines must lie within the table; its last line may lack
-    // its line end.
-    const unsigned __int128 neededBytes =
-        static_cast<unsigned __int128>(runningTotal) * layout.lineSize;
-    if (neededBytes > static_cast<unsigned __int128>(layout.fileSize) + layout.lineEndLength)
-        throw FileError(indexPath, "counts add up to " + std::to_string(runningTotal) +
-                                       " lines, but " + tablePath + " holds only " +
-                                       std::to_string(layout.fileSize / layout.lineSize) +
-                                       " lines of " + std::to_string(layout.lineSize) + " bytes");
+    CheckCountsFitTable(runningTotal, indexPath, tablePath, layout);
     return runningTotal;
 }
 

@@ -29,16 +29,10 @@ struct PrefixIndex {
 
 PrefixIndex AllocatePrefixIndex();
 
-// Reference loader, line by line with tab tokenising and strtol. Throws
-// InputError when a file cannot be opened or a line has no count field.
-void LoadIndex(const std::string& indexPath, const std::string& tablePath, uint64_t* offsets,
-               uint32_t* counts, int32_t prefixLength);
-
-// What the programs use: one pass over the file in large blocks, with the
-// same prefix codes, counts and offsets as LoadIndex, and every limit of the
-// format checked (key of 12 or more characters, a whole count of 0 to
-// 4,294,967,295, lines of at most 65,535 bytes, counts that fit the table).
-// Empty lines are skipped. Returns the number of table lines the index counts.
+// One pass over the file in large blocks, with the prefix codes, counts and
+// offsets of the literal LoadIndex, and every limit of the format checked (key of 12 or more
+// characters, a whole count of 0 to 4,294,967,295, lines of at most 65,535 bytes, counts that fit
+// the table). Empty lines are skipped. Returns the number of table lines the index counts.
 uint64_t LoadIndexChecked(const std::string& indexPath, const std::string& tablePath,
                           const TableLayout& layout, PrefixIndex& index);
 

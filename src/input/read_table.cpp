@@ -10,38 +10,13 @@
 namespace lorvex {
 namespace {
 
-// Reads the first line as fgets would into a buffer of bufferSize bytes:
-// at most bufferSize - 1 bytes, up to and including the first LF.
-std::string ReadFirstLine(const std::string& path, size_t bufferSize) {
-    FileHandle file = OpenInputFile(path, "r");
-    std::vector<char> buffer(bufferSize);
-    if (!std::fgets(buffer.data(), static_cast<int>(bufferSize), file.get())) {
-        if (std::ferror(file.get())) throw FileError(path, ReadFailure());
-        return {};
-    }
-    // fgets cannot say how many bytes it stored when the line holds a zero
-    // byte; the length up to the first zero is what a string reader sees.
-    return std::string(buffer.data());
-}
-
-void CopyField(const char* source, int32_t width, std::string& destination) {
-    destination.assign(static_cast<size_t>(width), '\0');
-    std::strncpy(destination.data(), source, static_cast<size_t>(width));
+// Table lines are named without thousands separators, as in every message
+// of the extension programs.
+std::string TableLineLabel(uint64_t lineNumber) {
+    return "line " + std::to_string(lineNumber);
 }
 
 }  // namespace
-
-int32_t GetReadLength(const std::string& path) {
-    const std::string line = ReadFirstLine(path, maxReadLength + 1);
-    const size_t start = line.find_first_not_of('\t');
-    if (start == std::string::npos) return 0;
-    const size_t end = line.find('\t', start);
-    return static_cast<int32_t>((end == std::string::npos ? line.size() : end) - start);
-}
-
-uint64_t GetLineSize(const std::string& path) {
-    return ReadFirstLine(path, maxLineSize + 1).size();
-}
 
 TableLayout MeasureTable(const std::string& path) {
     FileHandle file = OpenRegularFile(path, "rb");
@@ -93,31 +68,6 @@ TableStream OpenTableStream(const std::string& path, const TableLayout& layout) 
     return TableStream{path, OpenRegularFile(path, "rb"), layout};
 }
 
-void ParseReads(const char* block, int32_t count, int32_t readLength, int32_t lineSize,
-                std::vector<std::string>& firstReads, std::vector<std::string>& secondReads,
-                std::vector<std::string>& firstQualities,
-                std::vector<std::string>& secondQualities) {
-    const int64_t r = readLength;
-    for (int32_t i = 0; i < count; ++i) {
-        const char* line = block + static_cast<int64_t>(i) * lineSize;
-        CopyField(line, readLength, firstReads[i]);
-        CopyField(line + r + 1, readLength, secondReads[i]);
-        CopyField(line + 2 * r + 2, readLength, firstQualities[i]);
-        CopyField(line + 3 * r + 3, readLength, secondQualities[i]);
-    }
-}
-
-}  // namespace lorvex
-
-namespace lorvex {
-namespace {
-
-std::string LineLabel(uint64_t lineNumber) {
-    return "line " + std::to_string(lineNumber);
-}
-
-}  // namespace
-
 void ReadTableLines(const TableStream& table, uint64_t offset, uint64_t count,
                     std::vector<char>& block) {
     const TableLayout& layout = table.layout;
@@ -131,7 +81,8 @@ void ReadTableLines(const TableStream& table, uint64_t offset, uint64_t count,
             ::pread(fd, block.data() + got, bytes - got, static_cast<off_t>(offset + got));
         if (n < 0) {
             if (errno == EINTR) continue;
-            throw FileError(table.path, "reading " + LineLabel(firstLine) + ": " + ReadFailure());
+            throw FileError(table.path,
+                            "reading " + TableLineLabel(firstLine) + ": " + ReadFailure());
         }
         if (n == 0) break;
         got += static_cast<uint64_t>(n);
@@ -140,7 +91,7 @@ void ReadTableLines(const TableStream& table, uint64_t offset, uint64_t count,
     const uint64_t missing = bytes - got;
     if (missing > static_cast<uint64_t>(layout.lineEndLength))
         throw FileError(table.path, "ends inside " +
-                                        LineLabel(firstLine + (got / layout.lineSize)) +
+                                        TableLineLabel(firstLine + (got / layout.lineSize)) +
                                         ", before the lines its index counts (truncated?)");
     const uint64_t fieldBytes = 4 * static_cast<uint64_t>(layout.readLength) + 3;
     for (uint64_t i = 0; i < count; ++i) {
@@ -150,11 +101,11 @@ void ReadTableLines(const TableStream& table, uint64_t offset, uint64_t count,
         const bool misplacedLineEnd = std::memchr(line, '\n', bodyBytes) != nullptr ||
                                       (!lineEndMissing && line[layout.lineSize - 1] != '\n');
         if (layout.lineEndLength > 0 && misplacedLineEnd)
-            throw FileError(table.path, LineLabel(firstLine + i) + ": not " +
+            throw FileError(table.path, TableLineLabel(firstLine + i) + ": not " +
                                             std::to_string(layout.lineSize) +
                                             " bytes long like line 1");
         if (std::memchr(line, '\0', fieldBytes))
-            throw FileError(table.path, LineLabel(firstLine + i) + ": holds a zero byte");
+            throw FileError(table.path, TableLineLabel(firstLine + i) + ": holds a zero byte");
     }
 }
 

@@ -30,27 +30,13 @@ struct TableStream {
     TableLayout layout;
 };
 
-// Reference measurements of the first line (throw InputError when the file
-// cannot be opened). GetReadLength gives the length of the first
-// tab-separated field of at most 1,023 bytes read; GetLineSize the bytes of
-// the first line, at most 65,535, line end included.
-int32_t GetReadLength(const std::string& path);
-uint64_t GetLineSize(const std::string& path);
-
-// The measurements the programs use: the same values, with every limit of
-// the format checked; throws InputError naming the file and the problem.
+// The read length (the first field of line 1) and the line size (line end
+// included), with every limit of the format checked; throws InputError
+// naming the file and the problem.
 TableLayout MeasureTable(const std::string& path);
 
 // Opens the table with mode "rb" for block reads.
 TableStream OpenTableStream(const std::string& path, const TableLayout& layout);
-
-// Cuts count consecutive lines of a block into the four field lists. Every
-// string gets exactly readLength bytes; a copy stops at a zero byte in the
-// block and pads with zeros, as a bounded string copy does.
-void ParseReads(const char* block, int32_t count, int32_t readLength, int32_t lineSize,
-                std::vector<std::string>& firstReads, std::vector<std::string>& secondReads,
-                std::vector<std::string>& firstQualities,
-                std::vector<std::string>& secondQualities);
 
 // Reads count consecutive lines starting at byte offset into block (resized
 // to count x lineSize + 1 bytes, the last one zero) in one positioned read,

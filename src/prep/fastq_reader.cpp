@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/number_text.h"
 #include "input/input_file.h"
-#include "prep/prep_error.h"
+#include "tool/stop_signals.h"
 
 namespace lorvex::prep {
 namespace {

@@ -14,9 +14,10 @@
 #include <new>
 #include <utility>
 
+#include "base/errors.h"
 #include "prep/pair_filter.h"
-#include "prep/prep_error.h"
 #include "seq/nucleotide.h"
+#include "tool/stop_signals.h"
 
 namespace lorvex::prep {
 namespace {
@@ -54,6 +55,28 @@ size_t WriteBufferFor(uint64_t bytes) {
 // The bucket digit of a code below fixedBits already fixed bits.
 uint32_t NextDigit(uint32_t code, int fixedBits) {
     return (code >> (prefixCodeBits - fixedBits - digitBits)) & (bucketsPerSplit - 1);
+}
+
+// The prefix of the sub-bucket of `digit` within the bucket of `prefix`.
+uint32_t SubPrefix(uint32_t prefix, uint32_t digit) {
+    return (prefix << digitBits) | digit;
+}
+
+BucketFile OpenBucket(const std::string& path, uint64_t lineBytes) {
+    BucketFile bucket{path, FileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), 0};
+    if (bucket.file.get() < 0) throw OutputFileError(path, std::strerror(errno));
+    struct stat info {};
+    if (::fstat(bucket.file.get(), &info) != 0) throw OutputFileError(path, std::strerror(errno));
+    const uint64_t fileBytes = static_cast<uint64_t>(info.st_size);
+    if (fileBytes % lineBytes != 0)
+        throw OutputFileError(path, "bucket file is not whole lines (changed by someone else?)");
+    bucket.lines = fileBytes / lineBytes;
+    return bucket;
+}
+
+void RemoveBucket(BucketFile& bucket) {
+    bucket.file.Reset();
+    ::unlink(bucket.path.c_str());
 }
 
 }  // namespace
@@ -146,6 +169,25 @@ std::string PairGrouper::BucketPath(int fixedBits, uint32_t prefix) {
     return workFolder_.path() + name;
 }
 
+template <typename WriteLine>
+void PairGrouper::AppendToBuckets(const std::vector<uint64_t>& keys, int fixedBits, uint32_t prefix,
+                                  std::vector<bool>& present, const WriteLine& writeLine) {
+    size_t runStart = 0;
+    while (runStart < keys.size()) {
+        const uint32_t digit = NextDigit(KeyCode(keys[runStart]), fixedBits);
+        size_t runEnd = runStart;
+        while (runEnd < keys.size() && NextDigit(KeyCode(keys[runEnd]), fixedBits) == digit)
+            ++runEnd;
+        FileWriter file = OpenForAppend(BucketPath(fixedBits + digitBits, SubPrefix(prefix, digit)),
+                                        WriteBufferFor((runEnd - runStart) * lineBytes_));
+        for (size_t i = runStart; i < runEnd; ++i) writeLine(KeyOrdinal(keys[i]), file);
+        totals_.bucketBytes += file.bytesWritten();
+        file.Close();
+        present[digit] = true;
+        runStart = runEnd;
+    }
+}
+
 void PairGrouper::Spill() {
     ThrowIfStopRequested();
     std::vector<uint64_t> keys = HeldPairKeys();
@@ -153,53 +195,20 @@ void PairGrouper::Spill() {
     NoteHeld(heldPairs_ * pairBytes_ + 2 * keys.size() * sizeof(uint64_t));
     SortByCodeBits(keys, scratch, prefixCodeBits - digitBits, prefixCodeBits);
     scratch = {};
-    size_t runStart = 0;
-    while (runStart < keys.size()) {
-        const uint32_t bucket = NextDigit(KeyCode(keys[runStart]), 0);
-        size_t runEnd = runStart;
-        while (runEnd < keys.size() && NextDigit(KeyCode(keys[runEnd]), 0) == bucket) ++runEnd;
-        FileWriter file = OpenForAppend(BucketPath(digitBits, bucket),
-                                        WriteBufferFor((runEnd - runStart) * lineBytes_));
-        size_t i = runStart;
-        for (; i < runEnd; ++i) {
-            const char* fields[4];
-            LineFieldsOf(KeyOrdinal(keys[i]), fields);
-            FormatTableLine(fields[0], fields[1], fields[2], fields[3], settings_.readLength,
-                            file.Reserve(lineBytes_));
-            file.Advance(lineBytes_);
-        }
-        totals_.bucketBytes += file.bytesWritten();
-        file.Close();
-        levelOneBuckets_[bucket] = true;
-        runStart = i;
-    }
+    AppendToBuckets(keys, 0, 0, levelOneBuckets_, [&](uint64_t ordinal, FileWriter& file) {
+        const char* fields[4];
+        LineFieldsOf(ordinal, fields);
+        FormatTableLine(fields[0], fields[1], fields[2], fields[3], settings_.readLength,
+                        file.Reserve(lineBytes_));
+        file.Advance(lineBytes_);
+    });
     ++totals_.spills;
     heldPairs_ = 0;
 }
 
 void PairGrouper::WriteAll(GroupedTableWriter& writer, ProgressMeter& progress) {
-    const uint64_t totalLines = keptPairs_ * linesPerPair();
     if (totals_.spills == 0) {
-        // Everything fits: one sort, lines formatted straight from the pairs.
-        std::vector<uint64_t> keys = HeldPairKeys();
-        std::vector<uint64_t> scratch;
-        NoteHeld(heldPairs_ * pairBytes_ + 2 * keys.size() * sizeof(uint64_t));
-        SortByCodeBits(keys, scratch, 0, prefixCodeBits);
-        scratch = {};
-        constexpr size_t prefetchDistance = 8;  // pairs are visited in code order, not memory order
-        for (size_t i = 0; i < keys.size(); ++i) {
-            if (i + prefetchDistance < keys.size()) {
-                const char* ahead[4];
-                __builtin_prefetch(LineFieldsOf(KeyOrdinal(keys[i + prefetchDistance]), ahead));
-            }
-            const char* fields[4];
-            LineFieldsOf(KeyOrdinal(keys[i]), fields);
-            writer.AppendFields(KeyCode(keys[i]), fields[0], fields[1], fields[2], fields[3]);
-            if (++linesWritten_ % linesPerProgressCall == 0) {
-                ThrowIfStopRequested();
-                progress.Grouping(linesWritten_, totalLines);
-            }
-        }
+        WriteHeldPairs(writer, progress);
         return;
     }
     if (heldPairs_ > 0) Spill();
@@ -210,96 +219,103 @@ void PairGrouper::WriteAll(GroupedTableWriter& writer, ProgressMeter& progress) 
             ProcessBucket(BucketPath(digitBits, bucket), digitBits, bucket, writer, progress);
 }
 
+void PairGrouper::WriteHeldPairs(GroupedTableWriter& writer, ProgressMeter& progress) {
+    // Everything fits: one sort, lines formatted straight from the pairs.
+    std::vector<uint64_t> keys = HeldPairKeys();
+    std::vector<uint64_t> scratch;
+    NoteHeld(heldPairs_ * pairBytes_ + 2 * keys.size() * sizeof(uint64_t));
+    SortByCodeBits(keys, scratch, 0, prefixCodeBits);
+    scratch = {};
+    constexpr size_t prefetchDistance = 8;  // pairs are visited in code order, not memory order
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (i + prefetchDistance < keys.size()) {
+            const char* ahead[4];
+            __builtin_prefetch(LineFieldsOf(KeyOrdinal(keys[i + prefetchDistance]), ahead));
+        }
+        const char* fields[4];
+        LineFieldsOf(KeyOrdinal(keys[i]), fields);
+        writer.AppendFields(KeyCode(keys[i]), fields[0], fields[1], fields[2], fields[3]);
+        if (++linesWritten_ % linesPerProgressCall == 0) {
+            ThrowIfStopRequested();
+            progress.Grouping(linesWritten_, TotalLines());
+        }
+    }
+}
+
 void PairGrouper::ProcessBucket(const std::string& path, int fixedBits, uint32_t prefix,
                                 GroupedTableWriter& writer, ProgressMeter& progress) {
     ThrowIfStopRequested();
-    const uint64_t totalLines = keptPairs_ * linesPerPair();
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) throw OutputFileError(path, std::strerror(errno));
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) throw OutputFileError(path, std::strerror(errno));
-    const uint64_t fileBytes = static_cast<uint64_t>(info.st_size);
-    if (fileBytes % lineBytes_ != 0)
-        throw OutputFileError(path, "bucket file is not whole lines (changed by someone else?)");
-    const uint64_t lines = fileBytes / lineBytes_;
-
+    BucketFile bucket = OpenBucket(path, lineBytes_);
     if (fixedBits == prefixCodeBits) {
-        // One code only: the lines are already in input order.
-        std::vector<char> chunk(std::min(lines, linesPerChunk_) * lineBytes_);
-        for (uint64_t done = 0; done < lines;) {
-            const uint64_t count = std::min(lines - done, linesPerChunk_);
-            ReadFully(file.get(), path, chunk.data(), count * lineBytes_);
-            writer.AppendLines(prefix, chunk.data(), count);
-            done += count;
-            linesWritten_ += count;
-            ThrowIfStopRequested();
-            progress.Grouping(linesWritten_, totalLines);
-        }
-        file.Reset();
-        ::unlink(path.c_str());
-        return;
+        CopySingleCodeBucket(bucket, prefix, writer, progress);
+    } else if (bucket.lines <= linesPerChunk_) {
+        SortBucketInMemory(bucket, fixedBits, writer, progress);
+    } else {
+        const std::vector<bool> present = SplitBucket(bucket, fixedBits, prefix);
+        for (uint32_t digit = 0; digit < bucketsPerSplit; ++digit)
+            if (present[digit])
+                ProcessBucket(BucketPath(fixedBits + digitBits, SubPrefix(prefix, digit)),
+                              fixedBits + digitBits, SubPrefix(prefix, digit), writer, progress);
     }
+}
 
-    if (lines <= linesPerChunk_) {
-        std::vector<char> chunk(fileBytes);
-        ReadFully(file.get(), path, chunk.data(), fileBytes);
-        file.Reset();
-        ::unlink(path.c_str());
-        std::vector<uint64_t> keys(lines);
-        for (uint64_t i = 0; i < lines; ++i)
-            keys[i] = MakeSortKey(DnaToUint(chunk.data() + i * lineBytes_, prefixLength), i);
-        std::vector<uint64_t> scratch;
-        NoteHeld(fileBytes + 2 * lines * sizeof(uint64_t));
-        SortByCodeBits(keys, scratch, 0, prefixCodeBits - fixedBits);
-        for (const uint64_t key : keys)
-            writer.AppendLines(KeyCode(key), chunk.data() + KeyOrdinal(key) * lineBytes_, 1);
-        linesWritten_ += lines;
-        progress.Grouping(linesWritten_, totalLines);
-        return;
+void PairGrouper::CopySingleCodeBucket(BucketFile& bucket, uint32_t code,
+                                       GroupedTableWriter& writer, ProgressMeter& progress) {
+    // One code only: the lines are already in input order.
+    std::vector<char> chunk(std::min(bucket.lines, linesPerChunk_) * lineBytes_);
+    for (uint64_t done = 0; done < bucket.lines;) {
+        const uint64_t count = std::min(bucket.lines - done, linesPerChunk_);
+        ReadFully(bucket.file.get(), bucket.path, chunk.data(), count * lineBytes_);
+        writer.AppendLines(code, chunk.data(), count);
+        done += count;
+        linesWritten_ += count;
+        ThrowIfStopRequested();
+        progress.Grouping(linesWritten_, TotalLines());
     }
+    RemoveBucket(bucket);
+}
 
+void PairGrouper::SortBucketInMemory(BucketFile& bucket, int fixedBits, GroupedTableWriter& writer,
+                                     ProgressMeter& progress) {
+    const uint64_t lines = bucket.lines;
+    std::vector<char> chunk(lines * lineBytes_);
+    ReadFully(bucket.file.get(), bucket.path, chunk.data(), chunk.size());
+    RemoveBucket(bucket);
+    std::vector<uint64_t> keys(lines);
+    for (uint64_t i = 0; i < lines; ++i)
+        keys[i] = MakeSortKey(DnaToUint(chunk.data() + i * lineBytes_, prefixLength), i);
+    std::vector<uint64_t> scratch;
+    NoteHeld(chunk.size() + 2 * lines * sizeof(uint64_t));
+    SortByCodeBits(keys, scratch, 0, prefixCodeBits - fixedBits);
+    for (const uint64_t key : keys)
+        writer.AppendLines(KeyCode(key), chunk.data() + KeyOrdinal(key) * lineBytes_, 1);
+    linesWritten_ += lines;
+    progress.Grouping(linesWritten_, TotalLines());
+}
+
+std::vector<bool> PairGrouper::SplitBucket(BucketFile& bucket, int fixedBits, uint32_t prefix) {
     // Too large to sort at once: split by the next 8 bits, chunk by chunk,
     // which keeps every sub-bucket in input order.
     std::vector<bool> present(bucketsPerSplit, false);
-    {
-        std::vector<char> chunk(linesPerChunk_ * lineBytes_);
-        std::vector<uint64_t> keys, scratch;
-        for (uint64_t done = 0; done < lines;) {
-            ThrowIfStopRequested();
-            const uint64_t count = std::min(lines - done, linesPerChunk_);
-            ReadFully(file.get(), path, chunk.data(), count * lineBytes_);
-            keys.resize(count);
-            for (uint64_t i = 0; i < count; ++i)
-                keys[i] = MakeSortKey(DnaToUint(chunk.data() + i * lineBytes_, prefixLength), i);
-            NoteHeld(count * lineBytes_ + 2 * count * sizeof(uint64_t));
-            const int digitLow = prefixCodeBits - fixedBits - digitBits;
-            SortByCodeBits(keys, scratch, digitLow, digitLow + digitBits);
-            size_t runStart = 0;
-            while (runStart < keys.size()) {
-                const uint32_t digit = NextDigit(KeyCode(keys[runStart]), fixedBits);
-                const uint32_t subPrefix = (prefix << digitBits) | digit;
-                size_t runEnd = runStart;
-                while (runEnd < keys.size() && NextDigit(KeyCode(keys[runEnd]), fixedBits) == digit)
-                    ++runEnd;
-                FileWriter sub = OpenForAppend(BucketPath(fixedBits + digitBits, subPrefix),
-                                               WriteBufferFor((runEnd - runStart) * lineBytes_));
-                size_t i = runStart;
-                for (; i < runEnd; ++i)
-                    sub.Write(chunk.data() + KeyOrdinal(keys[i]) * lineBytes_, lineBytes_);
-                totals_.bucketBytes += sub.bytesWritten();
-                sub.Close();
-                present[digit] = true;
-                runStart = i;
-            }
-            done += count;
-        }
+    std::vector<char> chunk(linesPerChunk_ * lineBytes_);
+    std::vector<uint64_t> keys, scratch;
+    const int digitLow = prefixCodeBits - fixedBits - digitBits;
+    for (uint64_t done = 0; done < bucket.lines;) {
+        ThrowIfStopRequested();
+        const uint64_t count = std::min(bucket.lines - done, linesPerChunk_);
+        ReadFully(bucket.file.get(), bucket.path, chunk.data(), count * lineBytes_);
+        keys.resize(count);
+        for (uint64_t i = 0; i < count; ++i)
+            keys[i] = MakeSortKey(DnaToUint(chunk.data() + i * lineBytes_, prefixLength), i);
+        NoteHeld(count * lineBytes_ + 2 * count * sizeof(uint64_t));
+        SortByCodeBits(keys, scratch, digitLow, digitLow + digitBits);
+        AppendToBuckets(keys, fixedBits, prefix, present, [&](uint64_t ordinal, FileWriter& file) {
+            file.Write(chunk.data() + ordinal * lineBytes_, lineBytes_);
+        });
+        done += count;
     }
-    file.Reset();
-    ::unlink(path.c_str());
-    for (uint32_t digit = 0; digit < bucketsPerSplit; ++digit)
-        if (present[digit])
-            ProcessBucket(BucketPath(fixedBits + digitBits, (prefix << digitBits) | digit),
-                          fixedBits + digitBits, (prefix << digitBits) | digit, writer, progress);
+    RemoveBucket(bucket);
+    return present;
 }
 
 }  // namespace lorvex::prep

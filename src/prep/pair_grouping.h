@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "input/prefix_index.h"
-#include "prep/output_file.h"
 #include "prep/progress.h"
 #include "prep/table_writer.h"
+#include "prep/work_folder.h"
 
 namespace lorvex::prep {
 
@@ -59,6 +59,13 @@ struct GroupingTotals {
     uint64_t largestHeldBytes = 0;  // the most bytes of pairs, lines and keys held at once
 };
 
+// A bucket file open for reading back, with the lines it holds.
+struct BucketFile {
+    std::string path;
+    FileDescriptor file;
+    uint64_t lines = 0;
+};
+
 class PairGrouper {
   public:
     // Bucket files, when needed, go into workFolder.
@@ -80,11 +87,30 @@ class PairGrouper {
     char* PairAt(uint64_t index) const;
     std::vector<uint64_t> HeldPairKeys() const;
     const char* LineFieldsOf(uint64_t ordinal, const char* fields[4]) const;
+    uint64_t TotalLines() const { return keptPairs_ * linesPerPair(); }
+    void NoteHeld(uint64_t bytes);
+    std::string BucketPath(int fixedBits, uint32_t prefix);
+
+    // Held pairs to bucket files, by the top 8 bits of their code.
     void Spill();
+    // Appends the lines of keys (sorted by the digit after fixedBits fixed
+    // bits) to the sub-bucket files of prefix, one file per run of a digit;
+    // writeLine(ordinal, file) writes one line.
+    template <typename WriteLine>
+    void AppendToBuckets(const std::vector<uint64_t>& keys, int fixedBits, uint32_t prefix,
+                         std::vector<bool>& present, const WriteLine& writeLine);
+
+    void WriteHeldPairs(GroupedTableWriter& writer, ProgressMeter& progress);
+    // A bucket of codes that begin with the fixedBits bits of prefix, written
+    // in code order: copied, sorted in memory, or split further.
     void ProcessBucket(const std::string& path, int fixedBits, uint32_t prefix,
                        GroupedTableWriter& writer, ProgressMeter& progress);
-    std::string BucketPath(int fixedBits, uint32_t prefix);
-    void NoteHeld(uint64_t bytes);
+    void CopySingleCodeBucket(BucketFile& bucket, uint32_t code, GroupedTableWriter& writer,
+                              ProgressMeter& progress);
+    void SortBucketInMemory(BucketFile& bucket, int fixedBits, GroupedTableWriter& writer,
+                            ProgressMeter& progress);
+    // Which sub-buckets the split filled.
+    std::vector<bool> SplitBucket(BucketFile& bucket, int fixedBits, uint32_t prefix);
 
     GroupingSettings settings_;
     WorkFolder& workFolder_;

@@ -1,7 +1,7 @@
 #include "prep/paired_input.h"
 
+#include "base/number_text.h"
 #include "input/input_file.h"
-#include "prep/prep_error.h"
 
 namespace lorvex::prep {
 

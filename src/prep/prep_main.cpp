@@ -2,18 +2,19 @@
 // FASTQ files, or checks an existing pair of them.
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
-#include <new>
 
-#include "input/input_file.h"
-#include "prep/prep_error.h"
+#include "base/errors.h"
+#include "base/number_text.h"
 #include "prep/prep_options.h"
 #include "prep/prep_run.h"
 #include "prep/table_check.h"
+#include "tool/run_tool.h"
+#include "tool/stop_signals.h"
 
 namespace {
 
+using namespace lorvex;
 using namespace lorvex::prep;
 
 int RunCheck(const PrepOptions& options) {
@@ -39,24 +40,13 @@ int Run(const PrepOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A closed pipe shows as a write error with a message, not a silent death.
-    std::signal(SIGPIPE, SIG_IGN);
-    const CommandLine commandLine = ParseCommandLine(argc, argv);
-    if (commandLine.exitStatus) return *commandLine.exitStatus;
-    InstallStopHandlers();
-    try {
-        return Run(commandLine.options);
-    } catch (const lorvex::InputError& error) {
-        std::fprintf(stderr, "lorvex-prep: %s\n", error.what());
-        return 1;
-    } catch (const OutputError& error) {
-        std::fprintf(stderr, "lorvex-prep: %s\n", error.what());
-        return 1;
-    } catch (const Interrupted& error) {
-        std::fprintf(stderr, "lorvex-prep: %s; nothing was written\n", error.what());
-        return error.signalNumber != 0 ? 128 + error.signalNumber : 1;
-    } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "lorvex-prep: out of memory (a smaller --memory bound may help)\n");
-        return 1;
-    }
+    return RunTool(
+        "lorvex-prep",
+        [&] {
+            const CommandLine commandLine = ParseCommandLine(argc, argv);
+            if (commandLine.exitStatus) return *commandLine.exitStatus;
+            InstallStopHandlers();
+            return Run(commandLine.options);
+        },
+        "a smaller --memory bound may help");
 }

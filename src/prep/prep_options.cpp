@@ -1,12 +1,12 @@
 #include "prep/prep_options.h"
 
 #include <cctype>
-#include <cstdio>
 #include <filesystem>
-#include <stdexcept>
+#include <vector>
 
-#include "app/tool_command_line.h"
+#include "base/errors.h"
 #include "prep/pair_filter.h"
+#include "tool/command_line.h"
 
 namespace lorvex::prep {
 namespace {
@@ -33,57 +33,20 @@ class PrepFormatter : public CLI::Formatter {
     }
 };
 
-int UsageFailure(const std::string& message) {
-    return ReportUsageMistake("lorvex-prep", message);
-}
-
-}  // namespace
-
-uint64_t ParseByteSize(const std::string& text) {
-    size_t position = 0;
-    uint64_t value = 0;
-    while (position < text.size() && std::isdigit(static_cast<unsigned char>(text[position]))) {
-        const uint64_t digit = static_cast<uint64_t>(text[position] - '0');
-        if (value > (UINT64_MAX - digit) / 10)
-            throw std::invalid_argument("size too large: " + text);
-        value = value * 10 + digit;
-        ++position;
-    }
-    if (position == 0) throw std::invalid_argument("not a size: '" + text + "' (e.g. 2G, 512M)");
-    std::string unit = text.substr(position);
-    for (char& c : unit) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    int shift = 0;
-    if (!unit.empty()) {
-        const std::string letters = "KMGT";
-        const size_t letter = letters.find(unit[0]);
-        const std::string rest = unit.substr(1);
-        if (letter == std::string::npos || !(rest.empty() || rest == "B" || rest == "IB"))
-            throw std::invalid_argument("not a size: '" + text + "' (e.g. 2G, 512M)");
-        shift = 10 * static_cast<int>(letter + 1);
-    }
-    if (shift > 0 && value > (UINT64_MAX >> shift))
-        throw std::invalid_argument("size too large: " + text);
-    return value << shift;
-}
-
-CommandLine ParseCommandLine(int argc, char** argv) {
-    CommandLine result;
-    PrepOptions& options = result.options;
-    std::string memoryText = "2G";
-    std::string groupingBudgetText;
+// What the options hold before they are checked and turned into PrepOptions.
+struct OptionTexts {
+    std::string memory = "2G";
+    bool noNameCheck = false;
     std::vector<std::string> check;
+};
 
-    CLI::App app(description, "lorvex-prep");
-    app.set_version_flag("--version", LORVEX_VERSION, "Show the version and exit");
+void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
     app.formatter(std::make_shared<PrepFormatter>());
     app.get_formatter()->column_width(30);
-    app.add_option("-1,--reads1", options.firstReads, "FASTQ file of the first reads")
-        ->type_name("FILE");
-    app.add_option("-2,--reads2", options.secondReads, "FASTQ file of the second reads")
-        ->type_name("FILE");
-    app.add_option("--interleaved", options.interleaved,
-                   "One FASTQ file whose records alternate: read 1, read 2, read 1, ...")
-        ->type_name("FILE");
+    AddFileOption(app, "-1,--reads1", options.firstReads, "FASTQ file of the first reads");
+    AddFileOption(app, "-2,--reads2", options.secondReads, "FASTQ file of the second reads");
+    AddFileOption(app, "--interleaved", options.interleaved,
+                  "One FASTQ file whose records alternate: read 1, read 2, read 1, ...");
     app.add_option("-o,--output", options.outputPrefix,
                    "Writes PREFIX.table and PREFIX.index (folders are created)")
         ->type_name("PREFIX");
@@ -93,10 +56,9 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         ->type_name("R");
     app.add_flag("--one-orientation", options.oneOrientation,
                  "Write each pair only as (read 1, read 2), not also as (read 2, read 1)");
-    bool noNameCheck = false;
-    app.add_flag("--no-name-check", noNameCheck,
+    app.add_flag("--no-name-check", texts.noNameCheck,
                  "Pair records by position alone, whatever their names");
-    app.add_option("-m,--memory", memoryText,
+    app.add_option("-m,--memory", texts.memory,
                    "Upper bound on the memory used, with K, M or G (at least 32M)")
         ->type_name("SIZE")
         ->capture_default_str();
@@ -106,54 +68,78 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         ->type_name("DIR");
     app.add_flag("-f,--force", options.force, "Replace existing output files");
     app.add_flag("-q,--quiet", options.quiet, "No progress and no summary on standard error");
-    app.add_option("--check", check, "Verify a table and its index, then exit")->expected(2);
-    app.add_option("--grouping-budget", groupingBudgetText, "test hook")->group("");
-    app.add_option("--fail-after-pairs", options.failAfterPairs, "test hook")->group("");
+    app.add_option("--check", texts.check, "Verify a table and its index, then exit")->expected(2);
+}
 
-    if (const std::optional<int> status = ParseToolCommandLine(app, argc, argv)) {
-        result.exitStatus = *status;
-        return result;
-    }
-    options.checkNames = !noNameCheck;
+// --check TABLE INDEX stands alone.
+void TakeCheckFiles(const std::vector<std::string>& check, PrepOptions& options) {
+    if (!options.firstReads.empty() || !options.secondReads.empty() ||
+        !options.interleaved.empty() || !options.outputPrefix.empty())
+        throw UsageError("--check takes no input or output files besides TABLE and INDEX");
+    options.checkTable = check[0];
+    options.checkIndex = check[1];
+}
 
-    if (!check.empty()) {
-        if (!options.firstReads.empty() || !options.secondReads.empty() ||
-            !options.interleaved.empty() || !options.outputPrefix.empty()) {
-            result.exitStatus =
-                UsageFailure("--check takes no input or output files besides TABLE and INDEX");
-            return result;
-        }
-        options.checkTable = check[0];
-        options.checkIndex = check[1];
-        return result;
-    }
-    try {
-        options.memoryBytes = ParseByteSize(memoryText);
-        if (!groupingBudgetText.empty())
-            options.groupingBudgetBytes = ParseByteSize(groupingBudgetText);
-    } catch (const std::invalid_argument& e) {
-        result.exitStatus = UsageFailure(e.what());
-        return result;
-    }
+// A run needs one form of input, an output prefix, and numbers in range.
+void CheckRunOptions(const PrepOptions& options) {
     const bool twoFiles = !options.firstReads.empty() || !options.secondReads.empty();
-    std::string problem;
     if (twoFiles && !options.interleaved.empty())
-        problem = "give either -1 and -2, or --interleaved, not both";
-    else if (twoFiles && (options.firstReads.empty() || options.secondReads.empty()))
-        problem = "-1 and -2 go together: give both FASTQ files of the pairs";
-    else if (!twoFiles && options.interleaved.empty())
-        problem = "no input: give -1 and -2, or --interleaved";
-    else if (options.outputPrefix.empty())
-        problem = "no output: give -o PREFIX";
-    else if (options.outputPrefix.back() == '/' ||
-             std::filesystem::is_directory(options.outputPrefix))
-        problem = "-o takes a name prefix such as out/reads, not a folder";
-    else if (options.readLength != 0 &&
-             (options.readLength < leastReadLength || options.readLength > greatestReadLength))
-        problem = "--read-length must be from 12 to 1023";
-    else if (options.memoryBytes < (uint64_t{32} << 20))
-        problem = "--memory must be at least 32M";
-    if (!problem.empty()) result.exitStatus = UsageFailure(problem);
+        throw UsageError("give either -1 and -2, or --interleaved, not both");
+    if (twoFiles && (options.firstReads.empty() || options.secondReads.empty()))
+        throw UsageError("-1 and -2 go together: give both FASTQ files of the pairs");
+    if (!twoFiles && options.interleaved.empty())
+        throw UsageError("no input: give -1 and -2, or --interleaved");
+    if (options.outputPrefix.empty()) throw UsageError("no output: give -o PREFIX");
+    if (options.outputPrefix.back() == '/' || std::filesystem::is_directory(options.outputPrefix))
+        throw UsageError("-o takes a name prefix such as out/reads, not a folder");
+    if (options.readLength != 0 &&
+        (options.readLength < leastReadLength || options.readLength > greatestReadLength))
+        throw UsageError("--read-length must be from 12 to 1023");
+    if (options.memoryBytes < (uint64_t{32} << 20))
+        throw UsageError("--memory must be at least 32M");
+}
+
+void TakeOptions(const OptionTexts& texts, PrepOptions& options) {
+    options.checkNames = !texts.noNameCheck;
+    if (!texts.check.empty()) {
+        TakeCheckFiles(texts.check, options);
+        return;
+    }
+    options.memoryBytes = ParseByteSize(texts.memory);
+    CheckRunOptions(options);
+}
+
+}  // namespace
+
+uint64_t ParseByteSize(const std::string& text) {
+    size_t position = 0;
+    uint64_t value = 0;
+    while (position < text.size() && std::isdigit(static_cast<unsigned char>(text[position]))) {
+        const uint64_t digit = static_cast<uint64_t>(text[position] - '0');
+        if (value > (UINT64_MAX - digit) / 10) throw UsageError("size too large: " + text);
+        value = value * 10 + digit;
+        ++position;
+    }
+    if (position == 0) throw UsageError("not a size: '" + text + "' (e.g. 2G, 512M)");
+    std::string unit = text.substr(position);
+    for (char& c : unit) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    int shift = 0;
+    if (!unit.empty()) {
+        const std::string letters = "KMGT";
+        const size_t letter = letters.find(unit[0]);
+        const std::string rest = unit.substr(1);
+        if (letter == std::string::npos || !(rest.empty() || rest == "B" || rest == "IB"))
+            throw UsageError("not a size: '" + text + "' (e.g. 2G, 512M)");
+        shift = 10 * static_cast<int>(letter + 1);
+    }
+    if (shift > 0 && value > (UINT64_MAX >> shift)) throw UsageError("size too large: " + text);
+    return value << shift;
+}
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+    CommandLine result;
+    result.exitStatus = ParseProgramOptions(argc, argv, "lorvex-prep", description, result.options,
+                                            AddOptions, TakeOptions);
     return result;
 }
 

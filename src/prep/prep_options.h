@@ -24,21 +24,17 @@ struct PrepOptions {
     // --check TABLE INDEX instead of a run.
     std::string checkTable;
     std::string checkIndex;
-    // Test hooks, not in the help text: the bytes the grouping may hold
-    // (0: derived from memoryBytes), and a failure after this many pairs.
-    uint64_t groupingBudgetBytes = 0;
-    uint64_t failAfterPairs = 0;
 
     bool checkMode() const { return !checkTable.empty(); }
 };
 
 // "2G", "512M", "64k", "1048576" (binary units; an optional "B" or "iB"
-// after the letter). Throws std::invalid_argument with a readable message.
+// after the letter). Throws UsageError with a readable message.
 uint64_t ParseByteSize(const std::string& text);
 
 struct CommandLine {
     PrepOptions options;
-    std::optional<int> exitStatus;  // set when the program should stop (help, version, errors)
+    std::optional<int> exitStatus;  // set when the program should stop here
 };
 
 // Parses the arguments. Help and version go to standard output; usage

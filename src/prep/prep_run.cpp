@@ -1,15 +1,16 @@
 #include "prep/prep_run.h"
 
-#include <sys/resource.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <vector>
 
+#include "base/errors.h"
+#include "base/number_text.h"
 #include "input/input_file.h"
 #include "prep/paired_input.h"
-#include "prep/prep_error.h"
+#include "tool/peak_memory.h"
+#include "tool/stop_signals.h"
 
 namespace lorvex::prep {
 namespace {
@@ -66,17 +67,12 @@ std::vector<SampledPair> SampleStart(PairedInput& input, LengthHistogram& length
 
 class PairIntake {
   public:
-    PairIntake(PairGrouper& grouper, int32_t readLength, uint64_t failAfterPairs,
-               ProgressMeter& progress)
-        : grouper_(grouper),
-          readLength_(readLength),
-          failAfterPairs_(failAfterPairs),
-          progress_(progress) {}
+    PairIntake(PairGrouper& grouper, int32_t readLength, ProgressMeter& progress)
+        : grouper_(grouper), readLength_(readLength), progress_(progress) {}
 
     void Add(std::string_view firstSequence, std::string_view firstQuality,
              std::string_view secondSequence, std::string_view secondQuality) {
         ThrowIfStopRequested();
-        if (failAfterPairs_ != 0 && counts_.pairsRead == failAfterPairs_) throw Interrupted(0);
         const PairVerdict verdict = PackPair(firstSequence, firstQuality, secondSequence,
                                              secondQuality, readLength_, grouper_.PairSlot());
         counts_.Count(verdict);
@@ -89,7 +85,6 @@ class PairIntake {
   private:
     PairGrouper& grouper_;
     int32_t readLength_;
-    uint64_t failAfterPairs_;
     ProgressMeter& progress_;
     FilterCounts counts_;
 };
@@ -101,23 +96,6 @@ std::string DropText(const FilterCounts& counts, int32_t readLength) {
 }
 
 }  // namespace
-
-uint64_t PeakMemoryBytes() {
-    // VmHWM belongs to this program's own address space; getrusage would
-    // also count what the process held before exec (a large parent's pages).
-    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
-        char line[256];
-        unsigned long long kib = 0;
-        bool found = false;
-        while (!found && std::fgets(line, sizeof line, status))
-            found = std::sscanf(line, "VmHWM: %llu kB", &kib) == 1;
-        std::fclose(status);
-        if (found) return kib * 1024;
-    }
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<uint64_t>(usage.ru_maxrss) * 1024;
-}
 
 PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress) {
     PrepSummary summary;
@@ -152,15 +130,13 @@ PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress) {
     GroupingSettings settings;
     settings.readLength = summary.readLength;
     settings.bothOrientations = summary.bothOrientations;
-    settings.memoryBudget = options.groupingBudgetBytes != 0
-                                ? options.groupingBudgetBytes
-                                : options.memoryBytes - reservedMemoryBytes;
+    settings.memoryBudget = options.memoryBytes - reservedMemoryBytes;
     WorkFolder workFolder(workParent);
     PairGrouper grouper(settings, workFolder);
     // Created before the long read so that an unwritable output fails early.
     GroupedTableWriter writer(summary.paths, summary.readLength);
 
-    PairIntake intake(grouper, summary.readLength, options.failAfterPairs, progress);
+    PairIntake intake(grouper, summary.readLength, progress);
     for (const SampledPair& pair : sample)
         intake.Add(pair.firstSequence, pair.firstQuality, pair.secondSequence, pair.secondQuality);
     sample = {};

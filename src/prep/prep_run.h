@@ -43,7 +43,4 @@ PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress);
 // The closing lines on standard error.
 std::string FormatSummary(const PrepSummary& summary);
 
-// Peak resident memory of this process so far.
-uint64_t PeakMemoryBytes();
-
 }  // namespace lorvex::prep

@@ -1,44 +1,29 @@
-// Progress on standard error while a run goes on: one line, rewritten in
-// place at most twice a second, and only when standard error is a terminal
-// (a log file should not fill with carriage returns). Also the formats of
-// sizes and durations that the progress line and the summary share.
+// What lorvex-prep shows on its progress line: pairs read and kept while
+// reading, table lines written while grouping.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
-#include <string>
+
+#include "tool/progress_line.h"
 
 namespace lorvex::prep {
-
-// 1536 -> "1.5 KiB".
-std::string HumanBytes(uint64_t bytes);
 
 class ProgressMeter {
   public:
     // enabled: show anything at all (the caller checks isatty and --quiet).
-    explicit ProgressMeter(bool enabled);
-    ~ProgressMeter() { Clear(); }
-    ProgressMeter(const ProgressMeter&) = delete;
-    ProgressMeter& operator=(const ProgressMeter&) = delete;
+    explicit ProgressMeter(bool enabled) : line_("lorvex-prep", enabled) {}
 
     // Cheap enough to call for every pair.
     void Reading(uint64_t pairsRead, uint64_t pairsKept);
     // Reads the clock on every call: call it every few thousand lines.
     void Grouping(uint64_t linesWritten, uint64_t totalLines);
     // Erases the progress line, before any other message.
-    void Clear();
+    void Clear() { line_.Clear(); }
 
-    double SecondsSinceStart() const;
+    double SecondsSinceStart() const { return line_.SecondsSinceStart(); }
 
   private:
-    bool Due(uint32_t callsPerClockCheck);
-    void Show(const std::string& text);
-
-    bool enabled_;
-    bool shown_ = false;
-    uint32_t callsSinceCheck_ = 0;
-    std::chrono::steady_clock::time_point start_;
-    std::chrono::steady_clock::time_point lastShown_;
+    ProgressLine line_;
 };
 
 }  // namespace lorvex::prep

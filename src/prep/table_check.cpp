@@ -4,12 +4,13 @@
 #include <cstring>
 #include <vector>
 
+#include "base/number_text.h"
 #include "input/input_file.h"
 #include "input/prefix_index.h"
 #include "input/read_table.h"
 #include "prep/fastq_reader.h"
-#include "prep/prep_error.h"
 #include "seq/nucleotide.h"
+#include "tool/stop_signals.h"
 
 namespace lorvex::prep {
 namespace {

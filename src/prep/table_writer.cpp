@@ -1,11 +1,15 @@
 #include "prep/table_writer.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
 
-#include "prep/prep_error.h"
+#include "base/errors.h"
+#include "base/number_text.h"
 #include "seq/nucleotide.h"
 
 namespace lorvex::prep {
@@ -13,6 +17,22 @@ namespace {
 
 constexpr size_t tableBufferBytes = 1 << 20;
 constexpr size_t indexBufferBytes = 1 << 16;
+
+// Moves a table and its index into place as a pair. With replace, the old
+// index goes first, so that no moment shows a new table beside an old
+// index; if the index cannot be moved, the new table is removed again.
+void MoveTableAndIndexIntoPlace(TemporaryOutput& table, TemporaryOutput& index, bool replace) {
+    const std::string existsNote = "--force replaces it";
+    if (replace && ::unlink(index.finalPath().c_str()) != 0 && errno != ENOENT)
+        throw OutputFileError(index.finalPath(), std::strerror(errno));
+    table.MoveIntoPlace(replace, existsNote);
+    try {
+        index.MoveIntoPlace(replace, existsNote);
+    } catch (...) {
+        ::unlink(table.finalPath().c_str());
+        throw;
+    }
+}
 
 }  // namespace
 
@@ -90,7 +110,6 @@ void GroupedTableWriter::AppendLines(uint32_t code, const char* lines, uint64_t 
 void GroupedTableWriter::Commit(bool replace) {
     EndGroup();
     totals_.tableBytes = table_.writer().bytesWritten();
-    totals_.indexBytes = index_.writer().bytesWritten();
     table_.Finish();
     index_.Finish();
     MoveTableAndIndexIntoPlace(table_, index_, replace);

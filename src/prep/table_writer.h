@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "prep/output_file.h"
+#include "tool/output_file.h"
 
 namespace lorvex::prep {
 
@@ -31,7 +31,6 @@ struct TableTotals {
     uint64_t lines = 0;
     uint64_t groups = 0;
     uint64_t tableBytes = 0;
-    uint64_t indexBytes = 0;
 };
 
 class GroupedTableWriter {

@@ -1,7 +1,5 @@
 #include "seq/nucleotide.h"
 
-#include <utility>
-
 namespace lorvex {
 
 uint32_t DnaToUint(const char* sequence, int32_t n) {
@@ -14,16 +12,6 @@ uint32_t DnaToUint(const char* sequence, int32_t n) {
     return code;
 }
 
-int32_t PosIntPower(int32_t base, int32_t exponent) {
-    uint32_t result = 1;
-    for (int32_t i = 0; i < exponent; ++i) result *= static_cast<uint32_t>(base);
-    return static_cast<int32_t>(result);
-}
-
-void ReverseString(char* sequence, int32_t length) {
-    for (int32_t i = 0; i < (length + 1) / 2; ++i) std::swap(sequence[i], sequence[length - 1 - i]);
-}
-
 void ReverseComplement(char* sequence, int32_t length) {
     for (int32_t i = 0; i < (length + 1) / 2; ++i) {
         const char front = sequence[i];
@@ -31,10 +19,6 @@ void ReverseComplement(char* sequence, int32_t length) {
         sequence[i] = ComplementBase(back);
         sequence[length - 1 - i] = ComplementBase(front);
     }
-}
-
-void SwapStrings(std::string& first, std::string& second) {
-    first.swap(second);
 }
 
 }  // namespace lorvex

@@ -1,9 +1,8 @@
-// Small operations on byte strings of bases: the prefix code that keys the
-// prefix index, integer powers, in-place reversal and reverse complement.
+// Small operations on bases: the prefix code that keys the prefix index,
+// complements, case folding and the reverse complement in place.
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 namespace lorvex {
 
@@ -59,11 +58,6 @@ inline constexpr char FoldBaseCase(char byte) {
 // 32-bit arithmetic, so for n above 16 the high digits wrap away.
 uint32_t DnaToUint(const char* sequence, int32_t n);
 
-// base raised to exponent in wrapping 32-bit arithmetic; 1 for exponent <= 0.
-int32_t PosIntPower(int32_t base, int32_t exponent);
-
-void ReverseString(char* sequence, int32_t length);
 void ReverseComplement(char* sequence, int32_t length);
-void SwapStrings(std::string& first, std::string& second);
 
 }  // namespace lorvex

@@ -2,17 +2,13 @@
 // limit, on files and arguments that are missing, empty, of the wrong kind,
 // garbage, cut short, inconsistent or absurd. Every run must end by itself,
 // without a signal or a sanitizer report. Where the input is valid the
-// output must be what the literal engine computes in this process from the
+// output must be what the literal cycles compute in this process from the
 // same files, with status 0 and nothing on standard error; where it is not,
 // standard output stays empty (or, for damage met during the run, holds
 // only lines the run had accepted) and standard error holds exactly one line
 // that starts with the program's name and says what is wrong.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/types.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,20 +19,25 @@
 #include <thread>
 #include <vector>
 
-#include "app/driver.h"
+#include "child_process.h"
+#include "extension/extend_contig.h"
 #include "input/seed_reader.h"
+#include "reference/literal_cycles.h"
 #include "test_support.h"
+#include "tool/number_arguments.h"
 
 namespace lorvex {
 namespace {
 
+using testing::ChildOutput;
+using testing::ChildProcess;
 using testing::ProgramRun;
 using testing::ReadFile;
 using testing::RunBuiltProgram;
 using testing::TempDir;
 
-constexpr int kTimeLimit = 60;
-const std::vector<std::string> kPrograms = {"lorvex", "lorvex-strict"};
+constexpr int timeLimit = 60;
+const std::vector<std::string> bothPrograms = {"lorvex", "lorvex-strict"};
 
 Variant VariantOf(const std::string& program) {
     return program == "lorvex" ? Variant::Main : Variant::Strict;
@@ -91,28 +92,29 @@ struct Numbers {
     std::string minDistance, maxDistance, minVotes, ratio;
 };
 
-// The output the programs must print: the literal engine on the same files
+// The output the programs must print: the literal cycles on the same files
 // and numbers, with ties drawn as the never-seeded rand() draws them.
 std::string ReferenceOutput(const std::string& program, const Inputs& inputs,
                             const Numbers& numbers) {
-    RunParameters parameters;
-    parameters.minDistance = ParseIntegerArgument(numbers.minDistance, "MIN_DISTANCE");
-    parameters.maxDistance = ParseIntegerArgument(numbers.maxDistance, "MAX_DISTANCE");
-    parameters.minVotes = ParseIntegerArgument(numbers.minVotes, "MIN_VOTES");
-    parameters.dominanceRatio = ParseRatioArgument(numbers.ratio, "DOMINANCE_RATIO");
+    ExtensionRules rules;
+    rules.parameters.minDistance = ParseIntegerArgument(numbers.minDistance, "MIN_DISTANCE");
+    rules.parameters.maxDistance = ParseIntegerArgument(numbers.maxDistance, "MAX_DISTANCE");
+    rules.parameters.minVotes = ParseIntegerArgument(numbers.minVotes, "MIN_VOTES");
+    rules.parameters.dominanceRatio = ParseRatioArgument(numbers.ratio, "DOMINANCE_RATIO");
+    rules.variant = VariantOf(program);
+    rules.makeCycles = MakeLiteralCycles;
     std::string contig = LoadSeed(inputs.seed);
     const RunInputs run = LoadRunInputs(inputs.table, inputs.index);
     TieBreakSource tieBreaks = TieBreakSource::Private();
     std::string output;
-    ExtendContig(
-        contig, run, parameters, VariantOf(program), tieBreaks,
-        [&](char base, const BaseVotes& votes) {
-            char line[64];
-            std::snprintf(line, sizeof line, "%c\t%d\t%d\t%d\t%d\n", base, votes.a, votes.c,
-                          votes.g, votes.t);
-            output += line;
-        },
-        extensionCap, Engine::Literal);
+    ExtensionHooks hooks;
+    hooks.onAccepted = [&](char base, const BaseVotes& votes) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%c\t%d\t%d\t%d\t%d\n", base, votes.a, votes.c, votes.g,
+                      votes.t);
+        output += line;
+    };
+    ExtendContig(contig, run, rules, tieBreaks, hooks);
     return output;
 }
 
@@ -122,7 +124,7 @@ std::vector<std::string> Arguments(const Inputs& inputs, const Numbers& numbers)
 }
 
 ProgramRun RunOn(const std::string& program, const Inputs& inputs, const Numbers& numbers) {
-    return RunBuiltProgram(program, Arguments(inputs, numbers), kTimeLimit);
+    return RunBuiltProgram(program, Arguments(inputs, numbers), timeLimit);
 }
 
 std::string Lines(const std::vector<std::string>& lines) {
@@ -146,16 +148,16 @@ std::vector<std::string> SplitLines(const std::string& text) {
 // Reads of 40 bases from fragments of about 160 over a genome of 1,600
 // bases, a seed of its first 400: both programs extend to near the genome's
 // end, some 1,100 bases. Table lines are 164 bytes long.
-constexpr size_t kGenomeLength = 1600;
-constexpr int kPairs = 2200;  // 4,400 table lines
-const std::string kLines = std::to_string(2 * kPairs);
+constexpr size_t genomeLength = 1600;
+constexpr int pairCount = 2200;  // 4,400 table lines
+const std::string tableLines = std::to_string(2 * pairCount);
 
 class HostileInputs : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         data_ = new TempDir;
-        reads_ =
-            new testing::SimulatedReads(testing::SimulateReads(21, kGenomeLength, 40, 160, kPairs));
+        reads_ = new testing::SimulatedReads(
+            testing::SimulateReads(21, genomeLength, 40, 160, pairCount));
         const testing::TableFiles files = testing::WriteTableAndIndex(*data_, reads_->pairs);
         good_ =
             new Inputs{data_->Write("seed.fa", ">seed\n" + reads_->genome.substr(0, 400) + "\n"),
@@ -196,14 +198,14 @@ class HostileInputs : public ::testing::Test {
     // runs of a few dozen bases, for cases that need many runs or little
     // output.
     Inputs NearTheEnd() const {
-        return WithText("seed", ">late\n" + reads_->genome.substr(kGenomeLength - 600, 500) + "\n");
+        return WithText("seed", ">late\n" + reads_->genome.substr(genomeLength - 600, 500) + "\n");
     }
 
     // Runs both programs on inputs that break the format: refused with the
     // status and a message naming the file.
     void ExpectBothRefuse(const Inputs& inputs, int status, const std::string& fragment,
                           const std::string& label) const {
-        for (const std::string& program : kPrograms)
+        for (const std::string& program : bothPrograms)
             ExpectRefused(RunOn(program, inputs, NumbersFor(program)), program, status, fragment,
                           label + " (" + program + ")");
     }
@@ -211,7 +213,7 @@ class HostileInputs : public ::testing::Test {
     // from them, or, where the change cannot matter, the good inputs' output.
     void ExpectBothRunAsReference(const Inputs& inputs, const std::string& label,
                                   bool sameAsGood = false) const {
-        for (const std::string& program : kPrograms) {
+        for (const std::string& program : bothPrograms) {
             const std::string expected =
                 sameAsGood ? Expected(program)
                            : ReferenceOutput(program, inputs, NumbersFor(program));
@@ -233,8 +235,8 @@ Inputs* HostileInputs::good_ = nullptr;
 std::string HostileInputs::expected_[2];
 
 TEST_F(HostileInputs, TheGoodInputsExtendFarAndMatchTheReference) {
-    for (const std::string& program : kPrograms) {
-        EXPECT_GT(SplitLines(Expected(program)).size(), kGenomeLength / 2) << program;
+    for (const std::string& program : bothPrograms) {
+        EXPECT_GT(SplitLines(Expected(program)).size(), genomeLength / 2) << program;
         ExpectOutput(RunOn(program, *good_, NumbersFor(program)), Expected(program), program);
     }
 }
@@ -257,7 +259,7 @@ TEST_F(HostileInputs, MissingFilesDirectoriesAndFifos) {
     ExpectBothRefuse(With("table", fifo), 1, fifo + ": not a regular file", "FIFO table");
     ExpectBothRefuse(With("table", "/dev/null"), 1, "/dev/null: not a regular file",
                      "device table");
-    for (const std::string& program : kPrograms)
+    for (const std::string& program : bothPrograms)
         ExpectOutput(RunOn(program, With("index", fifo), NumbersFor(program)), "",
                      "FIFO index (" + program + ")");
 }
@@ -270,10 +272,10 @@ TEST_F(HostileInputs, EmptyFiles) {
                      "seed of line ends");
     ExpectBothRefuse(WithText("table", ""), 1, "the read-pair table is empty", "empty table");
     // An index of no groups is valid: no window finds a mate.
-    for (const std::string& program : kPrograms)
+    for (const std::string& program : bothPrograms)
         ExpectOutput(RunOn(program, WithText("index", ""), NumbersFor(program)), "",
                      "empty index (" + program + ")");
-    for (const std::string& program : kPrograms)
+    for (const std::string& program : bothPrograms)
         ExpectOutput(RunOn(program, WithText("index", "\n\r\n\n"), NumbersFor(program)), "",
                      "index of blank lines (" + program + ")");
 }
@@ -370,7 +372,7 @@ TEST_F(HostileInputs, TheLongestReadsAreValid) {
     const testing::TableFiles files = testing::WriteTableAndIndex(dir_, reads.pairs);
     const Inputs inputs{dir_.Write("long.fa", ">s\n" + reads.genome.substr(0, 3000) + "\n"),
                         files.table, files.index};
-    for (const std::string& program : kPrograms) {
+    for (const std::string& program : bothPrograms) {
         const Numbers numbers = program == "lorvex" ? Numbers{"1500", "2400", "1", "0.5"}
                                                     : Numbers{"2044", "2400", "1", "0.5"};
         ExpectOutput(RunOn(program, inputs, numbers), ReferenceOutput(program, inputs, numbers),
@@ -386,11 +388,12 @@ TEST_F(HostileInputs, IndexesThatDoNotFitTheTable) {
         copy[0] = replacement;
         return Lines(copy);
     };
-    ExpectBothRefuse(WithText("index", withFirstLine(key + "\t" + "4294967295")), 1,
-                     "lines, but " + good_->table + " holds only " + kLines + " lines of 164 bytes",
-                     "counts overrunning the table");
+    ExpectBothRefuse(
+        WithText("index", withFirstLine(key + "\t" + "4294967295")), 1,
+        "lines, but " + good_->table + " holds only " + tableLines + " lines of 164 bytes",
+        "counts overrunning the table");
     ExpectBothRefuse(WithText("index", GoodText("index") + "TTTTTTTTTTTT\t1\n"), 1,
-                     "counts add up to " + std::to_string(2 * kPairs + 1) + " lines",
+                     "counts add up to " + std::to_string(2 * pairCount + 1) + " lines",
                      "one line more than the table");
     ExpectBothRefuse(WithText("index", withFirstLine(key + "\t4294967296")), 1,
                      "line 1: count does not fit in 32 bits", "count of 2^32");
@@ -435,88 +438,30 @@ TEST_F(HostileInputs, IndexesThatDoNotFitTheTable) {
 TEST_F(HostileInputs, TruncatedTables) {
     const std::string text = GoodText("table");
     ExpectBothRefuse(WithText("table", text.substr(0, text.size() - 50)), 1,
-                     "counts add up to " + kLines + " lines", "table cut inside its last line");
+                     "counts add up to " + tableLines + " lines", "table cut inside its last line");
     ExpectBothRefuse(WithText("table", text.substr(0, text.size() / 2)), 1,
-                     "counts add up to " + kLines + " lines", "table cut in half");
+                     "counts add up to " + tableLines + " lines", "table cut in half");
     ExpectBothRefuse(WithText("table", text.substr(0, 164)), 1,
-                     "counts add up to " + kLines + " lines", "table cut to its first line");
+                     "counts add up to " + tableLines + " lines", "table cut to its first line");
 }
 
-// A child process whose standard output is a pipe of one page, so that it
-// blocks on writing once the page and its own buffer are full.
-// With closedOutput, the child runs with no standard output at all.
-class PipedRun {
-  public:
-    PipedRun(const std::string& program, const std::vector<std::string>& arguments,
-             const TempDir& dir, bool closedOutput = false)
-        : errPath_(dir.path() + "/piped.err") {
-        int ends[2];
-        if (pipe(ends) != 0) throw std::runtime_error("pipe failed");
-        fcntl(ends[1], F_SETPIPE_SZ, 4096);
-        const std::string binary = std::string(LORVEX_BIN_DIR) + "/" + program;
-        pid_ = fork();
-        if (pid_ == 0) {
-            const int in = open("/dev/null", O_RDONLY);
-            const int err = open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(in, 0);
-            dup2(ends[1], 1);
-            dup2(err, 2);
-            close(ends[0]);
-            if (closedOutput) close(1);
-            alarm(kTimeLimit);
-            std::vector<char*> argv{const_cast<char*>(binary.c_str())};
-            for (const std::string& argument : arguments)
-                argv.push_back(const_cast<char*>(argument.c_str()));
-            argv.push_back(nullptr);
-            execv(binary.c_str(), argv.data());
-            _exit(127);
-        }
-        close(ends[1]);
-        out_ = ends[0];
-    }
-    ~PipedRun() {
-        CloseOutput();
-        if (pid_ > 0) Wait();
-    }
-
-    // Reads until at least `bytes` bytes arrived or the output ended.
-    void ReadAtLeast(size_t bytes) {
-        char chunk[4096];
-        while (output_.size() < bytes) {
-            const ssize_t n = read(out_, chunk, sizeof chunk);
-            if (n <= 0) return;
-            output_.append(chunk, static_cast<size_t>(n));
-        }
-    }
-    void ReadToEnd() { ReadAtLeast(std::string::npos); }
-    void CloseOutput() {
-        if (out_ >= 0) close(out_);
-        out_ = -1;
-    }
-    ProgramRun Wait() {
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-        ProgramRun run;
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        run.out = output_;
-        run.err = ReadFile(errPath_);
-        return run;
-    }
-
-  private:
-    std::string errPath_;
-    pid_t pid_ = -1;
-    int out_ = -1;
-    std::string output_;
-};
+// A run whose standard output is a pipe of one page, so that it blocks on
+// writing once the page and its own buffer are full.
+ChildProcess PipedRun(const std::string& program, const std::vector<std::string>& arguments,
+                      ChildOutput output = ChildOutput::Pipe) {
+    testing::ChildSettings settings;
+    settings.timeoutSeconds = timeLimit;
+    settings.output = output;
+    return ChildProcess(program, arguments, settings);
+}
 
 TEST_F(HostileInputs, TableShortenedWhileTheProgramRuns) {
-    for (const std::string& program : kPrograms) {
-        for (const uint64_t keptBytes : {uint64_t{0}, uint64_t{164}, uint64_t{164} * kPairs}) {
+    for (const std::string& program : bothPrograms) {
+        for (const uint64_t keptBytes : {uint64_t{0}, uint64_t{164}, uint64_t{164} * pairCount}) {
             const std::string label = program + ", table cut to " + std::to_string(keptBytes);
             const std::string table = dir_.Write("shrinking.table", GoodText("table"));
-            PipedRun piped(program, Arguments(With("table", table), NumbersFor(program)), dir_);
+            ChildProcess piped =
+                PipedRun(program, Arguments(With("table", table), NumbersFor(program)));
             // The first bytes show that start-up is over; the full pipe then
             // holds the run while the table is cut.
             piped.ReadAtLeast(1);
@@ -537,17 +482,18 @@ TEST_F(HostileInputs, TableShortenedWhileTheProgramRuns) {
 TEST_F(HostileInputs, TableShortenedAtARandomMoment) {
     std::mt19937 generator(5);
     for (int attempt = 0; attempt < 8; ++attempt) {
-        const std::string& program = kPrograms[static_cast<size_t>(attempt) % 2];
+        const std::string& program = bothPrograms[static_cast<size_t>(attempt) % 2];
         const std::string label = program + ", attempt " + std::to_string(attempt);
         const std::string table = dir_.Write("shrinking.table", GoodText("table"));
         const std::string outPath = dir_.path() + "/out";
         ProgramRun run;
         std::thread runner([&] {
             run = RunBuiltProgram(program, Arguments(With("table", table), NumbersFor(program)),
-                                  kTimeLimit, outPath);
+                                  timeLimit, outPath);
         });
         usleep(static_cast<useconds_t>(generator() % 100000));
-        ASSERT_EQ(truncate(table.c_str(), static_cast<off_t>(generator() % (164 * 2 * kPairs))), 0);
+        ASSERT_EQ(truncate(table.c_str(), static_cast<off_t>(generator() % (164 * 2 * pairCount))),
+                  0);
         runner.join();
         run.out = ReadFile(outPath);
         // Either the run was over, or it read from the cut table: then a
@@ -584,20 +530,20 @@ std::string Describe(const std::string& program, const Numbers& numbers) {
            numbers.minVotes + " " + numbers.ratio;
 }
 
-const std::string kBig = "2147483647", kLeast = "-2147483648";
+const std::string greatestInt32 = "2147483647", leastInt32 = "-2147483648";
 
 TEST_F(HostileInputs, AbsurdArgumentsAreRefused) {
-    for (const std::string& program : kPrograms) {
+    for (const std::string& program : bothPrograms) {
         const std::string near = program == "lorvex" ? "130" : "140";
         const struct {
             Numbers numbers;
             std::string fragment;
         } cases[] = {
             {{"-5", "160", "3", "0.2"}, "minDistance -5 must be at least"},
-            {{kLeast, kBig, "3", "0.2"}, "minDistance -2147483648 must be at least"},
-            {{near, kBig, "3", "0.2"},
+            {{leastInt32, greatestInt32, "3", "0.2"}, "minDistance -2147483648 must be at least"},
+            {{near, greatestInt32, "3", "0.2"},
              "the seed holds 400 bases, fewer than maxDistance 2147483647"},
-            {{kBig, kBig, "3", "0.2"}, "fewer than maxDistance 2147483647"},
+            {{greatestInt32, greatestInt32, "3", "0.2"}, "fewer than maxDistance 2147483647"},
             {{near, "99999999999999999999", "3", "0.2"},
              "MAX_DISTANCE 99999999999999999999 is outside the range"},
             {{near, "160", "nan", "0.2"}, "MIN_VOTES must be a whole number"},
@@ -615,13 +561,13 @@ TEST_F(HostileInputs, OddButValidNumbersRunAsTheReference) {
         ExpectOutput(RunOn(program, inputs, numbers), ReferenceOutput(program, inputs, numbers),
                      Describe(program, numbers));
     };
-    for (const std::string& program : kPrograms) {
+    for (const std::string& program : bothPrograms) {
         const std::string near = program == "lorvex" ? "130" : "140";
         // No windows at all: nothing to print, and no limits to meet.
-        expectReference(program, {kBig, "100", "3", "0.2"});
+        expectReference(program, {greatestInt32, "100", "3", "0.2"});
         expectReference(program, {near, "160", "-5", "0.2"});
-        expectReference(program, {near, "160", kLeast, "0.2"});
-        expectReference(program, {near, "160", kBig, "0.2"});
+        expectReference(program, {near, "160", leastInt32, "0.2"});
+        expectReference(program, {near, "160", greatestInt32, "0.2"});
         for (const char* ratio : {"nan", "inf", "-inf", "1e400"})
             expectReference(program, {near, "160", "3", ratio});
     }
@@ -632,7 +578,7 @@ TEST_F(HostileInputs, OddButValidNumbersRunAsTheReference) {
     // Arguments after the seventh are ignored.
     std::vector<std::string> extra = Arguments(inputs, NumbersFor("lorvex"));
     extra.insert(extra.end(), {"--help", "", "more"});
-    ExpectOutput(RunBuiltProgram("lorvex", extra, kTimeLimit),
+    ExpectOutput(RunBuiltProgram("lorvex", extra, timeLimit),
                  ReferenceOutput("lorvex", inputs, NumbersFor("lorvex")), "extra");
 }
 
@@ -641,13 +587,13 @@ TEST_F(HostileInputs, OddButValidNumbersRunAsTheReference) {
 TEST_F(HostileInputs, OutputToAFullDevice) {
     // A short run, whose few lines the strict variant only writes at exit.
     const Inputs nearTheEnd = NearTheEnd();
-    for (const std::string& program : kPrograms) {
+    for (const std::string& program : bothPrograms) {
         const std::string expected = ReferenceOutput(program, nearTheEnd, NumbersFor(program));
         ASSERT_GT(expected.size(), 0u);
         ASSERT_LT(expected.size(), 4096u);
         for (const Inputs& inputs : {*good_, nearTheEnd}) {
             const ProgramRun run = RunBuiltProgram(program, Arguments(inputs, NumbersFor(program)),
-                                                   kTimeLimit, "/dev/full");
+                                                   timeLimit, "/dev/full");
             ExpectNoCrash(run, program);
             EXPECT_EQ(run.status, 1) << program;
             EXPECT_EQ(run.err, program + ": standard output: No space left on device\n");
@@ -656,11 +602,11 @@ TEST_F(HostileInputs, OutputToAFullDevice) {
 }
 
 TEST_F(HostileInputs, OutputToAPipeClosedEarly) {
-    for (const std::string& program : kPrograms) {
+    for (const std::string& program : bothPrograms) {
         for (const size_t readFirst : {size_t{0}, size_t{1}, size_t{5000}}) {
             const std::string label =
                 program + ", pipe closed after " + std::to_string(readFirst) + " bytes";
-            PipedRun piped(program, Arguments(*good_, NumbersFor(program)), dir_);
+            ChildProcess piped = PipedRun(program, Arguments(*good_, NumbersFor(program)));
             piped.ReadAtLeast(readFirst);
             piped.CloseOutput();
             const ProgramRun run = piped.Wait();
@@ -671,8 +617,9 @@ TEST_F(HostileInputs, OutputToAPipeClosedEarly) {
     }
     // No standard output at all: the descriptor may be reused by an input
     // opened for reading, which refuses writes all the same.
-    for (const std::string& program : kPrograms) {
-        PipedRun closed(program, Arguments(*good_, NumbersFor(program)), dir_, true);
+    for (const std::string& program : bothPrograms) {
+        ChildProcess closed =
+            PipedRun(program, Arguments(*good_, NumbersFor(program)), ChildOutput::Closed);
         closed.CloseOutput();
         const ProgramRun run = closed.Wait();
         ExpectNoCrash(run, program + ", no standard output");
@@ -680,7 +627,7 @@ TEST_F(HostileInputs, OutputToAPipeClosedEarly) {
         EXPECT_EQ(run.err, program + ": standard output: Bad file descriptor\n");
     }
     // A run that prints nothing has nothing to fail on.
-    PipedRun quiet("lorvex", Arguments(WithText("index", ""), NumbersFor("lorvex")), dir_);
+    ChildProcess quiet = PipedRun("lorvex", Arguments(WithText("index", ""), NumbersFor("lorvex")));
     quiet.CloseOutput();
     const ProgramRun run = quiet.Wait();
     EXPECT_EQ(run.status, 0);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "seq/nucleotide.h"
 #include "test_support.h"
 
@@ -19,10 +20,10 @@ using testing::ReverseComplementOf;
 using testing::RunBuiltProgram;
 using testing::TempDir;
 
-const std::vector<std::string> kPrograms = {"lorvex", "lorvex-strict"};
+const std::vector<std::string> bothPrograms = {"lorvex", "lorvex-strict"};
 
 TEST(CommandLine, HelpVersionAndUsage) {
-    for (const std::string& program : kPrograms) {
+    for (const std::string& program : bothPrograms) {
         const ProgramRun help = RunBuiltProgram(program, {"--help"});
         EXPECT_EQ(help.status, 0);
         EXPECT_NE(help.out.find("Usage: " + program + " SEED.fa TABLE INDEX"), std::string::npos);
@@ -63,22 +64,22 @@ TEST(CommandLine, RefusesNumbersThatAreNotWhole) {
 // MAX 30), and pairs anchored there whose mates vote by hand-set qualities.
 class HandMadeRun : public ::testing::Test {
   protected:
-    static constexpr int kReadLength = 30;
+    static constexpr int readLength = 30;
 
     void SetUp() override {
         // The contig ends in "GAC" repeats so one mate can match at two
         // overlaps three bases apart.
         seed_ = RandomBases(77, 170) + "TTGACGACGACGACGACGACGACGACGACGAC";
         seed_ = seed_.substr(seed_.size() - 200);
-        window_ = seed_.substr(200 - kReadLength);
+        window_ = seed_.substr(200 - readLength);
     }
 
     // A mate that matches the contig's last `overlap` bases, then `next`,
     // with high qualities at the given overlaps only.
     ReadPair Pair(int overlap, char next, const std::set<int>& qualifying) const {
         std::string mate = seed_.substr(200 - overlap) + next;
-        mate.resize(kReadLength, 'T');
-        std::string quality(kReadLength, '#');      // 2
+        mate.resize(readLength, 'T');
+        std::string quality(readLength, '#');       // 2
         for (int o : qualifying) quality[o] = 'I';  // 40
         std::reverse(quality.begin(), quality.end());
         return ReadPair{window_, ReverseComplementOf(mate), "", quality};
@@ -117,7 +118,7 @@ TEST_F(HandMadeRun, PrintsTheBaseAndTheVotesThatChoseIt) {
 }
 
 TEST_F(HandMadeRun, AFailedCheckEndsTheRunWithoutItsLine) {
-    for (const std::string& program : kPrograms) {
+    for (const std::string& program : bothPrograms) {
         EXPECT_EQ(Run(program, SevenGOneCAndADoubleG(), "10").out, "");      // too few votes
         EXPECT_EQ(Run(program, SevenGOneCAndADoubleG(), "5", "9").out, "");  // not dominant
         EXPECT_EQ(Run(program, SevenGOneCAndADoubleG(), "5", "7").out,
@@ -128,7 +129,7 @@ TEST_F(HandMadeRun, AFailedCheckEndsTheRunWithoutItsLine) {
 
 TEST_F(HandMadeRun, StopsOnATailOfOneRepeatedBase) {
     seed_ = RandomBases(78, 171) + std::string(29, 'T');
-    window_ = seed_.substr(200 - kReadLength);
+    window_ = seed_.substr(200 - readLength);
     std::vector<ReadPair> pairs(6, Pair(21, 'T', {21}));
     EXPECT_EQ(Run("lorvex", pairs).out, "");
     pairs.assign(6, Pair(21, 'G', {21}));
@@ -146,7 +147,7 @@ TEST(Programs, RunsWithoutWindowsOrVotesPrintNothing) {
     EXPECT_EQ(none.status, 0);
     EXPECT_EQ(none.out + none.err, "");
     // Reads of 20 bases never vote.
-    for (const std::string& program : kPrograms) {
+    for (const std::string& program : bothPrograms) {
         const ProgramRun run =
             RunBuiltProgram(program, {seed, files.table, files.index, "40", "60", "1", "0"});
         EXPECT_EQ(run.status, 0) << run.err;
@@ -220,7 +221,7 @@ class SimulatedRun : public ::testing::Test {
 };
 
 TEST_F(SimulatedRun, ExtendsAlongTheGenomeAndRepeatsItself) {
-    for (const std::string& program : kPrograms) {
+    for (const std::string& program : bothPrograms) {
         const ProgramRun first = RunBuiltProgram(program, Arguments(program));
         const ProgramRun second = RunBuiltProgram(program, Arguments(program));
         EXPECT_EQ(first.status, 0) << first.err;
@@ -234,7 +235,7 @@ TEST_F(SimulatedRun, ExtendsAlongTheGenomeAndRepeatsItself) {
 }
 
 TEST_F(SimulatedRun, AWriteFailureIsNotSuccess) {
-    for (const std::string& program : kPrograms) {
+    for (const std::string& program : bothPrograms) {
         const ProgramRun run = RunBuiltProgram(program, Arguments(program), 120, "/dev/full");
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, program + ": standard output: No space left on device\n");

@@ -3,64 +3,28 @@
 // looks up, must give the same output at the same peak resident memory.
 // And a memory limit below the index tables ends a run with a message, not
 // a crash.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "test_support.h"
 
 namespace lorvex {
 namespace {
 
+using testing::ChildProcess;
+using testing::ProgramRun;
 using testing::ReadFile;
 using testing::TempDir;
 
-struct MeasuredRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-    long peakKib = 0;  // the child's peak resident set
-};
-
-// Runs a built program and takes its own resource usage from wait4; an
-// address-space limit, when given, is set in the child before exec.
-MeasuredRun RunMeasured(const std::string& program, const std::vector<std::string>& arguments,
-                        const TempDir& dir, rlim_t addressSpaceLimit = RLIM_INFINITY) {
-    const std::string outPath = dir.path() + "/measured.out";
-    const std::string errPath = dir.path() + "/measured.err";
-    const std::string binary = std::string(LORVEX_BIN_DIR) + "/" + program;
-    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(out, 1);
-        dup2(err, 2);
-        if (addressSpaceLimit != RLIM_INFINITY) {
-            const rlimit limit{addressSpaceLimit, addressSpaceLimit};
-            setrlimit(RLIMIT_AS, &limit);
-        }
-        alarm(120);
-        execv(binary.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    MeasuredRun run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = ReadFile(outPath);
-    run.err = ReadFile(errPath);
-    run.peakKib = usage.ru_maxrss;
-    return run;
+// Runs a built program under an address-space limit (0: none).
+ProgramRun RunMeasured(const std::string& program, const std::vector<std::string>& arguments,
+                       uint64_t addressSpaceLimit = 0) {
+    testing::ChildSettings settings;
+    settings.addressSpaceLimit = addressSpaceLimit;
+    return ChildProcess(program, arguments, settings).Wait();
 }
 
 // A table line whose group no window of the run looks up: its key is not a
@@ -98,10 +62,10 @@ TEST(ResourceBounds, PeakMemoryDoesNotGrowWithTheTable) {
 
     for (const std::string program : {"lorvex", "lorvex-strict"}) {
         const std::string near = program == "lorvex" ? "150" : "170";
-        const MeasuredRun smallRun =
-            RunMeasured(program, {seed, small.table, small.index, near, "190", "3", "0.2"}, dir);
-        const MeasuredRun largeRun =
-            RunMeasured(program, {seed, large.table, large.index, near, "190", "3", "0.2"}, dir);
+        const ProgramRun smallRun =
+            RunMeasured(program, {seed, small.table, small.index, near, "190", "3", "0.2"});
+        const ProgramRun largeRun =
+            RunMeasured(program, {seed, large.table, large.index, near, "190", "3", "0.2"});
         EXPECT_EQ(smallRun.status, 0) << smallRun.err;
         EXPECT_EQ(largeRun.status, 0) << largeRun.err;
         EXPECT_GT(smallRun.out.size(), 10000u) << program;  // a run of thousands of bases
@@ -128,9 +92,9 @@ TEST(ResourceBounds, AMemoryLimitBelowTheIndexTablesEndsWithAMessage) {
     const std::string seed = dir.Write("seed.fa", ">s\n" + reads.genome.substr(0, 400) + "\n");
     for (const std::string program : {"lorvex", "lorvex-strict"}) {
         // The two index tables alone take 192 MiB of address space.
-        const MeasuredRun run =
-            RunMeasured(program, {seed, files.table, files.index, "130", "160", "3", "0.2"}, dir,
-                        rlim_t{150} << 20);
+        const ProgramRun run =
+            RunMeasured(program, {seed, files.table, files.index, "130", "160", "3", "0.2"},
+                        uint64_t{150} << 20);
         EXPECT_EQ(run.status, 1) << program << "\n" << run.err;
         EXPECT_EQ(run.err, program + ": out of memory\n");
         EXPECT_EQ(run.out, "");

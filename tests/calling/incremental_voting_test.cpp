@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "calling/overlap_voting.h"
+#include "reference/literal_mates.h"
+#include "reference/literal_voting.h"
 
 namespace lorvex {
 namespace {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "reference/literal_mates.h"
+#include "reference/literal_voting.h"
 #include "test_support.h"
 
 namespace lorvex {
@@ -35,8 +37,8 @@ BaseVotes VoteOf(const VoteCase& voteCase, Variant variant, int32_t readLength =
     return votes;
 }
 
-const BaseVotes kNone{0, 0, 0, 0};
-const BaseVotes kG{0, 0, 1, 0};
+const BaseVotes noVotes{0, 0, 0, 0};
+const BaseVotes oneG{0, 0, 1, 0};
 
 TEST(IncrementCountsFromRead, OutcomesByCandidates) {
     struct Row {
@@ -45,16 +47,16 @@ TEST(IncrementCountsFromRead, OutcomesByCandidates) {
         BaseVotes strict;
     };
     const std::vector<Row> rows = {
-        {{'G', 24, 'A', {}}, kNone, kNone},                   // none
-        {{'G', 24, 'A', {22}}, kG, kG},                       // G
-        {{'G', 22, 'N', {22}}, kNone, kNone},                 // N
-        {{'G', 24, 'A', {21, 22}}, kG, kNone},                // G, G
-        {{'G', 22, 'N', {21, 22}}, kG, kNone},                // G, N
-        {{'G', 22, 'T', {21, 22}}, kNone, kNone},             // G, T
-        {{'A', 24, 'C', {20, 21, 22}}, {1, 0, 0, 0}, kNone},  // A, A, A
-        {{'G', 22, 'g', {22}}, kNone, kNone},                 // lower case sets no flag
-        {{'G', 22, 'g', {21, 22}}, kG, kNone},                // G beside a lower-case g
-        {{'G', 29, 'C', {29}}, {0, 1, 0, 0}, {0, 1, 0, 0}},   // candidate is the last base
+        {{'G', 24, 'A', {}}, noVotes, noVotes},                 // none
+        {{'G', 24, 'A', {22}}, oneG, oneG},                     // G
+        {{'G', 22, 'N', {22}}, noVotes, noVotes},               // N
+        {{'G', 24, 'A', {21, 22}}, oneG, noVotes},              // G, G
+        {{'G', 22, 'N', {21, 22}}, oneG, noVotes},              // G, N
+        {{'G', 22, 'T', {21, 22}}, noVotes, noVotes},           // G, T
+        {{'A', 24, 'C', {20, 21, 22}}, {1, 0, 0, 0}, noVotes},  // A, A, A
+        {{'G', 22, 'g', {22}}, noVotes, noVotes},               // lower case sets no flag
+        {{'G', 22, 'g', {21, 22}}, oneG, noVotes},              // G beside a lower-case g
+        {{'G', 29, 'C', {29}}, {0, 1, 0, 0}, {0, 1, 0, 0}},     // candidate is the last base
     };
     for (const Row& row : rows) {
         EXPECT_EQ(VoteOf(row.voteCase, Variant::Main), row.main) << row.voteCase.run;
@@ -64,18 +66,18 @@ TEST(IncrementCountsFromRead, OutcomesByCandidates) {
 
 TEST(IncrementCountsFromRead, QualityMustExceedTwentyNineAsAnUnsignedByte) {
     const VoteCase single{'G', 24, 'A', {22}};
-    EXPECT_EQ(VoteOf(single, Variant::Main, 30, 29), kNone);
-    EXPECT_EQ(VoteOf(single, Variant::Main, 30, 30), kG);
-    EXPECT_EQ(VoteOf(single, Variant::Main, 30, 255), kG);
-    EXPECT_EQ(VoteOf(single, Variant::Strict, 30, 223), kG);
+    EXPECT_EQ(VoteOf(single, Variant::Main, 30, 29), noVotes);
+    EXPECT_EQ(VoteOf(single, Variant::Main, 30, 30), oneG);
+    EXPECT_EQ(VoteOf(single, Variant::Main, 30, 255), oneG);
+    EXPECT_EQ(VoteOf(single, Variant::Strict, 30, 223), oneG);
 }
 
 TEST(IncrementCountsFromRead, ShortReadsTryOnlyOverlapsOfTwentyOrMore) {
     // R = 21: one trial, overlap 20, candidate m[20].
     EXPECT_EQ(VoteOf({'G', 20, 'T', {20}}, Variant::Strict, 21), (BaseVotes{0, 0, 0, 1}));
-    EXPECT_EQ(VoteOf({'G', 19, 'T', {19, 20}}, Variant::Main, 21), kNone);
+    EXPECT_EQ(VoteOf({'G', 19, 'T', {19, 20}}, Variant::Main, 21), noVotes);
     // R = 20: no trial at all.
-    EXPECT_EQ(VoteOf({'G', 19, 'T', {19}}, Variant::Main, 20), kNone);
+    EXPECT_EQ(VoteOf({'G', 19, 'T', {19}}, Variant::Main, 20), noVotes);
 }
 
 TEST(IncrementCountsFromRead, RepetitiveContigEndQualifiesAtSeveralOverlaps) {
@@ -88,7 +90,7 @@ TEST(IncrementCountsFromRead, RepetitiveContigEndQualifiesAtSeveralOverlaps) {
         IncrementCountsFromRead(mate.c_str(), quality.data(), votes, contig.data(),
                                 static_cast<int32_t>(contig.size()), 30, variant);
         // Even overlaps 20..28 match, each with candidate A.
-        const BaseVotes expected = variant == Variant::Main ? BaseVotes{1, 0, 0, 0} : kNone;
+        const BaseVotes expected = variant == Variant::Main ? BaseVotes{1, 0, 0, 0} : noVotes;
         EXPECT_EQ(votes, expected);
     }
 }
@@ -104,7 +106,7 @@ TEST(CountNextBase, AddsEveryMateOfEverySlotAndSkipsEmptyOnes) {
     queues[3] = queues[1];  // the same window held twice counts twice
     for (Variant variant : {Variant::Main, Variant::Strict})
         EXPECT_EQ(CountNextBase(contig, queues, 30, variant), (BaseVotes{0, 0, 4, 0}));
-    EXPECT_EQ(CountNextBase(contig, QueueSet{}, 30, Variant::Main), kNone);
+    EXPECT_EQ(CountNextBase(contig, QueueSet{}, 30, Variant::Main), noVotes);
 }
 
 }  // namespace

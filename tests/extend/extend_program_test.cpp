@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <sstream>
 
+#include "child_process.h"
 #include "seq/nucleotide.h"
 #include "test_support.h"
 
@@ -39,12 +41,12 @@ struct DataSetup {
 // Thin coverage, frequent read errors with a lenient ratio (some 1-1 ties
 // pass), medium coverage, and reads longer than the 100 bases the main
 // variant compares.
-const DataSetup kMedium = {
+const DataSetup mediumSetup = {
     2, 50, 200, 3000, 100, {"160", "199", "3", "0.2"}, {"150", "199", "2", "0.5"}, 2500, 0};
-const std::vector<DataSetup> kSetups = {
+const std::vector<DataSetup> dataSetups = {
     {1, 50, 200, 600, 500, {"150", "199", "1", "0"}, {"170", "199", "1", "0"}, 400, 0},
     {12, 50, 200, 3000, 50, {"150", "199", "1", "1"}, {"170", "199", "1", "1"}, 700, 2},
-    kMedium,
+    mediumSetup,
     {4, 120, 400, 1500, 200, {"300", "370", "2", "0.3"}, {"300", "370", "1", "0.3"}, 10000, 0},
 };
 
@@ -327,7 +329,7 @@ TEST_P(ExtendProgramOnData, MatchesTheProgramsSeedBySeedInBatchesAndAlone) {
     EXPECT_GE(ties, setup.leastTies);
 }
 
-INSTANTIATE_TEST_SUITE_P(Simulated, ExtendProgramOnData, ::testing::ValuesIn(kSetups),
+INSTANTIATE_TEST_SUITE_P(Simulated, ExtendProgramOnData, ::testing::ValuesIn(dataSetups),
                          [](const auto& info) { return "data" + std::to_string(info.param.seed); });
 
 // Pairs anchored on the last readLength bases of `contig` whose mates vote
@@ -353,14 +355,14 @@ std::vector<testing::ReadPair> TiePairs(const std::string& contig, int readLengt
 // (the unseeded sequence modulo 4 runs 3, 2, 1, 3, 1, ...); drawn from a
 // generator per side, every side gets what lorvex gets for it alone.
 TEST_F(ExtendProgram, TiesDrawFromEachSidesOwnGenerator) {
-    constexpr int kReadLength = 30;
+    constexpr int readLength = 30;
     std::vector<Seed> seeds;
     std::vector<testing::ReadPair> pairs;
     for (int i = 0; i < 6; ++i) {
         const std::string bases = testing::RandomBases(500 + i, 200);
         seeds.push_back({"tie" + std::to_string(i), bases});
-        for (const auto& pair : TiePairs(bases, kReadLength, "ACGT")) pairs.push_back(pair);
-        for (const auto& pair : TiePairs(testing::ReverseComplementOf(bases), kReadLength, "ACGT"))
+        for (const auto& pair : TiePairs(bases, readLength, "ACGT")) pairs.push_back(pair);
+        for (const auto& pair : TiePairs(testing::ReverseComplementOf(bases), readLength, "ACGT"))
             pairs.push_back(pair);
     }
     files_ = testing::WriteTableAndIndex(dir_, pairs);
@@ -386,9 +388,10 @@ TEST_F(ExtendProgram, TiesDrawFromEachSidesOwnGenerator) {
 }
 
 TEST_F(ExtendProgram, SummaryReportsEachSideAndTheStoppingVotes) {
-    Prepare(kMedium);
+    Prepare(mediumSetup);
     const std::vector<Seed> seeds = SeedsAlongTheGenome();
-    const ExtendRun run = RunExtend(WriteSeeds(seeds, "seeds.fa"), kMedium.main, false, true, 2);
+    const ExtendRun run =
+        RunExtend(WriteSeeds(seeds, "seeds.fa"), mediumSetup.main, false, true, 2);
     ASSERT_EQ(run.run.status, 0) << run.run.err;
     std::istringstream lines(run.summary);
     std::string line;
@@ -428,17 +431,17 @@ TEST_F(ExtendProgram, SummaryReportsEachSideAndTheStoppingVotes) {
 }
 
 TEST_F(ExtendProgram, CapAndMissingWindowsAreReportedPerSide) {
-    Prepare(kMedium);
+    Prepare(mediumSetup);
     // The first seed along the genome that grows by more than 20 bases.
     std::vector<Seed> seeds;
     ProgramRun full;
     for (size_t start = 0; start < 4000 && seeds.empty(); start += 250) {
-        full = RunAlone("lorvex", reads_.genome.substr(start, 500), kMedium.main);
+        full = RunAlone("lorvex", reads_.genome.substr(start, 500), mediumSetup.main);
         if (full.out.size() > 20 * 8u) seeds = {{"start", reads_.genome.substr(start, 500)}};
     }
     ASSERT_FALSE(seeds.empty());
     const std::string seedsPath = WriteSeeds(seeds, "seeds.fa");
-    const ExtendRun capped = RunExtend(seedsPath, kMedium.main, false, false, 1,
+    const ExtendRun capped = RunExtend(seedsPath, mediumSetup.main, false, false, 1,
                                        {"--max-bases", "20", "--line-width", "0", "-q"});
     EXPECT_EQ(capped.run.err, "");
     EXPECT_EQ(capped.fasta, ">start right=20 right_stop=cap-reached test seed\n" + seeds[0].bases +
@@ -454,14 +457,14 @@ TEST_F(ExtendProgram, CapAndMissingWindowsAreReportedPerSide) {
 }
 
 TEST_F(ExtendProgram, PlotIsWellFormedAndRenders) {
-    Prepare(kMedium);
+    Prepare(mediumSetup);
     const std::vector<Seed> seeds = SeedsAlongTheGenome();
     const std::string seedsPath = WriteSeeds(seeds, "seeds<&>.fa");
     const std::string plot = dir_.path() + "/votes.svg";
-    const ExtendRun one = RunExtend(seedsPath, kMedium.main, false, true, 1, {"--plot", plot});
+    const ExtendRun one = RunExtend(seedsPath, mediumSetup.main, false, true, 1, {"--plot", plot});
     ASSERT_EQ(one.run.status, 0) << one.run.err;
     const std::string svg = ReadFile(plot);
-    const ExtendRun two = RunExtend(seedsPath, kMedium.main, false, true, 2, {"--plot", plot});
+    const ExtendRun two = RunExtend(seedsPath, mediumSetup.main, false, true, 2, {"--plot", plot});
     EXPECT_EQ(ReadFile(plot), svg);
     // One panel per seed and side.
     size_t panels = 0;
@@ -479,8 +482,8 @@ TEST_F(ExtendProgram, PlotIsWellFormedAndRenders) {
 }
 
 TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
-    Prepare(kMedium);
-    const Distances& d = kMedium.main;
+    Prepare(mediumSetup);
+    const Distances& d = mediumSetup.main;
     const std::string seeds = WriteSeeds({{"a", reads_.genome.substr(0, 500)}}, "seeds.fa");
     const std::string zero =
         dir_.Write("zero.fa", ">a\nACGT\n>b\nAC" + std::string(1, '\0') + "\n");
@@ -548,14 +551,52 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
     EXPECT_EQ(run({"--version"}).out, std::string(LORVEX_VERSION) + "\n");
 }
 
+// A table damaged where only the second seed looks (zero bytes in the groups
+// of its first windows): the run fails in the middle of the batch, after the
+// first seed's records were written, and leaves no output file behind; a
+// file of the same name from an earlier run keeps its contents.
+TEST_F(ExtendProgram, AFailureMidBatchLeavesNoOutputFile) {
+    Prepare(mediumSetup);
+    const std::string& genome = reads_.genome;
+    std::string table = ReadFile(files_.table);
+    std::set<std::string> prefixes;
+    for (size_t start = 3500 - 199; start <= 3500 - 160; ++start)
+        prefixes.insert(genome.substr(start, 12));
+    const size_t lineSize = 4 * 50 + 4;
+    size_t damaged = 0;
+    for (size_t line = 0; line < table.size(); line += lineSize)
+        if (prefixes.count(table.substr(line, 12))) {
+            table[line + lineSize - 2] = '\0';
+            ++damaged;
+        }
+    ASSERT_GT(damaged, 0u);
+    files_.table = dir_.Write("damaged.table", table);
+    const std::string seeds = WriteSeeds(
+        {{"first", genome.substr(0, 500)}, {"second", genome.substr(3000, 500)}}, "seeds.fa");
+    // The first seed grows too little to reach the damaged groups.
+    dir_.Write("out.fa", "an earlier run's contigs\n");
+    const ExtendRun run = RunExtend(seeds, mediumSetup.main, false, false, 1,
+                                    {"--max-bases", "100", "--plot", dir_.path() + "/votes.svg"});
+    EXPECT_EQ(run.run.status, 1) << run.run.err;
+    EXPECT_EQ(run.run.err.rfind("lorvex-extend: " + files_.table + ": line ", 0), 0u)
+        << run.run.err;
+    EXPECT_NE(run.run.err.find(": holds a zero byte\n"), std::string::npos) << run.run.err;
+    EXPECT_EQ(std::count(run.run.err.begin(), run.run.err.end(), '\n'), 1) << run.run.err;
+    EXPECT_EQ(run.fasta, "an earlier run's contigs\n");
+    for (const std::string& name : testing::FolderEntries(dir_.path()))
+        EXPECT_TRUE(name.find(".tsv") == std::string::npos && name != "votes.svg" &&
+                    name.find(".partial-") == std::string::npos)
+            << name;
+}
+
 // The bundled example: reads of lambda phage made into a table by lorvex-prep,
 // seeds cut from its genome, the distances of the demo.
 // Under the sanitizers every base costs many times more: there the example
 // runs one variant with one thread count; the optimised build runs all four.
 #ifdef LORVEX_SANITIZED
-constexpr bool kWholeExample = false;
+constexpr bool wholeExample = false;
 #else
-constexpr bool kWholeExample = true;
+constexpr bool wholeExample = true;
 #endif
 
 TEST_F(ExtendProgram, MatchesTheProgramsOnTheExample) {
@@ -576,7 +617,7 @@ TEST_F(ExtendProgram, MatchesTheProgramsOnTheExample) {
         seeds.push_back({"lambda_" + std::to_string(start), genome.substr(start, 1000)});
     const std::string batchPath = WriteSeeds(seeds, "seeds.fa");
     for (const bool strict : {false, true}) {
-        if (strict && !kWholeExample) continue;
+        if (strict && !wholeExample) continue;
         const Distances d{"230", "489", "5", "0.1"};
         const std::string program = strict ? "lorvex-strict" : "lorvex";
         std::map<std::string, ProgramRun> rightAlone, leftAlone;
@@ -588,7 +629,7 @@ TEST_F(ExtendProgram, MatchesTheProgramsOnTheExample) {
         }
         EXPECT_GT(accepted, 1000u) << program;
         for (const int threads : {1, 2}) {
-            if (threads == 1 && !kWholeExample) continue;
+            if (threads == 1 && !wholeExample) continue;
             ExpectSameAsSeparateRuns(RunExtend(batchPath, d, strict, true, threads), seeds,
                                      rightAlone, leftAlone, true,
                                      program + " -j" + std::to_string(threads));

@@ -20,6 +20,7 @@
 #include "input/read_table.h"
 #include "mates/mate_fetch.h"
 #include "mates/mate_lookup.h"
+#include "reference/literal_mates.h"
 
 using namespace lorvex;
 

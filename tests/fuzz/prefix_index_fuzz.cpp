@@ -12,6 +12,7 @@
 #include "input/input_file.h"
 #include "input/prefix_index.h"
 #include "input/read_table.h"
+#include "reference/literal_input.h"
 
 using namespace lorvex;
 

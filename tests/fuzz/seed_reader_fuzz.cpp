@@ -9,6 +9,7 @@
 #include "fuzz_support.h"
 #include "input/input_file.h"
 #include "input/seed_reader.h"
+#include "reference/literal_input.h"
 
 using namespace lorvex;
 

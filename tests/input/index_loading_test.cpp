@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "input/prefix_index.h"
+#include "reference/literal_input.h"
 #include "test_support.h"
 
 namespace lorvex {

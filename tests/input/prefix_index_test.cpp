@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "reference/literal_input.h"
 #include "test_support.h"
 
 namespace lorvex {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "reference/literal_input.h"
 #include "test_support.h"
 
 namespace lorvex {
@@ -14,7 +15,7 @@ using testing::ReadPair;
 using testing::TableLine;
 using testing::TempDir;
 
-const std::string kRead100(100, 'A');
+const std::string read100(100, 'A');
 
 std::string ErrorOf(const std::string& path) {
     try {
@@ -27,7 +28,7 @@ std::string ErrorOf(const std::string& path) {
 
 TEST(TableMeasurement, TakesReadLengthAndLineSizeFromTheFirstLine) {
     TempDir dir;
-    const ReadPair pair{kRead100, kRead100, "", ""};
+    const ReadPair pair{read100, read100, "", ""};
     const std::string lf = dir.Write("lf", TableLine(pair) + TableLine(pair));
     const std::string crlf = dir.Write("crlf", TableLine(pair, "\r\n"));
     const std::string extra = dir.Write("extra", TableLine(pair, "\tfifth field\n"));

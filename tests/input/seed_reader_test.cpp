@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "input/input_file.h"
+#include "reference/literal_input.h"
 #include "test_support.h"
 
 namespace lorvex {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "reference/literal_mates.h"
 #include "test_support.h"
 
 namespace lorvex {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "reference/literal_mates.h"
 #include "test_support.h"
 
 namespace lorvex {
@@ -20,14 +21,14 @@ using testing::TempDir;
 // tells s, so the queue set can be read back as the window starts it holds.
 class MateQueuesTest : public ::testing::Test {
   protected:
-    static constexpr int32_t kReadLength = 25;
+    static constexpr int32_t readLength = 25;
 
     void SetUp() override {
         full_ = RandomBases(42, 120);
         std::vector<ReadPair> pairs;
-        for (int s = 0; s + kReadLength <= static_cast<int>(full_.size()); ++s) {
-            const std::string second = RandomBases(1000 + s, kReadLength);
-            pairs.push_back({full_.substr(s, kReadLength), second, "", ""});
+        for (int s = 0; s + readLength <= static_cast<int>(full_.size()); ++s) {
+            const std::string second = RandomBases(1000 + s, readLength);
+            pairs.push_back({full_.substr(s, readLength), second, "", ""});
             startOfMate_[ReverseComplementOf(second)] = s;
         }
         const auto files = testing::WriteTableAndIndex(dir_, pairs);
@@ -52,12 +53,12 @@ class MateQueuesTest : public ::testing::Test {
                                       int extensions) {
         std::string contig = full_.substr(0, 100);
         QueueSet queues(
-            static_cast<size_t>(QueueCount(variant, minDistance, maxDistance, kReadLength)));
-        InitQueues(contig, maxDistance, kReadLength, queues, *table_, index_, variant);
+            static_cast<size_t>(QueueCount(variant, minDistance, maxDistance, readLength)));
+        InitQueues(contig, maxDistance, readLength, queues, *table_, index_, variant);
         std::vector<std::vector<int>> history = {Starts(queues)};
         for (int k = 1; k <= extensions; ++k) {
             contig.push_back(full_[contig.size()]);
-            UpdateQueues(contig, maxDistance, kReadLength, queues, *table_, index_, variant);
+            UpdateQueues(contig, maxDistance, readLength, queues, *table_, index_, variant);
             history.push_back(Starts(queues));
         }
         return history;

@@ -9,32 +9,7 @@
 namespace lorvex::prep {
 namespace {
 
-using lorvex::testing::ReadFile;
 using lorvex::testing::TempDir;
-
-struct GroupedRun {
-    std::string table;
-    std::string index;
-    GroupingTotals totals;
-};
-
-GroupedRun Group(const std::vector<testing::FastqPair>& pairs, int32_t readLength,
-                 bool bothOrientations, uint64_t budget) {
-    const TempDir dir;
-    WorkFolder work(dir.path());
-    PairGrouper grouper({readLength, bothOrientations, budget}, work);
-    const OutputPaths paths = OutputPathsFor(dir.path() + "/out");
-    GroupedTableWriter writer(paths, readLength);
-    for (const testing::FastqPair& pair : pairs) {
-        if (PackPair(pair.firstSequence, pair.firstQuality, pair.secondSequence, pair.secondQuality,
-                     readLength, grouper.PairSlot()) == PairVerdict::Kept)
-            grouper.KeepPair();
-    }
-    ProgressMeter quiet(false);
-    grouper.WriteAll(writer, quiet);
-    writer.Commit(false);
-    return {ReadFile(paths.table), ReadFile(paths.index), grouper.totals()};
-}
 
 // Pairs whose reads share few prefixes, so that some buckets are far larger
 // than the budget and one code alone outgrows it.
@@ -52,7 +27,9 @@ TEST(PairGrouper, EveryBudgetGivesTheBytesOfTheModel) {
         const testing::ExpectedOutput expected = testing::ExpectedTableAndIndex(pairs, 40, both);
         for (const uint64_t budget :
              {uint64_t{1} << 30, uint64_t{100000}, uint64_t{9000}, uint64_t{1}}) {
-            const GroupedRun run = Group(pairs, 40, both, budget);
+            const TempDir work;
+            const testing::GroupedOutput run =
+                testing::GroupPairs(pairs, 40, both, budget, work.path());
             EXPECT_EQ(run.table, expected.table) << "budget " << budget << " both " << both;
             EXPECT_EQ(run.index, expected.index) << "budget " << budget << " both " << both;
             if (budget < (uint64_t{1} << 30)) {
@@ -62,8 +39,31 @@ TEST(PairGrouper, EveryBudgetGivesTheBytesOfTheModel) {
             if (budget > 1000) {
                 EXPECT_LE(run.totals.largestHeldBytes, budget);
             }
+            EXPECT_TRUE(testing::FolderEntries(work.path()).empty());
         }
     }
+}
+
+// A run that fails after the pairs began to spill (bad input further on, a
+// stop signal) abandons the grouping: its bucket files go with the work
+// folder, and the table and index never reach their names.
+TEST(PairGrouper, AnAbandonedGroupingLeavesNothing) {
+    const TempDir dir;
+    const std::vector<testing::FastqPair> pairs = SkewedPairs();
+    {
+        WorkFolder work(dir.path());
+        PairGrouper grouper({40, true, 9000}, work);
+        const OutputPaths paths = OutputPathsFor(dir.path() + "/out");
+        GroupedTableWriter writer(paths, 40);
+        for (const testing::FastqPair& pair : pairs)
+            if (PackPair(pair.firstSequence, pair.firstQuality, pair.secondSequence,
+                         pair.secondQuality, 40, grouper.PairSlot()) == PairVerdict::Kept)
+                grouper.KeepPair();
+        ASSERT_GT(grouper.totals().spills, 0u);
+        ASSERT_TRUE(work.created());
+        EXPECT_FALSE(testing::FolderEntries(work.path()).empty());
+    }
+    EXPECT_TRUE(testing::FolderEntries(dir.path()).empty());
 }
 
 }  // namespace

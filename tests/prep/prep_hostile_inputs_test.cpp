@@ -14,25 +14,28 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "prep_test_support.h"
 #include "test_support.h"
 
 namespace lorvex::prep {
 namespace {
 
+using lorvex::testing::ChildProcess;
 using lorvex::testing::ProgramRun;
 using lorvex::testing::ReadFile;
 using lorvex::testing::RunBuiltProgram;
 using lorvex::testing::TempDir;
 
-constexpr int kTimeLimit = 120;
+constexpr int timeLimit = 120;
 
 ProgramRun Prep(const std::vector<std::string>& arguments) {
-    return RunBuiltProgram("lorvex-prep", arguments, kTimeLimit);
+    return RunBuiltProgram("lorvex-prep", arguments, timeLimit);
 }
 
 void ExpectOneLineRefusal(const ProgramRun& run, int status, const std::string& fragment,
@@ -167,7 +170,7 @@ TEST_F(PrepHostileInputs, OutputsThatCannotBeWritten) {
     ASSERT_EQ(Prep({"-1", first_, "-2", second_, "-o", out_ + "/reads", "-q"}).status, 0);
     const ProgramRun check =
         RunBuiltProgram("lorvex-prep", {"--check", out_ + "/reads.table", out_ + "/reads.index"},
-                        kTimeLimit, "/dev/full");
+                        timeLimit, "/dev/full");
     EXPECT_EQ(check.status, 1) << check.err;
     EXPECT_NE(check.err.find("standard output"), std::string::npos) << check.err;
 }
@@ -196,67 +199,26 @@ TEST_F(PrepHostileInputs, CheckOfHostileTablesAndIndexes) {
         ExpectOneLineRefusal(Prep({"--check", c.table, c.index}), 1, c.fragment, c.label);
 }
 
-// lorvex-prep started in the background, standard error to a file.
-class BackgroundPrep {
-  public:
-    BackgroundPrep(const std::vector<std::string>& arguments, const std::string& errPath)
-        : errPath_(errPath) {
-        const std::string binary = std::string(LORVEX_BIN_DIR) + "/lorvex-prep";
-        std::vector<char*> argv{const_cast<char*>(binary.c_str())};
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        pid_ = fork();
-        if (pid_ == 0) {
-            const int in = open("/dev/null", O_RDONLY);
-            const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(in, 0);
-            dup2(err, 1);
-            dup2(err, 2);
-            alarm(kTimeLimit);
-            execv(binary.c_str(), argv.data());
-            _exit(127);
-        }
-    }
-    ~BackgroundPrep() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            Wait();
-        }
-    }
-    void Signal(int signal) const { kill(pid_, signal); }
-    ProgramRun Wait() {
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-        ProgramRun run;
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        run.err = ReadFile(errPath_);
-        return run;
-    }
-
-  private:
-    std::string errPath_;
-    pid_t pid_ = -1;
-};
-
-// Interrupted runs: a big enough input, and a small grouping budget so that
-// bucket files in the temporary folder are part of what must be cleaned.
+// Interrupted runs: an input beyond the least memory bound, so that bucket
+// files in the temporary folder become part of what must be cleaned.
 class PrepInterrupted : public ::testing::Test {
   protected:
     void SetUp() override {
         const std::vector<testing::FastqPair> pairs = testing::SimulatePairs(63, 20000, 100);
-        firstText_ = testing::FastqText(pairs, 1);
-        first_ = dir_.Write("big_1.fq", firstText_);
+        first_ = dir_.Write("big_1.fq", testing::FastqText(pairs, 1));
         second_ = dir_.Write("big_2.fq", testing::FastqText(pairs, 2));
         out_ = dir_.path() + "/out";
         tmp_ = dir_.path() + "/tmp";
     }
-    std::vector<std::string> Arguments(const std::string& first) const {
-        return {"-1",        first, "-2",
-                second_,     "-o",  out_ + "/reads",
-                "--tmp-dir", tmp_,  "--grouping-budget",
-                "256K",      "-q"};
+    // lorvex-prep started in the background.
+    std::unique_ptr<ChildProcess> Start(const std::string& first, const std::string& second) const {
+        lorvex::testing::ChildSettings settings;
+        settings.timeoutSeconds = timeLimit;
+        return std::make_unique<ChildProcess>(
+            "lorvex-prep",
+            std::vector<std::string>{"-1", first, "-2", second, "-o", out_ + "/reads", "--tmp-dir",
+                                     tmp_, "--memory", "32M", "-q"},
+            settings);
     }
     void FreshFolders() const {
         std::filesystem::remove_all(out_);
@@ -270,33 +232,44 @@ class PrepInterrupted : public ::testing::Test {
     }
 
     TempDir dir_;
-    std::string firstText_, first_, second_, out_, tmp_;
+    std::string first_, second_, out_, tmp_;
 };
 
 TEST_F(PrepInterrupted, AStopSignalWhileReadingAPipeLeavesNothing) {
     const std::string fifo = dir_.path() + "/fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<testing::FastqPair> pairs = testing::SimulatePairs(64, 13000, 250, 600);
+    const std::string firstText = testing::FastqText(pairs, 1);
+    const std::string second = dir_.Write("long_2.fq", testing::FastqText(pairs, 2));
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         FreshFolders();
-        // Half the first file, then the writer stays silent: the run waits in
-        // a read from the pipe when the signal comes. The test holds both
-        // ends, so the pipe never reads as ended.
+        // The whole first file, then the writer stays silent: the run waits in
+        // a read from the pipe when the signal comes, the pairs beyond its
+        // bound (reads of 250 bases, which fill it sooner) already in bucket
+        // files. The test holds both ends, so the pipe never reads as ended.
         const int writer = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
         ASSERT_GE(writer, 0);
-        BackgroundPrep prep(Arguments(fifo), dir_.path() + "/err");
-        const size_t half = firstText_.size() / 2;
+        const std::unique_ptr<ChildProcess> prep = Start(fifo, second);
         size_t written = 0;
-        for (int waited = 0; written < half && waited < 30000; ++waited) {
-            const ssize_t n = write(writer, firstText_.data() + written, half - written);
+        for (int waited = 0; written < firstText.size() && waited < 30000; ++waited) {
+            const ssize_t n = write(writer, firstText.data() + written, firstText.size() - written);
             if (n > 0)
                 written += static_cast<size_t>(n);
             else
                 usleep(1000);
         }
-        ASSERT_EQ(written, half);
-        usleep(300000);
-        prep.Signal(signal);
-        const ProgramRun run = prep.Wait();
+        ASSERT_EQ(written, firstText.size());
+        for (int waited = 0; testing::FolderEntries(tmp_).empty() && waited < 3000; ++waited)
+            usleep(10000);
+        ASSERT_FALSE(testing::FolderEntries(tmp_).empty()) << "no bucket files before the signal";
+        // A signal that came between the run's last look at the flag and its
+        // read would wait for the next data.
+        const std::string wchan = "/proc/" + std::to_string(prep->pid()) + "/wchan";
+        for (int waited = 0;
+             waited < 1000 && ReadFile(wchan).find("pipe_read") == std::string::npos; ++waited)
+            usleep(10000);
+        prep->Signal(signal);
+        const ProgramRun run = prep->Wait();
         close(writer);
         const std::string label = "signal " + std::to_string(signal);
         EXPECT_EQ(run.status, 128 + signal) << label << "\n" << run.err;
@@ -315,10 +288,10 @@ TEST_F(PrepInterrupted, AStopSignalAtAnyMomentLeavesNothingOrACompleteResult) {
         FreshFolders();
         const int signal = attempt % 2 ? SIGINT : SIGTERM;
         const std::string label = "attempt " + std::to_string(attempt);
-        BackgroundPrep prep(Arguments(first_), dir_.path() + "/err");
+        const std::unique_ptr<ChildProcess> prep = Start(first_, second_);
         usleep(static_cast<useconds_t>(generator() % 400000));
-        prep.Signal(signal);
-        const ProgramRun run = prep.Wait();
+        prep->Signal(signal);
+        const ProgramRun run = prep->Wait();
         if (run.status == 0) {
             EXPECT_TRUE(OutputsPassTheCheck()) << label;
         } else {
@@ -346,10 +319,10 @@ TEST_F(PrepInterrupted, AKilledRunLeavesNothingThatLooksValid) {
     for (int attempt = 0; attempt < 6; ++attempt) {
         FreshFolders();
         const std::string label = "attempt " + std::to_string(attempt);
-        BackgroundPrep prep(Arguments(first_), dir_.path() + "/err");
+        const std::unique_ptr<ChildProcess> prep = Start(first_, second_);
         usleep(static_cast<useconds_t>(generator() % 400000));
-        prep.Signal(SIGKILL);
-        prep.Wait();
+        prep->Signal(SIGKILL);
+        prep->Wait();
         const bool table = std::filesystem::exists(out_ + "/reads.table");
         const bool index = std::filesystem::exists(out_ + "/reads.index");
         if (table || index) {

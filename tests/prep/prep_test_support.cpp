@@ -8,6 +8,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "prep/pair_filter.h"
 #include "test_support.h"
 
 namespace lorvex::prep::testing {
@@ -144,12 +145,22 @@ ExpectedOutput ExpectedTableAndIndex(const std::vector<FastqPair>& pairs, int re
     return expected;
 }
 
-std::vector<std::string> FolderEntries(const std::string& path) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+GroupedOutput GroupPairs(const std::vector<FastqPair>& pairs, int32_t readLength,
+                         bool bothOrientations, uint64_t budget, const std::string& workParent) {
+    const lorvex::testing::TempDir dir;
+    WorkFolder work(workParent);
+    PairGrouper grouper({readLength, bothOrientations, budget}, work);
+    const OutputPaths paths = OutputPathsFor(dir.path() + "/out");
+    GroupedTableWriter writer(paths, readLength);
+    for (const FastqPair& pair : pairs) {
+        if (PackPair(pair.firstSequence, pair.firstQuality, pair.secondSequence, pair.secondQuality,
+                     readLength, grouper.PairSlot()) == PairVerdict::Kept)
+            grouper.KeepPair();
+    }
+    ProgressMeter quiet(false);
+    grouper.WriteAll(writer, quiet);
+    writer.Commit(false);
+    return {ReadFile(paths.table), ReadFile(paths.index), grouper.totals()};
 }
 
 }  // namespace lorvex::prep::testing

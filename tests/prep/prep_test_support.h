@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "prep/pair_grouping.h"
+#include "test_support.h"
+
 namespace lorvex::prep::testing {
 
 struct FastqPair {
@@ -42,7 +45,17 @@ struct ExpectedOutput {
 ExpectedOutput ExpectedTableAndIndex(const std::vector<FastqPair>& pairs, int readLength,
                                      bool bothOrientations = true);
 
-// Names of the entries of a folder, sorted.
-std::vector<std::string> FolderEntries(const std::string& path);
+struct GroupedOutput {
+    std::string table;
+    std::string index;
+    GroupingTotals totals;
+};
+
+// What PairGrouper writes for the pairs with the given memory budget, its
+// bucket files in a work folder inside workParent.
+GroupedOutput GroupPairs(const std::vector<FastqPair>& pairs, int32_t readLength,
+                         bool bothOrientations, uint64_t budget, const std::string& workParent);
+
+using lorvex::testing::FolderEntries;
 
 }  // namespace lorvex::prep::testing

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "reference/literal_sequence.h"
+
 namespace lorvex {
 namespace {
 

@@ -1,4 +1,4 @@
-#include "prep/output_file.h"
+#include "tool/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,12 +7,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <utility>
 
-#include "prep/prep_error.h"
+#include "base/errors.h"
 
-namespace lorvex::prep {
+namespace lorvex {
 
 FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
     if (this != &other) {
@@ -85,25 +84,6 @@ void FileWriter::Close() {
         throw OutputFileError(path_, std::strerror(errno));
 }
 
-FileWriter OpenForAppend(const std::string& path, size_t bufferSize) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    if (fd < 0) throw OutputFileError(path, std::strerror(errno));
-    return FileWriter(FileDescriptor(fd), path, bufferSize);
-}
-
-void ReadFully(int fd, const std::string& path, char* destination, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, destination + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw OutputFileError(path, std::string("reading back: ") + std::strerror(errno));
-        }
-        if (n == 0) throw OutputFileError(path, "shorter than written (changed by someone else?)");
-        done += static_cast<size_t>(n);
-    }
-}
-
 namespace {
 
 constexpr uint64_t writebackIntervalBytes = 64 << 20;
@@ -137,43 +117,80 @@ void TemporaryOutput::Finish() {
     writer_.Close();
 }
 
-void TemporaryOutput::MoveIntoPlace(bool replace) {
+void TemporaryOutput::MoveIntoPlace(bool replace, const std::string& existsNote) {
     const int flags = replace ? 0 : RENAME_NOREPLACE;
     if (::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, finalPath_.c_str(), flags) != 0) {
         if (errno == EEXIST)
-            throw OutputFileError(finalPath_, "exists already (--force replaces it)");
+            throw OutputFileError(
+                finalPath_,
+                "exists already" + (existsNote.empty() ? std::string() : " (" + existsNote + ")"));
         throw OutputFileError(finalPath_, std::strerror(errno));
     }
     inPlace_ = true;
 }
 
-void MoveTableAndIndexIntoPlace(TemporaryOutput& table, TemporaryOutput& index, bool replace) {
-    if (replace && ::unlink(index.finalPath().c_str()) != 0 && errno != ENOENT)
-        throw OutputFileError(index.finalPath(), std::strerror(errno));
-    table.MoveIntoPlace(replace);
+namespace {
+
+FileDescriptor DuplicateStandardOutput() {
+    const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) throw OutputFileError("standard output", std::strerror(errno));
+    return FileDescriptor(fd);
+}
+
+FileDescriptor OpenInPlace(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) throw OutputFileError(path, std::strerror(errno));
+    return FileDescriptor(fd);
+}
+
+// Renaming over anything but a regular file would replace a device or a
+// FIFO with a file, or a link with what it points to.
+bool ReplacedAtCommit(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+NamedOutput::NamedOutput(const std::string& path, size_t bufferSize) {
+    if (path == "-") {
+        name_ = "standard output";
+        direct_.emplace(DuplicateStandardOutput(), name_, bufferSize);
+        return;
+    }
+    name_ = path;
+    if (ReplacedAtCommit(path))
+        temporary_.emplace(path, bufferSize);
+    else
+        direct_.emplace(OpenInPlace(path), path, bufferSize);
+}
+
+NamedOutput::~NamedOutput() {
+    if (!direct_) return;
     try {
-        index.MoveIntoPlace(replace);
-    } catch (...) {
-        ::unlink(table.finalPath().c_str());
-        throw;
+        direct_->Flush();
+    } catch (const OutputError&) {
+        // The run has failed already; its own error is the one to report.
     }
 }
 
-WorkFolder::~WorkFolder() {
-    if (path_.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+FileWriter& NamedOutput::writer() {
+    return temporary_ ? temporary_->writer() : *direct_;
 }
 
-const std::string& WorkFolder::path() {
-    if (path_.empty()) {
-        std::string pattern = parent_ + "/lorvex-prep-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            throw OutputFileError(
-                parent_, std::string("cannot create a work folder: ") + std::strerror(errno));
-        path_ = pattern;
-    }
-    return path_;
+void NamedOutput::Write(std::string_view text) {
+    writer().Write(text.data(), text.size());
 }
 
-}  // namespace lorvex::prep
+void NamedOutput::Finish() {
+    if (temporary_)
+        temporary_->Finish();
+    else
+        direct_->Close();
+}
+
+void NamedOutput::Commit() {
+    if (temporary_) temporary_->MoveIntoPlace(true);
+}
+
+}  // namespace lorvex

@@ -1,14 +1,18 @@
-// Files that lorvex-prep writes: a buffered writer that fails loudly, an
-// output that lives under a temporary name until it is complete, and a
-// private work folder for bucket files that disappears with its contents.
+// Files that the programs write. Every write is checked, so a full disk or a
+// closed pipe ends the run with an OutputError naming the file, and an
+// output appears under its final name only once it is complete: it is
+// written under a temporary name beside it and renamed, and removed when
+// the run fails or is stopped.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-namespace lorvex::prep {
+namespace lorvex {
 
 // An open file descriptor, closed on destruction.
 class FileDescriptor {
@@ -27,7 +31,7 @@ class FileDescriptor {
 };
 
 // Appends bytes to a file through one buffer; every failed write throws
-// OutputError naming the file, so a full disk never passes silently.
+// OutputError naming the file.
 class FileWriter {
   public:
     FileWriter(FileDescriptor file, std::string path, size_t bufferSize);
@@ -60,13 +64,6 @@ class FileWriter {
     uint64_t writebackStart_ = 0;     // first byte not yet handed to writeback
 };
 
-// Opens path for appending, creating it if needed.
-FileWriter OpenForAppend(const std::string& path, size_t bufferSize);
-
-// Reads exactly size bytes from the start of an open file into destination,
-// or throws naming the file.
-void ReadFully(int fd, const std::string& path, char* destination, size_t size);
-
 // An output file written under a temporary name beside its final one
 // ("<final>.partial-XXXXXX") and removed on destruction unless it was moved
 // into place. An interrupted run never leaves a file under the final name.
@@ -82,9 +79,9 @@ class TemporaryOutput {
     // Flushes, syncs and closes the file; it still has its temporary name.
     void Finish();
     // Renames the finished file to its final name. Without replace, an
-    // existing file of that name is an error and is left alone.
-    void MoveIntoPlace(bool replace);
-    bool inPlace() const { return inPlace_; }
+    // existing file of that name is an error ("exists already", then
+    // existsNote in parentheses when given) and is left alone.
+    void MoveIntoPlace(bool replace, const std::string& existsNote = "");
 
   private:
     std::string finalPath_;
@@ -93,25 +90,32 @@ class TemporaryOutput {
     bool inPlace_ = false;
 };
 
-// Moves a table and its index into place as a pair. With replace, the old
-// index goes first, so that no moment shows a new table beside an old
-// index; if the index cannot be moved, the new table is removed again.
-void MoveTableAndIndexIntoPlace(TemporaryOutput& table, TemporaryOutput& index, bool replace);
-
-// A fresh folder "lorvex-prep-XXXXXX" inside parent, created on the first
-// call to path() and removed with everything in it on destruction.
-class WorkFolder {
+// An output named on a command line. "-" is standard output, written as the
+// run goes. A regular file, or a name that does not exist yet, is written
+// under a temporary name and replaces the file of that name at Commit. Any
+// other file (a device, a FIFO, a link) is written in place. What a failed
+// run wrote to a stream is still passed on; a temporary file is removed.
+class NamedOutput {
   public:
-    explicit WorkFolder(std::string parent) : parent_(std::move(parent)) {}
-    ~WorkFolder();
-    WorkFolder(const WorkFolder&) = delete;
-    WorkFolder& operator=(const WorkFolder&) = delete;
-    const std::string& path();
-    bool created() const { return !path_.empty(); }
+    explicit NamedOutput(const std::string& path, size_t bufferSize = size_t{1} << 20);
+    ~NamedOutput();
+    NamedOutput(const NamedOutput&) = delete;
+    NamedOutput& operator=(const NamedOutput&) = delete;
+
+    void Write(std::string_view text);
+    // Flushes and closes; an error that only shows now is still reported.
+    void Finish();
+    // Gives a finished output its name; call once every output has finished.
+    void Commit();
+    // "standard output" or the path.
+    const std::string& name() const { return name_; }
 
   private:
-    std::string parent_;
-    std::string path_;
+    FileWriter& writer();
+
+    std::string name_;
+    std::optional<TemporaryOutput> temporary_;
+    std::optional<FileWriter> direct_;
 };
 
-}  // namespace lorvex::prep
+}  // namespace lorvex

@@ -1,6 +1,7 @@
-// Whole extensions with the literal and the fast engine on simulated reads:
+// Whole extensions with the literal and the fast cycles on simulated reads:
 // the same accepted bases with the same votes, the same stop, the same
-// contig, in both variants, with ties drawn from identical private sources.
+// contig and the same queue set in every cycle, in both variants, with ties
+// drawn from identical private sources.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/driver.h"
+#include "extension/extend_contig.h"
+#include "reference/literal_cycles.h"
 #include "test_support.h"
 
 namespace lorvex {
@@ -20,28 +22,33 @@ struct Extension {
     std::string contig;
     std::string lines;
     ExtensionOutcome outcome;
-    int ties = 0;  // accepted bases chosen by a draw
+    int ties = 0;                    // accepted bases chosen by a draw
+    std::vector<QueueDepth> depths;  // the queue set of every cycle
 };
 
 Extension Extend(const std::string& seed, const RunInputs& inputs, const RunParameters& parameters,
-                 Variant variant, Engine engine, int32_t cap = extensionCap) {
+                 Variant variant, MakeCycles cycles, int32_t cap = extensionCap) {
     Extension extension;
     extension.contig = seed;
     TieBreakSource tieBreaks = TieBreakSource::Private();
-    extension.outcome = ExtendContig(
-        extension.contig, inputs, parameters, variant, tieBreaks,
-        [&](char base, const BaseVotes& votes) {
-            int32_t counts[4] = {votes.a, votes.c, votes.g, votes.t};
-            std::sort(counts, counts + 4);
-            if (counts[3] == counts[2]) ++extension.ties;
-            extension.lines += base;
-            for (int32_t count : {votes.a, votes.c, votes.g, votes.t}) {
-                extension.lines += '\t';
-                extension.lines += std::to_string(count);
-            }
-            extension.lines += "\n";
-        },
-        cap, engine);
+    ExtensionHooks hooks;
+    hooks.onAccepted = [&](char base, const BaseVotes& votes) {
+        int32_t counts[4] = {votes.a, votes.c, votes.g, votes.t};
+        std::sort(counts, counts + 4);
+        if (counts[3] == counts[2]) ++extension.ties;
+        extension.lines += base;
+        for (int32_t count : {votes.a, votes.c, votes.g, votes.t}) {
+            extension.lines += '\t';
+            extension.lines += std::to_string(count);
+        }
+        extension.lines += "\n";
+    };
+    hooks.observeCycle = [&](const CycleView& cycle) -> std::optional<StopReason> {
+        extension.depths.push_back(cycle.depth);
+        return std::nullopt;
+    };
+    extension.outcome = ExtendContig(extension.contig, inputs, {parameters, variant, cap, cycles},
+                                     tieBreaks, hooks);
     return extension;
 }
 
@@ -52,6 +59,11 @@ void ExpectSameExtension(const Extension& literal, const Extension& fast,
     EXPECT_EQ(fast.outcome.reason, literal.outcome.reason) << label;
     EXPECT_EQ(fast.outcome.stopVotes, literal.outcome.stopVotes) << label;
     EXPECT_EQ(fast.outcome.accepted, literal.outcome.accepted) << label;
+    ASSERT_EQ(fast.depths.size(), literal.depths.size()) << label;
+    for (size_t i = 0; i < fast.depths.size(); ++i) {
+        EXPECT_EQ(fast.depths[i].mates, literal.depths[i].mates) << label << " cycle " << i;
+        EXPECT_EQ(fast.depths[i].windows, literal.depths[i].windows) << label << " cycle " << i;
+    }
 }
 
 struct SimulatedSetup {
@@ -68,7 +80,7 @@ struct SimulatedSetup {
 // Coverage from thin (early stops) to thick, reads shorter and longer than
 // the 100 bases the main variant compares, a single-slot queue set, and seeds
 // with N and lower-case bytes.
-const std::vector<SimulatedSetup> kSetups = {
+const std::vector<SimulatedSetup> simulatedSetups = {
     {1, 50, 200, 3000, 500, true, {160, 199, 1, 0.0f}, {170, 199, 1, 0.0f}},
     {2, 50, 200, 3000, 100, false, {160, 199, 3, 0.2f}, {150, 199, 2, 0.5f}},
     {3, 40, 150, 3000, 300, false, {140, 140, 1, 0.0f}, {120, 149, 1, 0.0f}},
@@ -78,19 +90,19 @@ const std::vector<SimulatedSetup> kSetups = {
 
 Extension ExtendBoth(const std::string& seed, const RunInputs& inputs,
                      const RunParameters& parameters, Variant variant, const std::string& label) {
-    const Extension literal = Extend(seed, inputs, parameters, variant, Engine::Literal);
-    const Extension fast = Extend(seed, inputs, parameters, variant, Engine::Fast);
+    const Extension literal = Extend(seed, inputs, parameters, variant, MakeLiteralCycles);
+    const Extension fast = Extend(seed, inputs, parameters, variant, MakeFastCycles);
     ExpectSameExtension(literal, fast, label);
     // The cap cuts both at the same cycle.
-    ExpectSameExtension(Extend(seed, inputs, parameters, variant, Engine::Literal, 37),
-                        Extend(seed, inputs, parameters, variant, Engine::Fast, 37),
+    ExpectSameExtension(Extend(seed, inputs, parameters, variant, MakeLiteralCycles, 37),
+                        Extend(seed, inputs, parameters, variant, MakeFastCycles, 37),
                         label + " cap 37");
     return literal;
 }
 
 TEST(ExtendContigEngines, FastAndLiteralGiveTheSameExtension) {
     int accepted = 0;
-    for (const SimulatedSetup& setup : kSetups) {
+    for (const SimulatedSetup& setup : simulatedSetups) {
         TempDir dir;
         const testing::SimulatedReads reads = testing::SimulateReads(
             setup.seed, 5000, setup.readLength, setup.fragment, setup.pairs, setup.errorEvery);
@@ -159,12 +171,12 @@ TEST(ExtendContigEngines, ThreadsSharingInputsGetTheSingleThreadedResult) {
     for (size_t start : {0, 700, 1400, 2100}) seeds.push_back(reads.genome.substr(start, 500));
     std::vector<Extension> alone;
     for (const std::string& seed : seeds)
-        alone.push_back(Extend(seed, inputs, parameters, Variant::Main, Engine::Fast));
+        alone.push_back(Extend(seed, inputs, parameters, Variant::Main, MakeFastCycles));
     std::vector<Extension> together(seeds.size());
     std::vector<std::thread> threads;
     for (size_t i = 0; i < seeds.size(); ++i)
         threads.emplace_back([&, i] {
-            together[i] = Extend(seeds[i], inputs, parameters, Variant::Main, Engine::Fast);
+            together[i] = Extend(seeds[i], inputs, parameters, Variant::Main, MakeFastCycles);
         });
     for (std::thread& thread : threads) thread.join();
     for (size_t i = 0; i < seeds.size(); ++i) {

@@ -1,0 +1,103 @@
+#include "app/lorvex_program.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "base/errors.h"
+#include "extension/extend_contig.h"
+#include "input/seed_reader.h"
+#include "tool/number_arguments.h"
+#include "tool/run_tool.h"
+
+namespace lorvex {
+namespace {
+
+const char* ProgramName(Variant variant) {
+    return variant == Variant::Main ? "lorvex" : "lorvex-strict";
+}
+
+std::string UsageText(Variant variant) {
+    const std::string name = ProgramName(variant);
+    return "Usage: " + name +
+           " SEED.fa TABLE INDEX MIN_DISTANCE MAX_DISTANCE MIN_VOTES DOMINANCE_RATIO\n"
+           "\n"
+           "Extends the seed contig to the right one base at a time from read pairs whose\n"
+           "first read lies on an anchor window behind the contig's end, and prints one line\n"
+           "per accepted base: the base and the votes for A, C, G and T, tab-separated.\n"
+           "\n"
+           "  SEED.fa          FASTA file with the seed contig (one record)\n"
+           "  TABLE            read-pair table (fixed-width lines: read, mate, qualities)\n"
+           "  INDEX            prefix index of the table (12-base key, tab, line count)\n"
+           "  MIN_DISTANCE     distance of the nearest anchor window behind the end\n"
+           "  MAX_DISTANCE     distance of the farthest anchor window behind the end\n"
+           "  MIN_VOTES        fewest votes a base needs\n"
+           "  DOMINANCE_RATIO  the winner needs at least this times the other votes\n"
+           "\n"
+           "  --help           show this text\n"
+           "  --version        show the version\n";
+}
+
+[[noreturn]] void FailStandardOutput() {
+    const int error = errno;
+    throw OutputFileError("standard output", std::strerror(error));
+}
+
+void WriteLine(char base, const BaseVotes& votes, bool flushEachLine) {
+    if (std::printf("%c\t%d\t%d\t%d\t%d\n", base, votes.a, votes.c, votes.g, votes.t) < 0)
+        FailStandardOutput();
+    if (flushEachLine && std::fflush(stdout) != 0) FailStandardOutput();
+}
+
+RunParameters ParseRunParameters(char** argv) {
+    RunParameters parameters;
+    parameters.minDistance = ParseIntegerArgument(argv[4], "MIN_DISTANCE");
+    parameters.maxDistance = ParseIntegerArgument(argv[5], "MAX_DISTANCE");
+    parameters.minVotes = ParseIntegerArgument(argv[6], "MIN_VOTES");
+    parameters.dominanceRatio = ParseRatioArgument(argv[7], "DOMINANCE_RATIO");
+    return parameters;
+}
+
+int Run(int argc, char** argv, Variant variant, MakeCycles makeCycles) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(UsageText(variant).c_str(), stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s\n", LORVEX_VERSION);
+        return 0;
+    }
+    if (argc < 8) {
+        std::fputs(UsageText(variant).c_str(), stderr);
+        return 2;
+    }
+    ExtensionRules rules;
+    rules.parameters = ParseRunParameters(argv);
+    rules.variant = variant;
+    rules.makeCycles = makeCycles;
+    std::string contig = LoadSeed(argv[1]);
+    const RunInputs inputs = LoadRunInputs(argv[2], argv[3]);
+
+    TieBreakSource tieBreaks = TieBreakSource::ProcessRand();
+    const bool flushEachLine = variant == Variant::Main;
+    ExtensionHooks hooks;
+    hooks.onAccepted = [flushEachLine](char base, const BaseVotes& votes) {
+        WriteLine(base, votes, flushEachLine);
+    };
+    const ExtensionOutcome outcome = ExtendContig(contig, inputs, rules, tieBreaks, hooks);
+    if (outcome.reason == StopReason::SeedTooShort)
+        throw UsageError("the seed holds " + std::to_string(contig.size()) +
+                         " bases, fewer than maxDistance " +
+                         std::to_string(rules.parameters.maxDistance));
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) FailStandardOutput();
+    return 0;
+}
+
+}  // namespace
+
+int RunLorvex(int argc, char** argv, Variant variant, MakeCycles makeCycles) {
+    return RunTool(ProgramName(variant), [&] { return Run(argc, argv, variant, makeCycles); });
+}
+
+}  // namespace lorvex

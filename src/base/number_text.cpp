@@ -1,0 +1,42 @@
+#include "base/number_text.h"
+
+#include <cstdio>
+
+namespace lorvex {
+
+std::string WithThousands(uint64_t value) {
+    const std::string digits = std::to_string(value);
+    std::string text;
+    text.reserve(digits.size() + digits.size() / 3);
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text.push_back(',');
+        text.push_back(digits[i]);
+    }
+    return text;
+}
+
+std::string HumanBytes(uint64_t bytes) {
+    const char* units[] = {"bytes", "KiB", "MiB", "GiB", "TiB"};
+    double value = static_cast<double>(bytes);
+    int unit = 0;
+    while (value >= 1024 && unit < 4) {
+        value /= 1024;
+        ++unit;
+    }
+    char text[32];
+    if (unit == 0)
+        std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
+    else
+        std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+    return text;
+}
+
+std::string RecordLabel(uint64_t record) {
+    return "record " + WithThousands(record);
+}
+
+std::string LineLabel(uint64_t line) {
+    return "line " + WithThousands(line);
+}
+
+}  // namespace lorvex

@@ -1,0 +1,19 @@
+// Numbers as the programs' messages and summaries write them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace lorvex {
+
+// 1234567 -> "1,234,567".
+std::string WithThousands(uint64_t value);
+
+// 1536 -> "1.5 KiB"; below 1 KiB "512 bytes".
+std::string HumanBytes(uint64_t bytes);
+
+// "record 1,204", "line 17".
+std::string RecordLabel(uint64_t record);
+std::string LineLabel(uint64_t line);
+
+}  // namespace lorvex

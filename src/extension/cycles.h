@@ -1,0 +1,50 @@
+// The cycles of an extension, behind the steps its loop takes: fill the
+// queue set, count a cycle's votes, move the windows on after an append.
+// The loop takes them as a plug-in: the programs run the fast cycles made
+// here, and the reference library offers the literal ones, which compute the
+// same votes as first written, so that the loop can be held against them.
+//
+// The fast cycles keep the windows of the literal queue set in the same
+// slots, but each mate keeps the bit set of its matching overlaps, moved on
+// by every appended base, so a vote costs a few word operations instead of
+// R - 20 string comparisons; mates are looked up without a string per field.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "base/variant.h"
+#include "calling/overlap_voting.h"
+#include "extension/run_setup.h"
+
+namespace lorvex {
+
+// What the cycles of one extension work from.
+struct CyclesSetup {
+    const RunInputs& inputs;
+    int32_t maxDistance = 0;
+    Variant variant = Variant::Main;
+    size_t windows = 0;  // slots of the queue set
+};
+
+class ExtensionCycles {
+  public:
+    virtual ~ExtensionCycles() = default;
+    // Fills the queue set for the contig as the run starts.
+    virtual void Start(const std::string& contig) = 0;
+    // The votes for the base after the contig's end.
+    virtual BaseVotes Votes(const std::string& contig) const = 0;
+    // Moves every window on by the base just appended to the contig.
+    virtual void AfterAppend(const std::string& contig) = 0;
+    // The mates the queue set holds.
+    virtual int64_t QueuedMates() const = 0;
+};
+
+// Called once the windows are known to lie inside the contig.
+using MakeCycles = std::unique_ptr<ExtensionCycles> (*)(const CyclesSetup& setup);
+
+std::unique_ptr<ExtensionCycles> MakeFastCycles(const CyclesSetup& setup);
+
+}  // namespace lorvex

@@ -1,0 +1,22 @@
+// Why an extension ended: the checks of a cycle, the cap, or a run that
+// could not start. The labels are those of every output that names a stop.
+#pragma once
+
+namespace lorvex {
+
+// In the order summaries list them.
+enum class StopReason {
+    NoWindows,       // the distances give no anchor window; nothing is added
+    SeedTooShort,    // the seed is shorter than maxDistance; nothing is added
+    NoVotes,         // no mate voted
+    TooFewVotes,     // the votes totalled less than minVotes
+    NotDominant,     // the winner held less than dominanceRatio times the others
+    RepetitiveTail,  // the last read length of the contig was one repeated base
+    CapReached,      // the cap on added bases was reached
+};
+
+// "no-windows", "seed-too-short", "no-votes", "too-few-votes",
+// "not-dominant", "repetitive-tail", "cap-reached".
+const char* StopReasonLabel(StopReason reason);
+
+}  // namespace lorvex

@@ -1,0 +1,43 @@
+#include "tool/progress_line.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace lorvex {
+namespace {
+
+constexpr auto showInterval = std::chrono::milliseconds(500);
+
+}  // namespace
+
+ProgressLine::ProgressLine(std::string program, bool enabled)
+    : program_(std::move(program)), enabled_(enabled), start_(Clock::now()), lastShown_(start_) {}
+
+bool ProgressLine::Due(uint32_t callsPerClockCheck) {
+    if (!enabled_ || ++callsSinceCheck_ < callsPerClockCheck) return false;
+    callsSinceCheck_ = 0;
+    const Clock::time_point now = Clock::now();
+    if (now - lastShown_ < showInterval) return false;
+    lastShown_ = now;
+    return true;
+}
+
+void ProgressLine::Show(const std::string& text) {
+    if (!enabled_) return;
+    std::fprintf(stderr, "\r\033[K%s: %s", program_.c_str(), text.c_str());
+    std::fflush(stderr);
+    shown_ = true;
+}
+
+void ProgressLine::Clear() {
+    if (!shown_) return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    shown_ = false;
+}
+
+double ProgressLine::SecondsSinceStart() const {
+    return std::chrono::duration<double>(Clock::now() - start_).count();
+}
+
+}  // namespace lorvex
