@@ -10,6 +10,7 @@
 #include <new>
 
 #include "calling/incremental_voting.h"
+#include "calling/overlap_tracking.h"
 #include "input/input_file.h"
 #include "input/seed_reader.h"
 #include "mates/mate_fetch.h"
@@ -82,13 +83,13 @@ class LiteralCycles {
     QueueSet queues_;
 };
 
-// The fast cycle: the same windows in the same slots, but each mate keeps
+// The bit-set cycle: the same windows in the same slots, but each mate keeps
 // the bit set of its matching overlaps, moved on by every appended base, so
 // a vote costs a few word operations instead of R - 20 string comparisons.
-class FastCycles {
+class BitsetCycles {
   public:
-    FastCycles(const RunInputs& inputs, const RunParameters& parameters, Variant variant,
-               size_t queueCount)
+    BitsetCycles(const RunInputs& inputs, const RunParameters& parameters, Variant variant,
+                 size_t queueCount)
         : inputs_(inputs),
           parameters_(parameters),
           variant_(variant),
@@ -126,6 +127,51 @@ class FastCycles {
     const RunParameters& parameters_;
     Variant variant_;
     OverlapQueueSet queues_;
+    SelectedMates selected_;
+};
+
+// The fast cycle: the same windows in the same slots, but only the mates'
+// overlaps of 20 bases or more are followed, so a cycle costs in proportion
+// to the mates that overlap the contig's end.
+class FastCycles {
+  public:
+    FastCycles(const RunInputs& inputs, const RunParameters& parameters, Variant variant,
+               size_t queueCount)
+        : inputs_(inputs),
+          parameters_(parameters),
+          variant_(variant),
+          queues_(MakeTrackedQueueSet(queueCount, inputs.table.layout.readLength)) {}
+
+    void Start(const std::string& contig) {
+        const int64_t n = static_cast<int64_t>(queues_.slotBegin.size());
+        const int64_t filled = InitiallyFilledSlots(variant_, n);
+        const int64_t length = static_cast<int64_t>(contig.size());
+        for (int64_t i = 0; i < filled; ++i)
+            Fetch(contig, InitialWindowStart(length, parameters_.maxDistance, i),
+                  static_cast<size_t>(i));
+    }
+    BaseVotes Votes(const std::string&) const { return CountTrackedVotes(queues_, variant_); }
+    void AfterAppend(const std::string& contig) {
+        RecycleOldestTrackedSlot(queues_);
+        AppendToTracked(queues_, contig);
+        const int64_t n = static_cast<int64_t>(queues_.slotBegin.size());
+        Fetch(contig,
+              NewWindowStart(static_cast<int64_t>(contig.size()), parameters_.maxDistance, n),
+              static_cast<size_t>(n - 1));
+    }
+
+  private:
+    void Fetch(const std::string& contig, int64_t windowStart, size_t slot) {
+        FetchSelectedMates(contig.data() + windowStart, inputs_.table, inputs_.index, variant_,
+                           selected_);
+        for (int32_t i = 0; i < selected_.count; ++i)
+            AddTrackedMate(queues_, slot, selected_.Mate(i), selected_.Quality(i), contig);
+    }
+
+    const RunInputs& inputs_;
+    const RunParameters& parameters_;
+    Variant variant_;
+    TrackedQueueSet queues_;
     SelectedMates selected_;
 };
 
@@ -182,6 +228,11 @@ ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
     CheckWindowLimits(variant, parameters, readLength, contig.size());
     if (engine == Engine::Literal) {
         LiteralCycles cycles(inputs, parameters, variant, static_cast<size_t>(queueCount));
+        return RunCycles(cycles, contig, parameters, variant, readLength, tieBreaks, onAccepted,
+                         cap);
+    }
+    if (engine == Engine::Bitset) {
+        BitsetCycles cycles(inputs, parameters, variant, static_cast<size_t>(queueCount));
         return RunCycles(cycles, contig, parameters, variant, readLength, tieBreaks, onAccepted,
                          cap);
     }

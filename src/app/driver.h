@@ -59,12 +59,14 @@ struct ExtensionOutcome {
     int32_t accepted = 0;  // bases printed
 };
 
-// How the extension cycles are computed; both give the same output byte for
+// How the extension cycles are computed; all give the same output byte for
 // byte. Literal runs the reference functions (GetAllPairedReads,
-// CountNextBase, UpdateQueues) as written; Fast keeps per-mate overlap bit
-// sets updated by each appended base and looks mates up without a string
-// per field. The programs use Fast; Literal is there to be checked against.
-enum class Engine { Literal, Fast };
+// CountNextBase, UpdateQueues) as written; Bitset keeps per-mate overlap bit
+// sets updated by each appended base; Fast follows only the overlaps of 20
+// bases or more (overlap tracking). Bitset and Fast look mates up without a
+// string per field. The programs use Fast; the others are there to be
+// checked and measured against.
+enum class Engine { Literal, Bitset, Fast };
 
 // Called for every accepted base with the votes that chose it.
 using AcceptedBaseSink = std::function<void(char base, const BaseVotes& votes)>;

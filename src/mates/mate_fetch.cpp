@@ -1,6 +1,7 @@
 #include "mates/mate_fetch.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "seq/nucleotide.h"
@@ -12,6 +13,12 @@ int32_t FirstReadCompareLength(int32_t readLength, Variant variant) {
 }
 
 namespace {
+
+constexpr std::array<char, 256> complements = [] {
+    std::array<char, 256> table{};
+    for (int byte = 0; byte < 256; ++byte) table[byte] = ComplementBase(static_cast<char>(byte));
+    return table;
+}();
 
 // Appends the reverse complement of the second read and its reversed,
 // decoded qualities.
@@ -25,7 +32,7 @@ void AppendMate(const char* line, int32_t readLength, SelectedMates& selected) {
     char* mate = selected.bases.data() + at;
     uint8_t* quality = selected.qualities.data() + at;
     for (size_t k = 0; k < r; ++k) {
-        mate[k] = ComplementBase(secondRead[r - 1 - k]);
+        mate[k] = complements[static_cast<unsigned char>(secondRead[r - 1 - k])];
         quality[k] =
             static_cast<uint8_t>(static_cast<unsigned char>(secondQuality[r - 1 - k]) - 33);
     }
@@ -35,7 +42,7 @@ void AppendMate(const char* line, int32_t readLength, SelectedMates& selected) {
 }  // namespace
 
 void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,
-                        Variant variant, SelectedMates& selected) {
+                        Variant variant, SelectedMates& selected, uint64_t chunkBytes) {
     const int32_t readLength = table.layout.readLength;
     selected.readLength = readLength;
     selected.count = 0;
@@ -44,13 +51,18 @@ void FetchSelectedMates(const char* window, const TableStream& table, const Pref
     const uint32_t code = DnaToUint(window, prefixLength);
     if (index.counts[code] == 0) return;
 
-    const uint32_t lines = ReadGroup(table, index, code, selected.group);
     const size_t compareLength = static_cast<size_t>(FirstReadCompareLength(readLength, variant));
     const uint64_t lineSize = table.layout.lineSize;
-    for (uint32_t i = 0; i < lines; ++i) {
-        const char* line = selected.group.data() + i * lineSize;
-        if (std::memcmp(line, window, compareLength) == 0) AppendMate(line, readLength, selected);
-    }
+    ReadGroupInChunks(
+        table, index, code, selected.group,
+        [&](const char* lines, uint64_t count) {
+            for (uint64_t i = 0; i < count; ++i) {
+                const char* line = lines + i * lineSize;
+                if (std::memcmp(line, window, compareLength) == 0)
+                    AppendMate(line, readLength, selected);
+            }
+        },
+        chunkBytes);
 }
 
 }  // namespace lorvex

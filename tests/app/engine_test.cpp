@@ -1,6 +1,7 @@
-// Whole extensions with the literal and the fast engine on simulated reads:
-// the same accepted bases with the same votes, the same stop, the same
-// contig, in both variants, with ties drawn from identical private sources.
+// Whole extensions with the literal, the bit-set and the fast engine on
+// simulated reads: the same accepted bases with the same votes, the same
+// stop, the same contig, in both variants, with ties drawn from identical
+// private sources.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,9 +80,10 @@ const std::vector<SimulatedSetup> kSetups = {
 Extension ExtendBoth(const std::string& seed, const RunInputs& inputs,
                      const RunParameters& parameters, Variant variant, const std::string& label) {
     const Extension literal = Extend(seed, inputs, parameters, variant, Engine::Literal);
-    const Extension fast = Extend(seed, inputs, parameters, variant, Engine::Fast);
-    ExpectSameExtension(literal, fast, label);
-    // The cap cuts both at the same cycle.
+    ExpectSameExtension(literal, Extend(seed, inputs, parameters, variant, Engine::Fast), label);
+    ExpectSameExtension(literal, Extend(seed, inputs, parameters, variant, Engine::Bitset),
+                        label + " bit sets");
+    // The cap cuts them at the same cycle.
     ExpectSameExtension(Extend(seed, inputs, parameters, variant, Engine::Literal, 37),
                         Extend(seed, inputs, parameters, variant, Engine::Fast, 37),
                         label + " cap 37");

@@ -1,9 +1,9 @@
 // Whole extensions on any (arguments, seed, table, index): the arguments go
 // through the programs' parsers, the inputs through the programs' loaders,
-// and every accepted combination is extended by the literal and the fast
-// engine in both variants, with a small cap. Both engines must print the
-// same lines, stop for the same reason with the same votes and leave the
-// same contig, or refuse the inputs with the same message.
+// and every accepted combination is extended by the literal, the bit-set
+// and the fast engine in both variants, with a small cap. All engines must
+// print the same lines, stop for the same reason with the same votes and
+// leave the same contig, or refuse the inputs with the same message.
 //
 // Input: four argument lines (MIN_DISTANCE, MAX_DISTANCE, MIN_VOTES,
 // DOMINANCE_RATIO), "\n|", seed file, "\n|", table text, "\n|", index text.
@@ -112,16 +112,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     for (const Variant variant : {Variant::Main, Variant::Strict}) {
         const Extension literal = Extend(seed, inputs, parameters, variant, Engine::Literal);
-        const Extension fast = Extend(seed, inputs, parameters, variant, Engine::Fast);
-        if (literal.refused != fast.refused || literal.message != fast.message)
-            fuzzing::Fail("the engines refuse differently: '" + literal.message + "' vs '" +
-                          fast.message + "'");
-        fuzzing::Check(literal.lines == fast.lines, "both engines print the same lines");
-        fuzzing::Check(literal.contig == fast.contig, "both engines grow the same contig");
-        fuzzing::Check(literal.outcome.reason == fast.outcome.reason &&
-                           literal.outcome.stopVotes == fast.outcome.stopVotes &&
-                           literal.outcome.accepted == fast.outcome.accepted,
-                       "both engines stop alike");
+        for (const Engine engine : {Engine::Fast, Engine::Bitset}) {
+            const Extension fast = Extend(seed, inputs, parameters, variant, engine);
+            if (literal.refused != fast.refused || literal.message != fast.message)
+                fuzzing::Fail("the engines refuse differently: '" + literal.message + "' vs '" +
+                              fast.message + "'");
+            fuzzing::Check(literal.lines == fast.lines, "the engines print the same lines");
+            fuzzing::Check(literal.contig == fast.contig, "the engines grow the same contig");
+            fuzzing::Check(literal.outcome.reason == fast.outcome.reason &&
+                               literal.outcome.stopVotes == fast.outcome.stopVotes &&
+                               literal.outcome.accepted == fast.outcome.accepted,
+                           "the engines stop alike");
+        }
         fuzzing::Check(literal.outcome.accepted <= fuzzCap, "the cap bounds the accepted bases");
         if (!literal.refused)
             fuzzing::Check(literal.contig.size() ==
