@@ -143,6 +143,8 @@ echo "== lorvex-extend: 1,000 seeds in one batch against separate lorvex runs"
 LORVEX_BENCH_DATA="$work/60x" "$here/extend_bench.sh" "$build" || echo "   bench/extend_bench.sh failed (status $?)"
 echo
 end_to_end 200x 400000 200
+"$here/deep_bench.sh" "$build" || echo "   bench/deep_bench.sh failed (status $?)"
+echo
 
 echo "== To the 2,000,000-base cap, fast engine, 60x (seed after the stretch without reads)"
 seed_file "$work/60x/genome.fa" 120000 "$work/60x/seed-cap.fa"

@@ -17,28 +17,60 @@ constexpr uint64_t otherByteInKey = uint64_t{1} << (2 * keyLength);
 constexpr int otherCode = 4;   // a qualifying trial whose candidate names no base
 constexpr int silentCode = 5;  // a position whose trial never qualifies
 constexpr uint64_t minimumCapacity = 64;
+constexpr uint32_t noBlock = UINT32_MAX;
+constexpr size_t rowBytes = 2 * overlapBlockLanes;
 
-unsigned char PositionBase(uint16_t position) {
-    return static_cast<unsigned char>(position & 0xff);
+// Sixteen bytes handled as one vector (the compiler's vector extension:
+// SSE2 on x86-64, a plain loop where there is nothing better).
+typedef uint8_t Lanes __attribute__((vector_size(overlapBlockLanes)));
+
+Lanes LoadLanes(const uint8_t* bytes) {
+    Lanes lanes;
+    std::memcpy(&lanes, bytes, sizeof lanes);
+    return lanes;
 }
-int PositionCode(uint16_t position) {
-    return position >> 8;
+void StoreLanes(uint8_t* bytes, Lanes lanes) {
+    std::memcpy(bytes, &lanes, sizeof lanes);
+}
+bool AnyLane(Lanes lanes) {
+    uint64_t halves[2];
+    std::memcpy(halves, &lanes, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
+}
+// 0xff in the lanes where a and b are equal, 0 elsewhere.
+Lanes EqualLanes(Lanes a, Lanes b) {
+    return __builtin_convertvector(a == b, Lanes);
 }
 
-// The position entries of every byte, when its trial qualifies and when not.
-constexpr std::array<uint16_t, 256> PositionTable(bool qualifies) {
-    std::array<uint16_t, 256> table{};
-    for (int byte = 0; byte < 256; ++byte) {
-        const int base = BaseIndex(static_cast<char>(byte));
-        table[byte] = static_cast<uint16_t>(byte | ((!qualifies ? silentCode
-                                                     : base < 0 ? otherCode
-                                                                : base)
-                                                    << 8));
+// The vote codes of a mate's positions: 0-3 a qualifying A, C, G, T; 4 a
+// qualifying other byte; 5 a position whose trial never qualifies (below
+// the minimum overlap, or of low quality).
+void WriteVoteCodes(const char* mate, const uint8_t* quality, int32_t readLength,
+                    uint8_t* codes) {
+    const auto baseCodes = [](Lanes bases) {
+        const Lanes a = EqualLanes(bases, Lanes{} + 'A');
+        const Lanes c = EqualLanes(bases, Lanes{} + 'C');
+        const Lanes g = EqualLanes(bases, Lanes{} + 'G');
+        const Lanes t = EqualLanes(bases, Lanes{} + 'T');
+        return (c & 1) | (g & 2) | (t & 3) | (~(a | c | g | t) & otherCode);
+    };
+    int32_t o = 0;
+    for (; o + overlapBlockLanes <= readLength; o += overlapBlockLanes) {
+        const Lanes qualifies = __builtin_convertvector(
+            LoadLanes(quality + o) > (Lanes{} + qualityThreshold), Lanes);
+        const Lanes code = (baseCodes(LoadLanes(reinterpret_cast<const uint8_t*>(mate + o))) &
+                            qualifies) |
+                           (~qualifies & silentCode);
+        StoreLanes(codes + o, code);
     }
-    return table;
+    for (; o < readLength; ++o) {
+        const int base = BaseIndex(mate[o]);
+        codes[o] = static_cast<uint8_t>(quality[o] <= qualityThreshold ? silentCode
+                                        : base < 0                     ? otherCode
+                                                                       : base);
+    }
+    std::fill_n(codes, std::min(readLength, minimumOverlap), silentCode);
 }
-constexpr std::array<uint16_t, 256> qualifyingPositions = PositionTable(true);
-constexpr std::array<uint16_t, 256> silentPositions = PositionTable(false);
 
 // The 2-bit digits of the 20 bytes, other bytes as 0 and flagged.
 uint64_t PrefixKey(const char* bases) {
@@ -65,8 +97,23 @@ uint64_t RingIndex(const TrackedQueueSet& queues, uint64_t mate) {
     return mate & (queues.capacity - 1);
 }
 
-const uint16_t* PositionsOf(const TrackedQueueSet& queues, uint64_t mate) {
-    return queues.positions.data() + RingIndex(queues, mate) * queues.readLength;
+// A held mate's bytes: its R bases, then the R vote codes.
+const uint8_t* MateBytesOf(const TrackedQueueSet& queues, uint64_t mate) {
+    return queues.mateBytes.data() + RingIndex(queues, mate) * 2 * queues.readLength;
+}
+
+size_t BlockRowsBytes(const TrackedQueueSet& queues) {
+    return static_cast<size_t>(queues.readLength - minimumOverlap) * rowBytes;
+}
+
+// Row o of a block: 16 bases, then 16 vote codes.
+uint8_t* RowOf(TrackedQueueSet& queues, uint32_t block, int32_t overlap) {
+    return queues.rows.data() + block * BlockRowsBytes(queues) +
+           static_cast<size_t>(overlap - minimumOverlap) * rowBytes;
+}
+const uint8_t* RowOf(const TrackedQueueSet& queues, uint32_t block, int32_t overlap) {
+    return queues.rows.data() + block * BlockRowsBytes(queues) +
+           static_cast<size_t>(overlap - minimumOverlap) * rowBytes;
 }
 
 void Chain(TrackedQueueSet& queues, uint64_t mate) {
@@ -78,31 +125,102 @@ void Chain(TrackedQueueSet& queues, uint64_t mate) {
 
 // Doubles the ring, moving every held mate to its new place.
 void Grow(TrackedQueueSet& queues) {
-    const uint64_t oldCapacity = queues.capacity;
-    const size_t r = static_cast<size_t>(queues.readLength);
-    std::vector<uint16_t> oldPositions = std::move(queues.positions);
-    std::vector<uint64_t> oldKeys = std::move(queues.prefixKeys);
-    queues.capacity = std::max(minimumCapacity, 2 * oldCapacity);
-    queues.positions.assign(queues.capacity * r, 0);
+    const uint64_t oldMask = queues.capacity - 1;
+    const size_t r = 2 * static_cast<size_t>(queues.readLength);
+    const std::vector<uint8_t> oldBytes = std::move(queues.mateBytes);
+    const std::vector<uint64_t> oldKeys = std::move(queues.prefixKeys);
+    const std::vector<uint32_t> oldCounts = std::move(queues.overlapCounts);
+    const std::vector<uint32_t> oldBlocks = std::move(queues.firstOverlapBlock);
+    const std::vector<uint8_t> oldLanes = std::move(queues.firstOverlapLane);
+    queues.capacity = std::max(minimumCapacity, 2 * queues.capacity);
+    queues.mateBytes.assign(queues.capacity * r, 0);
     queues.prefixKeys.assign(queues.capacity, 0);
     queues.chainNext.assign(queues.capacity, 0);
+    queues.overlapCounts.assign(queues.capacity, 0);
+    queues.firstOverlapBlock.assign(queues.capacity, noBlock);
+    queues.firstOverlapLane.assign(queues.capacity, 0);
     queues.buckets.assign(2 * queues.capacity, 0);
     for (uint64_t mate = queues.firstMate; mate < queues.nextMate; ++mate) {
-        const uint64_t from = mate & (oldCapacity - 1);
+        const uint64_t from = mate & oldMask;
         const uint64_t to = RingIndex(queues, mate);
-        std::copy_n(oldPositions.data() + from * r, r, queues.positions.data() + to * r);
+        std::copy_n(oldBytes.data() + from * r, r, queues.mateBytes.data() + to * r);
         queues.prefixKeys[to] = oldKeys[from];
+        queues.overlapCounts[to] = oldCounts[from];
+        queues.firstOverlapBlock[to] = oldBlocks[from];
+        queues.firstOverlapLane[to] = oldLanes[from];
         if (TracksOverlaps(queues.readLength)) Chain(queues, mate);
     }
 }
 
-// The vote of one mate from its living overlaps' codes, by the variant's rule.
-int VoteOfCodes(const TrackedOverlap* first, const TrackedOverlap* last, Variant variant) {
+uint32_t NewBlock(TrackedQueueSet& queues, int64_t start, int32_t overlap) {
+    uint32_t id;
+    if (!queues.freeBlocks.empty()) {
+        id = queues.freeBlocks.back();
+        queues.freeBlocks.pop_back();
+    } else {
+        id = static_cast<uint32_t>(queues.blocks.size());
+        queues.blocks.emplace_back();
+        queues.rows.resize(queues.rows.size() + BlockRowsBytes(queues));
+    }
+    OverlapBlock& block = queues.blocks[id];
+    block = OverlapBlock{};
+    block.start = start;
+    block.overlap = overlap;
+    block.oldestMate = UINT64_MAX;
+    queues.liveBlocks.push_back(id);
+    queues.blockAtStart[static_cast<size_t>(start % queues.readLength)] = id;
+    return id;
+}
+
+void FreeBlock(TrackedQueueSet& queues, uint32_t id) {
+    queues.blocks[id].start = -1;
+    queues.freeBlocks.push_back(id);
+}
+
+// Adds the living overlap of `overlap` bases of a held mate with a contig of
+// contigLength bases. A mate's second living overlap flags both as shared.
+void AddOverlap(TrackedQueueSet& queues, uint64_t mate, int32_t overlap, int64_t contigLength) {
+    const int64_t start = contigLength - overlap;
+    uint32_t id = queues.blockAtStart[static_cast<size_t>(start % queues.readLength)];
+    if (id == noBlock || queues.blocks[id].start != start ||
+        queues.blocks[id].lanes == overlapBlockLanes)
+        id = NewBlock(queues, start, overlap);
+    OverlapBlock& block = queues.blocks[id];
+    const int lane = block.lanes++;
+    block.mates[lane] = mate;
+    block.alive[lane] = 0xff;
+    block.oldestMate = std::min(block.oldestMate, mate);
+
+    const uint64_t at = RingIndex(queues, mate);
+    uint32_t& count = queues.overlapCounts[at];
+    if (count == 0) {
+        queues.firstOverlapBlock[at] = id;
+        queues.firstOverlapLane[at] = static_cast<uint8_t>(lane);
+    } else {
+        // The first overlap may have died since, and its lane be another
+        // mate's now: flagging that lane only sends it the slow way.
+        block.shared[lane] = 0xff;
+        if (count == 1)
+            queues.blocks[queues.firstOverlapBlock[at]].shared[queues.firstOverlapLane[at]] = 0xff;
+    }
+    ++count;
+
+    const uint8_t* bases = MateBytesOf(queues, mate);
+    const uint8_t* codes = bases + queues.readLength;
+    uint8_t* row = RowOf(queues, id, overlap);
+    for (int32_t o = overlap; o < queues.readLength; ++o, row += rowBytes) {
+        row[lane] = bases[o];
+        row[overlapBlockLanes + lane] = codes[o];
+    }
+}
+
+// The vote of one mate from the vote codes of all its living overlaps.
+int VoteOfCodes(const uint8_t* codes, size_t count, Variant variant) {
     int trials = 0;
     unsigned bases = 0;
     int lastCode = silentCode;
-    for (const TrackedOverlap* overlap = first; overlap != last; ++overlap) {
-        const int code = PositionCode(overlap->position);
+    for (size_t k = 0; k < count; ++k) {
+        const int code = codes[k];
         if (code == silentCode) continue;
         ++trials;
         lastCode = code;
@@ -112,6 +230,39 @@ int VoteOfCodes(const TrackedOverlap* first, const TrackedOverlap* last, Variant
     return trials >= 1 && std::has_single_bit(bases) ? std::countr_zero(bases) : -1;
 }
 
+struct SharedCode {
+    uint64_t mate;
+    uint8_t code;
+};
+
+size_t FilterBit(uint64_t key) {
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - 12));
+}
+
+// Keys the 20 bytes at every start in the contig's tail (its last
+// min(L, R-1) bytes), where a new mate's first 20 bytes would have to lie
+// for it to overlap the contig's end already.
+void KeyRecentStarts(TrackedQueueSet& queues, std::string_view tail) {
+    queues.recentTail.assign(tail);
+    std::fill(std::begin(queues.recentFilter), std::end(queues.recentFilter), 0);
+    const size_t longest = tail.size();
+    queues.recentKeys.assign(longest >= minimumOverlap ? longest - minimumOverlap + 1 : 0, 0);
+    constexpr uint64_t digitsMask = otherByteInKey - 1;
+    uint64_t digits = 0;
+    int others = 0;
+    for (size_t i = 0; i < longest; ++i) {
+        const int base = BaseIndex(tail[i]);
+        digits = ((digits << 2) | static_cast<uint64_t>(base < 0 ? 0 : base)) & digitsMask;
+        others += base < 0;
+        if (i >= static_cast<size_t>(keyLength)) others -= BaseIndex(tail[i - keyLength]) < 0;
+        if (i + 1 < static_cast<size_t>(keyLength)) continue;
+        // The 20 bytes ending at i start an overlap of longest - i + 19.
+        const uint64_t key = others > 0 ? digits | otherByteInKey : digits;
+        queues.recentKeys[longest - i - 1] = key;
+        queues.recentFilter[FilterBit(key) / 64] |= uint64_t{1} << (FilterBit(key) % 64);
+    }
+}
+
 }  // namespace
 
 TrackedQueueSet MakeTrackedQueueSet(size_t slotCount, int32_t readLength) {
@@ -119,6 +270,7 @@ TrackedQueueSet MakeTrackedQueueSet(size_t slotCount, int32_t readLength) {
     queues.readLength = readLength;
     queues.slotBegin.assign(slotCount, 0);
     queues.slotEnd.assign(slotCount, 0);
+    queues.blockAtStart.assign(static_cast<size_t>(std::max(readLength, 1)), noBlock);
     return queues;
 }
 
@@ -138,63 +290,102 @@ void AddTrackedMate(TrackedQueueSet& queues, size_t i, const char* mate, const u
 
     const int32_t r = queues.readLength;
     const uint64_t at = RingIndex(queues, number);
-    uint16_t* positions = queues.positions.data() + at * static_cast<size_t>(r);
-    for (int32_t o = 0; o < r; ++o) {
-        const unsigned char byte = static_cast<unsigned char>(mate[o]);
-        const bool qualifies = o >= minimumOverlap && quality[o] > qualityThreshold;
-        positions[o] = qualifies ? qualifyingPositions[byte] : silentPositions[byte];
-    }
+    uint8_t* bytes = queues.mateBytes.data() + at * 2 * static_cast<size_t>(r);
+    std::memcpy(bytes, mate, static_cast<size_t>(r));
+    WriteVoteCodes(mate, quality, r, bytes + r);
+    queues.overlapCounts[at] = 0;
     if (!TracksOverlaps(r)) return;
-    queues.prefixKeys[at] = PrefixKey(mate);
+    const uint64_t key = PrefixKey(mate);
+    queues.prefixKeys[at] = key;
     Chain(queues, number);
 
-    // The overlaps the mate has already: its first 8 bytes sift the
-    // lengths before a whole comparison.
+    // The overlaps the mate has already: only where the contig's 20 bytes
+    // have the mate's key can one start.
     const size_t length = contig.size();
     const size_t longest = std::min(length, static_cast<size_t>(r - 1));
-    uint64_t head;
-    std::memcpy(&head, mate, sizeof head);
-    for (size_t o = minimumOverlap; o <= longest; ++o) {
-        const char* end = contig.data() + length - o;
-        uint64_t word;
-        std::memcpy(&word, end, sizeof word);
-        if (word != head || std::memcmp(end, mate, o) != 0) continue;
-        queues.overlaps.push_back({number, static_cast<int32_t>(o), positions[o]});
-    }
+    const std::string_view tail = contig.substr(length - longest);
+    if (tail != queues.recentTail) KeyRecentStarts(queues, tail);
+    if (!(queues.recentFilter[FilterBit(key) / 64] >> (FilterBit(key) % 64) & 1)) return;
+    for (size_t o = minimumOverlap; o <= longest; ++o)
+        if (queues.recentKeys[o - minimumOverlap] == key &&
+            std::memcmp(contig.data() + length - o, mate, o) == 0)
+            AddOverlap(queues, number, static_cast<int32_t>(o), static_cast<int64_t>(length));
 }
 
 void RecycleOldestTrackedSlot(TrackedQueueSet& queues) {
     const size_t slot = queues.oldest;
-    if (queues.slotBegin[slot] != queues.slotEnd[slot])
-        queues.firstMate = std::max(queues.firstMate, queues.slotEnd[slot]);
-    queues.slotBegin[slot] = queues.slotEnd[slot] = queues.nextMate;
     queues.oldest = (queues.oldest + 1) % queues.slotBegin.size();
+    const bool dropsMates = queues.slotBegin[slot] != queues.slotEnd[slot];
+    if (dropsMates) queues.firstMate = std::max(queues.firstMate, queues.slotEnd[slot]);
+    queues.slotBegin[slot] = queues.slotEnd[slot] = queues.nextMate;
+    if (!dropsMates) return;
+    // The dropped mates' overlaps die with them.
+    size_t kept = 0;
+    for (const uint32_t id : queues.liveBlocks) {
+        OverlapBlock& block = queues.blocks[id];
+        if (block.oldestMate < queues.firstMate) {
+            block.oldestMate = UINT64_MAX;
+            bool any = false;
+            for (int lane = 0; lane < block.lanes; ++lane) {
+                if (block.mates[lane] < queues.firstMate) block.alive[lane] = 0;
+                if (block.alive[lane]) {
+                    any = true;
+                    block.oldestMate = std::min(block.oldestMate, block.mates[lane]);
+                }
+            }
+            if (!any) {
+                FreeBlock(queues, id);
+                continue;
+            }
+        }
+        queues.liveBlocks[kept++] = id;
+    }
+    queues.liveBlocks.resize(kept);
 }
 
 BaseVotes CountTrackedVotes(const TrackedQueueSet& queues, Variant variant) {
+    // Per-lane vote counts of up to 255 blocks, then added up.
     int32_t counts[4] = {0, 0, 0, 0};
-    const TrackedOverlap* overlap = queues.overlaps.data();
-    const TrackedOverlap* end = overlap + queues.overlaps.size();
-    while (overlap != end) {
-        const uint64_t mate = overlap->mate;
-        const TrackedOverlap* next = overlap + 1;
-        if (mate < queues.firstMate) {
-            overlap = next;
-            continue;
+    Lanes laneCounts[4] = {};
+    int pending = 0;
+    const auto addLaneCounts = [&] {
+        for (int b = 0; b < 4; ++b) {
+            for (int lane = 0; lane < overlapBlockLanes; ++lane) counts[b] += laneCounts[b][lane];
+            laneCounts[b] = Lanes{};
         }
-        if (next == end || next->mate != mate) {
-            // One living overlap, by far the common case: both rules vote
-            // for its candidate when it qualifies and names a base.
-            const int code = PositionCode(overlap->position);
-            if (code < otherCode) ++counts[code];
-            overlap = next;
-            continue;
-        }
-        while (next != end && next->mate == mate) ++next;
-        const int vote = VoteOfCodes(overlap, next, variant);
-        if (vote >= 0) ++counts[vote];
-        overlap = next;
+        pending = 0;
+    };
+    std::vector<SharedCode> sharedCodes;
+    for (const uint32_t id : queues.liveBlocks) {
+        const OverlapBlock& block = queues.blocks[id];
+        const uint8_t* row = RowOf(queues, id, block.overlap);
+        const Lanes alive = LoadLanes(block.alive);
+        const Lanes shared = LoadLanes(block.shared);
+        const Lanes codes = LoadLanes(row + overlapBlockLanes);
+        const Lanes alone = alive & ~shared;
+        for (int b = 0; b < 4; ++b)
+            laneCounts[b] -= EqualLanes(codes, Lanes{} + static_cast<uint8_t>(b)) & alone;
+        if (++pending == 255) addLaneCounts();
+        if (AnyLane(alive & shared))
+            for (int lane = 0; lane < block.lanes; ++lane)
+                if (block.alive[lane] && block.shared[lane])
+                    sharedCodes.push_back({block.mates[lane], row[overlapBlockLanes + lane]});
     }
+    addLaneCounts();
+
+    // Mates with several overlaps: all their candidates together.
+    std::sort(sharedCodes.begin(), sharedCodes.end(),
+              [](const SharedCode& a, const SharedCode& b) { return a.mate < b.mate; });
+    std::vector<uint8_t> codes;
+    for (size_t k = 0; k < sharedCodes.size();) {
+        codes.clear();
+        const uint64_t mate = sharedCodes[k].mate;
+        for (; k < sharedCodes.size() && sharedCodes[k].mate == mate; ++k)
+            codes.push_back(sharedCodes[k].code);
+        const int vote = VoteOfCodes(codes.data(), codes.size(), variant);
+        if (vote >= 0) ++counts[vote];
+    }
+
     BaseVotes votes;
     votes.a = counts[0];
     votes.c = counts[1];
@@ -206,58 +397,64 @@ BaseVotes CountTrackedVotes(const TrackedQueueSet& queues, Variant variant) {
 void AppendToTracked(TrackedQueueSet& queues, std::string_view contig) {
     if (contig.empty()) return;
     const int32_t r = queues.readLength;
-    const unsigned char appended = static_cast<unsigned char>(contig.back());
+    const Lanes appended = Lanes{} + static_cast<uint8_t>(contig.back());
 
-    // An overlap lives on when the appended byte is its candidate; the
-    // survivors are compacted in place, keeping their order.
-    TrackedOverlap* overlaps = queues.overlaps.data();
-    const size_t count = queues.overlaps.size();
-    const uint64_t firstMate = queues.firstMate;
+    // An overlap lives on when the appended byte is its candidate, and while
+    // it stays shorter than the mate.
     size_t kept = 0;
-    for (size_t k = 0; k < count; ++k) {
-        TrackedOverlap overlap = overlaps[k];
-        if (overlap.mate < firstMate || PositionBase(overlap.position) != appended ||
-            overlap.overlap + 1 > r - 1)
-            continue;
-        ++overlap.overlap;
-        overlap.position = PositionsOf(queues, overlap.mate)[overlap.overlap];
-        overlaps[kept++] = overlap;
-    }
-    queues.overlaps.resize(kept);
-
-    // Births: mates whose first 20 bytes equal the contig's last 20.
-    std::vector<TrackedOverlap>& births = queues.births;
-    births.clear();
-    if (TracksOverlaps(r) && contig.size() >= static_cast<size_t>(keyLength) &&
-        queues.nextMate > queues.firstMate) {
-        const char* tail = contig.data() + contig.size() - keyLength;
-        const uint64_t key = PrefixKey(tail);
-        for (uint64_t link = queues.buckets[BucketOf(queues, key)];
-             link != 0 && link - 1 >= queues.firstMate;) {
-            const uint64_t mate = link - 1;
-            const uint64_t at = RingIndex(queues, mate);
-            const uint16_t* positions = PositionsOf(queues, mate);
-            bool equal = queues.prefixKeys[at] == key;
-            for (int32_t i = 0; equal && (key & otherByteInKey) && i < keyLength; ++i)
-                equal = PositionBase(positions[i]) == static_cast<unsigned char>(tail[i]);
-            if (equal) births.push_back({mate, minimumOverlap, positions[minimumOverlap]});
-            link = queues.chainNext[at];
+    for (const uint32_t id : queues.liveBlocks) {
+        OverlapBlock& block = queues.blocks[id];
+        const Lanes alive = LoadLanes(block.alive);
+        const Lanes lives = block.overlap + 1 > r - 1
+                                ? Lanes{}
+                                : alive & EqualLanes(LoadLanes(RowOf(queues, id, block.overlap)),
+                                                     appended);
+        const Lanes dies = alive & ~lives;
+        if (AnyLane(dies)) {
+            for (int lane = 0; lane < block.lanes; ++lane)
+                if (dies[lane]) --queues.overlapCounts[RingIndex(queues, block.mates[lane])];
+            StoreLanes(block.alive, lives);
+            if (!AnyLane(lives)) {
+                FreeBlock(queues, id);
+                continue;
+            }
         }
-        std::reverse(births.begin(), births.end());
+        ++block.overlap;
+        queues.liveBlocks[kept++] = id;
     }
+    queues.liveBlocks.resize(kept);
 
-    // Merge the births in from the back; both runs ascend by mate.
-    if (births.empty()) return;
-    queues.overlaps.resize(kept + births.size());
-    TrackedOverlap* merged = queues.overlaps.data();
-    size_t from = kept;
-    size_t born = births.size();
-    for (size_t to = kept + born; born > 0;) {
-        if (from > 0 && merged[from - 1].mate > births[born - 1].mate)
-            merged[--to] = merged[--from];
-        else
-            merged[--to] = births[--born];
+    // Births: mates whose first 20 bytes equal the contig's last 20, taken
+    // oldest first.
+    if (!TracksOverlaps(r) || contig.size() < static_cast<size_t>(keyLength) ||
+        queues.nextMate == queues.firstMate)
+        return;
+    const char* tail = contig.data() + contig.size() - keyLength;
+    const uint64_t key = PrefixKey(tail);
+    uint64_t born[overlapBlockLanes];
+    std::vector<uint64_t> moreBorn;
+    size_t bornCount = 0;
+    for (uint64_t link = queues.buckets[BucketOf(queues, key)];
+         link != 0 && link - 1 >= queues.firstMate;) {
+        const uint64_t mate = link - 1;
+        const uint64_t at = RingIndex(queues, mate);
+        bool equal = queues.prefixKeys[at] == key;
+        if (equal && (key & otherByteInKey)) {
+            equal = std::memcmp(MateBytesOf(queues, mate), tail, keyLength) == 0;
+        }
+        if (equal) {
+            if (bornCount < overlapBlockLanes)
+                born[bornCount] = mate;
+            else
+                moreBorn.push_back(mate);
+            ++bornCount;
+        }
+        link = queues.chainNext[at];
     }
+    const int64_t length = static_cast<int64_t>(contig.size());
+    for (size_t k = bornCount; k-- > 0;)
+        AddOverlap(queues, k < overlapBlockLanes ? born[k] : moreBorn[k - overlapBlockLanes],
+                   minimumOverlap, length);
 }
 
 }  // namespace lorvex

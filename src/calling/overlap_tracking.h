@@ -8,16 +8,25 @@
 // lives while every appended base equals the mate's base at o (its candidate
 // of that cycle), growing by one per cycle until it passes R-1. So instead of
 // following every mate's overlaps from length 1 on, the set keeps only the
-// living overlaps of length 20 or more, one entry each, and finds the births
-// of a cycle by looking the contig's last 20 bases up among the mates' first
-// 20. Most queued mates (anchored too far from the end, or not on this
-// haplotype) have no living overlap and cost nothing in a cycle.
+// living overlaps of length 20 or more, and finds the births of a cycle by
+// looking the contig's last 20 bases up among the mates' first 20. Most
+// queued mates (anchored too far from the end, or not on this haplotype)
+// have no living overlap and cost nothing in a cycle.
+//
+// Overlaps that start at the same contig position have the same length in
+// every cycle, so they are kept together in blocks of 16, laid out by
+// overlap length: row o holds the 16 mates' bytes at o and their vote codes.
+// A cycle then reads one row per block and votes and moves on 16 overlaps
+// with a few vector instructions. A mate with several living overlaps (in a
+// repeat) is flagged in all of them and voted on one by one, since its
+// candidates must be taken together.
 //
 // Mates are kept in one ring in the order they were added, windows being
 // filled oldest first, so dropping the oldest window drops the oldest mates.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,12 +34,17 @@
 
 namespace lorvex {
 
-// One living overlap of a mate: the mate's number in the ring, the overlap
-// length, and the mate's byte and vote code at that length (see below).
-struct TrackedOverlap {
-    uint64_t mate = 0;
-    int32_t overlap = 0;
-    uint16_t position = 0;
+inline constexpr int overlapBlockLanes = 16;
+
+// Up to 16 living overlaps that start at one contig position.
+struct OverlapBlock {
+    int64_t start = 0;    // contig position where the overlaps start
+    int32_t overlap = 0;  // their length now
+    int32_t lanes = 0;    // lanes in use
+    uint64_t oldestMate = 0;
+    uint64_t mates[overlapBlockLanes] = {};
+    uint8_t alive[overlapBlockLanes] = {};   // 0xff for a living overlap
+    uint8_t shared[overlapBlockLanes] = {};  // 0xff when its mate may have others
 };
 
 struct TrackedQueueSet {
@@ -43,18 +57,33 @@ struct TrackedQueueSet {
     uint64_t firstMate = 0;
     uint64_t nextMate = 0;
     uint64_t capacity = 0;
-    // Per mate, readLength entries: low byte the mate's base, high byte the
-    // vote code of that position (0-3 a qualifying A, C, G, T; 4 a
-    // qualifying other byte; 5 a position whose quality does not qualify).
-    std::vector<uint16_t> positions;
-    // Per mate, the key of its first 20 bases and the previous mate (number
-    // + 1, 0 for none) in the same hash bucket.
+    // Per mate, 2 x readLength bytes: its bases, then the vote code of each
+    // position (0-3 a qualifying A, C, G, T; 4 a qualifying other byte; 5 a
+    // position whose trial never qualifies).
+    std::vector<uint8_t> mateBytes;
+    // Per mate: the key of its first 20 bases, the previous mate (number + 1,
+    // 0 for none) in the same hash bucket, its living overlaps and where the
+    // first of them lies (block and lane).
     std::vector<uint64_t> prefixKeys;
     std::vector<uint64_t> chainNext;
+    std::vector<uint32_t> overlapCounts;
+    std::vector<uint32_t> firstOverlapBlock;
+    std::vector<uint8_t> firstOverlapLane;
     std::vector<uint64_t> buckets;  // newest mate number + 1 per bucket, 0 for none
-    // The living overlaps, in ascending mate order.
-    std::vector<TrackedOverlap> overlaps;
-    std::vector<TrackedOverlap> births;
+    // Blocks in use, free ones, their rows (32 bytes per overlap length from
+    // 20 on: 16 bases, then 16 vote codes), and the newest block of each
+    // start position modulo readLength.
+    std::vector<OverlapBlock> blocks;
+    std::vector<uint32_t> liveBlocks;
+    std::vector<uint32_t> freeBlocks;
+    std::vector<uint8_t> rows;
+    std::vector<uint32_t> blockAtStart;
+    // The contig's last min(L, R-1) bytes when a mate was last added, the
+    // keys of the 20 bytes at each of their starts (index o - 20 for the
+    // start of an overlap of o) and a bit filter of those keys.
+    std::string recentTail;
+    std::vector<uint64_t> recentKeys;
+    uint64_t recentFilter[64] = {};
 };
 
 TrackedQueueSet MakeTrackedQueueSet(size_t slotCount, int32_t readLength);
