@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 
+#include "seq/byte_lanes.h"
 #include "seq/nucleotide.h"
 
 namespace lorvex {
@@ -20,47 +21,23 @@ constexpr uint64_t minimumCapacity = 64;
 constexpr uint32_t noBlock = UINT32_MAX;
 constexpr size_t rowBytes = 2 * overlapBlockLanes;
 
-// Sixteen bytes handled as one vector (the compiler's vector extension:
-// SSE2 on x86-64, a plain loop where there is nothing better).
-typedef uint8_t Lanes __attribute__((vector_size(overlapBlockLanes)));
-
-Lanes LoadLanes(const uint8_t* bytes) {
-    Lanes lanes;
-    std::memcpy(&lanes, bytes, sizeof lanes);
-    return lanes;
-}
-void StoreLanes(uint8_t* bytes, Lanes lanes) {
-    std::memcpy(bytes, &lanes, sizeof lanes);
-}
-bool AnyLane(Lanes lanes) {
-    uint64_t halves[2];
-    std::memcpy(halves, &lanes, sizeof halves);
-    return (halves[0] | halves[1]) != 0;
-}
-// 0xff in the lanes where a and b are equal, 0 elsewhere.
-Lanes EqualLanes(Lanes a, Lanes b) {
-    return __builtin_convertvector(a == b, Lanes);
-}
-
 // The vote codes of a mate's positions: 0-3 a qualifying A, C, G, T; 4 a
 // qualifying other byte; 5 a position whose trial never qualifies (below
 // the minimum overlap, or of low quality).
-void WriteVoteCodes(const char* mate, const uint8_t* quality, int32_t readLength,
-                    uint8_t* codes) {
-    const auto baseCodes = [](Lanes bases) {
-        const Lanes a = EqualLanes(bases, Lanes{} + 'A');
-        const Lanes c = EqualLanes(bases, Lanes{} + 'C');
-        const Lanes g = EqualLanes(bases, Lanes{} + 'G');
-        const Lanes t = EqualLanes(bases, Lanes{} + 'T');
+void WriteVoteCodes(const char* mate, const uint8_t* quality, int32_t readLength, uint8_t* codes) {
+    const auto baseCodes = [](ByteLanes bases) {
+        const ByteLanes a = EqualLanes(bases, SplatLanes('A'));
+        const ByteLanes c = EqualLanes(bases, SplatLanes('C'));
+        const ByteLanes g = EqualLanes(bases, SplatLanes('G'));
+        const ByteLanes t = EqualLanes(bases, SplatLanes('T'));
         return (c & 1) | (g & 2) | (t & 3) | (~(a | c | g | t) & otherCode);
     };
     int32_t o = 0;
     for (; o + overlapBlockLanes <= readLength; o += overlapBlockLanes) {
-        const Lanes qualifies = __builtin_convertvector(
-            LoadLanes(quality + o) > (Lanes{} + qualityThreshold), Lanes);
-        const Lanes code = (baseCodes(LoadLanes(reinterpret_cast<const uint8_t*>(mate + o))) &
-                            qualifies) |
-                           (~qualifies & silentCode);
+        const ByteLanes qualifies =
+            GreaterLanes(LoadLanes(quality + o), SplatLanes(qualityThreshold));
+        const ByteLanes code =
+            (baseCodes(LoadLanes(mate + o)) & qualifies) | (~qualifies & silentCode);
         StoreLanes(codes + o, code);
     }
     for (; o < readLength; ++o) {
@@ -131,7 +108,7 @@ void Grow(TrackedQueueSet& queues) {
     const std::vector<uint64_t> oldKeys = std::move(queues.prefixKeys);
     const std::vector<uint32_t> oldCounts = std::move(queues.overlapCounts);
     const std::vector<uint32_t> oldBlocks = std::move(queues.firstOverlapBlock);
-    const std::vector<uint8_t> oldLanes = std::move(queues.firstOverlapLane);
+    const std::vector<uint8_t> oldByteLanes = std::move(queues.firstOverlapLane);
     queues.capacity = std::max(minimumCapacity, 2 * queues.capacity);
     queues.mateBytes.assign(queues.capacity * r, 0);
     queues.prefixKeys.assign(queues.capacity, 0);
@@ -147,7 +124,7 @@ void Grow(TrackedQueueSet& queues) {
         queues.prefixKeys[to] = oldKeys[from];
         queues.overlapCounts[to] = oldCounts[from];
         queues.firstOverlapBlock[to] = oldBlocks[from];
-        queues.firstOverlapLane[to] = oldLanes[from];
+        queues.firstOverlapLane[to] = oldByteLanes[from];
         if (TracksOverlaps(queues.readLength)) Chain(queues, mate);
     }
 }
@@ -346,12 +323,12 @@ void RecycleOldestTrackedSlot(TrackedQueueSet& queues) {
 BaseVotes CountTrackedVotes(const TrackedQueueSet& queues, Variant variant) {
     // Per-lane vote counts of up to 255 blocks, then added up.
     int32_t counts[4] = {0, 0, 0, 0};
-    Lanes laneCounts[4] = {};
+    ByteLanes laneCounts[4] = {};
     int pending = 0;
     const auto addLaneCounts = [&] {
         for (int b = 0; b < 4; ++b) {
             for (int lane = 0; lane < overlapBlockLanes; ++lane) counts[b] += laneCounts[b][lane];
-            laneCounts[b] = Lanes{};
+            laneCounts[b] = ByteLanes{};
         }
         pending = 0;
     };
@@ -359,12 +336,12 @@ BaseVotes CountTrackedVotes(const TrackedQueueSet& queues, Variant variant) {
     for (const uint32_t id : queues.liveBlocks) {
         const OverlapBlock& block = queues.blocks[id];
         const uint8_t* row = RowOf(queues, id, block.overlap);
-        const Lanes alive = LoadLanes(block.alive);
-        const Lanes shared = LoadLanes(block.shared);
-        const Lanes codes = LoadLanes(row + overlapBlockLanes);
-        const Lanes alone = alive & ~shared;
+        const ByteLanes alive = LoadLanes(block.alive);
+        const ByteLanes shared = LoadLanes(block.shared);
+        const ByteLanes codes = LoadLanes(row + overlapBlockLanes);
+        const ByteLanes alone = alive & ~shared;
         for (int b = 0; b < 4; ++b)
-            laneCounts[b] -= EqualLanes(codes, Lanes{} + static_cast<uint8_t>(b)) & alone;
+            laneCounts[b] -= EqualLanes(codes, SplatLanes(static_cast<uint8_t>(b))) & alone;
         if (++pending == 255) addLaneCounts();
         if (AnyLane(alive & shared))
             for (int lane = 0; lane < block.lanes; ++lane)
@@ -397,19 +374,19 @@ BaseVotes CountTrackedVotes(const TrackedQueueSet& queues, Variant variant) {
 void AppendToTracked(TrackedQueueSet& queues, std::string_view contig) {
     if (contig.empty()) return;
     const int32_t r = queues.readLength;
-    const Lanes appended = Lanes{} + static_cast<uint8_t>(contig.back());
+    const ByteLanes appended = SplatLanes(static_cast<uint8_t>(contig.back()));
 
     // An overlap lives on when the appended byte is its candidate, and while
     // it stays shorter than the mate.
     size_t kept = 0;
     for (const uint32_t id : queues.liveBlocks) {
         OverlapBlock& block = queues.blocks[id];
-        const Lanes alive = LoadLanes(block.alive);
-        const Lanes lives = block.overlap + 1 > r - 1
-                                ? Lanes{}
-                                : alive & EqualLanes(LoadLanes(RowOf(queues, id, block.overlap)),
-                                                     appended);
-        const Lanes dies = alive & ~lives;
+        const ByteLanes alive = LoadLanes(block.alive);
+        const ByteLanes lives =
+            block.overlap + 1 > r - 1
+                ? ByteLanes{}
+                : alive & EqualLanes(LoadLanes(RowOf(queues, id, block.overlap)), appended);
+        const ByteLanes dies = alive & ~lives;
         if (AnyLane(dies)) {
             for (int lane = 0; lane < block.lanes; ++lane)
                 if (dies[lane]) --queues.overlapCounts[RingIndex(queues, block.mates[lane])];
