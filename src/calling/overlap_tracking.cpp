@@ -49,16 +49,27 @@ void WriteVoteCodes(const char* mate, const uint8_t* quality, int32_t readLength
     std::fill_n(codes, std::min(readLength, minimumOverlap), silentCode);
 }
 
+// Per byte: its 2-bit digit in a key (A, C, G, T; 0 for other bytes), and
+// 4 for a byte other than A, C, G, T.
+constexpr std::array<uint8_t, 256> keyDigits = [] {
+    std::array<uint8_t, 256> table{};
+    for (int byte = 0; byte < 256; ++byte) {
+        const int base = BaseIndex(static_cast<char>(byte));
+        table[byte] = static_cast<uint8_t>(base < 0 ? 4 : base);
+    }
+    return table;
+}();
+
 // The 2-bit digits of the 20 bytes, other bytes as 0 and flagged.
 uint64_t PrefixKey(const char* bases) {
     uint64_t key = 0;
-    bool other = false;
+    unsigned other = 0;
     for (int32_t i = 0; i < keyLength; ++i) {
-        const int base = BaseIndex(bases[i]);
-        other |= base < 0;
-        key = (key << 2) | static_cast<uint64_t>(base < 0 ? 0 : base);
+        const unsigned digit = keyDigits[static_cast<unsigned char>(bases[i])];
+        other |= digit;
+        key = (key << 2) | (digit & 3);
     }
-    return other ? key | otherByteInKey : key;
+    return other & 4 ? key | otherByteInKey : key;
 }
 
 bool TracksOverlaps(int32_t readLength) {
@@ -110,7 +121,8 @@ void Grow(TrackedQueueSet& queues) {
     const std::vector<uint32_t> oldBlocks = std::move(queues.firstOverlapBlock);
     const std::vector<uint8_t> oldByteLanes = std::move(queues.firstOverlapLane);
     queues.capacity = std::max(minimumCapacity, 2 * queues.capacity);
-    queues.mateBytes.assign(queues.capacity * r, 0);
+    // Room for a 16-byte load that starts in the last mate's codes.
+    queues.mateBytes.assign(queues.capacity * r + byteLanes, 0);
     queues.prefixKeys.assign(queues.capacity, 0);
     queues.chainNext.assign(queues.capacity, 0);
     queues.overlapCounts.assign(queues.capacity, 0);
@@ -154,14 +166,9 @@ void FreeBlock(TrackedQueueSet& queues, uint32_t id) {
     queues.freeBlocks.push_back(id);
 }
 
-// Adds the living overlap of `overlap` bases of a held mate with a contig of
-// contigLength bases. A mate's second living overlap flags both as shared.
-void AddOverlap(TrackedQueueSet& queues, uint64_t mate, int32_t overlap, int64_t contigLength) {
-    const int64_t start = contigLength - overlap;
-    uint32_t id = queues.blockAtStart[static_cast<size_t>(start % queues.readLength)];
-    if (id == noBlock || queues.blocks[id].start != start ||
-        queues.blocks[id].lanes == overlapBlockLanes)
-        id = NewBlock(queues, start, overlap);
+// Puts a held mate into the next lane of a block; a mate's second living
+// overlap flags both as shared. Returns the lane.
+int JoinBlock(TrackedQueueSet& queues, uint32_t id, uint64_t mate) {
     OverlapBlock& block = queues.blocks[id];
     const int lane = block.lanes++;
     block.mates[lane] = mate;
@@ -177,11 +184,25 @@ void AddOverlap(TrackedQueueSet& queues, uint64_t mate, int32_t overlap, int64_t
         // The first overlap may have died since, and its lane be another
         // mate's now: flagging that lane only sends it the slow way.
         block.shared[lane] = 0xff;
-        if (count == 1)
+        if (count == 1) {
             queues.blocks[queues.firstOverlapBlock[at]].shared[queues.firstOverlapLane[at]] = 0xff;
+            queues.soloVotesFresh = false;
+        }
     }
     ++count;
+    return lane;
+}
 
+// Adds the living overlap of `overlap` bases of a held mate with a contig of
+// contigLength bases.
+void AddOverlap(TrackedQueueSet& queues, uint64_t mate, int32_t overlap, int64_t contigLength) {
+    queues.soloVotesFresh = false;
+    const int64_t start = contigLength - overlap;
+    uint32_t id = queues.blockAtStart[static_cast<size_t>(start % queues.readLength)];
+    if (id == noBlock || queues.blocks[id].start != start ||
+        queues.blocks[id].lanes == overlapBlockLanes)
+        id = NewBlock(queues, start, overlap);
+    const int lane = JoinBlock(queues, id, mate);
     const uint8_t* bases = MateBytesOf(queues, mate);
     const uint8_t* codes = bases + queues.readLength;
     uint8_t* row = RowOf(queues, id, overlap);
@@ -189,6 +210,32 @@ void AddOverlap(TrackedQueueSet& queues, uint64_t mate, int32_t overlap, int64_t
         row[lane] = bases[o];
         row[overlapBlockLanes + lane] = codes[o];
     }
+}
+
+// Adds up to 16 overlaps of 20 bases born in one cycle as a new block, its
+// rows filled by transposing 16 positions of the 16 mates at a time.
+uint32_t AddBornBlock(TrackedQueueSet& queues, const uint64_t* mates, int count,
+                      int64_t contigLength) {
+    const int32_t r = queues.readLength;
+    const uint32_t id = NewBlock(queues, contigLength - minimumOverlap, minimumOverlap);
+    const uint8_t* bytes[overlapBlockLanes] = {};
+    for (int k = 0; k < count; ++k) {
+        JoinBlock(queues, id, mates[k]);
+        bytes[k] = MateBytesOf(queues, mates[k]);
+    }
+    ByteLanes in[overlapBlockLanes], out[overlapBlockLanes];
+    for (int32_t from = minimumOverlap; from < r; from += overlapBlockLanes) {
+        const int rowCount = std::min(overlapBlockLanes, r - from);
+        uint8_t* row = RowOf(queues, id, from);
+        for (const int32_t half : {0, r}) {
+            for (int k = 0; k < overlapBlockLanes; ++k)
+                in[k] = k < count ? LoadLanes(bytes[k] + half + from) : ByteLanes{};
+            TransposeLanes(in, out);
+            for (int i = 0; i < rowCount; ++i)
+                StoreLanes(row + i * rowBytes + (half == 0 ? 0 : overlapBlockLanes), out[i]);
+        }
+    }
+    return id;
 }
 
 // The vote of one mate from the vote codes of all its living overlaps.
@@ -212,31 +259,71 @@ struct SharedCode {
     uint8_t code;
 };
 
+// The votes of lanes whose mate has one living overlap: per lane and base
+// for up to 255 blocks, then added up.
+struct SoloVoteCounter {
+    int32_t counts[4] = {0, 0, 0, 0};
+    ByteLanes laneCounts[4] = {};
+    int pending = 0;
+};
+
+void AddLaneCounts(SoloVoteCounter& counter) {
+    for (int b = 0; b < 4; ++b) {
+        for (int lane = 0; lane < overlapBlockLanes; ++lane)
+            counter.counts[b] += counter.laneCounts[b][lane];
+        counter.laneCounts[b] = ByteLanes{};
+    }
+    counter.pending = 0;
+}
+
+void CountSoloVotes(SoloVoteCounter& counter, ByteLanes codes, ByteLanes solo) {
+    for (int b = 0; b < 4; ++b)
+        counter.laneCounts[b] -= EqualLanes(codes, SplatLanes(static_cast<uint8_t>(b))) & solo;
+    if (++counter.pending == 255) AddLaneCounts(counter);
+}
+
+BaseVotes VotesOf(SoloVoteCounter& counter) {
+    AddLaneCounts(counter);
+    BaseVotes votes;
+    votes.a = counter.counts[0];
+    votes.c = counter.counts[1];
+    votes.g = counter.counts[2];
+    votes.t = counter.counts[3];
+    return votes;
+}
+
 size_t FilterBit(uint64_t key) {
     return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - 12));
 }
 
+void CountInFilter(TrackedQueueSet& queues, uint64_t key, int change) {
+    queues.recentFilter[FilterBit(key)] =
+        static_cast<uint16_t>(queues.recentFilter[FilterBit(key)] + change);
+}
+
 // Keys the 20 bytes at every start in the contig's tail (its last
 // min(L, R-1) bytes), where a new mate's first 20 bytes would have to lie
-// for it to overlap the contig's end already.
+// for it to overlap the contig's end already. After one appended byte the
+// keys only move on by one.
 void KeyRecentStarts(TrackedQueueSet& queues, std::string_view tail) {
+    const size_t longest = tail.size();
+    const size_t keys = longest >= minimumOverlap ? longest - minimumOverlap + 1 : 0;
+    std::vector<uint64_t>& recent = queues.recentKeys;
+    if (keys > 0 && recent.size() == keys &&
+        std::memcmp(tail.data(), queues.recentTail.data() + 1, longest - 1) == 0) {
+        CountInFilter(queues, recent.back(), -1);
+        std::copy_backward(recent.begin(), recent.end() - 1, recent.end());
+        recent[0] = PrefixKey(tail.data() + longest - keyLength);
+        CountInFilter(queues, recent[0], 1);
+        queues.recentTail.assign(tail);
+        return;
+    }
     queues.recentTail.assign(tail);
     std::fill(std::begin(queues.recentFilter), std::end(queues.recentFilter), 0);
-    const size_t longest = tail.size();
-    queues.recentKeys.assign(longest >= minimumOverlap ? longest - minimumOverlap + 1 : 0, 0);
-    constexpr uint64_t digitsMask = otherByteInKey - 1;
-    uint64_t digits = 0;
-    int others = 0;
-    for (size_t i = 0; i < longest; ++i) {
-        const int base = BaseIndex(tail[i]);
-        digits = ((digits << 2) | static_cast<uint64_t>(base < 0 ? 0 : base)) & digitsMask;
-        others += base < 0;
-        if (i >= static_cast<size_t>(keyLength)) others -= BaseIndex(tail[i - keyLength]) < 0;
-        if (i + 1 < static_cast<size_t>(keyLength)) continue;
-        // The 20 bytes ending at i start an overlap of longest - i + 19.
-        const uint64_t key = others > 0 ? digits | otherByteInKey : digits;
-        queues.recentKeys[longest - i - 1] = key;
-        queues.recentFilter[FilterBit(key) / 64] |= uint64_t{1} << (FilterBit(key) % 64);
+    recent.resize(keys);
+    for (size_t o = minimumOverlap; o <= longest; ++o) {
+        recent[o - minimumOverlap] = PrefixKey(tail.data() + longest - o);
+        CountInFilter(queues, recent[o - minimumOverlap], 1);
     }
 }
 
@@ -282,7 +369,7 @@ void AddTrackedMate(TrackedQueueSet& queues, size_t i, const char* mate, const u
     const size_t longest = std::min(length, static_cast<size_t>(r - 1));
     const std::string_view tail = contig.substr(length - longest);
     if (tail != queues.recentTail) KeyRecentStarts(queues, tail);
-    if (!(queues.recentFilter[FilterBit(key) / 64] >> (FilterBit(key) % 64) & 1)) return;
+    if (queues.recentFilter[FilterBit(key)] == 0) return;
     for (size_t o = minimumOverlap; o <= longest; ++o)
         if (queues.recentKeys[o - minimumOverlap] == key &&
             std::memcmp(contig.data() + length - o, mate, o) == 0)
@@ -304,7 +391,10 @@ void RecycleOldestTrackedSlot(TrackedQueueSet& queues) {
             block.oldestMate = UINT64_MAX;
             bool any = false;
             for (int lane = 0; lane < block.lanes; ++lane) {
-                if (block.mates[lane] < queues.firstMate) block.alive[lane] = 0;
+                if (block.alive[lane] && block.mates[lane] < queues.firstMate) {
+                    block.alive[lane] = 0;
+                    queues.soloVotesFresh = false;
+                }
                 if (block.alive[lane]) {
                     any = true;
                     block.oldestMate = std::min(block.oldestMate, block.mates[lane]);
@@ -321,34 +411,21 @@ void RecycleOldestTrackedSlot(TrackedQueueSet& queues) {
 }
 
 BaseVotes CountTrackedVotes(const TrackedQueueSet& queues, Variant variant) {
-    // Per-lane vote counts of up to 255 blocks, then added up.
-    int32_t counts[4] = {0, 0, 0, 0};
-    ByteLanes laneCounts[4] = {};
-    int pending = 0;
-    const auto addLaneCounts = [&] {
-        for (int b = 0; b < 4; ++b) {
-            for (int lane = 0; lane < overlapBlockLanes; ++lane) counts[b] += laneCounts[b][lane];
-            laneCounts[b] = ByteLanes{};
-        }
-        pending = 0;
-    };
+    if (queues.soloVotesFresh && !queues.anySharedLane) return queues.soloVotes;
+    SoloVoteCounter counter;
     std::vector<SharedCode> sharedCodes;
     for (const uint32_t id : queues.liveBlocks) {
         const OverlapBlock& block = queues.blocks[id];
-        const uint8_t* row = RowOf(queues, id, block.overlap);
+        const uint8_t* codes = RowOf(queues, id, block.overlap) + overlapBlockLanes;
         const ByteLanes alive = LoadLanes(block.alive);
         const ByteLanes shared = LoadLanes(block.shared);
-        const ByteLanes codes = LoadLanes(row + overlapBlockLanes);
-        const ByteLanes alone = alive & ~shared;
-        for (int b = 0; b < 4; ++b)
-            laneCounts[b] -= EqualLanes(codes, SplatLanes(static_cast<uint8_t>(b))) & alone;
-        if (++pending == 255) addLaneCounts();
+        CountSoloVotes(counter, LoadLanes(codes), alive & ~shared);
         if (AnyLane(alive & shared))
             for (int lane = 0; lane < block.lanes; ++lane)
                 if (block.alive[lane] && block.shared[lane])
-                    sharedCodes.push_back({block.mates[lane], row[overlapBlockLanes + lane]});
+                    sharedCodes.push_back({block.mates[lane], codes[lane]});
     }
-    addLaneCounts();
+    BaseVotes votes = VotesOf(counter);
 
     // Mates with several overlaps: all their candidates together.
     std::sort(sharedCodes.begin(), sharedCodes.end(),
@@ -360,14 +437,8 @@ BaseVotes CountTrackedVotes(const TrackedQueueSet& queues, Variant variant) {
         for (; k < sharedCodes.size() && sharedCodes[k].mate == mate; ++k)
             codes.push_back(sharedCodes[k].code);
         const int vote = VoteOfCodes(codes.data(), codes.size(), variant);
-        if (vote >= 0) ++counts[vote];
+        if (vote >= 0) AddVote(votes, "ACGT"[vote]);
     }
-
-    BaseVotes votes;
-    votes.a = counts[0];
-    votes.c = counts[1];
-    votes.g = counts[2];
-    votes.t = counts[3];
     return votes;
 }
 
@@ -378,6 +449,8 @@ void AppendToTracked(TrackedQueueSet& queues, std::string_view contig) {
 
     // An overlap lives on when the appended byte is its candidate, and while
     // it stays shorter than the mate.
+    SoloVoteCounter counter;
+    bool anyShared = false;
     size_t kept = 0;
     for (const uint32_t id : queues.liveBlocks) {
         OverlapBlock& block = queues.blocks[id];
@@ -398,40 +471,58 @@ void AppendToTracked(TrackedQueueSet& queues, std::string_view contig) {
         }
         ++block.overlap;
         queues.liveBlocks[kept++] = id;
+        // The next cycle's votes, counted while the block is at hand.
+        const ByteLanes shared = LoadLanes(block.shared);
+        CountSoloVotes(counter, LoadLanes(RowOf(queues, id, block.overlap) + overlapBlockLanes),
+                       lives & ~shared);
+        anyShared |= AnyLane(lives & shared);
     }
     queues.liveBlocks.resize(kept);
+    queues.soloVotesFresh = true;  // until an older lane turns shared
 
     // Births: mates whose first 20 bytes equal the contig's last 20, taken
     // oldest first.
-    if (!TracksOverlaps(r) || contig.size() < static_cast<size_t>(keyLength) ||
-        queues.nextMate == queues.firstMate)
-        return;
-    const char* tail = contig.data() + contig.size() - keyLength;
-    const uint64_t key = PrefixKey(tail);
+    size_t bornCount = 0;
     uint64_t born[overlapBlockLanes];
     std::vector<uint64_t> moreBorn;
-    size_t bornCount = 0;
-    for (uint64_t link = queues.buckets[BucketOf(queues, key)];
-         link != 0 && link - 1 >= queues.firstMate;) {
-        const uint64_t mate = link - 1;
-        const uint64_t at = RingIndex(queues, mate);
-        bool equal = queues.prefixKeys[at] == key;
-        if (equal && (key & otherByteInKey)) {
-            equal = std::memcmp(MateBytesOf(queues, mate), tail, keyLength) == 0;
+    if (TracksOverlaps(r) && contig.size() >= static_cast<size_t>(keyLength) &&
+        queues.nextMate > queues.firstMate) {
+        const char* tail = contig.data() + contig.size() - keyLength;
+        const uint64_t key = PrefixKey(tail);
+        for (uint64_t link = queues.buckets[BucketOf(queues, key)];
+             link != 0 && link - 1 >= queues.firstMate;) {
+            const uint64_t mate = link - 1;
+            const uint64_t at = RingIndex(queues, mate);
+            bool equal = queues.prefixKeys[at] == key;
+            if (equal && (key & otherByteInKey))
+                equal = std::memcmp(MateBytesOf(queues, mate), tail, keyLength) == 0;
+            if (equal) {
+                if (bornCount < overlapBlockLanes)
+                    born[bornCount] = mate;
+                else
+                    moreBorn.push_back(mate);
+                ++bornCount;
+            }
+            link = queues.chainNext[at];
         }
-        if (equal) {
-            if (bornCount < overlapBlockLanes)
-                born[bornCount] = mate;
-            else
-                moreBorn.push_back(mate);
-            ++bornCount;
-        }
-        link = queues.chainNext[at];
     }
     const int64_t length = static_cast<int64_t>(contig.size());
-    for (size_t k = bornCount; k-- > 0;)
-        AddOverlap(queues, k < overlapBlockLanes ? born[k] : moreBorn[k - overlapBlockLanes],
-                   minimumOverlap, length);
+    if (bornCount > overlapBlockLanes) {
+        for (size_t k = bornCount; k-- > 0;)
+            AddOverlap(queues, k < overlapBlockLanes ? born[k] : moreBorn[k - overlapBlockLanes],
+                       minimumOverlap, length);
+    } else if (bornCount > 0) {
+        std::reverse(born, born + bornCount);
+        const uint32_t id = AddBornBlock(queues, born, static_cast<int>(bornCount), length);
+        const OverlapBlock& block = queues.blocks[id];
+        const ByteLanes alive = LoadLanes(block.alive);
+        const ByteLanes shared = LoadLanes(block.shared);
+        CountSoloVotes(counter, LoadLanes(RowOf(queues, id, minimumOverlap) + overlapBlockLanes),
+                       alive & ~shared);
+        anyShared |= AnyLane(alive & shared);
+    }
+    queues.soloVotes = VotesOf(counter);
+    queues.anySharedLane = anyShared;
 }
 
 }  // namespace lorvex

@@ -80,10 +80,17 @@ struct TrackedQueueSet {
     std::vector<uint32_t> blockAtStart;
     // The contig's last min(L, R-1) bytes when a mate was last added, the
     // keys of the 20 bytes at each of their starts (index o - 20 for the
-    // start of an overlap of o) and a bit filter of those keys.
+    // start of an overlap of o) and how many of those keys fall on each
+    // entry of a filter.
     std::string recentTail;
     std::vector<uint64_t> recentKeys;
-    uint64_t recentFilter[64] = {};
+    uint16_t recentFilter[4096] = {};
+    // The votes of the lanes not flagged shared, counted by the last append
+    // and valid until a lane is added, dropped or flagged otherwise; and
+    // whether a living lane is flagged shared.
+    BaseVotes soloVotes;
+    bool soloVotesFresh = false;
+    bool anySharedLane = false;
 };
 
 TrackedQueueSet MakeTrackedQueueSet(size_t slotCount, int32_t readLength);
