@@ -117,26 +117,26 @@ void Grow(TrackedQueueSet& queues) {
     const size_t r = 2 * static_cast<size_t>(queues.readLength);
     const std::vector<uint8_t> oldBytes = std::move(queues.mateBytes);
     const std::vector<uint64_t> oldKeys = std::move(queues.prefixKeys);
-    const std::vector<uint32_t> oldCounts = std::move(queues.overlapCounts);
-    const std::vector<uint32_t> oldBlocks = std::move(queues.firstOverlapBlock);
-    const std::vector<uint8_t> oldByteLanes = std::move(queues.firstOverlapLane);
+    const std::vector<uint32_t> oldBlocks = std::move(queues.overlapBlock);
+    const std::vector<uint8_t> oldLanes = std::move(queues.overlapLane);
+    const std::vector<int32_t> oldRepeats = std::move(queues.repeatIndex);
     queues.capacity = std::max(minimumCapacity, 2 * queues.capacity);
     // Room for a 16-byte load that starts in the last mate's codes.
     queues.mateBytes.assign(queues.capacity * r + byteLanes, 0);
     queues.prefixKeys.assign(queues.capacity, 0);
     queues.chainNext.assign(queues.capacity, 0);
-    queues.overlapCounts.assign(queues.capacity, 0);
-    queues.firstOverlapBlock.assign(queues.capacity, noBlock);
-    queues.firstOverlapLane.assign(queues.capacity, 0);
+    queues.overlapBlock.assign(queues.capacity, noBlock);
+    queues.overlapLane.assign(queues.capacity, 0);
+    queues.repeatIndex.assign(queues.capacity, -1);
     queues.buckets.assign(2 * queues.capacity, 0);
     for (uint64_t mate = queues.firstMate; mate < queues.nextMate; ++mate) {
         const uint64_t from = mate & oldMask;
         const uint64_t to = RingIndex(queues, mate);
         std::copy_n(oldBytes.data() + from * r, r, queues.mateBytes.data() + to * r);
         queues.prefixKeys[to] = oldKeys[from];
-        queues.overlapCounts[to] = oldCounts[from];
-        queues.firstOverlapBlock[to] = oldBlocks[from];
-        queues.firstOverlapLane[to] = oldByteLanes[from];
+        queues.overlapBlock[to] = oldBlocks[from];
+        queues.overlapLane[to] = oldLanes[from];
+        queues.repeatIndex[to] = oldRepeats[from];
         if (TracksOverlaps(queues.readLength)) Chain(queues, mate);
     }
 }
@@ -166,35 +166,22 @@ void FreeBlock(TrackedQueueSet& queues, uint32_t id) {
     queues.freeBlocks.push_back(id);
 }
 
-// Puts a held mate into the next lane of a block; a mate's second living
-// overlap flags both as shared. Returns the lane.
+// Puts a held mate, which has no living overlap, into the next lane of a
+// block. Returns the lane.
 int JoinBlock(TrackedQueueSet& queues, uint32_t id, uint64_t mate) {
     OverlapBlock& block = queues.blocks[id];
     const int lane = block.lanes++;
     block.mates[lane] = mate;
     block.alive[lane] = 0xff;
     block.oldestMate = std::min(block.oldestMate, mate);
-
     const uint64_t at = RingIndex(queues, mate);
-    uint32_t& count = queues.overlapCounts[at];
-    if (count == 0) {
-        queues.firstOverlapBlock[at] = id;
-        queues.firstOverlapLane[at] = static_cast<uint8_t>(lane);
-    } else {
-        // The first overlap may have died since, and its lane be another
-        // mate's now: flagging that lane only sends it the slow way.
-        block.shared[lane] = 0xff;
-        if (count == 1) {
-            queues.blocks[queues.firstOverlapBlock[at]].shared[queues.firstOverlapLane[at]] = 0xff;
-            queues.soloVotesFresh = false;
-        }
-    }
-    ++count;
+    queues.overlapBlock[at] = id;
+    queues.overlapLane[at] = static_cast<uint8_t>(lane);
     return lane;
 }
 
-// Adds the living overlap of `overlap` bases of a held mate with a contig of
-// contigLength bases.
+// Adds the living overlap of `overlap` bases of a held mate that has none
+// yet, with a contig of contigLength bases.
 void AddOverlap(TrackedQueueSet& queues, uint64_t mate, int32_t overlap, int64_t contigLength) {
     queues.soloVotesFresh = false;
     const int64_t start = contigLength - overlap;
@@ -238,36 +225,45 @@ uint32_t AddBornBlock(TrackedQueueSet& queues, const uint64_t* mates, int count,
     return id;
 }
 
-// The vote of one mate from the vote codes of all its living overlaps.
-int VoteOfCodes(const uint8_t* codes, size_t count, Variant variant) {
-    int trials = 0;
-    unsigned bases = 0;
-    int lastCode = silentCode;
-    for (size_t k = 0; k < count; ++k) {
-        const int code = codes[k];
-        if (code == silentCode) continue;
-        ++trials;
-        lastCode = code;
-        if (code < otherCode) bases |= 1u << code;
+// A mate with a second living overlap (in a repeat) moves to the bit-set
+// form, which follows all its overlaps at a fixed cost, until it has no
+// overlap of 20 bases or more left.
+void MoveToRepeats(TrackedQueueSet& queues, uint64_t mate, std::string_view contig) {
+    const uint64_t at = RingIndex(queues, mate);
+    if (queues.overlapBlock[at] != noBlock) {
+        queues.blocks[queues.overlapBlock[at]].alive[queues.overlapLane[at]] = 0;
+        queues.overlapBlock[at] = noBlock;
+        queues.soloVotesFresh = false;
     }
-    if (variant == Variant::Strict) return trials == 1 && lastCode < otherCode ? lastCode : -1;
-    return trials >= 1 && std::has_single_bit(bases) ? std::countr_zero(bases) : -1;
+    const int32_t r = queues.readLength;
+    const uint8_t* bytes = MateBytesOf(queues, mate);
+    // Qualities that qualify exactly where the vote codes say so.
+    std::vector<uint8_t>& quality = queues.repeatQuality;
+    quality.resize(static_cast<size_t>(r));
+    for (int32_t o = 0; o < r; ++o)
+        quality[o] = bytes[r + o] == silentCode ? 0 : qualityThreshold + 1;
+    AddMate(queues.repeats, reinterpret_cast<const char*>(bytes), quality.data(), contig);
+    queues.repeatIndex[at] = static_cast<int32_t>(queues.repeatMates.size());
+    queues.repeatMates.push_back(mate);
 }
 
-struct SharedCode {
-    uint64_t mate;
-    uint8_t code;
-};
+void RemoveRepeat(TrackedQueueSet& queues, int32_t index) {
+    queues.repeatIndex[RingIndex(queues, queues.repeatMates[index])] = -1;
+    RemoveMate(queues.repeats, index);
+    queues.repeatMates[index] = queues.repeatMates.back();
+    queues.repeatMates.pop_back();
+    if (static_cast<size_t>(index) < queues.repeatMates.size())
+        queues.repeatIndex[RingIndex(queues, queues.repeatMates[index])] = index;
+}
 
-// The votes of lanes whose mate has one living overlap: per lane and base
-// for up to 255 blocks, then added up.
-struct SoloVoteCounter {
+// The votes of lanes: per lane and base for up to 255 blocks, then added up.
+struct LaneVoteCounter {
     int32_t counts[4] = {0, 0, 0, 0};
     ByteLanes laneCounts[4] = {};
     int pending = 0;
 };
 
-void AddLaneCounts(SoloVoteCounter& counter) {
+void AddLaneCounts(LaneVoteCounter& counter) {
     for (int b = 0; b < 4; ++b) {
         for (int lane = 0; lane < overlapBlockLanes; ++lane)
             counter.counts[b] += counter.laneCounts[b][lane];
@@ -276,13 +272,13 @@ void AddLaneCounts(SoloVoteCounter& counter) {
     counter.pending = 0;
 }
 
-void CountSoloVotes(SoloVoteCounter& counter, ByteLanes codes, ByteLanes solo) {
+void CountLaneVotes(LaneVoteCounter& counter, ByteLanes codes, ByteLanes alive) {
     for (int b = 0; b < 4; ++b)
-        counter.laneCounts[b] -= EqualLanes(codes, SplatLanes(static_cast<uint8_t>(b))) & solo;
+        counter.laneCounts[b] -= EqualLanes(codes, SplatLanes(static_cast<uint8_t>(b))) & alive;
     if (++counter.pending == 255) AddLaneCounts(counter);
 }
 
-BaseVotes VotesOf(SoloVoteCounter& counter) {
+BaseVotes VotesOf(LaneVoteCounter& counter) {
     AddLaneCounts(counter);
     BaseVotes votes;
     votes.a = counter.counts[0];
@@ -290,6 +286,12 @@ BaseVotes VotesOf(SoloVoteCounter& counter) {
     votes.g = counter.counts[2];
     votes.t = counter.counts[3];
     return votes;
+}
+
+void CountBlockVotes(const TrackedQueueSet& queues, uint32_t id, LaneVoteCounter& counter) {
+    const OverlapBlock& block = queues.blocks[id];
+    CountLaneVotes(counter, LoadLanes(RowOf(queues, id, block.overlap) + overlapBlockLanes),
+                   LoadLanes(block.alive));
 }
 
 size_t FilterBit(uint64_t key) {
@@ -335,6 +337,7 @@ TrackedQueueSet MakeTrackedQueueSet(size_t slotCount, int32_t readLength) {
     queues.slotBegin.assign(slotCount, 0);
     queues.slotEnd.assign(slotCount, 0);
     queues.blockAtStart.assign(static_cast<size_t>(std::max(readLength, 1)), noBlock);
+    queues.repeats = MakeOverlapSlot(readLength);
     return queues;
 }
 
@@ -357,7 +360,8 @@ void AddTrackedMate(TrackedQueueSet& queues, size_t i, const char* mate, const u
     uint8_t* bytes = queues.mateBytes.data() + at * 2 * static_cast<size_t>(r);
     std::memcpy(bytes, mate, static_cast<size_t>(r));
     WriteVoteCodes(mate, quality, r, bytes + r);
-    queues.overlapCounts[at] = 0;
+    queues.overlapBlock[at] = noBlock;
+    queues.repeatIndex[at] = -1;
     if (!TracksOverlaps(r)) return;
     const uint64_t key = PrefixKey(mate);
     queues.prefixKeys[at] = key;
@@ -370,10 +374,19 @@ void AddTrackedMate(TrackedQueueSet& queues, size_t i, const char* mate, const u
     const std::string_view tail = contig.substr(length - longest);
     if (tail != queues.recentTail) KeyRecentStarts(queues, tail);
     if (queues.recentFilter[FilterBit(key)] == 0) return;
-    for (size_t o = minimumOverlap; o <= longest; ++o)
+    size_t found = 0;
+    size_t foundOverlap = 0;
+    for (size_t o = minimumOverlap; o <= longest && found < 2; ++o)
         if (queues.recentKeys[o - minimumOverlap] == key &&
-            std::memcmp(contig.data() + length - o, mate, o) == 0)
-            AddOverlap(queues, number, static_cast<int32_t>(o), static_cast<int64_t>(length));
+            std::memcmp(contig.data() + length - o, mate, o) == 0) {
+            ++found;
+            foundOverlap = o;
+        }
+    if (found == 1)
+        AddOverlap(queues, number, static_cast<int32_t>(foundOverlap),
+                   static_cast<int64_t>(length));
+    else if (found > 1)
+        MoveToRepeats(queues, number, contig);
 }
 
 void RecycleOldestTrackedSlot(TrackedQueueSet& queues) {
@@ -384,6 +397,8 @@ void RecycleOldestTrackedSlot(TrackedQueueSet& queues) {
     queues.slotBegin[slot] = queues.slotEnd[slot] = queues.nextMate;
     if (!dropsMates) return;
     // The dropped mates' overlaps die with them.
+    for (int32_t index = static_cast<int32_t>(queues.repeatMates.size()); index-- > 0;)
+        if (queues.repeatMates[index] < queues.firstMate) RemoveRepeat(queues, index);
     size_t kept = 0;
     for (const uint32_t id : queues.liveBlocks) {
         OverlapBlock& block = queues.blocks[id];
@@ -411,34 +426,13 @@ void RecycleOldestTrackedSlot(TrackedQueueSet& queues) {
 }
 
 BaseVotes CountTrackedVotes(const TrackedQueueSet& queues, Variant variant) {
-    if (queues.soloVotesFresh && !queues.anySharedLane) return queues.soloVotes;
-    SoloVoteCounter counter;
-    std::vector<SharedCode> sharedCodes;
-    for (const uint32_t id : queues.liveBlocks) {
-        const OverlapBlock& block = queues.blocks[id];
-        const uint8_t* codes = RowOf(queues, id, block.overlap) + overlapBlockLanes;
-        const ByteLanes alive = LoadLanes(block.alive);
-        const ByteLanes shared = LoadLanes(block.shared);
-        CountSoloVotes(counter, LoadLanes(codes), alive & ~shared);
-        if (AnyLane(alive & shared))
-            for (int lane = 0; lane < block.lanes; ++lane)
-                if (block.alive[lane] && block.shared[lane])
-                    sharedCodes.push_back({block.mates[lane], codes[lane]});
+    BaseVotes votes = queues.laneVotes;
+    if (!queues.soloVotesFresh) {
+        LaneVoteCounter counter;
+        for (const uint32_t id : queues.liveBlocks) CountBlockVotes(queues, id, counter);
+        votes = VotesOf(counter);
     }
-    BaseVotes votes = VotesOf(counter);
-
-    // Mates with several overlaps: all their candidates together.
-    std::sort(sharedCodes.begin(), sharedCodes.end(),
-              [](const SharedCode& a, const SharedCode& b) { return a.mate < b.mate; });
-    std::vector<uint8_t> codes;
-    for (size_t k = 0; k < sharedCodes.size();) {
-        codes.clear();
-        const uint64_t mate = sharedCodes[k].mate;
-        for (; k < sharedCodes.size() && sharedCodes[k].mate == mate; ++k)
-            codes.push_back(sharedCodes[k].code);
-        const int vote = VoteOfCodes(codes.data(), codes.size(), variant);
-        if (vote >= 0) AddVote(votes, "ACGT"[vote]);
-    }
+    if (queues.repeats.count > 0) AddSlotVotes(queues.repeats, variant, votes);
     return votes;
 }
 
@@ -448,9 +442,9 @@ void AppendToTracked(TrackedQueueSet& queues, std::string_view contig) {
     const ByteLanes appended = SplatLanes(static_cast<uint8_t>(contig.back()));
 
     // An overlap lives on when the appended byte is its candidate, and while
-    // it stays shorter than the mate.
-    SoloVoteCounter counter;
-    bool anyShared = false;
+    // it stays shorter than the mate. The next cycle's votes are counted
+    // while the block is at hand.
+    LaneVoteCounter counter;
     size_t kept = 0;
     for (const uint32_t id : queues.liveBlocks) {
         OverlapBlock& block = queues.blocks[id];
@@ -462,29 +456,34 @@ void AppendToTracked(TrackedQueueSet& queues, std::string_view contig) {
         const ByteLanes dies = alive & ~lives;
         if (AnyLane(dies)) {
             for (int lane = 0; lane < block.lanes; ++lane)
-                if (dies[lane]) --queues.overlapCounts[RingIndex(queues, block.mates[lane])];
+                if (dies[lane]) queues.overlapBlock[RingIndex(queues, block.mates[lane])] = noBlock;
             StoreLanes(block.alive, lives);
-            if (!AnyLane(lives)) {
-                FreeBlock(queues, id);
-                continue;
-            }
+        }
+        // A block can also have been emptied by mates moved to the repeats.
+        if (!AnyLane(lives)) {
+            FreeBlock(queues, id);
+            continue;
         }
         ++block.overlap;
         queues.liveBlocks[kept++] = id;
-        // The next cycle's votes, counted while the block is at hand.
-        const ByteLanes shared = LoadLanes(block.shared);
-        CountSoloVotes(counter, LoadLanes(RowOf(queues, id, block.overlap) + overlapBlockLanes),
-                       lives & ~shared);
-        anyShared |= AnyLane(lives & shared);
+        CountBlockVotes(queues, id, counter);
     }
     queues.liveBlocks.resize(kept);
-    queues.soloVotesFresh = true;  // until an older lane turns shared
+    queues.soloVotesFresh = true;  // until a lane is killed or added elsewhere
+
+    // Mates in repeats follow the byte in their bit sets, and return to the
+    // blocks once they have no overlap of 20 bases or more.
+    if (queues.repeats.count > 0) {
+        AppendBaseToSlot(queues.repeats, contig.back());
+        for (int32_t index = queues.repeats.count; index-- > 0;)
+            if (!HasVotingOverlap(queues.repeats, index)) RemoveRepeat(queues, index);
+    }
 
     // Births: mates whose first 20 bytes equal the contig's last 20, taken
-    // oldest first.
-    size_t bornCount = 0;
-    uint64_t born[overlapBlockLanes];
-    std::vector<uint64_t> moreBorn;
+    // oldest first. A mate that has a living overlap already, or is followed
+    // in the bit-set form, is not born into a block.
+    std::vector<uint64_t>& born = queues.born;
+    born.clear();
     if (TracksOverlaps(r) && contig.size() >= static_cast<size_t>(keyLength) &&
         queues.nextMate > queues.firstMate) {
         const char* tail = contig.data() + contig.size() - keyLength;
@@ -493,36 +492,25 @@ void AppendToTracked(TrackedQueueSet& queues, std::string_view contig) {
              link != 0 && link - 1 >= queues.firstMate;) {
             const uint64_t mate = link - 1;
             const uint64_t at = RingIndex(queues, mate);
-            bool equal = queues.prefixKeys[at] == key;
-            if (equal && (key & otherByteInKey))
-                equal = std::memcmp(MateBytesOf(queues, mate), tail, keyLength) == 0;
-            if (equal) {
-                if (bornCount < overlapBlockLanes)
-                    born[bornCount] = mate;
-                else
-                    moreBorn.push_back(mate);
-                ++bornCount;
-            }
             link = queues.chainNext[at];
+            if (queues.prefixKeys[at] != key ||
+                ((key & otherByteInKey) &&
+                 std::memcmp(MateBytesOf(queues, mate), tail, keyLength) != 0))
+                continue;
+            if (queues.repeatIndex[at] >= 0) continue;
+            if (queues.overlapBlock[at] != noBlock)
+                MoveToRepeats(queues, mate, contig);
+            else
+                born.push_back(mate);
         }
     }
+    std::reverse(born.begin(), born.end());
     const int64_t length = static_cast<int64_t>(contig.size());
-    if (bornCount > overlapBlockLanes) {
-        for (size_t k = bornCount; k-- > 0;)
-            AddOverlap(queues, k < overlapBlockLanes ? born[k] : moreBorn[k - overlapBlockLanes],
-                       minimumOverlap, length);
-    } else if (bornCount > 0) {
-        std::reverse(born, born + bornCount);
-        const uint32_t id = AddBornBlock(queues, born, static_cast<int>(bornCount), length);
-        const OverlapBlock& block = queues.blocks[id];
-        const ByteLanes alive = LoadLanes(block.alive);
-        const ByteLanes shared = LoadLanes(block.shared);
-        CountSoloVotes(counter, LoadLanes(RowOf(queues, id, minimumOverlap) + overlapBlockLanes),
-                       alive & ~shared);
-        anyShared |= AnyLane(alive & shared);
+    for (size_t from = 0; from < born.size(); from += overlapBlockLanes) {
+        const int count = static_cast<int>(std::min<size_t>(overlapBlockLanes, born.size() - from));
+        CountBlockVotes(queues, AddBornBlock(queues, born.data() + from, count, length), counter);
     }
-    queues.soloVotes = VotesOf(counter);
-    queues.anySharedLane = anyShared;
+    queues.laneVotes = VotesOf(counter);
 }
 
 }  // namespace lorvex

@@ -17,9 +17,10 @@
 // every cycle, so they are kept together in blocks of 16, laid out by
 // overlap length: row o holds the 16 mates' bytes at o and their vote codes.
 // A cycle then reads one row per block and votes and moves on 16 overlaps
-// with a few vector instructions. A mate with several living overlaps (in a
-// repeat) is flagged in all of them and voted on one by one, since its
-// candidates must be taken together.
+// with a few vector instructions. A mate with a second living overlap (in a
+// repeat), whose candidates must be taken together, is followed by the bit
+// sets of incremental_voting.h instead, until it has no overlap of 20 or
+// more left, so that repeats cost no more than they do there.
 //
 // Mates are kept in one ring in the order they were added, windows being
 // filled oldest first, so dropping the oldest window drops the oldest mates.
@@ -30,6 +31,7 @@
 #include <string_view>
 #include <vector>
 
+#include "calling/incremental_voting.h"
 #include "calling/overlap_voting.h"
 
 namespace lorvex {
@@ -43,8 +45,7 @@ struct OverlapBlock {
     int32_t lanes = 0;    // lanes in use
     uint64_t oldestMate = 0;
     uint64_t mates[overlapBlockLanes] = {};
-    uint8_t alive[overlapBlockLanes] = {};   // 0xff for a living overlap
-    uint8_t shared[overlapBlockLanes] = {};  // 0xff when its mate may have others
+    uint8_t alive[overlapBlockLanes] = {};  // 0xff for a living overlap
 };
 
 struct TrackedQueueSet {
@@ -62,13 +63,13 @@ struct TrackedQueueSet {
     // position whose trial never qualifies).
     std::vector<uint8_t> mateBytes;
     // Per mate: the key of its first 20 bases, the previous mate (number + 1,
-    // 0 for none) in the same hash bucket, its living overlaps and where the
-    // first of them lies (block and lane).
+    // 0 for none) in the same hash bucket, the block and lane of its living
+    // overlap if it has one, and its place among the repeat mates or -1.
     std::vector<uint64_t> prefixKeys;
     std::vector<uint64_t> chainNext;
-    std::vector<uint32_t> overlapCounts;
-    std::vector<uint32_t> firstOverlapBlock;
-    std::vector<uint8_t> firstOverlapLane;
+    std::vector<uint32_t> overlapBlock;
+    std::vector<uint8_t> overlapLane;
+    std::vector<int32_t> repeatIndex;
     std::vector<uint64_t> buckets;  // newest mate number + 1 per bucket, 0 for none
     // Blocks in use, free ones, their rows (32 bytes per overlap length from
     // 20 on: 16 bases, then 16 vote codes), and the newest block of each
@@ -85,12 +86,15 @@ struct TrackedQueueSet {
     std::string recentTail;
     std::vector<uint64_t> recentKeys;
     uint16_t recentFilter[4096] = {};
-    // The votes of the lanes not flagged shared, counted by the last append
-    // and valid until a lane is added, dropped or flagged otherwise; and
-    // whether a living lane is flagged shared.
-    BaseVotes soloVotes;
+    // The votes of the blocks' lanes, counted by the last append and valid
+    // until a lane is added or killed elsewhere.
+    BaseVotes laneVotes;
     bool soloVotesFresh = false;
-    bool anySharedLane = false;
+    // Mates with several living overlaps, in bit-set form, and their numbers.
+    OverlapSlot repeats;
+    std::vector<uint64_t> repeatMates;
+    std::vector<uint8_t> repeatQuality;
+    std::vector<uint64_t> born;
 };
 
 TrackedQueueSet MakeTrackedQueueSet(size_t slotCount, int32_t readLength);
