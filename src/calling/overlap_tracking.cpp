@@ -323,10 +323,26 @@ void KeyRecentStarts(TrackedQueueSet& queues, std::string_view tail) {
     queues.recentTail.assign(tail);
     std::fill(std::begin(queues.recentFilter), std::end(queues.recentFilter), 0);
     recent.resize(keys);
-    for (size_t o = minimumOverlap; o <= longest; ++o) {
-        recent[o - minimumOverlap] = PrefixKey(tail.data() + longest - o);
-        CountInFilter(queues, recent[o - minimumOverlap], 1);
+    // One pass over the tail with a rolling key: the 20 bytes ending at i
+    // start an overlap of longest - i + 19.
+    uint64_t digits = 0;
+    unsigned others = 0;
+    for (size_t i = 0; i < longest; ++i) {
+        const unsigned digit = keyDigits[static_cast<unsigned char>(tail[i])];
+        digits = ((digits << 2) | (digit & 3)) & (otherByteInKey - 1);
+        others += digit >> 2;
+        if (i >= static_cast<size_t>(keyLength))
+            others -= keyDigits[static_cast<unsigned char>(tail[i - keyLength])] >> 2;
+        if (i + 1 < static_cast<size_t>(keyLength)) continue;
+        const uint64_t key = others > 0 ? digits | otherByteInKey : digits;
+        recent[longest - i - 1] = key;
+        CountInFilter(queues, key, 1);
     }
+}
+
+std::string_view RecentTail(std::string_view contig, int32_t readLength) {
+    return contig.substr(contig.size() -
+                         std::min(contig.size(), static_cast<size_t>(readLength - 1)));
 }
 
 }  // namespace
@@ -370,8 +386,8 @@ void AddTrackedMate(TrackedQueueSet& queues, size_t i, const char* mate, const u
     // The overlaps the mate has already: only where the contig's 20 bytes
     // have the mate's key can one start.
     const size_t length = contig.size();
-    const size_t longest = std::min(length, static_cast<size_t>(r - 1));
-    const std::string_view tail = contig.substr(length - longest);
+    const std::string_view tail = RecentTail(contig, r);
+    const size_t longest = tail.size();
     if (tail != queues.recentTail) KeyRecentStarts(queues, tail);
     if (queues.recentFilter[FilterBit(key)] == 0) return;
     size_t found = 0;
@@ -505,6 +521,8 @@ void AppendToTracked(TrackedQueueSet& queues, std::string_view contig) {
         }
     }
     std::reverse(born.begin(), born.end());
+    // New mates look for overlaps they have already among these keys.
+    if (TracksOverlaps(r)) KeyRecentStarts(queues, RecentTail(contig, r));
     const int64_t length = static_cast<int64_t>(contig.size());
     for (size_t from = 0; from < born.size(); from += overlapBlockLanes) {
         const int count = static_cast<int>(std::min<size_t>(overlapBlockLanes, born.size() - from));
