@@ -17,7 +17,8 @@
 #    tadpole.sh come from Debian (art-nextgen-simulation-tools, bbmap) and are
 #    installed here when missing.
 # Figures are medians of LORVEX_BENCH_RUNS runs (default 5) of CPU time
-# (user + system) and wall time.
+# (user + system) and wall time; the peer, which takes about a minute, runs
+# LORVEX_BENCH_PEER_RUNS times (default 1).
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -26,6 +27,7 @@ if [ $# -ne 1 ]; then
 fi
 build=$(cd "$1" && pwd)
 runs=${LORVEX_BENCH_RUNS:-5}
+peer_runs=${LORVEX_BENCH_PEER_RUNS:-1}
 for tool in lorvex lorvex-strict lorvex-bitset lorvex-strict-bitset lorvex-literal \
     lorvex-strict-literal lorvex-bench-data lorvex-prep lorvex-extend; do
     if [ ! -x "$build/$tool" ]; then
@@ -47,15 +49,15 @@ FRAGMENT=500
 
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# timed NAME RUNS COMMAND...: runs COMMAND (standard output to $work/NAME.out)
-# RUNS times; leaves the medians of wall and CPU seconds in $work/NAME.wall
-# and $work/NAME.cpu.
+# timed NAME RUNS COMMAND...: runs COMMAND (standard output to $work/NAME.out,
+# standard error to $work/NAME.err) RUNS times; leaves the medians of wall
+# and CPU seconds in $work/NAME.wall and $work/NAME.cpu.
 timed() {
     local name=$1 count=$2 i
     shift 2
     : > "$work/$name.walls"; : > "$work/$name.cpus"
     for ((i = 0; i < count; i++)); do
-        /usr/bin/time -f '%e %U %S' -o "$work/$name.time" "$@" > "$work/$name.out"
+        /usr/bin/time -f '%e %U %S' -o "$work/$name.time" "$@" > "$work/$name.out" 2> "$work/$name.err"
         read -r wall user sys < "$work/$name.time"
         echo "$wall" >> "$work/$name.walls"
         awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }' >> "$work/$name.cpus"
@@ -134,7 +136,7 @@ timed prep "$runs" "$build/lorvex-prep" -q -f -1 "$peer/reads_1.fq" -2 "$peer/re
 timed extend "$runs" "$build/lorvex-extend" -q -s "$peer/seed.fa" -t "$peer/prep/reads.table" \
     -i "$peer/prep/reads.index" --min-distance $MIN_DISTANCE --max-distance $MAX_DISTANCE \
     --min-votes $MIN_VOTES --ratio $RATIO --both
-timed tadpole "$runs" /usr/share/bbmap/tadpole.sh in="$peer/seed.fa" out="$peer/tadpole.fa" \
+timed tadpole "$peer_runs" /usr/share/bbmap/tadpole.sh in="$peer/seed.fa" out="$peer/tadpole.fa" \
     mode=extend el=200000 er=200000 extra="$peer/reads_1.fq,$peer/reads_2.fq" k=62 threads=1 \
     ow=t
 extended=$(awk 'NR == 1' "$work/extend.out")

@@ -13,6 +13,8 @@
 #    the literal one; their outputs must be identical. Then the fast engine
 #    runs to the 2,000,000-base cap. Every figure is the median of several
 #    runs (LORVEX_BENCH_RUNS, default 5).
+# 4. bench/deep_bench.sh BUILD_DIR: 2,000x coverage of a 100 kb genome, the
+#    fast engine against the bit-set and literal ones, and against the peer.
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
