@@ -83,81 +83,65 @@ class LiteralCycles {
     QueueSet queues_;
 };
 
-// The bit-set cycle: the same windows in the same slots, but each mate keeps
-// the bit set of its matching overlaps, moved on by every appended base, so
-// a vote costs a few word operations instead of R - 20 string comparisons.
-class BitsetCycles {
+// The two incremental engines behind one set of names: OverlapQueueSet keeps
+// per mate the bit set of its matching overlaps, moved on by every appended
+// base, so a vote costs a few word operations instead of R - 20 string
+// comparisons; TrackedQueueSet (the programs' engine) follows only the
+// overlaps of 20 bases or more, so a cycle costs in proportion to the mates
+// that overlap the contig's end.
+BaseVotes CycleVotes(const OverlapQueueSet& queues, Variant variant) {
+    return CountVotesFromOverlaps(queues, variant);
+}
+BaseVotes CycleVotes(const TrackedQueueSet& queues, Variant variant) {
+    return CountTrackedVotes(queues, variant);
+}
+void AddCycleMate(OverlapQueueSet& queues, size_t slot, const char* mate, const uint8_t* quality,
+                  const std::string& contig) {
+    AddMate(SlotFromOldest(queues, slot), mate, quality, contig);
+}
+void AddCycleMate(TrackedQueueSet& queues, size_t slot, const char* mate, const uint8_t* quality,
+                  const std::string& contig) {
+    AddTrackedMate(queues, slot, mate, quality, contig);
+}
+// The oldest window is dropped before the others follow the new base, which
+// spares it the update; the emptied slot becomes the newest.
+void MoveCycleOn(OverlapQueueSet& queues, const std::string& contig) {
+    RecycleOldestSlot(queues);
+    AppendBaseToOverlaps(queues, contig.back());
+}
+void MoveCycleOn(TrackedQueueSet& queues, const std::string& contig) {
+    RecycleOldestTrackedSlot(queues);
+    AppendToTracked(queues, contig);
+}
+
+// The incremental cycle: the same windows in the same slots, the mates'
+// overlaps kept up to date by each appended base, and mates looked up
+// without a string per field.
+template <typename IncrementalQueueSet>
+class IncrementalCycles {
   public:
-    BitsetCycles(const RunInputs& inputs, const RunParameters& parameters, Variant variant,
-                 size_t queueCount)
+    IncrementalCycles(const RunInputs& inputs, const RunParameters& parameters, Variant variant,
+                      size_t queueCount, IncrementalQueueSet queues)
         : inputs_(inputs),
           parameters_(parameters),
           variant_(variant),
-          queues_(MakeOverlapQueueSet(queueCount, inputs.table.layout.readLength)) {}
+          queueCount_(static_cast<int64_t>(queueCount)),
+          queues_(std::move(queues)) {}
 
     void Start(const std::string& contig) {
-        const int64_t n = static_cast<int64_t>(queues_.slots.size());
-        const int64_t filled = InitiallyFilledSlots(variant_, n);
-        const int64_t length = static_cast<int64_t>(contig.size());
-        for (int64_t i = 0; i < filled; ++i)
-            Fetch(contig, InitialWindowStart(length, parameters_.maxDistance, i),
-                  SlotFromOldest(queues_, static_cast<size_t>(i)));
-    }
-    BaseVotes Votes(const std::string&) const { return CountVotesFromOverlaps(queues_, variant_); }
-    void AfterAppend(const std::string& contig) {
-        // The oldest window is dropped before the others follow the new base,
-        // which spares it the update.
-        OverlapSlot& newest = RecycleOldestSlot(queues_);
-        AppendBaseToOverlaps(queues_, contig.back());
-        const int64_t n = static_cast<int64_t>(queues_.slots.size());
-        Fetch(contig,
-              NewWindowStart(static_cast<int64_t>(contig.size()), parameters_.maxDistance, n),
-              newest);
-    }
-
-  private:
-    void Fetch(const std::string& contig, int64_t windowStart, OverlapSlot& slot) {
-        FetchSelectedMates(contig.data() + windowStart, inputs_.table, inputs_.index, variant_,
-                           selected_);
-        for (int32_t i = 0; i < selected_.count; ++i)
-            AddMate(slot, selected_.Mate(i), selected_.Quality(i), contig);
-    }
-
-    const RunInputs& inputs_;
-    const RunParameters& parameters_;
-    Variant variant_;
-    OverlapQueueSet queues_;
-    SelectedMates selected_;
-};
-
-// The fast cycle: the same windows in the same slots, but only the mates'
-// overlaps of 20 bases or more are followed, so a cycle costs in proportion
-// to the mates that overlap the contig's end.
-class FastCycles {
-  public:
-    FastCycles(const RunInputs& inputs, const RunParameters& parameters, Variant variant,
-               size_t queueCount)
-        : inputs_(inputs),
-          parameters_(parameters),
-          variant_(variant),
-          queues_(MakeTrackedQueueSet(queueCount, inputs.table.layout.readLength)) {}
-
-    void Start(const std::string& contig) {
-        const int64_t n = static_cast<int64_t>(queues_.slotBegin.size());
-        const int64_t filled = InitiallyFilledSlots(variant_, n);
+        const int64_t filled = InitiallyFilledSlots(variant_, queueCount_);
         const int64_t length = static_cast<int64_t>(contig.size());
         for (int64_t i = 0; i < filled; ++i)
             Fetch(contig, InitialWindowStart(length, parameters_.maxDistance, i),
                   static_cast<size_t>(i));
     }
-    BaseVotes Votes(const std::string&) const { return CountTrackedVotes(queues_, variant_); }
+    BaseVotes Votes(const std::string&) const { return CycleVotes(queues_, variant_); }
     void AfterAppend(const std::string& contig) {
-        RecycleOldestTrackedSlot(queues_);
-        AppendToTracked(queues_, contig);
-        const int64_t n = static_cast<int64_t>(queues_.slotBegin.size());
+        MoveCycleOn(queues_, contig);
         Fetch(contig,
-              NewWindowStart(static_cast<int64_t>(contig.size()), parameters_.maxDistance, n),
-              static_cast<size_t>(n - 1));
+              NewWindowStart(static_cast<int64_t>(contig.size()), parameters_.maxDistance,
+                             queueCount_),
+              static_cast<size_t>(queueCount_ - 1));
     }
 
   private:
@@ -165,13 +149,14 @@ class FastCycles {
         FetchSelectedMates(contig.data() + windowStart, inputs_.table, inputs_.index, variant_,
                            selected_);
         for (int32_t i = 0; i < selected_.count; ++i)
-            AddTrackedMate(queues_, slot, selected_.Mate(i), selected_.Quality(i), contig);
+            AddCycleMate(queues_, slot, selected_.Mate(i), selected_.Quality(i), contig);
     }
 
     const RunInputs& inputs_;
     const RunParameters& parameters_;
     Variant variant_;
-    TrackedQueueSet queues_;
+    int64_t queueCount_;
+    IncrementalQueueSet queues_;
     SelectedMates selected_;
 };
 
@@ -231,12 +216,15 @@ ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
         return RunCycles(cycles, contig, parameters, variant, readLength, tieBreaks, onAccepted,
                          cap);
     }
+    const size_t slots = static_cast<size_t>(queueCount);
     if (engine == Engine::Bitset) {
-        BitsetCycles cycles(inputs, parameters, variant, static_cast<size_t>(queueCount));
+        IncrementalCycles cycles(inputs, parameters, variant, slots,
+                                 MakeOverlapQueueSet(slots, readLength));
         return RunCycles(cycles, contig, parameters, variant, readLength, tieBreaks, onAccepted,
                          cap);
     }
-    FastCycles cycles(inputs, parameters, variant, static_cast<size_t>(queueCount));
+    IncrementalCycles cycles(inputs, parameters, variant, slots,
+                             MakeTrackedQueueSet(slots, readLength));
     return RunCycles(cycles, contig, parameters, variant, readLength, tieBreaks, onAccepted, cap);
 }
 
