@@ -183,7 +183,7 @@ int JoinBlock(TrackedQueueSet& queues, uint32_t id, uint64_t mate) {
 // Adds the living overlap of `overlap` bases of a held mate that has none
 // yet, with a contig of contigLength bases.
 void AddOverlap(TrackedQueueSet& queues, uint64_t mate, int32_t overlap, int64_t contigLength) {
-    queues.soloVotesFresh = false;
+    queues.laneVotesFresh = false;
     const int64_t start = contigLength - overlap;
     uint32_t id = queues.blockAtStart[static_cast<size_t>(start % queues.readLength)];
     if (id == noBlock || queues.blocks[id].start != start ||
@@ -233,7 +233,7 @@ void MoveToRepeats(TrackedQueueSet& queues, uint64_t mate, std::string_view cont
     if (queues.overlapBlock[at] != noBlock) {
         queues.blocks[queues.overlapBlock[at]].alive[queues.overlapLane[at]] = 0;
         queues.overlapBlock[at] = noBlock;
-        queues.soloVotesFresh = false;
+        queues.laneVotesFresh = false;
     }
     const int32_t r = queues.readLength;
     const uint8_t* bytes = MateBytesOf(queues, mate);
@@ -357,11 +357,6 @@ TrackedQueueSet MakeTrackedQueueSet(size_t slotCount, int32_t readLength) {
     return queues;
 }
 
-uint64_t TrackedSlotSize(const TrackedQueueSet& queues, size_t i) {
-    const size_t slot = (queues.oldest + i) % queues.slotBegin.size();
-    return queues.slotEnd[slot] - queues.slotBegin[slot];
-}
-
 void AddTrackedMate(TrackedQueueSet& queues, size_t i, const char* mate, const uint8_t* quality,
                     std::string_view contig) {
     const size_t slot = (queues.oldest + i) % queues.slotBegin.size();
@@ -424,7 +419,7 @@ void RecycleOldestTrackedSlot(TrackedQueueSet& queues) {
             for (int lane = 0; lane < block.lanes; ++lane) {
                 if (block.alive[lane] && block.mates[lane] < queues.firstMate) {
                     block.alive[lane] = 0;
-                    queues.soloVotesFresh = false;
+                    queues.laneVotesFresh = false;
                 }
                 if (block.alive[lane]) {
                     any = true;
@@ -443,7 +438,7 @@ void RecycleOldestTrackedSlot(TrackedQueueSet& queues) {
 
 BaseVotes CountTrackedVotes(const TrackedQueueSet& queues, Variant variant) {
     BaseVotes votes = queues.laneVotes;
-    if (!queues.soloVotesFresh) {
+    if (!queues.laneVotesFresh) {
         LaneVoteCounter counter;
         for (const uint32_t id : queues.liveBlocks) CountBlockVotes(queues, id, counter);
         votes = VotesOf(counter);
@@ -485,7 +480,7 @@ void AppendToTracked(TrackedQueueSet& queues, std::string_view contig) {
         CountBlockVotes(queues, id, counter);
     }
     queues.liveBlocks.resize(kept);
-    queues.soloVotesFresh = true;  // until a lane is killed or added elsewhere
+    queues.laneVotesFresh = true;  // until a lane is killed or added elsewhere
 
     // Mates in repeats follow the byte in their bit sets, and return to the
     // blocks once they have no overlap of 20 bases or more.

@@ -79,8 +79,8 @@ struct TrackedQueueSet {
     std::vector<uint32_t> freeBlocks;
     std::vector<uint8_t> rows;
     std::vector<uint32_t> blockAtStart;
-    // The contig's last min(L, R-1) bytes when a mate was last added, the
-    // keys of the 20 bytes at each of their starts (index o - 20 for the
+    // The contig's last min(L, R-1) bytes as of the last append or added
+    // mate, the keys of the 20 bytes at each of their starts (index o - 20 for the
     // start of an overlap of o) and how many of those keys fall on each
     // entry of a filter.
     std::string recentTail;
@@ -89,7 +89,7 @@ struct TrackedQueueSet {
     // The votes of the blocks' lanes, counted by the last append and valid
     // until a lane is added or killed elsewhere.
     BaseVotes laneVotes;
-    bool soloVotesFresh = false;
+    bool laneVotesFresh = false;
     // Mates with several living overlaps, in bit-set form, and their numbers.
     OverlapSlot repeats;
     std::vector<uint64_t> repeatMates;
@@ -98,9 +98,6 @@ struct TrackedQueueSet {
 };
 
 TrackedQueueSet MakeTrackedQueueSet(size_t slotCount, int32_t readLength);
-
-// Number of mates in slot i counted from the oldest.
-uint64_t TrackedSlotSize(const TrackedQueueSet& queues, size_t i);
 
 // Adds a mate of R bases with its R decoded qualities to slot i counted from
 // the oldest, its overlaps computed against the contig as it is now. Slots
