@@ -155,3 +155,8 @@ for program in lorvex lorvex-strict; do
     measure "cap-$program" "$program" "$work/60x" "$work/60x/seed-cap.fa" 1
     report "cap-$program" "$program" fast 60x-startup
 done
+
+echo; echo "== Repeats (bench/repeat_bench.sh)"; "$here/repeat_bench.sh" "$build" || echo "   bench/repeat_bench.sh failed (status $?)"
+echo; echo "== Fragment lengths (bench/fragments_bench.sh)"; "$here/fragments_bench.sh" "$build" || echo "   bench/fragments_bench.sh failed (status $?)"
+echo; echo "== Trimmed reads (bench/trimmed_bench.sh)"; "$here/trimmed_bench.sh" "$build" || echo "   bench/trimmed_bench.sh failed (status $?)"
+echo; echo "== Gap closing (bench/gaps_bench.sh)"; "$here/gaps_bench.sh" "$build" || echo "   bench/gaps_bench.sh failed (status $?)"

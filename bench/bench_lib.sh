@@ -1,0 +1,95 @@
+# shellcheck shell=bash
+# Shared shell helpers of the benchmark scripts (sourced, not run).
+#
+#   ensure_debian_packages PACKAGE...   installs the missing ones (apt-get; benchmarks only)
+#   timed RESULT_FILE COMMAND...        runs COMMAND, writes "WALL_SECONDS PEAK_KIB" to RESULT_FILE
+#   cached_step DIR                     true when DIR/.done exists (the step's outputs are whole)
+#   mark_done DIR                       marks DIR whole
+#   fasta_bases FASTA                   the bases of the first record on one line
+#   peer_result_cached DIR TOOL         true when an earlier run left TOOL's result in DIR
+#   bench_setup NAME "$@"               checks BUILD_DIR, sets build, run (a fresh output folder), threads
+#   judge_extension, extend_and_judge   lorvex-extend runs and contigs judged against the genome
+
+bench_out=${LORVEX_BENCH_OUT:-$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/out}
+
+ensure_debian_packages() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "   installing ${missing[*]} (Debian packages, for the benchmarks only)" >&2
+    local sudo=
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}" \
+        > "$bench_out/apt.log" 2>&1 ||
+        { $sudo apt-get update > /dev/null 2>&1 &&
+          $sudo apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends \
+              "${missing[@]}" >> "$bench_out/apt.log" 2>&1; } ||
+        { echo "   could not install ${missing[*]} (see $bench_out/apt.log)" >&2; return 1; }
+}
+
+# Wall time and peak memory of a command and its children (the peak is that of
+# the largest single process, as /usr/bin/time reports it).
+timed() {
+    local result=$1
+    shift
+    /usr/bin/time -f '%e %M' -o "$result.time" "$@"
+    local status=$?
+    tail -n 1 "$result.time" > "$result"
+    rm -f "$result.time"
+    return $status
+}
+
+cached_step() { [ -e "$1/.done" ]; }
+mark_done() { touch "$1/.done"; }
+
+fasta_bases() { awk 'NR > 1 && /^>/ { exit } NR > 1 { printf "%s", $0 } END { print "" }' "$1"; }
+
+mkdir -p "$bench_out"
+
+# peer_result_cached DIR TOOL: true when TOOL's result in DIR is kept from an
+# earlier run. Other tools' results on fixed inputs do not change between
+# runs, so they are made once (LORVEX_BENCH_RERUN_PEERS=1 makes them anew);
+# lorvex's own figures are always measured afresh.
+peer_result_cached() {
+    [ "${LORVEX_BENCH_RERUN_PEERS:-0}" = 0 ] && [ -e "$1/$2.done" ]
+}
+
+bench_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# bench_setup NAME "$@": the common start of bench/NAME_bench.sh: checks for
+# the one argument BUILD_DIR (sets build), makes a fresh folder for the run's
+# outputs, bench/out/runs/NAME (sets run), and sets threads=2.
+bench_setup() {
+    local name=$1
+    shift
+    if [ $# -ne 1 ]; then
+        echo "usage: bench/${name}_bench.sh BUILD_DIR" >&2
+        exit 2
+    fi
+    build=$(cd "$1" && pwd) || exit 2
+    run="$bench_out/runs/$name"
+    rm -rf "$run"
+    mkdir -p "$run"
+    threads=2
+}
+
+# judge_extension LABEL GENOME_FA SEEDS_DIR CONTIGS_FA: eval_extension.py's
+# summary line in $run/LABEL.summary, its per-seed rows in $run/LABEL.seeds.tsv.
+judge_extension() {
+    python3 "$bench_here/eval_extension.py" "$2" "$3/seeds.tsv" "$4" --label "$1" \
+        --per-seed "$run/$1.seeds.tsv" > "$run/$1.summary"
+}
+
+# extend_and_judge LABEL GENOME_FA SEEDS_DIR PREP_DIR OPTION...: lorvex-extend
+# --both on the seeds with the options given, timed ($run/LABEL.time; contigs
+# in $run/LABEL.fa, messages in $run/LABEL.log), then judge_extension.
+extend_and_judge() {
+    local label=$1 genome=$2 seeds=$3 prep=$4
+    shift 4
+    timed "$run/$label.time" "$build/lorvex-extend" -s "$seeds/seeds.fa" -t "$prep/reads.table" \
+        -i "$prep/reads.index" --both -j "$threads" -o "$run/$label.fa" "$@" \
+        2> "$run/$label.log" && judge_extension "$label" "$genome" "$seeds" "$run/$label.fa"
+}

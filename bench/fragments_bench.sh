@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Libraries of different fragment lengths: lorvex-prep and lorvex-extend with
+# distances computed by hand from the simulated distribution, and, when the
+# build's lorvex-extend can estimate them, with the estimated distances.
+#
+#   bench/fragments_bench.sh BUILD_DIR
+#
+# Data (made once, kept in bench/out/): a 1 Mb genome without repeat families
+# (lorvex-bench-genome repeats --families 0) read by art_illumina (HiSeq 2500
+# profile) at 50x as three libraries: 2 x 100 from 300 +- 20, 2 x 100 from
+# 500 +- 50, 2 x 150 from 800 +- 80; and the example data (lambda, 2 x 100,
+# 400 +- 30, 80x). 12 seeds of 2,000 bases (4 on lambda), both sides, at
+# most 20,000 bases a side, --min-votes 2 --ratio 0.7.
+#
+# Distances by hand, from the mean and sd of the simulation with R the read
+# length: F_min = mean - 3 sd, F_max = mean + 3 sd, MIN = max(F_min - R + 20, R),
+# MAX = F_max - 1.
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/datasets.sh"
+bench_setup fragments "$@"
+estimates=no
+"$build/lorvex-extend" --help 2>&1 | grep -q -- --estimate-only && estimates=yes
+
+extension=(--min-votes 2 --ratio 0.7 --max-bases 20000)
+genome=$(generated_genome "$build" unique 1000000 2) || exit 1
+lambda=$(example_reads) || exit 1
+
+row() {  # LIBRARY READS DISTANCES LABEL PAIRS
+    awk -F'\t' -v library="$1" -v reads="$2" -v distances="$3" -v pairs="$5" '{
+        printf "| %s | %s | %s | %s | %d | %d | %d | %d | %.0f |\n", library, reads, pairs,
+            distances, $2, $3, $4, $5, $3 / (2 * $2) }' "$run/$4.summary"
+}
+
+echo "| library | reads | pairs | distances | seeds | bases added | correct | wrong | mean added per side |"
+echo "|---|---|---|---|---|---|---|---|---|"
+for library in "100 300 20" "100 500 50" "150 800 80" "lambda"; do
+    if [ "$library" = lambda ]; then
+        read -r length mean sd <<< "100 400 30"
+        genome_dir=$lambda reads=$lambda per_class=4 label=lambda-400-30
+    else
+        read -r length mean sd <<< "$library"
+        genome_dir=$genome per_class=12 label="$length-$mean-$sd"
+        reads=$(simulated_reads "$genome/genome.fa" "$length" "$mean" "$sd" 50 21) || continue
+    fi
+    seeds=$(repeat_seeds "$build" "$genome_dir" "$per_class" 3 2000) || continue
+    prep=$(prepared_reads "$build" "$reads") || continue
+    pairs=$(grep -o '[0-9,]* pairs read' "$prep/prep.log" | cut -d' ' -f1 | tr -d ,)
+    min=$((mean - 3 * sd - length + 20))
+    [ "$min" -ge "$length" ] || min=$length
+    max=$((mean + 3 * sd - 1))
+    if extend_and_judge "$label-hand" "$genome_dir/genome.fa" "$seeds" "$prep" \
+        --min-distance "$min" --max-distance "$max" "${extension[@]}"; then
+        row "$mean +- $sd" "2 x $length" "$min-$max (by hand)" "$label-hand" "$pairs"
+    fi
+    if [ $estimates = yes ] &&
+        extend_and_judge "$label-estimated" "$genome_dir/genome.fa" "$seeds" "$prep" \
+            "${extension[@]}"; then
+        estimated=$(grep -o 'min-distance [0-9]* .*max-distance [0-9]*' "$run/$label-estimated.log" |
+            head -n 1 | awk '{ print $2 "-" $NF }')
+        row "$mean +- $sd" "2 x $length" "${estimated:-?} (estimated)" "$label-estimated" "$pairs"
+    fi
+done

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Extension through repeats: lorvex-extend against tadpole and SSAKE on seeds
+# placed before, inside and after repeat copies and in unique sequence.
+#
+#   bench/repeat_bench.sh BUILD_DIR
+#
+# Data (made once, kept in bench/out/): a 2.5 Mb genome with 12 repeat
+# families (2 to 100 copies, 0 to 3 % divergence, 300 to 5,000 bases;
+# lorvex-bench-genome repeats), 8 seeds of 1,000 bases per class
+# (lorvex-bench-seeds), art_illumina HiSeq 2500 reads of 2 x 100 from
+# fragments of 400 +- 30 at 50x. Every seed is extended on both sides by at
+# most 20,000 bases; each side is then walked along the genome from the
+# seed's own locus (eval_extension.py), and the bases after the point where
+# it leaves the seed's copy count as wrong.
+#
+# lorvex-extend: --min-distance 230 --max-distance 490 --min-votes 2
+# --ratio 0.7 --max-bases 20000 --both -j 2 (and, when the build has the
+# option, once more with --no-repeat-guard). tadpole.sh mode=extend, k=62
+# (k=31 stops sooner and errs more here), el=er=20000. ssake -s seeds -i 0
+# -m 20 -o 2 -r 0.7 on all reads as unpaired FASTA; LORVEX_BENCH_SSAKE=0
+# skips it (about 4 minutes and 2 GB here). The peers' results are kept in
+# bench/out/peer-runs/ and reused; LORVEX_BENCH_RERUN_PEERS=1 runs them again.
+#
+# Prints Markdown: one summary row per tool, then one row per seed.
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/datasets.sh"
+source "$here/peers.sh"
+bench_setup repeat "$@"
+
+genome=$(generated_genome "$build" repeats 2500000 1) || exit 1
+seeds=$(repeat_seeds "$build" "$genome" 8 1) || exit 1
+reads=$(simulated_reads "$genome/genome.fa" 100 400 30 50 11) || exit 1
+prep=$(prepared_reads "$build" "$reads") || exit 1
+
+lorvex_extend() {  # LABEL [OPTION...]
+    local label=$1
+    shift
+    extend_and_judge "$label" "$genome/genome.fa" "$seeds" "$prep" --min-distance 230 \
+        --max-distance 490 --min-votes 2 --ratio 0.7 --max-bases 20000 \
+        --summary-tsv "$run/$label.summary.tsv" "$@"
+}
+
+tools=()
+lorvex_extend lorvex-extend && tools+=(lorvex-extend)
+if "$build/lorvex-extend" --help 2>&1 | grep -q -- --no-repeat-guard; then
+    lorvex_extend lorvex-extend-no-guard --no-repeat-guard && tools+=(lorvex-extend-no-guard)
+fi
+peers="$bench_out/peer-runs/repeat"
+mkdir -p "$peers"
+if peer_result_cached "$peers" tadpole ||
+    { peer_tadpole_extend "$seeds/seeds.fa" "$reads" "$peers" 62 20000 "$threads" &&
+      touch "$peers/tadpole.done"; }; then
+    cp "$peers/tadpole.time" "$run/tadpole-k62.time"
+    judge_extension tadpole-k62 "$genome/genome.fa" "$seeds" "$peers/tadpole.fa" &&
+        tools+=(tadpole-k62)
+else
+    echo "   tadpole failed: see $peers/tadpole.log" >&2
+fi
+if [ "${LORVEX_BENCH_SSAKE:-1}" != 0 ]; then
+    if peer_result_cached "$peers" ssake ||
+        { peer_ssake_extend "$seeds/seeds.fa" "$reads" "$peers" 20 2 0.7 &&
+          touch "$peers/ssake.done"; }; then
+        cp "$peers/ssake.time" "$run/ssake.time"
+        judge_extension ssake "$genome/genome.fa" "$seeds" "$peers/ssake.fa" && tools+=(ssake)
+    else
+        echo "   ssake failed: see $peers/ssake.log" >&2
+    fi
+fi
+
+echo "Repeat genome: $(cat "$genome/genome.log"); $(grep -c '>' "$seeds/seeds.fa") seeds" \
+    "(before, inside, after a repeat, unique); 2 x 100 reads, 400 +- 30, 50x; at most 20,000 bases a side"
+echo
+summary_args=() seed_args=()
+for tool in "${tools[@]}"; do
+    summary_args+=("$tool=$run/$tool.summary:$run/$tool.time")
+    seed_args+=("$tool=$run/$tool.seeds.tsv")
+done
+python3 "$here/extension_table.py" summary "${summary_args[@]}"
+echo
+echo "Per seed: correct/wrong bases of each side, and the stop (lorvex-extend)."
+echo
+python3 "$here/extension_table.py" seeds "${seed_args[@]}"
