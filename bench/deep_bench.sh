@@ -21,22 +21,19 @@
 # LORVEX_BENCH_PEER_RUNS times (default 1).
 set -euo pipefail
 
-if [ $# -ne 1 ]; then
-    echo "usage: bench/deep_bench.sh BUILD_DIR" >&2
-    exit 2
-fi
-build=$(cd "$1" && pwd)
+source "$(dirname "$0")/bench_lib.sh"
+bench_setup deep "$@"
 runs=${LORVEX_BENCH_RUNS:-5}
 peer_runs=${LORVEX_BENCH_PEER_RUNS:-1}
 for tool in lorvex lorvex-strict lorvex-bitset lorvex-strict-bitset lorvex-literal \
     lorvex-strict-literal lorvex-bench-data lorvex-prep lorvex-extend; do
-    if [ ! -x "$build/$tool" ]; then
-        echo "bench/deep_bench.sh: $build/$tool is missing (build the release tree first)" >&2
-        exit 1
-    fi
+    [ -x "$build/$tool" ] && continue
+    echo "bench/deep_bench.sh: $build/$tool is missing (build the release tree first)" >&2
+    exit 1
 done
-work=$(mktemp -d "${TMPDIR:-/tmp}/lorvex-deep.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+# Timings and outputs stay in bench/out/runs/deep; the data (2 GB) does not.
+work=$run
+trap 'rm -rf "$work/engines" "$work/peer"' EXIT
 
 MIN_DISTANCE=300
 MAX_DISTANCE=589
@@ -49,10 +46,10 @@ FRAGMENT=500
 
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# timed NAME RUNS COMMAND...: runs COMMAND (standard output to $work/NAME.out,
+# time_runs NAME RUNS COMMAND...: runs COMMAND (standard output to $work/NAME.out,
 # standard error to $work/NAME.err) RUNS times; leaves the medians of wall
 # and CPU seconds in $work/NAME.wall and $work/NAME.cpu.
-timed() {
+time_runs() {
     local name=$1 count=$2 i
     shift 2
     : > "$work/$name.walls"; : > "$work/$name.cpus"
@@ -67,8 +64,7 @@ timed() {
 }
 
 seed_file() {  # GENOME START OUTPUT: 1,000 bases of the genome from START
-    awk 'NR > 1 { printf "%s", $0 } END { print "" }' "$1" |
-        awk -v start="$2" '{ print ">seed"; print substr($0, start + 1, 1000) }' > "$3"
+    fasta_bases "$1" | awk -v start="$2" '{ print ">seed"; print substr($0, start + 1, 1000) }' > "$3"
 }
 
 echo "== Deep coverage: ${GENOME}-base genome at ${COVERAGE}x, 2 x $READ_LENGTH, fragments of ~$FRAGMENT"
@@ -80,7 +76,7 @@ seed_file "$data/genome.fa" 5000 "$data/seed.fa"
 pairs_per_start=$(awk -v g=$GENOME -v c=$COVERAGE -v r=$READ_LENGTH 'BEGIN { print c / (2 * r) }')
 
 run_program() {  # NAME PROGRAM MIN_VOTES RUNS
-    timed "$1" "$4" "$build/$2" "$data/seed.fa" "$data/reads.table" "$data/reads.index" \
+    time_runs "$1" "$4" "$build/$2" "$data/seed.fa" "$data/reads.table" "$data/reads.index" \
         $MIN_DISTANCE $MAX_DISTANCE "$3" $RATIO
 }
 run_program startup lorvex 1000000000 1
@@ -118,11 +114,9 @@ done
 echo
 
 echo "== Deep coverage against the peer: ART reads, lorvex-prep + lorvex-extend --both and tadpole.sh mode=extend"
-if ! command -v art_illumina > /dev/null || [ ! -x /usr/share/bbmap/tadpole.sh ]; then
-    if ! { apt-get install -y -qq art-nextgen-simulation-tools bbmap > "$work/apt.log" 2>&1; }; then
-        echo "   art_illumina or tadpole.sh missing and not installable; skipped"
-        exit 0
-    fi
+if ! ensure_debian_packages art-nextgen-simulation-tools bbmap; then
+    echo "   art_illumina or tadpole.sh missing and not installable; skipped"
+    exit 0
 fi
 peer="$work/peer"
 mkdir -p "$peer"
@@ -131,12 +125,12 @@ art_illumina -ss HS25 -p -l $READ_LENGTH -f $COVERAGE -m $FRAGMENT -s 30 -rs 7 -
     -i "$peer/genome.fa" -o "$peer/reads_" > "$peer/art.log" 2>&1
 seed_file "$peer/genome.fa" 5000 "$peer/seed.fa"
 echo "   reads: $(($(wc -l < "$peer/reads_1.fq") / 4)) pairs"
-timed prep "$runs" "$build/lorvex-prep" -q -f -1 "$peer/reads_1.fq" -2 "$peer/reads_2.fq" \
+time_runs prep "$runs" "$build/lorvex-prep" -q -f -1 "$peer/reads_1.fq" -2 "$peer/reads_2.fq" \
     -o "$peer/prep/reads"
-timed extend "$runs" "$build/lorvex-extend" -q -s "$peer/seed.fa" -t "$peer/prep/reads.table" \
+time_runs extend "$runs" "$build/lorvex-extend" -q -s "$peer/seed.fa" -t "$peer/prep/reads.table" \
     -i "$peer/prep/reads.index" --min-distance $MIN_DISTANCE --max-distance $MAX_DISTANCE \
     --min-votes $MIN_VOTES --ratio $RATIO --both
-timed tadpole "$peer_runs" /usr/share/bbmap/tadpole.sh in="$peer/seed.fa" out="$peer/tadpole.fa" \
+time_runs tadpole "$peer_runs" /usr/share/bbmap/tadpole.sh in="$peer/seed.fa" out="$peer/tadpole.fa" \
     mode=extend el=200000 er=200000 extra="$peer/reads_1.fq,$peer/reads_2.fq" k=62 threads=1 \
     ow=t
 extended=$(awk 'NR == 1' "$work/extend.out")
