@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "calling/incremental_voting.h"
+#include "calling/overlap_tracking.h"
 #include "calling/overlap_voting.h"
 #include "input/prefix_index.h"
 #include "input/read_table.h"
@@ -62,9 +63,11 @@ class ScratchFolder {
 
 // ---- Votes per mate per cycle ----------------------------------------------
 
-// A contig that follows a periodic genome, and 64 mates copied from the
-// genome (with a miscall now and then) at offsets that make them overlap the
-// contig's end by 0 to R bases at different moments, as queued mates do.
+// A contig that follows a periodic genome, and `mateCount` mates (64 unless
+// asked otherwise) copied from the genome (with a miscall now and then) at
+// offsets that make them overlap the contig's end by 0 to R bases at
+// different moments, as queued mates do. A genome of period `period` below
+// R is a tandem repeat in which every mate overlaps the end many times.
 struct VotingSetup {
     int32_t readLength;
     std::string genome;
@@ -72,11 +75,12 @@ struct VotingSetup {
     std::vector<std::string> mates;
     std::vector<std::vector<uint8_t>> qualities;
 
-    explicit VotingSetup(int32_t r) : readLength(r) {
+    explicit VotingSetup(int32_t r, int mateCount = 64, size_t period = 0) : readLength(r) {
         Random random(static_cast<uint64_t>(r));
-        genome = RandomBases(random, 4 * static_cast<size_t>(r));
+        genome = RandomBases(random, period > 0 ? period : 4 * static_cast<size_t>(r));
+        while (genome.size() < 4 * static_cast<size_t>(r)) genome += genome.substr(0, period);
         contig = genome + genome;
-        for (int j = 0; j < 64; ++j) {
+        for (int j = 0; j < mateCount; ++j) {
             const size_t start = contig.size() - 1 - random() % static_cast<size_t>(2 * r);
             std::string mate;
             for (int32_t i = 0; i < r; ++i) {
@@ -112,7 +116,7 @@ void VotesLiteral(benchmark::State& state, Variant variant) {
     ReportPerMate(state, setup.mates.size());
 }
 
-void VotesFast(benchmark::State& state, Variant variant) {
+void VotesBitset(benchmark::State& state, Variant variant) {
     VotingSetup setup(static_cast<int32_t>(state.range(0)));
     OverlapQueueSet queues = MakeOverlapQueueSet(1, setup.readLength);
     for (size_t j = 0; j < setup.mates.size(); ++j)
@@ -126,22 +130,53 @@ void VotesFast(benchmark::State& state, Variant variant) {
     ReportPerMate(state, setup.mates.size());
 }
 
+// The programs' engine: arguments R, the number of mates and the genome's
+// period (0: not a tandem repeat).
+void VotesTracked(benchmark::State& state, Variant variant) {
+    VotingSetup setup(static_cast<int32_t>(state.range(0)), static_cast<int>(state.range(1)),
+                      static_cast<size_t>(state.range(2)));
+    TrackedQueueSet queues = MakeTrackedQueueSet(1, setup.readLength);
+    for (size_t j = 0; j < setup.mates.size(); ++j)
+        AddTrackedMate(queues, 0, setup.mates[j].data(), setup.qualities[j].data(), setup.contig);
+    for (auto _ : state) {
+        const BaseVotes votes = CountTrackedVotes(queues, variant);
+        benchmark::DoNotOptimize(votes);
+        setup.contig.push_back(setup.NextBase());
+        AppendToTracked(queues, setup.contig);
+    }
+    ReportPerMate(state, setup.mates.size());
+}
+
 void BM_VotesLiteralMain(benchmark::State& state) {
     VotesLiteral(state, Variant::Main);
 }
-void BM_VotesFastMain(benchmark::State& state) {
-    VotesFast(state, Variant::Main);
+void BM_VotesBitsetMain(benchmark::State& state) {
+    VotesBitset(state, Variant::Main);
+}
+void BM_VotesTrackedMain(benchmark::State& state) {
+    VotesTracked(state, Variant::Main);
 }
 void BM_VotesLiteralStrict(benchmark::State& state) {
     VotesLiteral(state, Variant::Strict);
 }
-void BM_VotesFastStrict(benchmark::State& state) {
-    VotesFast(state, Variant::Strict);
+void BM_VotesBitsetStrict(benchmark::State& state) {
+    VotesBitset(state, Variant::Strict);
+}
+void BM_VotesTrackedStrict(benchmark::State& state) {
+    VotesTracked(state, Variant::Strict);
 }
 BENCHMARK(BM_VotesLiteralMain)->Arg(100)->Arg(150)->Arg(250);
-BENCHMARK(BM_VotesFastMain)->Arg(100)->Arg(150)->Arg(250);
+BENCHMARK(BM_VotesBitsetMain)->Arg(100)->Arg(150)->Arg(250);
+BENCHMARK(BM_VotesTrackedMain)
+    ->Args({100, 64, 0})
+    ->Args({150, 64, 0})
+    ->Args({250, 64, 0})
+    ->Args({150, 8192, 0})
+    ->Args({150, 8192, 2})
+    ->Args({150, 8192, 37});
 BENCHMARK(BM_VotesLiteralStrict)->Arg(150);
-BENCHMARK(BM_VotesFastStrict)->Arg(150);
+BENCHMARK(BM_VotesBitsetStrict)->Arg(150);
+BENCHMARK(BM_VotesTrackedStrict)->Args({150, 64, 0})->Args({150, 8192, 0});
 
 // ---- One lookup of a group -------------------------------------------------
 

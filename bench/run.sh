@@ -13,6 +13,8 @@
 #    the literal one; their outputs must be identical. Then the fast engine
 #    runs to the 2,000,000-base cap. Every figure is the median of several
 #    runs (LORVEX_BENCH_RUNS, default 5).
+# 4. bench/deep_bench.sh BUILD_DIR: 2,000x coverage of a 100 kb genome, the
+#    fast engine against the bit-set and literal ones, and against the peer.
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -143,6 +145,8 @@ echo "== lorvex-extend: 1,000 seeds in one batch against separate lorvex runs"
 LORVEX_BENCH_DATA="$work/60x" "$here/extend_bench.sh" "$build" || echo "   bench/extend_bench.sh failed (status $?)"
 echo
 end_to_end 200x 400000 200
+"$here/deep_bench.sh" "$build" || echo "   bench/deep_bench.sh failed (status $?)"
+echo
 
 echo "== To the 2,000,000-base cap, fast engine, 60x (seed after the stretch without reads)"
 seed_file "$work/60x/genome.fa" 120000 "$work/60x/seed-cap.fa"

@@ -8,6 +8,9 @@
 // every extension that reaches them runs out of votes there.
 //
 // Usage: lorvex-bench-data FOLDER GENOME_LENGTH COVERAGE READ_LENGTH FRAGMENT STOP_AT SEED
+//                          [REPEAT_COPIES]
+// REPEAT_COPIES (default 60) is the number of copies of each repeat element;
+// an organelle-like genome has few.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -41,15 +44,15 @@ uint32_t PrefixCode(const char* read) {
 
 constexpr size_t uncoveredLength = 1000;
 
-std::string MakeGenome(Random& random, size_t length) {
+std::string MakeGenome(Random& random, size_t length, int repeatCopies) {
     std::string genome(length, 'A');
     for (char& base : genome) base = "ACGT"[random() & 3];
-    // Interspersed repeats: 6 elements of 150 to 300 bases, 60 copies each.
+    // Interspersed repeats: 6 elements of 150 to 300 bases, repeatCopies copies each.
     for (int element = 0; element < 6; ++element) {
         const size_t elementLength = 150 + random() % 151;
         const size_t from = random() % (length - elementLength);
         const std::string copy = genome.substr(from, elementLength);
-        for (int c = 0; c < 60; ++c) {
+        for (int c = 0; c < repeatCopies; ++c) {
             const size_t to = random() % (length - elementLength);
             for (size_t i = 0; i < elementLength; ++i)
                 genome[to + i] = random() % 50 == 0 ? "ACGT"[random() & 3] : copy[i];
@@ -106,10 +109,10 @@ void ReadsOf(const std::string& genome, const Pair& pair, int readLength, std::s
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 8) {
+    if (argc != 8 && argc != 9) {
         std::fputs(
             "Usage: lorvex-bench-data FOLDER GENOME_LENGTH COVERAGE READ_LENGTH FRAGMENT STOP_AT "
-            "SEED\n",
+            "SEED [REPEAT_COPIES]\n",
             stderr);
         return 2;
     }
@@ -120,8 +123,9 @@ int main(int argc, char** argv) {
     const int fragment = std::atoi(argv[5]);
     const size_t stopAt = std::strtoull(argv[6], nullptr, 10);
     Random random(std::strtoull(argv[7], nullptr, 10));
+    const int repeatCopies = argc == 9 ? std::atoi(argv[8]) : 60;
 
-    const std::string genome = MakeGenome(random, genomeLength);
+    const std::string genome = MakeGenome(random, genomeLength, repeatCopies);
     {
         std::ofstream fasta(folder + "/genome.fa", std::ios::binary);
         fasta << ">genome\n";

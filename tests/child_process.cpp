@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <stdexcept>
 
 #include "test_support.h"
@@ -18,13 +19,20 @@ class ChildProcess::Files {
     TempDir dir;
     std::string out = dir.path() + "/out";
     std::string err = dir.path() + "/err";
+    std::string peak = dir.path() + "/peak";
 };
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                            const ChildSettings& settings)
     : files_(std::make_unique<Files>()), output_(settings.output) {
     const std::string binary = std::string(LORVEX_BIN_DIR) + "/" + program;
-    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+    std::vector<std::string> timeArguments{"/usr/bin/time", "-q", "-f", "%M", "-o", files_->peak};
+    std::vector<char*> argv;
+    if (settings.measurePeak)
+        for (const std::string& argument : timeArguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+    measurePeak_ = settings.measurePeak;
+    argv.push_back(const_cast<char*>(binary.c_str()));
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -56,7 +64,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
             setrlimit(RLIMIT_AS, &limit);
         }
         alarm(static_cast<unsigned>(settings.timeoutSeconds));
-        execv(binary.c_str(), argv.data());
+        execv(argv[0], argv.data());
         _exit(127);
     }
     if (output_ == ChildOutput::Pipe) {
@@ -93,12 +101,11 @@ void ChildProcess::CloseOutput() {
 
 ProgramRun ChildProcess::Wait() {
     int status = 0;
-    rusage usage{};
-    wait4(pid_, &status, 0, &usage);
+    waitpid(pid_, &status, 0);
     pid_ = -1;
     ProgramRun run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.peakKib = usage.ru_maxrss;
+    if (measurePeak_) run.peakKib = std::atol(ReadFile(files_->peak).c_str());
     if (output_ == ChildOutput::Captured) run.out = ReadFile(files_->out);
     if (output_ == ChildOutput::Pipe) run.out = piped_;
     run.err = ReadFile(files_->err);

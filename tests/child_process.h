@@ -17,7 +17,7 @@ struct ProgramRun {
     int status = -1;  // exit status, or 128 + signal
     std::string out;
     std::string err;
-    long peakKib = 0;  // the child's own peak resident set
+    long peakKib = 0;  // the program's peak resident set, with ChildSettings::measurePeak
 };
 
 // Where the child's standard output goes.
@@ -33,6 +33,10 @@ struct ChildSettings {
     ChildOutput output = ChildOutput::Captured;
     std::string stdoutPath;
     uint64_t addressSpaceLimit = 0;  // bytes; 0: no limit
+    // The program runs as a child of time(1), which reports its peak: the
+    // peak of a child forked from the test would count the memory the test
+    // held before exec. Signals then reach time(1), not the program.
+    bool measurePeak = false;
 };
 
 class ChildProcess {
@@ -58,6 +62,7 @@ class ChildProcess {
     class Files;
     std::unique_ptr<Files> files_;
     ChildOutput output_;
+    bool measurePeak_ = false;
     pid_t pid_ = -1;
     int pipe_ = -1;
     std::string piped_;

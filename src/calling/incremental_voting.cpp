@@ -213,6 +213,35 @@ void AddMate(OverlapSlot& slot, const char* mate, const uint8_t* quality, std::s
     ++slot.count;
 }
 
+void RemoveMate(OverlapSlot& slot, int32_t mate) {
+    const size_t stride = static_cast<size_t>(overlapRecordSets) * slot.words;
+    const size_t r = static_cast<size_t>(slot.readLength);
+    const int32_t last = slot.count - 1;
+    if (mate != last) {
+        std::copy_n(slot.records.data() + last * stride, stride,
+                    slot.records.data() + mate * stride);
+        std::copy_n(slot.bases.data() + last * r, r, slot.bases.data() + mate * r);
+    }
+    slot.records.resize(last * stride);
+    slot.bases.resize(last * r);
+    slot.count = last;
+}
+
+bool HasVotingOverlap(const OverlapSlot& slot, int32_t mate) {
+    const uint64_t* overlaps =
+        slot.records.data() + static_cast<size_t>(mate) * overlapRecordSets * slot.words;
+    // Bits minimumOverlap - 1 .. R - 2: overlaps of 20 to R - 1 bases.
+    const int32_t low = minimumOverlap - 1;
+    const int32_t high = slot.readLength - 2;
+    for (int32_t w = low / 64; w <= high / 64 && high >= low; ++w) {
+        uint64_t mask = ~uint64_t{0};
+        if (w == low / 64) mask &= ~uint64_t{0} << (low % 64);
+        if (w == high / 64) mask &= ~uint64_t{0} >> (63 - high % 64);
+        if (overlaps[w] & mask) return true;
+    }
+    return false;
+}
+
 int MateVote(const OverlapSlot& slot, int32_t mate, Variant variant) {
     const uint64_t* record =
         slot.records.data() + static_cast<size_t>(mate) * overlapRecordSets * slot.words;

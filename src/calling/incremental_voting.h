@@ -52,6 +52,13 @@ void ClearOverlapSlot(OverlapSlot& slot);
 // against the contig as it is now.
 void AddMate(OverlapSlot& slot, const char* mate, const uint8_t* quality, std::string_view contig);
 
+// Removes mate i of the slot; the slot's last mate takes its place.
+void RemoveMate(OverlapSlot& slot, int32_t mate);
+
+// Whether mate i has a matching overlap of 20 to R-1 bases, one that votes
+// when its quality qualifies.
+bool HasVotingOverlap(const OverlapSlot& slot, int32_t mate);
+
 // The base (0 A, 1 C, 2 G, 3 T) that mate i of the slot votes for, or -1.
 int MateVote(const OverlapSlot& slot, int32_t mate, Variant variant);
 

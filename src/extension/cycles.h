@@ -1,13 +1,15 @@
 // The cycles of an extension, behind the steps its loop takes: fill the
 // queue set, count a cycle's votes, move the windows on after an append.
 // The loop takes them as a plug-in: the programs run the fast cycles made
-// here, and the reference library offers the literal ones, which compute the
-// same votes as first written, so that the loop can be held against them.
+// here, and the reference library offers the literal cycles, which compute
+// the same votes as first written, and the bit-set cycles, so that the loop
+// can be held against them and measured beside them.
 //
 // The fast cycles keep the windows of the literal queue set in the same
-// slots, but each mate keeps the bit set of its matching overlaps, moved on
-// by every appended base, so a vote costs a few word operations instead of
-// R - 20 string comparisons; mates are looked up without a string per field.
+// slots, and follow only the overlaps of 20 bases or more of every mate
+// (calling/overlap_tracking.h), so that a cycle costs in proportion to the
+// mates that overlap the contig's end; mates are looked up without a string
+// per field.
 #pragma once
 
 #include <cstddef>

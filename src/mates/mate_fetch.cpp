@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "seq/byte_lanes.h"
 #include "seq/nucleotide.h"
 
 namespace lorvex {
@@ -12,6 +13,13 @@ int32_t FirstReadCompareLength(int32_t readLength, Variant variant) {
 }
 
 namespace {
+
+// A, C, G, T complemented, every other byte kept, sixteen at a time.
+ByteLanes ComplementLanes(ByteLanes bases) {
+    const ByteLanes at = EqualLanes(bases, SplatLanes('A')) | EqualLanes(bases, SplatLanes('T'));
+    const ByteLanes cg = EqualLanes(bases, SplatLanes('C')) | EqualLanes(bases, SplatLanes('G'));
+    return bases ^ (at & ('A' ^ 'T')) ^ (cg & ('C' ^ 'G'));
+}
 
 // Appends the reverse complement of the second read and its reversed,
 // decoded qualities.
@@ -24,7 +32,13 @@ void AppendMate(const char* line, int32_t readLength, SelectedMates& selected) {
     selected.qualities.resize(at + r);
     char* mate = selected.bases.data() + at;
     uint8_t* quality = selected.qualities.data() + at;
-    for (size_t k = 0; k < r; ++k) {
+    size_t k = 0;
+    for (; k + byteLanes <= r; k += byteLanes) {
+        const size_t from = r - k - byteLanes;
+        StoreLanes(mate + k, ComplementLanes(ReversedLanes(LoadLanes(secondRead + from))));
+        StoreLanes(quality + k, ReversedLanes(LoadLanes(secondQuality + from)) - 33);
+    }
+    for (; k < r; ++k) {
         mate[k] = ComplementBase(secondRead[r - 1 - k]);
         quality[k] =
             static_cast<uint8_t>(static_cast<unsigned char>(secondQuality[r - 1 - k]) - 33);
@@ -35,7 +49,7 @@ void AppendMate(const char* line, int32_t readLength, SelectedMates& selected) {
 }  // namespace
 
 void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,
-                        Variant variant, SelectedMates& selected) {
+                        Variant variant, SelectedMates& selected, uint64_t chunkBytes) {
     const int32_t readLength = table.layout.readLength;
     selected.readLength = readLength;
     selected.count = 0;
@@ -44,13 +58,18 @@ void FetchSelectedMates(const char* window, const TableStream& table, const Pref
     const uint32_t code = DnaToUint(window, prefixLength);
     if (index.counts[code] == 0) return;
 
-    const uint32_t lines = ReadGroup(table, index, code, selected.group);
     const size_t compareLength = static_cast<size_t>(FirstReadCompareLength(readLength, variant));
     const uint64_t lineSize = table.layout.lineSize;
-    for (uint32_t i = 0; i < lines; ++i) {
-        const char* line = selected.group.data() + i * lineSize;
-        if (std::memcmp(line, window, compareLength) == 0) AppendMate(line, readLength, selected);
-    }
+    ReadGroupInChunks(
+        table, index, code, selected.group,
+        [&](const char* lines, uint64_t count) {
+            for (uint64_t i = 0; i < count; ++i) {
+                const char* line = lines + i * lineSize;
+                if (std::memcmp(line, window, compareLength) == 0)
+                    AppendMate(line, readLength, selected);
+            }
+        },
+        chunkBytes);
 }
 
 }  // namespace lorvex

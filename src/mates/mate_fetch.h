@@ -1,8 +1,9 @@
 // Fast mate lookup: the same selection and transformation as
-// GetAllPairedReads, without a string per field. The group is read with one
-// positioned read into a buffer that lives across lookups, first reads are
-// compared where they lie in that buffer, and only the selected pairs are
-// turned into mates, written one after another into flat arrays.
+// GetAllPairedReads, without a string per field. The group is read in
+// chunks of bounded size (one positioned read for all but the largest
+// groups) into a buffer that lives across lookups, first reads are compared
+// where they lie in that buffer, and only the selected pairs are turned into
+// mates, written one after another into flat arrays.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "input/prefix_index.h"
 #include "input/read_table.h"
+#include "mates/group_chunks.h"
 #include "mates/mate_lookup.h"
 
 namespace lorvex {
@@ -38,10 +40,11 @@ struct SelectedMates {
 int32_t FirstReadCompareLength(int32_t readLength, Variant variant);
 
 // Looks up the readLength bytes at window (a stretch of the contig, not
-// terminated). Reads and checks the group exactly as ReadGroup does, so a
-// damaged table fails with the same messages. Safe to call from several
-// threads on one table, each with its own SelectedMates.
+// terminated). Checks the group as ReadGroup does, so a damaged table fails
+// with the same messages. Safe to call from several threads on one table,
+// each with its own SelectedMates.
 void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,
-                        Variant variant, SelectedMates& selected);
+                        Variant variant, SelectedMates& selected,
+                        uint64_t chunkBytes = groupChunkBytes);
 
 }  // namespace lorvex

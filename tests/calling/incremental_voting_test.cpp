@@ -1,6 +1,7 @@
-// The incremental vote held against the literal one: random mates laid near
-// the end of random, repetitive and unusual contigs, voted on per mate and per
-// cycle while bases are appended, in both variants.
+// The incremental votes (bit sets per mate, and overlap tracking) held
+// against the literal one: random mates laid near the end of random,
+// repetitive and unusual contigs, voted on per mate and per cycle while bases
+// are appended, in both variants.
 #include "calling/incremental_voting.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "calling/overlap_tracking.h"
 #include "calling/overlap_voting.h"
 #include "reference/literal_mates.h"
 #include "reference/literal_voting.h"
@@ -105,8 +107,11 @@ int CheckScenario(uint64_t seed, const Scenario& scenario) {
     for (const Variant variant : {Variant::Main, Variant::Strict}) {
         std::string contig = sequence.substr(0, contigStart);
         OverlapSlot slot = MakeOverlapSlot(r);
-        for (size_t j = 0; j < mates.size(); ++j)
+        TrackedQueueSet tracked = MakeTrackedQueueSet(1, r);
+        for (size_t j = 0; j < mates.size(); ++j) {
             AddMate(slot, mates[j].data(), qualities[j].data(), contig);
+            AddTrackedMate(tracked, 0, mates[j].data(), qualities[j].data(), contig);
+        }
         for (int cycle = 0; cycle < scenario.cycles; ++cycle) {
             BaseVotes literalTotal;
             for (size_t j = 0; j < mates.size(); ++j) {
@@ -122,10 +127,13 @@ int CheckScenario(uint64_t seed, const Scenario& scenario) {
             BaseVotes fastTotal;
             AddSlotVotes(slot, variant, fastTotal);
             EXPECT_EQ(fastTotal, literalTotal) << "seed " << seed << " cycle " << cycle;
+            EXPECT_EQ(CountTrackedVotes(tracked, variant), literalTotal)
+                << "tracked, seed " << seed << " cycle " << cycle;
             if (::testing::Test::HasFailure()) return votesCast;
             const char next = sequence[contig.size()];
             contig.push_back(next);
             AppendBaseToSlot(slot, next);
+            AppendToTracked(tracked, contig);
         }
     }
     return votesCast;
@@ -160,36 +168,57 @@ TEST(IncrementalVoting, AgreesAtEveryWordBoundary) {
     }
 }
 
-// The queue set of the fast engine against CountNextBase over the same
-// mates in the same slots, with empty slots and a ring that has wrapped.
-TEST(IncrementalVoting, QueueSetCountsLikeCountNextBase) {
-    Random random(7);
-    const int32_t r = 60;
-    const std::string sequence = FutureSequence(random, 2000, 400);
-    std::string contig = sequence.substr(0, 400);
-    const size_t slotCount = 5;
-    QueueSet literal(slotCount);
-    OverlapQueueSet fast = MakeOverlapQueueSet(slotCount, r);
-    for (int cycle = 0; cycle < 200; ++cycle) {
-        for (const Variant variant : {Variant::Main, Variant::Strict})
-            ASSERT_EQ(CountVotesFromOverlaps(fast, variant),
-                      CountNextBase(contig, literal, r, variant))
-                << "cycle " << cycle;
-        contig.push_back(sequence[contig.size()]);
-        AppendBaseToOverlaps(fast, contig.back());
-        // Drop the oldest slot, take in a new one of 0 to 4 mates.
-        std::rotate(literal.begin(), literal.begin() + 1, literal.end());
-        literal.back() = MateQueue{};
-        OverlapSlot& newest = RecycleOldestSlot(fast);
-        const int mates = Uniform(random, 0, 4);
-        for (int j = 0; j < mates; ++j) {
+// Both queue sets of the fast engines against CountNextBase over the same
+// mates in the same slots, with empty slots, slots filled oldest first at the
+// start, rings that have wrapped, and (with many mates per slot) a tracked
+// ring that has to grow while it holds overlaps. Mates often repeat one
+// another, as mates of one window at deep coverage do.
+TEST(IncrementalVoting, QueueSetsCountLikeCountNextBase) {
+    for (const int maxMates : {4, 150}) {
+        Random random(7 + static_cast<uint64_t>(maxMates));
+        const int32_t r = 60;
+        const std::string sequence = FutureSequence(random, 2000, 400);
+        std::string contig = sequence.substr(0, 400);
+        const size_t slotCount = 5;
+        QueueSet literal(slotCount);
+        OverlapQueueSet fast = MakeOverlapQueueSet(slotCount, r);
+        TrackedQueueSet tracked = MakeTrackedQueueSet(slotCount, r);
+        const auto addMates = [&](size_t slot) {
+            const int mates = Uniform(random, 0, maxMates);
             std::string mate;
             std::vector<uint8_t> quality;
-            MakeMate(random, sequence, contig.size() - static_cast<size_t>(Uniform(random, 0, r)),
-                     r, mate, quality);
-            AddMate(newest, mate.data(), quality.data(), contig);
-            literal.back().mates.push_back(mate);
-            literal.back().qualities.push_back(quality);
+            for (int j = 0; j < mates; ++j) {
+                if (j == 0 || Chance(random, 0.7))
+                    MakeMate(random, sequence,
+                             contig.size() - static_cast<size_t>(Uniform(random, 0, r)), r, mate,
+                             quality);
+                AddMate(SlotFromOldest(fast, slot), mate.data(), quality.data(), contig);
+                AddTrackedMate(tracked, slot, mate.data(), quality.data(), contig);
+                literal[slot].mates.push_back(mate);
+                literal[slot].qualities.push_back(quality);
+            }
+        };
+        for (size_t slot = 0; slot + 1 < slotCount; ++slot) addMates(slot);
+        const auto expectSameVotes = [&](int cycle) {
+            for (const Variant variant : {Variant::Main, Variant::Strict}) {
+                const BaseVotes expected = CountNextBase(contig, literal, r, variant);
+                ASSERT_EQ(CountVotesFromOverlaps(fast, variant), expected) << "cycle " << cycle;
+                ASSERT_EQ(CountTrackedVotes(tracked, variant), expected) << "cycle " << cycle;
+            }
+        };
+        for (int cycle = 0; cycle < 200; ++cycle) {
+            expectSameVotes(cycle);
+            // Drop the oldest slot (votes asked for in between too), append a
+            // base, take in a new slot.
+            std::rotate(literal.begin(), literal.begin() + 1, literal.end());
+            literal.back() = MateQueue{};
+            RecycleOldestSlot(fast);
+            RecycleOldestTrackedSlot(tracked);
+            expectSameVotes(cycle);
+            contig.push_back(sequence[contig.size()]);
+            AppendBaseToOverlaps(fast, contig.back());
+            AppendToTracked(tracked, contig);
+            addMates(slotCount - 1);
         }
     }
 }

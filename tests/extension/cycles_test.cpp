@@ -1,7 +1,7 @@
-// Whole extensions with the literal and the fast cycles on simulated reads:
-// the same accepted bases with the same votes, the same stop, the same
-// contig and the same queue set in every cycle, in both variants, with ties
-// drawn from identical private sources.
+// Whole extensions with the literal, the bit-set and the fast cycles on
+// simulated reads: the same accepted bases with the same votes, the same
+// stop, the same contig and the same queue set in every cycle, in both
+// variants, with ties drawn from identical private sources.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "extension/extend_contig.h"
+#include "reference/bitset_cycles.h"
 #include "reference/literal_cycles.h"
 #include "test_support.h"
 
@@ -88,19 +89,21 @@ const std::vector<SimulatedSetup> simulatedSetups = {
     {5, 30, 120, 5000, 50, false, {100, 119, 1, 1.0f}, {80, 119, 1, 1.0f}},
 };
 
-Extension ExtendBoth(const std::string& seed, const RunInputs& inputs,
-                     const RunParameters& parameters, Variant variant, const std::string& label) {
+Extension ExtendEachWay(const std::string& seed, const RunInputs& inputs,
+                        const RunParameters& parameters, Variant variant,
+                        const std::string& label) {
     const Extension literal = Extend(seed, inputs, parameters, variant, MakeLiteralCycles);
-    const Extension fast = Extend(seed, inputs, parameters, variant, MakeFastCycles);
-    ExpectSameExtension(literal, fast, label);
-    // The cap cuts both at the same cycle.
+    ExpectSameExtension(literal, Extend(seed, inputs, parameters, variant, MakeFastCycles), label);
+    ExpectSameExtension(literal, Extend(seed, inputs, parameters, variant, MakeBitsetCycles),
+                        label + " bit sets");
+    // The cap cuts them at the same cycle.
     ExpectSameExtension(Extend(seed, inputs, parameters, variant, MakeLiteralCycles, 37),
                         Extend(seed, inputs, parameters, variant, MakeFastCycles, 37),
                         label + " cap 37");
     return literal;
 }
 
-TEST(ExtendContigEngines, FastAndLiteralGiveTheSameExtension) {
+TEST(ExtendContigEngines, AllCyclesGiveTheSameExtension) {
     int accepted = 0;
     for (const SimulatedSetup& setup : simulatedSetups) {
         TempDir dir;
@@ -120,8 +123,8 @@ TEST(ExtendContigEngines, FastAndLiteralGiveTheSameExtension) {
             const std::string label = "setup " + std::to_string(setup.seed) +
                                       (variant == Variant::Main ? " main" : " strict");
             accepted +=
-                ExtendBoth(seed, inputs, variant == Variant::Main ? setup.main : setup.strict,
-                           variant, label)
+                ExtendEachWay(seed, inputs, variant == Variant::Main ? setup.main : setup.strict,
+                              variant, label)
                     .outcome.accepted;
         }
     }
@@ -131,7 +134,7 @@ TEST(ExtendContigEngines, FastAndLiteralGiveTheSameExtension) {
 // Two haplotypes that differ in one base every 400, with one error-free pair
 // per position of each: at every difference the votes split evenly, so the
 // run draws, follows the drawn haplotype, and draws again at the next one.
-TEST(ExtendContigEngines, TiesAreDrawnAlikeByBothEngines) {
+TEST(ExtendContigEngines, TiesAreDrawnAlikeByAllCycles) {
     const int r = 50, fragment = 200;
     const std::string first = testing::RandomBases(21, 5000);
     std::string changed = first;
@@ -152,8 +155,9 @@ TEST(ExtendContigEngines, TiesAreDrawnAlikeByBothEngines) {
     const testing::TableFiles files = testing::WriteTableAndIndex(dir, pairs);
     const RunInputs inputs = LoadRunInputs(files.table, files.index);
     for (const Variant variant : {Variant::Main, Variant::Strict}) {
-        const Extension literal = ExtendBoth(first.substr(0, 600), inputs, {170, 199, 1, 1.0f},
-                                             variant, variant == Variant::Main ? "main" : "strict");
+        const Extension literal =
+            ExtendEachWay(first.substr(0, 600), inputs, {170, 199, 1, 1.0f}, variant,
+                          variant == Variant::Main ? "main" : "strict");
         EXPECT_GT(literal.ties, 5);
         EXPECT_GT(literal.outcome.accepted, 3000);
     }

@@ -1,9 +1,9 @@
 // Whole extensions on any (arguments, seed, table, index): the arguments go
 // through the programs' parsers, the inputs through the programs' loaders,
-// and every accepted combination is extended with the literal and the fast
-// cycles in both variants, with a small cap. Both must print the same lines,
-// stop for the same reason with the same votes and leave the same contig, or
-// refuse the inputs with the same message.
+// and every accepted combination is extended with the literal, the bit-set
+// and the fast cycles in both variants, with a small cap. All must print the
+// same lines, stop for the same reason with the same votes and leave the
+// same contig, or refuse the inputs with the same message.
 //
 // Input: four argument lines (MIN_DISTANCE, MAX_DISTANCE, MIN_VOTES,
 // DOMINANCE_RATIO), "\n|", seed file, "\n|", table text, "\n|", index text.
@@ -16,6 +16,7 @@
 #include "extension/extend_contig.h"
 #include "fuzz_support.h"
 #include "input/seed_reader.h"
+#include "reference/bitset_cycles.h"
 #include "reference/literal_cycles.h"
 #include "tool/number_arguments.h"
 
@@ -114,16 +115,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     for (const Variant variant : {Variant::Main, Variant::Strict}) {
         const Extension literal = Extend(seed, inputs, parameters, variant, MakeLiteralCycles);
-        const Extension fast = Extend(seed, inputs, parameters, variant, MakeFastCycles);
-        if (literal.refused != fast.refused || literal.message != fast.message)
-            fuzzing::Fail("the cycles refuse differently: '" + literal.message + "' vs '" +
-                          fast.message + "'");
-        fuzzing::Check(literal.lines == fast.lines, "both cycles print the same lines");
-        fuzzing::Check(literal.contig == fast.contig, "both cycles grow the same contig");
-        fuzzing::Check(literal.outcome.reason == fast.outcome.reason &&
-                           literal.outcome.stopVotes == fast.outcome.stopVotes &&
-                           literal.outcome.accepted == fast.outcome.accepted,
-                       "both cycles stop alike");
+        for (const MakeCycles cycles : {MakeFastCycles, MakeBitsetCycles}) {
+            const Extension fast = Extend(seed, inputs, parameters, variant, cycles);
+            if (literal.refused != fast.refused || literal.message != fast.message)
+                fuzzing::Fail("the cycles refuse differently: '" + literal.message + "' vs '" +
+                              fast.message + "'");
+            fuzzing::Check(literal.lines == fast.lines, "the cycles print the same lines");
+            fuzzing::Check(literal.contig == fast.contig, "the cycles grow the same contig");
+            fuzzing::Check(literal.outcome.reason == fast.outcome.reason &&
+                               literal.outcome.stopVotes == fast.outcome.stopVotes &&
+                               literal.outcome.accepted == fast.outcome.accepted,
+                           "the cycles stop alike");
+        }
         fuzzing::Check(literal.outcome.accepted <= fuzzCap, "the cap bounds the accepted bases");
         if (!literal.refused)
             fuzzing::Check(literal.contig.size() ==

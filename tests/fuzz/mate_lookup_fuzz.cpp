@@ -1,10 +1,10 @@
 // Table measurement, parsing and mate lookup over any table and index that
 // the checked loaders accept: for a window taken from the input and for the
 // first reads of the table's first lines, the reference lookup
-// (GetAllPairedReads) and the fast one (FetchSelectedMates) must select the
-// same mates with the same qualities in both variants, or refuse the table
-// with the same message. The table may also shrink after start-up, as a
-// file truncated while a run goes on does.
+// (GetAllPairedReads) and the fast one (FetchSelectedMates, reading the
+// group whole and one line at a time) must select the same mates with the
+// same qualities in both variants, or refuse the table with the same message. The table may also
+// shrink after start-up, as a file truncated while a run goes on does.
 //
 // Input: table text, "\n|", index text, "\n|", window, "\n|", and a last
 // part whose first byte, when present, gives the length the table is cut
@@ -51,10 +51,10 @@ LookupResult Reference(const std::string& window, const TableStream& table,
 }
 
 LookupResult Fast(const std::string& window, const TableStream& table, const PrefixIndex& index,
-                  Variant variant, SelectedMates& selected) {
+                  Variant variant, SelectedMates& selected, uint64_t chunkBytes) {
     LookupResult result;
     try {
-        FetchSelectedMates(window.data(), table, index, variant, selected);
+        FetchSelectedMates(window.data(), table, index, variant, selected, chunkBytes);
         const size_t r = static_cast<size_t>(table.layout.readLength);
         for (int32_t i = 0; i < selected.count; ++i) {
             result.mates.emplace_back(selected.Mate(i), r);
@@ -71,13 +71,15 @@ void Compare(const std::string& window, const TableStream& table, const PrefixIn
              SelectedMates& selected) {
     for (const Variant variant : {Variant::Main, Variant::Strict}) {
         const LookupResult reference = Reference(window, table, index, variant);
-        const LookupResult fast = Fast(window, table, index, variant, selected);
-        if (reference.refused != fast.refused || reference.message != fast.message)
-            fuzzing::Fail("the lookups refuse differently: '" + reference.message + "' vs '" +
-                          fast.message + "'");
-        fuzzing::Check(reference.mates == fast.mates, "both lookups select the same mates");
-        fuzzing::Check(reference.qualities == fast.qualities,
-                       "both lookups decode the same qualities");
+        for (const uint64_t chunkBytes : {groupChunkBytes, table.layout.lineSize}) {
+            const LookupResult fast = Fast(window, table, index, variant, selected, chunkBytes);
+            if (reference.refused != fast.refused || reference.message != fast.message)
+                fuzzing::Fail("the lookups refuse differently: '" + reference.message + "' vs '" +
+                              fast.message + "'");
+            fuzzing::Check(reference.mates == fast.mates, "both lookups select the same mates");
+            fuzzing::Check(reference.qualities == fast.qualities,
+                           "both lookups decode the same qualities");
+        }
         for (const std::string& mate : reference.mates)
             fuzzing::Check(mate.size() == static_cast<size_t>(table.layout.readLength),
                            "every mate has the read length");

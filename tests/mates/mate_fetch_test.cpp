@@ -1,7 +1,8 @@
 // The fast lookup held against GetAllPairedReads: random groups in which
 // first reads equal the window, differ from it only after the 100th base, or
 // differ anywhere; N in windows; odd quality bytes; and damaged tables, which
-// must fail with the same messages.
+// must fail with the same messages. Groups are read whole and in chunks of
+// one line and more, down to a group split over many reads.
 #include "mates/mate_fetch.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,15 @@ int Uniform(Random& random, int low, int high) {
 std::string RandomRead(Random& random, int32_t length) {
     std::string read(static_cast<size_t>(length), 'A');
     for (char& base : read) base = "ACGT"[Uniform(random, 0, 3)];
+    return read;
+}
+
+// A second read with now and then a byte other than A, C, G, T, which the
+// reverse complement keeps as it is.
+std::string RandomSecondRead(Random& random, int32_t length) {
+    std::string read = RandomRead(random, length);
+    for (char& base : read)
+        if (Uniform(random, 0, 19) == 0) base = "NnacgtX*"[Uniform(random, 0, 7)];
     return read;
 }
 
@@ -84,18 +94,29 @@ LoadedTable Load(const testing::TableFiles& files) {
     return loaded;
 }
 
+// Chunk sizes in lines: the whole group, one line, a few lines.
+const uint64_t kChunkLines[] = {0, 1, 3};
+
+uint64_t ChunkBytes(const LoadedTable& table, uint64_t lines) {
+    return lines == 0 ? groupChunkBytes : lines * table.stream->layout.lineSize;
+}
+
 void ExpectSameLookup(const std::string& window, const LoadedTable& table, Variant variant,
                       SelectedMates& selected) {
     int32_t count = -1;
     std::vector<std::string> mates;
     std::vector<std::vector<uint8_t>> qualities;
     GetAllPairedReads(window, *table.stream, table.index, variant, count, mates, qualities);
-    FetchSelectedMates(window.data(), *table.stream, table.index, variant, selected);
-    ASSERT_EQ(selected.count, count) << window;
-    const int32_t r = table.stream->layout.readLength;
-    for (int32_t i = 0; i < count; ++i) {
-        EXPECT_EQ(std::string(selected.Mate(i), static_cast<size_t>(r)), mates[i]);
-        EXPECT_EQ(std::vector<uint8_t>(selected.Quality(i), selected.Quality(i) + r), qualities[i]);
+    for (const uint64_t chunkLines : kChunkLines) {
+        FetchSelectedMates(window.data(), *table.stream, table.index, variant, selected,
+                           ChunkBytes(table, chunkLines));
+        ASSERT_EQ(selected.count, count) << window << " chunks of " << chunkLines;
+        const int32_t r = table.stream->layout.readLength;
+        for (int32_t i = 0; i < count; ++i) {
+            EXPECT_EQ(std::string(selected.Mate(i), static_cast<size_t>(r)), mates[i]);
+            EXPECT_EQ(std::vector<uint8_t>(selected.Quality(i), selected.Quality(i) + r),
+                      qualities[i]);
+        }
     }
 }
 
@@ -113,7 +134,7 @@ TEST(FetchSelectedMates, AgreesWithTheLiteralLookupOverRandomGroups) {
                 windows.push_back(window);
                 const int lines = Uniform(random, 0, 12);
                 for (int i = 0; i < lines; ++i)
-                    pairs.push_back({FirstReadNear(random, window), RandomRead(random, r),
+                    pairs.push_back({FirstReadNear(random, window), RandomSecondRead(random, r),
                                      RandomQuality(random, r), RandomQuality(random, r)});
             }
             const LoadedTable table = Load(testing::WriteTableAndIndex(dir, pairs, lineEnd));
@@ -131,11 +152,14 @@ TEST(FetchSelectedMates, AgreesWithTheLiteralLookupOverRandomGroups) {
     EXPECT_GT(selectedTotal, 1000);
 }
 
-std::string LookupError(const std::string& window, const LoadedTable& table, bool fast) {
+// The message of a failed lookup: the literal one with chunkLines < 0, the
+// fast one otherwise.
+std::string LookupError(const std::string& window, const LoadedTable& table, int chunkLines) {
     try {
-        if (fast) {
+        if (chunkLines >= 0) {
             SelectedMates selected;
-            FetchSelectedMates(window.data(), *table.stream, table.index, Variant::Main, selected);
+            FetchSelectedMates(window.data(), *table.stream, table.index, Variant::Main, selected,
+                               ChunkBytes(table, static_cast<uint64_t>(chunkLines)));
         } else {
             int32_t count = 0;
             std::vector<std::string> mates;
@@ -166,29 +190,61 @@ TEST(FetchSelectedMates, DamagedTablesFailWithTheLiteralMessages) {
         const char* what;
         std::function<void(const std::string& path)> apply;
     };
+    const char* const lastLineEnd = "line end missing on the last line";
+    // Several kinds at once, in different chunks, must give the one the
+    // whole group's checks find first.
+    const auto cut = [&](uint64_t size) {
+        return [size](const std::string& path) { std::filesystem::resize_file(path, size); };
+    };
+    const auto lineEndAt = [&](uint64_t line) {
+        return [line, lineSize](const std::string& path) {
+            Overwrite(path, line * lineSize + 40, "\n");
+        };
+    };
+    const auto zeroAt = [&](uint64_t line) {
+        return [line, lineSize, r](const std::string& path) {
+            Overwrite(path, line * lineSize + 3 * r + 5, std::string(1, '\0'));
+        };
+    };
+    const auto outsideAt = [&](uint64_t line) {
+        return [line, lineSize](const std::string& path) { Overwrite(path, line * lineSize, "T"); };
+    };
     const std::vector<Damage> damages = {
-        {"truncated",
-         [&](const std::string& path) { std::filesystem::resize_file(path, 2 * lineSize + 7); }},
-        {"line end inside a line",
-         [&](const std::string& path) { Overwrite(path, lineSize + 40, "\n"); }},
-        {"zero byte",
+        {"truncated", cut(2 * lineSize + 7)},
+        {lastLineEnd, cut(6 * lineSize - 1)},
+        {"line end inside a line", lineEndAt(1)},
+        {"zero byte", zeroAt(2)},
+        {"line outside its group", outsideAt(1)},
+        {"outside, then zero byte",
          [&](const std::string& path) {
-             Overwrite(path, 2 * lineSize + 3 * r + 5, std::string(1, '\0'));
+             outsideAt(0)(path);
+             zeroAt(4)(path);
          }},
-        {"line outside its group",
-         [&](const std::string& path) { Overwrite(path, lineSize, "T"); }},
+        {"zero byte, then line end",
+         [&](const std::string& path) {
+             zeroAt(1)(path);
+             lineEndAt(3)(path);
+         }},
+        {"outside, then truncated",
+         [&](const std::string& path) {
+             outsideAt(1)(path);
+             cut(5 * lineSize + 3)(path);
+         }},
     };
     for (const Damage& damage : damages) {
         TempDir dir;
         std::vector<ReadPair> pairs;
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 6; ++i)
             pairs.push_back({window, RandomRead(random, r), RandomQuality(random, r), ""});
         const testing::TableFiles files = testing::WriteTableAndIndex(dir, pairs);
         const LoadedTable table = Load(files);
         damage.apply(files.table);
-        const std::string literal = LookupError(window, table, false);
-        EXPECT_NE(literal, "") << damage.what;
-        EXPECT_EQ(LookupError(window, table, true), literal) << damage.what;
+        const std::string literal = LookupError(window, table, -1);
+        // A table's last line may lack its line end.
+        EXPECT_EQ(literal.empty(), std::string(damage.what) == lastLineEnd) << damage.what;
+        for (const int chunkLines : {0, 1, 2, 4})
+            EXPECT_EQ(LookupError(window, table, chunkLines), literal)
+                << damage.what << ", chunks of " << chunkLines;
     }
 }
 
