@@ -2,6 +2,7 @@
 
 #include "calling/overlap_tracking.h"
 #include "extension/incremental_cycles.h"
+#include "mates/mates_ahead.h"
 
 namespace lorvex {
 
@@ -23,9 +24,22 @@ int64_t CycleMates(const TrackedQueueSet& queues) {
     return TrackedMateCount(queues);
 }
 
+namespace {
+
+std::unique_ptr<ExtensionCycles> MakeTrackedCycles(const CyclesSetup& setup, TableReadMode mode) {
+    return std::make_unique<IncrementalCycles<TrackedQueueSet, MatesAhead>>(
+        setup, MakeTrackedQueueSet(setup.windows, setup.inputs.table.layout.readLength),
+        MatesAhead(setup.inputs.table, setup.inputs.index, setup.variant, mode));
+}
+
+}  // namespace
+
 std::unique_ptr<ExtensionCycles> MakeFastCycles(const CyclesSetup& setup) {
-    return std::make_unique<IncrementalCycles<TrackedQueueSet>>(
-        setup, MakeTrackedQueueSet(setup.windows, setup.inputs.table.layout.readLength));
+    return MakeTrackedCycles(setup, TableReadMode::Batched);
+}
+
+std::unique_ptr<ExtensionCycles> MakeFastCyclesReadingOneByOne(const CyclesSetup& setup) {
+    return MakeTrackedCycles(setup, TableReadMode::Positioned);
 }
 
 }  // namespace lorvex

@@ -47,6 +47,11 @@ class ExtensionCycles {
 // Called once the windows are known to lie inside the contig.
 using MakeCycles = std::unique_ptr<ExtensionCycles> (*)(const CyclesSetup& setup);
 
+// The programs' cycles: the groups of the windows to come are read ahead,
+// many with one system call where the kernel allows it (mates/mates_ahead.h).
 std::unique_ptr<ExtensionCycles> MakeFastCycles(const CyclesSetup& setup);
+// The same cycles with one positioned read per group, as where io_uring is
+// unavailable.
+std::unique_ptr<ExtensionCycles> MakeFastCyclesReadingOneByOne(const CyclesSetup& setup);
 
 }  // namespace lorvex

@@ -9,7 +9,9 @@
 //   int64_t CycleMates(const QueueSet&);
 // where slots count from the oldest, and MoveCycleOn drops the oldest window,
 // moves the others on by the appended base and makes the emptied slot the
-// newest.
+// newest. The mates of a window come from a MateSource, asked for windows in
+// the order of their starts:
+//   const SelectedMates& Fetch(const std::string& contig, int64_t windowStart);
 #pragma once
 
 #include <cstddef>
@@ -23,11 +25,28 @@
 
 namespace lorvex {
 
-template <typename QueueSet>
+// Each window's mates looked up when it is fetched.
+class MatesOneByOne {
+  public:
+    MatesOneByOne(const TableStream& table, const PrefixIndex& index, Variant variant)
+        : table_(table), index_(index), variant_(variant) {}
+    const SelectedMates& Fetch(const std::string& contig, int64_t windowStart) {
+        FetchSelectedMates(contig.data() + windowStart, table_, index_, variant_, selected_);
+        return selected_;
+    }
+
+  private:
+    const TableStream& table_;
+    const PrefixIndex& index_;
+    Variant variant_;
+    SelectedMates selected_;
+};
+
+template <typename QueueSet, typename MateSource>
 class IncrementalCycles final : public ExtensionCycles {
   public:
-    IncrementalCycles(const CyclesSetup& setup, QueueSet queues)
-        : setup_(setup), queues_(std::move(queues)) {}
+    IncrementalCycles(const CyclesSetup& setup, QueueSet queues, MateSource mates)
+        : setup_(setup), queues_(std::move(queues)), mates_(std::move(mates)) {}
 
     void Start(const std::string& contig) override {
         const int64_t filled = InitiallyFilledSlots(setup_.variant, SlotCount());
@@ -53,15 +72,14 @@ class IncrementalCycles final : public ExtensionCycles {
     int64_t SlotCount() const { return static_cast<int64_t>(setup_.windows); }
 
     void Fetch(const std::string& contig, int64_t windowStart, size_t slot) {
-        FetchSelectedMates(contig.data() + windowStart, setup_.inputs.table, setup_.inputs.index,
-                           setup_.variant, selected_);
-        for (int32_t i = 0; i < selected_.count; ++i)
-            AddCycleMate(queues_, slot, selected_.Mate(i), selected_.Quality(i), contig);
+        const SelectedMates& selected = mates_.Fetch(contig, windowStart);
+        for (int32_t i = 0; i < selected.count; ++i)
+            AddCycleMate(queues_, slot, selected.Mate(i), selected.Quality(i), contig);
     }
 
     const CyclesSetup setup_;
     QueueSet queues_;
-    SelectedMates selected_;
+    MateSource mates_;
 };
 
 }  // namespace lorvex

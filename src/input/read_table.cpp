@@ -8,15 +8,11 @@
 #include "input/input_file.h"
 
 namespace lorvex {
-namespace {
-
 // Table lines are named without thousands separators, as in every message
 // of the extension programs.
 std::string TableLineLabel(uint64_t lineNumber) {
     return "line " + std::to_string(lineNumber);
 }
-
-}  // namespace
 
 TableLayout MeasureTable(const std::string& path) {
     FileHandle file = OpenRegularFile(path, "rb");
@@ -68,44 +64,58 @@ TableStream OpenTableStream(const std::string& path, const TableLayout& layout) 
     return TableStream{path, OpenRegularFile(path, "rb"), layout};
 }
 
+uint64_t ReadTableBytes(const TableStream& table, uint64_t offset, uint64_t bytes, char* into,
+                        uint64_t lineNumber) {
+    const int fd = fileno(table.file.get());
+    uint64_t got = 0;
+    while (got < bytes) {
+        const ssize_t n = ::pread(fd, into + got, bytes - got, static_cast<off_t>(offset + got));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowTableReadFailure(table, lineNumber, errno);
+        }
+        if (n == 0) break;
+        got += static_cast<uint64_t>(n);
+    }
+    return got;
+}
+
+std::string TableLineFault(const TableLayout& layout, const char* line, uint64_t missing) {
+    const uint64_t bodyBytes = layout.lineSize - (missing > 0 ? missing : 1);
+    const bool misplacedLineEnd = std::memchr(line, '\n', bodyBytes) != nullptr ||
+                                  (missing == 0 && line[layout.lineSize - 1] != '\n');
+    if (layout.lineEndLength > 0 && misplacedLineEnd)
+        return ": not " + std::to_string(layout.lineSize) + " bytes long like line 1";
+    if (std::memchr(line, '\0', 4 * static_cast<uint64_t>(layout.readLength) + 3))
+        return ": holds a zero byte";
+    return "";
+}
+
+void ThrowTableReadFailure(const TableStream& table, uint64_t lineNumber, int error) {
+    errno = error;
+    throw FileError(table.path, "reading " + TableLineLabel(lineNumber) + ": " + ReadFailure());
+}
+
+void ThrowTableEndsEarly(const TableStream& table, uint64_t lineNumber) {
+    throw FileError(table.path, "ends inside " + TableLineLabel(lineNumber) +
+                                    ", before the lines its index counts (truncated?)");
+}
+
 void ReadTableLines(const TableStream& table, uint64_t offset, uint64_t count,
                     std::vector<char>& block) {
     const TableLayout& layout = table.layout;
     const uint64_t bytes = count * layout.lineSize;
     block.assign(bytes + 1, '\0');
     const uint64_t firstLine = offset / layout.lineSize + 1;
-    const int fd = fileno(table.file.get());
-    uint64_t got = 0;
-    while (got < bytes) {
-        const ssize_t n =
-            ::pread(fd, block.data() + got, bytes - got, static_cast<off_t>(offset + got));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(table.path,
-                            "reading " + TableLineLabel(firstLine) + ": " + ReadFailure());
-        }
-        if (n == 0) break;
-        got += static_cast<uint64_t>(n);
-    }
+    const uint64_t got = ReadTableBytes(table, offset, bytes, block.data(), firstLine);
     // Only the line end of the very last line may be missing.
     const uint64_t missing = bytes - got;
     if (missing > static_cast<uint64_t>(layout.lineEndLength))
-        throw FileError(table.path, "ends inside " +
-                                        TableLineLabel(firstLine + (got / layout.lineSize)) +
-                                        ", before the lines its index counts (truncated?)");
-    const uint64_t fieldBytes = 4 * static_cast<uint64_t>(layout.readLength) + 3;
+        ThrowTableEndsEarly(table, firstLine + got / layout.lineSize);
     for (uint64_t i = 0; i < count; ++i) {
-        const char* line = block.data() + i * layout.lineSize;
-        const bool lineEndMissing = missing > 0 && i + 1 == count;
-        const uint64_t bodyBytes = layout.lineSize - (lineEndMissing ? missing : 1);
-        const bool misplacedLineEnd = std::memchr(line, '\n', bodyBytes) != nullptr ||
-                                      (!lineEndMissing && line[layout.lineSize - 1] != '\n');
-        if (layout.lineEndLength > 0 && misplacedLineEnd)
-            throw FileError(table.path, TableLineLabel(firstLine + i) + ": not " +
-                                            std::to_string(layout.lineSize) +
-                                            " bytes long like line 1");
-        if (std::memchr(line, '\0', fieldBytes))
-            throw FileError(table.path, TableLineLabel(firstLine + i) + ": holds a zero byte");
+        const std::string fault = TableLineFault(layout, block.data() + i * layout.lineSize,
+                                                 i + 1 == count ? missing : 0);
+        if (!fault.empty()) throw FileError(table.path, TableLineLabel(firstLine + i) + fault);
     }
 }
 

@@ -38,6 +38,27 @@ TableLayout MeasureTable(const std::string& path);
 // Opens the table with mode "rb" for block reads.
 TableStream OpenTableStream(const std::string& path, const TableLayout& layout);
 
+// "line N": how every message of the extension programs names a table line.
+std::string TableLineLabel(uint64_t lineNumber);
+
+// Reads up to `bytes` bytes of the table at offset into `into` with
+// positioned reads, fewer only where the file ends; returns the bytes read.
+// A failed read throws FileError "reading line N: ...", N being lineNumber.
+uint64_t ReadTableBytes(const TableStream& table, uint64_t offset, uint64_t bytes, char* into,
+                        uint64_t lineNumber);
+
+// What is wrong with one line of the table's layout whose last `missing`
+// bytes could not be read (only the line end of the table's last line may
+// be missing): ": not N bytes long like line 1", ": holds a zero byte", or
+// an empty string.
+std::string TableLineFault(const TableLayout& layout, const char* line, uint64_t missing);
+
+// The messages for a read of the table that failed with `error` (an errno
+// value) and for a table that ends inside line N, before the lines its index
+// counts.
+[[noreturn]] void ThrowTableReadFailure(const TableStream& table, uint64_t lineNumber, int error);
+[[noreturn]] void ThrowTableEndsEarly(const TableStream& table, uint64_t lineNumber);
+
 // Reads count consecutive lines starting at byte offset into block (resized
 // to count x lineSize + 1 bytes, the last one zero) in one positioned read,
 // and checks what the fixed positions rely on: the lines are all there (the

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "input/prefix_index.h"
@@ -18,6 +19,35 @@ namespace lorvex {
 
 // Bytes of table lines held at once (at least one line).
 inline constexpr uint64_t groupChunkBytes = uint64_t{1} << 20;
+
+// The checks of one group's lines as they arrive, chunk by chunk in table
+// order, from whatever reads them.
+class GroupCheck {
+  public:
+    GroupCheck(const TableStream& table, const PrefixIndex& index, uint32_t code);
+
+    uint64_t Lines() const { return lines_; }
+    uint64_t Offset() const { return offset_; }         // of the group's first line
+    uint64_t LineNumber() const { return firstLine_; }  // of the group's first line
+
+    // Takes lines first .. first + count - 1 of the group, of which `got`
+    // bytes could be read; throws at once when the table ends too early.
+    // Returns whether these lines and all before them are sound, so that
+    // they may be used.
+    bool Take(const char* lines, uint64_t first, uint64_t count, uint64_t got);
+    // Throws InputError for the first fault Take found.
+    void Finish() const;
+
+  private:
+    const TableStream& table_;
+    uint32_t code_;
+    uint64_t lines_;
+    uint64_t offset_;
+    uint64_t firstLine_;
+    uint64_t faultLine_ = UINT64_MAX;  // the first line not laid out like line 1
+    std::string fault_;
+    uint64_t outsideLine_ = UINT64_MAX;  // the first line outside the group
+};
 
 // Called with consecutive lines of the group, `count` lines of lineSize
 // bytes from `lines` on, in table order.

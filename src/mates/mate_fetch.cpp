@@ -48,26 +48,33 @@ void AppendMate(const char* line, int32_t readLength, SelectedMates& selected) {
 
 }  // namespace
 
-void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,
-                        Variant variant, SelectedMates& selected, uint64_t chunkBytes) {
-    const int32_t readLength = table.layout.readLength;
+void ClearSelectedMates(int32_t readLength, SelectedMates& selected) {
     selected.readLength = readLength;
     selected.count = 0;
     selected.bases.clear();
     selected.qualities.clear();
+}
+
+void SelectMates(const char* window, const char* lines, uint64_t count, const TableLayout& layout,
+                 Variant variant, SelectedMates& selected) {
+    const size_t compareLength =
+        static_cast<size_t>(FirstReadCompareLength(layout.readLength, variant));
+    for (uint64_t i = 0; i < count; ++i) {
+        const char* line = lines + i * layout.lineSize;
+        if (std::memcmp(line, window, compareLength) == 0)
+            AppendMate(line, layout.readLength, selected);
+    }
+}
+
+void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,
+                        Variant variant, SelectedMates& selected, uint64_t chunkBytes) {
+    ClearSelectedMates(table.layout.readLength, selected);
     const uint32_t code = DnaToUint(window, prefixLength);
     if (index.counts[code] == 0) return;
-
-    const size_t compareLength = static_cast<size_t>(FirstReadCompareLength(readLength, variant));
-    const uint64_t lineSize = table.layout.lineSize;
     ReadGroupInChunks(
         table, index, code, selected.group,
         [&](const char* lines, uint64_t count) {
-            for (uint64_t i = 0; i < count; ++i) {
-                const char* line = lines + i * lineSize;
-                if (std::memcmp(line, window, compareLength) == 0)
-                    AppendMate(line, readLength, selected);
-            }
+            SelectMates(window, lines, count, table.layout, variant, selected);
         },
         chunkBytes);
 }

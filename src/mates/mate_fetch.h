@@ -39,6 +39,14 @@ struct SelectedMates {
 // FirstReadMatches on the terminated strings.
 int32_t FirstReadCompareLength(int32_t readLength, Variant variant);
 
+// Empties `selected` for mates of readLength bases.
+void ClearSelectedMates(int32_t readLength, SelectedMates& selected);
+
+// Appends to `selected` the mates of those of `count` sound lines of one
+// group whose first read lies on the window.
+void SelectMates(const char* window, const char* lines, uint64_t count, const TableLayout& layout,
+                 Variant variant, SelectedMates& selected);
+
 // Looks up the readLength bytes at window (a stretch of the contig, not
 // terminated). Checks the group as ReadGroup does, so a damaged table fails
 // with the same messages. Safe to call from several threads on one table,

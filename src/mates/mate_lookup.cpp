@@ -13,9 +13,8 @@ uint32_t ReadGroup(const TableStream& table, const PrefixIndex& index, uint32_t 
     for (uint32_t i = 0; i < lines; ++i) {
         const char* line = block.data() + static_cast<uint64_t>(i) * table.layout.lineSize;
         if (DnaToUint(line, prefixLength) != code)
-            throw FileError(table.path,
-                            "line " + std::to_string(offset / table.layout.lineSize + i + 1) +
-                                ": first read does not belong to the group the index places there");
+            throw FileError(table.path, TableLineLabel(offset / table.layout.lineSize + i + 1) +
+                                            lineOutsideItsGroup);
     }
     return lines;
 }

@@ -16,6 +16,10 @@ namespace lorvex {
 // the main variant; the strict variant compares whole reads.
 inline constexpr int32_t mainMatchLength = 100;
 
+// What is said of a line whose first read has another prefix than its group.
+inline constexpr const char* lineOutsideItsGroup =
+    ": first read does not belong to the group the index places there";
+
 // Reads the group of prefix code `code` into block and checks that every
 // line belongs to that group; returns the group's line count.
 uint32_t ReadGroup(const TableStream& table, const PrefixIndex& index, uint32_t code,

@@ -28,8 +28,9 @@ int64_t CycleMates(const OverlapQueueSet& queues) {
 }
 
 std::unique_ptr<ExtensionCycles> MakeBitsetCycles(const CyclesSetup& setup) {
-    return std::make_unique<IncrementalCycles<OverlapQueueSet>>(
-        setup, MakeOverlapQueueSet(setup.windows, setup.inputs.table.layout.readLength));
+    return std::make_unique<IncrementalCycles<OverlapQueueSet, MatesOneByOne>>(
+        setup, MakeOverlapQueueSet(setup.windows, setup.inputs.table.layout.readLength),
+        MatesOneByOne(setup.inputs.table, setup.inputs.index, setup.variant));
 }
 
 }  // namespace lorvex

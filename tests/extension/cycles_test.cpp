@@ -96,6 +96,9 @@ Extension ExtendEachWay(const std::string& seed, const RunInputs& inputs,
     ExpectSameExtension(literal, Extend(seed, inputs, parameters, variant, MakeFastCycles), label);
     ExpectSameExtension(literal, Extend(seed, inputs, parameters, variant, MakeBitsetCycles),
                         label + " bit sets");
+    ExpectSameExtension(literal,
+                        Extend(seed, inputs, parameters, variant, MakeFastCyclesReadingOneByOne),
+                        label + " read one by one");
     // The cap cuts them at the same cycle.
     ExpectSameExtension(Extend(seed, inputs, parameters, variant, MakeLiteralCycles, 37),
                         Extend(seed, inputs, parameters, variant, MakeFastCycles, 37),

@@ -2,7 +2,10 @@
 // first reads equal the window, differ from it only after the 100th base, or
 // differ anywhere; N in windows; odd quality bytes; and damaged tables, which
 // must fail with the same messages. Groups are read whole and in chunks of
-// one line and more, down to a group split over many reads.
+// one line and more, down to a group split over many reads. The look-ahead
+// lookup is held against the single one at every start of a contig, in
+// batches of every size and with both ways of reading; its failures must
+// come at the damaged window, not before.
 #include "mates/mate_fetch.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "mates/mates_ahead.h"
 #include "reference/literal_mates.h"
 #include "test_support.h"
 
@@ -120,6 +124,36 @@ void ExpectSameLookup(const std::string& window, const LoadedTable& table, Varia
     }
 }
 
+// Batches of the default size, of one line (every group alone) and of a
+// few lines, read through io_uring and one by one.
+template <typename Check>
+void ForEveryLookAhead(const LoadedTable& table, Variant variant, const Check& check) {
+    for (const TableReadMode mode : {TableReadMode::Batched, TableReadMode::Positioned})
+        for (const uint64_t batchLines : {0, 1, 5}) {
+            MatesAhead ahead(*table.stream, table.index, variant, mode,
+                             ChunkBytes(table, batchLines));
+            check(ahead, "batches of " + std::to_string(batchLines) + " lines" +
+                             (mode == TableReadMode::Batched ? ", batched" : ", one by one"));
+        }
+}
+
+// Every window of the contig in turn, some asked for twice.
+void ExpectSameLookupsAhead(const std::string& contig, const LoadedTable& table, Variant variant) {
+    const int64_t r = table.stream->layout.readLength;
+    SelectedMates alone;
+    ForEveryLookAhead(table, variant, [&](MatesAhead& ahead, const std::string& label) {
+        for (int64_t start = 0; start + r <= static_cast<int64_t>(contig.size()); ++start)
+            for (int times = start % 7 == 0 ? 2 : 1; times > 0; --times) {
+                const SelectedMates& fetched = ahead.Fetch(contig, start);
+                FetchSelectedMates(contig.data() + start, *table.stream, table.index, variant,
+                                   alone);
+                ASSERT_EQ(fetched.count, alone.count) << label << ", start " << start;
+                ASSERT_EQ(fetched.bases, alone.bases) << label << ", start " << start;
+                ASSERT_EQ(fetched.qualities, alone.qualities) << label << ", start " << start;
+            }
+    });
+}
+
 TEST(FetchSelectedMates, AgreesWithTheLiteralLookupOverRandomGroups) {
     Random random(11);
     int32_t selectedTotal = 0;
@@ -139,6 +173,10 @@ TEST(FetchSelectedMates, AgreesWithTheLiteralLookupOverRandomGroups) {
             }
             const LoadedTable table = Load(testing::WriteTableAndIndex(dir, pairs, lineEnd));
             SelectedMates selected;  // reused across lookups, as the engine does
+            std::string contig;
+            for (const std::string& window : windows) contig += window;
+            if (lineEnd == "\n")
+                ExpectSameLookupsAhead(contig, table, r % 2 ? Variant::Main : Variant::Strict);
             for (const std::string& window : windows) {
                 for (const Variant variant : {Variant::Main, Variant::Strict}) {
                     ExpectSameLookup(window, table, variant, selected);
@@ -245,6 +283,20 @@ TEST(FetchSelectedMates, DamagedTablesFailWithTheLiteralMessages) {
         for (const int chunkLines : {0, 1, 2, 4})
             EXPECT_EQ(LookupError(window, table, chunkLines), literal)
                 << damage.what << ", chunks of " << chunkLines;
+        // Looked up ahead with the windows before it, the damaged group
+        // fails only when its own window is asked for.
+        const std::string contig = "GATTACA" + window;
+        ForEveryLookAhead(table, Variant::Main, [&](MatesAhead& ahead, const std::string& label) {
+            for (int64_t start = 0; start < 7; ++start)
+                EXPECT_NO_THROW(ahead.Fetch(contig, start)) << damage.what << ", " << label;
+            std::string message;
+            try {
+                ahead.Fetch(contig, 7);
+            } catch (const InputError& error) {
+                message = error.what();
+            }
+            EXPECT_EQ(message, literal) << damage.what << ", " << label;
+        });
     }
 }
 
