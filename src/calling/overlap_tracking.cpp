@@ -20,6 +20,10 @@ constexpr int silentCode = 5;  // a position whose trial never qualifies
 constexpr uint64_t minimumCapacity = 64;
 constexpr uint32_t noBlock = UINT32_MAX;
 constexpr size_t rowBytes = 2 * overlapBlockLanes;
+// Cycles after its first row in which a block still takes births: a block
+// has the rows of one overlap from 20 bases to the whole mate, and as many
+// more.
+constexpr int32_t joiningRows = 32;
 
 // The vote codes of a mate's positions: 0-3 a qualifying A, C, G, T; 4 a
 // qualifying other byte; 5 a position whose trial never qualifies (below
@@ -90,18 +94,22 @@ const uint8_t* MateBytesOf(const TrackedQueueSet& queues, uint64_t mate) {
     return queues.mateBytes.data() + RingIndex(queues, mate) * 2 * queues.readLength;
 }
 
-size_t BlockRowsBytes(const TrackedQueueSet& queues) {
-    return static_cast<size_t>(queues.readLength - minimumOverlap) * rowBytes;
+int32_t BlockRows(const TrackedQueueSet& queues) {
+    return queues.readLength - minimumOverlap + joiningRows;
 }
 
-// Row o of a block: 16 bases, then 16 vote codes.
-uint8_t* RowOf(TrackedQueueSet& queues, uint32_t block, int32_t overlap) {
-    return queues.rows.data() + block * BlockRowsBytes(queues) +
-           static_cast<size_t>(overlap - minimumOverlap) * rowBytes;
+size_t BlockRowsBytes(const TrackedQueueSet& queues) {
+    return static_cast<size_t>(BlockRows(queues)) * rowBytes;
 }
-const uint8_t* RowOf(const TrackedQueueSet& queues, uint32_t block, int32_t overlap) {
+
+// Row k of a block: 16 bases, then 16 vote codes.
+uint8_t* RowOf(TrackedQueueSet& queues, uint32_t block, int32_t row) {
     return queues.rows.data() + block * BlockRowsBytes(queues) +
-           static_cast<size_t>(overlap - minimumOverlap) * rowBytes;
+           static_cast<size_t>(row) * rowBytes;
+}
+const uint8_t* RowOf(const TrackedQueueSet& queues, uint32_t block, int32_t row) {
+    return queues.rows.data() + block * BlockRowsBytes(queues) +
+           static_cast<size_t>(row) * rowBytes;
 }
 
 void Chain(TrackedQueueSet& queues, uint64_t mate) {
@@ -141,7 +149,7 @@ void Grow(TrackedQueueSet& queues) {
     }
 }
 
-uint32_t NewBlock(TrackedQueueSet& queues, int64_t start, int32_t overlap) {
+uint32_t NewBlock(TrackedQueueSet& queues) {
     uint32_t id;
     if (!queues.freeBlocks.empty()) {
         id = queues.freeBlocks.back();
@@ -153,17 +161,30 @@ uint32_t NewBlock(TrackedQueueSet& queues, int64_t start, int32_t overlap) {
     }
     OverlapBlock& block = queues.blocks[id];
     block = OverlapBlock{};
-    block.start = start;
-    block.overlap = overlap;
+    block.row = 0;
     block.oldestMate = UINT64_MAX;
     queues.liveBlocks.push_back(id);
-    queues.blockAtStart[static_cast<size_t>(start % queues.readLength)] = id;
+    queues.openBlock = id;
     return id;
 }
 
 void FreeBlock(TrackedQueueSet& queues, uint32_t id) {
-    queues.blocks[id].start = -1;
+    queues.blocks[id].row = -1;
     queues.freeBlocks.push_back(id);
+    if (queues.openBlock == id) queues.openBlock = noBlock;
+}
+
+// A block with room for `count` overlaps of `overlap` bases: the open one
+// when it has the lanes and the rows, else a new one.
+uint32_t BlockWithRoom(TrackedQueueSet& queues, int count, int32_t overlap) {
+    const uint32_t id = queues.openBlock;
+    if (id != noBlock) {
+        const OverlapBlock& block = queues.blocks[id];
+        if (block.lanes + count <= overlapBlockLanes &&
+            block.row + queues.readLength - overlap <= BlockRows(queues))
+            return id;
+    }
+    return NewBlock(queues);
 }
 
 // Puts a held mate, which has no living overlap, into the next lane of a
@@ -180,49 +201,58 @@ int JoinBlock(TrackedQueueSet& queues, uint32_t id, uint64_t mate) {
     return lane;
 }
 
+// A lane's last row, where its overlap would reach the whole mate: its base
+// there is zero, so that it dies at the next append.
+void EndLane(TrackedQueueSet& queues, uint32_t id, int lane, int32_t overlap) {
+    RowOf(queues, id, queues.blocks[id].row + queues.readLength - 1 - overlap)[lane] = 0;
+}
+
 // Adds the living overlap of `overlap` bases of a held mate that has none
-// yet, with a contig of contigLength bases.
-void AddOverlap(TrackedQueueSet& queues, uint64_t mate, int32_t overlap, int64_t contigLength) {
+// yet.
+void AddOverlap(TrackedQueueSet& queues, uint64_t mate, int32_t overlap) {
     queues.laneVotesFresh = false;
-    const int64_t start = contigLength - overlap;
-    uint32_t id = queues.blockAtStart[static_cast<size_t>(start % queues.readLength)];
-    if (id == noBlock || queues.blocks[id].start != start ||
-        queues.blocks[id].lanes == overlapBlockLanes)
-        id = NewBlock(queues, start, overlap);
+    const uint32_t id = BlockWithRoom(queues, 1, overlap);
     const int lane = JoinBlock(queues, id, mate);
     const uint8_t* bases = MateBytesOf(queues, mate);
     const uint8_t* codes = bases + queues.readLength;
-    uint8_t* row = RowOf(queues, id, overlap);
+    uint8_t* row = RowOf(queues, id, queues.blocks[id].row);
     for (int32_t o = overlap; o < queues.readLength; ++o, row += rowBytes) {
         row[lane] = bases[o];
         row[overlapBlockLanes + lane] = codes[o];
     }
+    EndLane(queues, id, lane, overlap);
 }
 
-// Adds up to 16 overlaps of 20 bases born in one cycle as a new block, its
-// rows filled by transposing 16 positions of the 16 mates at a time.
-uint32_t AddBornBlock(TrackedQueueSet& queues, const uint64_t* mates, int count,
-                      int64_t contigLength) {
+// Adds overlaps of 20 bases born in this cycle to free lanes of a block,
+// their rows filled by transposing 16 positions of the 16 lanes at a time
+// and blending the new lanes in. Returns the new lanes.
+ByteLanes AddBornOverlaps(TrackedQueueSet& queues, uint32_t id, const uint64_t* mates, int count) {
     const int32_t r = queues.readLength;
-    const uint32_t id = NewBlock(queues, contigLength - minimumOverlap, minimumOverlap);
     const uint8_t* bytes[overlapBlockLanes] = {};
+    ByteLanes newLanes{};
+    int lane = 0;
     for (int k = 0; k < count; ++k) {
-        JoinBlock(queues, id, mates[k]);
-        bytes[k] = MateBytesOf(queues, mates[k]);
+        lane = JoinBlock(queues, id, mates[k]);
+        bytes[lane] = MateBytesOf(queues, mates[k]);
+        newLanes[lane] = 0xff;
     }
     ByteLanes in[overlapBlockLanes], out[overlapBlockLanes];
+    const int32_t firstRow = queues.blocks[id].row;
     for (int32_t from = minimumOverlap; from < r; from += overlapBlockLanes) {
         const int rowCount = std::min(overlapBlockLanes, r - from);
-        uint8_t* row = RowOf(queues, id, from);
+        uint8_t* row = RowOf(queues, id, firstRow + from - minimumOverlap);
         for (const int32_t half : {0, r}) {
             for (int k = 0; k < overlapBlockLanes; ++k)
-                in[k] = k < count ? LoadLanes(bytes[k] + half + from) : ByteLanes{};
+                in[k] = bytes[k] ? LoadLanes(bytes[k] + half + from) : ByteLanes{};
             TransposeLanes(in, out);
-            for (int i = 0; i < rowCount; ++i)
-                StoreLanes(row + i * rowBytes + (half == 0 ? 0 : overlapBlockLanes), out[i]);
+            for (int i = 0; i < rowCount; ++i) {
+                uint8_t* at = row + i * rowBytes + (half == 0 ? 0 : overlapBlockLanes);
+                StoreLanes(at, (LoadLanes(at) & ~newLanes) | (out[i] & newLanes));
+            }
         }
     }
-    return id;
+    for (int k = lane - count + 1; k <= lane; ++k) EndLane(queues, id, k, minimumOverlap);
+    return newLanes;
 }
 
 // A mate with a second living overlap (in a repeat) moves to the bit-set
@@ -265,17 +295,25 @@ struct LaneVoteCounter {
 
 void AddLaneCounts(LaneVoteCounter& counter) {
     for (int b = 0; b < 4; ++b) {
-        for (int lane = 0; lane < overlapBlockLanes; ++lane)
-            counter.counts[b] += counter.laneCounts[b][lane];
+        // Lane counts summed in pairs of lanes, then across the two halves.
+        uint64_t halves[2];
+        std::memcpy(halves, &counter.laneCounts[b], sizeof halves);
+        for (uint64_t half : halves) {
+            half = (half & 0x00ff00ff00ff00ffull) + ((half >> 8) & 0x00ff00ff00ff00ffull);
+            half = (half & 0x0000ffff0000ffffull) + ((half >> 16) & 0x0000ffff0000ffffull);
+            counter.counts[b] += static_cast<int32_t>((half & 0xffffffffull) + (half >> 32));
+        }
         counter.laneCounts[b] = ByteLanes{};
     }
     counter.pending = 0;
 }
 
-void CountLaneVotes(LaneVoteCounter& counter, ByteLanes codes, ByteLanes alive) {
+[[gnu::always_inline]] inline void CountLaneVotes(LaneVoteCounter& counter, ByteLanes codes,
+                                                  ByteLanes alive) {
     for (int b = 0; b < 4; ++b)
         counter.laneCounts[b] -= EqualLanes(codes, SplatLanes(static_cast<uint8_t>(b))) & alive;
-    if (++counter.pending == 255) AddLaneCounts(counter);
+    if (++counter.pending == 255) [[unlikely]]
+        AddLaneCounts(counter);
 }
 
 BaseVotes VotesOf(LaneVoteCounter& counter) {
@@ -288,9 +326,10 @@ BaseVotes VotesOf(LaneVoteCounter& counter) {
     return votes;
 }
 
-void CountBlockVotes(const TrackedQueueSet& queues, uint32_t id, LaneVoteCounter& counter) {
+[[gnu::always_inline]] inline void CountBlockVotes(const TrackedQueueSet& queues, uint32_t id,
+                                                   LaneVoteCounter& counter) {
     const OverlapBlock& block = queues.blocks[id];
-    CountLaneVotes(counter, LoadLanes(RowOf(queues, id, block.overlap) + overlapBlockLanes),
+    CountLaneVotes(counter, LoadLanes(RowOf(queues, id, block.row) + overlapBlockLanes),
                    LoadLanes(block.alive));
 }
 
@@ -352,7 +391,6 @@ TrackedQueueSet MakeTrackedQueueSet(size_t slotCount, int32_t readLength) {
     queues.readLength = readLength;
     queues.slotBegin.assign(slotCount, 0);
     queues.slotEnd.assign(slotCount, 0);
-    queues.blockAtStart.assign(static_cast<size_t>(std::max(readLength, 1)), noBlock);
     queues.repeats = MakeOverlapSlot(readLength);
     return queues;
 }
@@ -394,8 +432,7 @@ void AddTrackedMate(TrackedQueueSet& queues, size_t i, const char* mate, const u
             foundOverlap = o;
         }
     if (found == 1)
-        AddOverlap(queues, number, static_cast<int32_t>(foundOverlap),
-                   static_cast<int64_t>(length));
+        AddOverlap(queues, number, static_cast<int32_t>(foundOverlap));
     else if (found > 1)
         MoveToRepeats(queues, number, contig);
 }
@@ -459,32 +496,43 @@ void AppendToTracked(TrackedQueueSet& queues, std::string_view contig) {
     const int32_t r = queues.readLength;
     const ByteLanes appended = SplatLanes(static_cast<uint8_t>(contig.back()));
 
-    // An overlap lives on when the appended byte is its candidate, and while
-    // it stays shorter than the mate. The next cycle's votes are counted
-    // while the block is at hand.
+    // An overlap lives on when the appended byte is its candidate (a lane's
+    // zero where it would reach the whole mate is never one). The next
+    // cycle's votes are counted while the block is at hand.
     LaneVoteCounter counter;
     size_t kept = 0;
-    for (const uint32_t id : queues.liveBlocks) {
-        OverlapBlock& block = queues.blocks[id];
+    // The loop reads through local pointers: its stores to the blocks could
+    // otherwise alias every field of the queue set.
+    OverlapBlock* const blocks = queues.blocks.data();
+    uint32_t* const live = queues.liveBlocks.data();
+    const uint8_t* const rows = queues.rows.data();
+    const size_t blockBytes = BlockRowsBytes(queues);
+    const size_t liveCount = queues.liveBlocks.size();
+    for (size_t i = 0; i < liveCount; ++i) {
+        const uint32_t id = live[i];
+        OverlapBlock& block = blocks[id];
+        const int32_t rowIndex = block.row;
+        const uint8_t* const row =
+            rows + id * blockBytes + static_cast<size_t>(rowIndex) * rowBytes;
         const ByteLanes alive = LoadLanes(block.alive);
-        const ByteLanes lives =
-            block.overlap + 1 > r - 1
-                ? ByteLanes{}
-                : alive & EqualLanes(LoadLanes(RowOf(queues, id, block.overlap)), appended);
+        const ByteLanes lives = alive & EqualLanes(LoadLanes(row), appended);
         const ByteLanes dies = alive & ~lives;
-        if (AnyLane(dies)) {
+        if (AnyLane(dies)) [[unlikely]] {
             for (int lane = 0; lane < block.lanes; ++lane)
                 if (dies[lane]) queues.overlapBlock[RingIndex(queues, block.mates[lane])] = noBlock;
             StoreLanes(block.alive, lives);
-        }
-        // A block can also have been emptied by mates moved to the repeats.
-        if (!AnyLane(lives)) {
+            // A block can also have been emptied by mates moved to the repeats.
+            if (!AnyLane(lives)) {
+                FreeBlock(queues, id);
+                continue;
+            }
+        } else if (!AnyLane(lives)) [[unlikely]] {
             FreeBlock(queues, id);
             continue;
         }
-        ++block.overlap;
-        queues.liveBlocks[kept++] = id;
-        CountBlockVotes(queues, id, counter);
+        block.row = rowIndex + 1;
+        live[kept++] = id;
+        CountLaneVotes(counter, LoadLanes(row + rowBytes + overlapBlockLanes), lives);
     }
     queues.liveBlocks.resize(kept);
     queues.laneVotesFresh = true;  // until a lane is killed or added elsewhere
@@ -525,10 +573,15 @@ void AppendToTracked(TrackedQueueSet& queues, std::string_view contig) {
     std::reverse(born.begin(), born.end());
     // New mates look for overlaps they have already among these keys.
     if (TracksOverlaps(r)) KeyRecentStarts(queues, RecentTail(contig, r));
-    const int64_t length = static_cast<int64_t>(contig.size());
-    for (size_t from = 0; from < born.size(); from += overlapBlockLanes) {
-        const int count = static_cast<int>(std::min<size_t>(overlapBlockLanes, born.size() - from));
-        CountBlockVotes(queues, AddBornBlock(queues, born.data() + from, count, length), counter);
+    for (size_t from = 0; from < born.size();) {
+        const uint32_t id = BlockWithRoom(queues, 1, minimumOverlap);
+        const int count = static_cast<int>(std::min<size_t>(
+            static_cast<size_t>(overlapBlockLanes - queues.blocks[id].lanes), born.size() - from));
+        const ByteLanes newLanes = AddBornOverlaps(queues, id, born.data() + from, count);
+        CountLaneVotes(counter,
+                       LoadLanes(RowOf(queues, id, queues.blocks[id].row) + overlapBlockLanes),
+                       newLanes);
+        from += static_cast<size_t>(count);
     }
     queues.laneVotes = VotesOf(counter);
 }

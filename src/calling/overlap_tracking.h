@@ -13,12 +13,14 @@
 // queued mates (anchored too far from the end, or not on this haplotype)
 // have no living overlap and cost nothing in a cycle.
 //
-// Overlaps that start at the same contig position have the same length in
-// every cycle, so they are kept together in blocks of 16, laid out by
-// overlap length: row o holds the 16 mates' bytes at o and their vote codes.
-// A cycle then reads one row per block and votes and moves on 16 overlaps
-// with a few vector instructions. A mate with a second living overlap (in a
-// repeat), whose candidates must be taken together, is followed by the bit
+// Overlaps are kept together in blocks of 16 lanes, laid out by the cycle
+// in which they are read: all lanes of a block read the same row in a cycle,
+// which holds each lane's mate byte at that lane's own overlap length and
+// its vote code. A cycle then reads one row per block and votes and moves on
+// 16 overlaps with a few vector instructions, whatever their lengths. A
+// block takes the overlaps born in a few consecutive cycles, so that at deep
+// coverage its lanes are mostly in use. A mate with a second living overlap
+// (in a repeat), whose candidates must be taken together, is followed by the bit
 // sets of incremental_voting.h instead, until it has no overlap of 20 or
 // more left, so that repeats cost no more than they do there.
 //
@@ -38,11 +40,10 @@ namespace lorvex {
 
 inline constexpr int overlapBlockLanes = 16;
 
-// Up to 16 living overlaps that start at one contig position.
+// Up to 16 living overlaps that read the same row in every cycle.
 struct OverlapBlock {
-    int64_t start = 0;    // contig position where the overlaps start
-    int32_t overlap = 0;  // their length now
-    int32_t lanes = 0;    // lanes in use
+    int32_t row = -1;   // the row of the lanes' present overlaps; -1 for a free block
+    int32_t lanes = 0;  // lanes in use
     uint64_t oldestMate = 0;
     uint64_t mates[overlapBlockLanes] = {};
     uint8_t alive[overlapBlockLanes] = {};  // 0xff for a living overlap
@@ -71,14 +72,15 @@ struct TrackedQueueSet {
     std::vector<uint8_t> overlapLane;
     std::vector<int32_t> repeatIndex;
     std::vector<uint64_t> buckets;  // newest mate number + 1 per bucket, 0 for none
-    // Blocks in use, free ones, their rows (32 bytes per overlap length from
-    // 20 on: 16 bases, then 16 vote codes), and the newest block of each
-    // start position modulo readLength.
+    // Blocks in use, free ones, their rows (32 bytes a row: 16 bases, then 16
+    // vote codes; a lane's base is zero where its overlap would reach the
+    // whole mate, which no appended base equals), and the block that new
+    // overlaps join while it has room.
     std::vector<OverlapBlock> blocks;
     std::vector<uint32_t> liveBlocks;
     std::vector<uint32_t> freeBlocks;
     std::vector<uint8_t> rows;
-    std::vector<uint32_t> blockAtStart;
+    uint32_t openBlock = UINT32_MAX;
     // The contig's last min(L, R-1) bytes as of the last append or added
     // mate, the keys of the 20 bytes at each of their starts (index o - 20 for the
     // start of an overlap of o) and how many of those keys fall on each
@@ -115,8 +117,8 @@ void RecycleOldestTrackedSlot(TrackedQueueSet& queues);
 // mates held in the same slots.
 BaseVotes CountTrackedVotes(const TrackedQueueSet& queues, Variant variant);
 
-// Moves every overlap on by the contig's last byte, which was just appended,
-// and adds the overlaps born with it.
+// Moves every overlap on by the contig's last byte, which was just appended
+// (never a zero byte), and adds the overlaps born with it.
 void AppendToTracked(TrackedQueueSet& queues, std::string_view contig);
 
 }  // namespace lorvex
