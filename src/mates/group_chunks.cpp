@@ -1,6 +1,7 @@
 #include "mates/group_chunks.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "input/input_file.h"
 #include "mates/mate_lookup.h"
@@ -29,7 +30,10 @@ bool GroupCheck::Take(const char* lines, uint64_t first, uint64_t count, uint64_
             fault_ = TableLineFault(layout, line, inGroup + 1 == lines_ ? missing : 0);
             if (!fault_.empty()) faultLine_ = inGroup;
         }
-        if (outsideLine_ == UINT64_MAX && DnaToUint(line, prefixLength) != code_)
+        // A line that starts like the one before it is in the group as that one is.
+        if (outsideLine_ == UINT64_MAX &&
+            (i == 0 || std::memcmp(line, line - layout.lineSize, prefixLength) != 0) &&
+            DnaToUint(line, prefixLength) != code_)
             outsideLine_ = inGroup;
     }
     return faultLine_ == UINT64_MAX && outsideLine_ == UINT64_MAX;

@@ -28,8 +28,12 @@ void AppendMate(const char* line, int32_t readLength, SelectedMates& selected) {
     const char* secondRead = line + r + 1;
     const char* secondQuality = line + 3 * r + 3;
     const size_t at = static_cast<size_t>(selected.count) * r;
-    selected.bases.resize(at + r);
-    selected.qualities.resize(at + r);
+    // The arrays only grow: zeroing what is overwritten at once would cost
+    // as much as the copy.
+    if (selected.bases.size() < at + r) {
+        selected.bases.resize(at + r);
+        selected.qualities.resize(at + r);
+    }
     char* mate = selected.bases.data() + at;
     uint8_t* quality = selected.qualities.data() + at;
     size_t k = 0;
@@ -51,8 +55,6 @@ void AppendMate(const char* line, int32_t readLength, SelectedMates& selected) {
 void ClearSelectedMates(int32_t readLength, SelectedMates& selected) {
     selected.readLength = readLength;
     selected.count = 0;
-    selected.bases.clear();
-    selected.qualities.clear();
 }
 
 void SelectMates(const char* window, const char* lines, uint64_t count, const TableLayout& layout,

@@ -17,7 +17,8 @@
 namespace lorvex {
 
 // The mates of one anchor window, flat: mate i is bases[i*R .. i*R+R) and its
-// decoded qualities are qualities[i*R .. i*R+R), in table order. The group
+// decoded qualities are qualities[i*R .. i*R+R), in table order, for i below
+// count (the arrays keep the room of earlier lookups). The group
 // buffer is kept between lookups so that a run of lookups stops allocating
 // once it has seen its largest group.
 struct SelectedMates {
