@@ -35,12 +35,11 @@ class TableBatchReader::Ring {
     io_uring ring{};
 };
 
-TableBatchReader::TableBatchReader(const TableStream& table, TableReadMode mode)
-    : fd_(fileno(table.file.get())) {
-    if (mode != TableReadMode::Batched) return;
-    auto ring = std::make_unique<Ring>();
-    if (io_uring_queue_init(maxBatch, &ring->ring, 0) == 0) ring_ = std::move(ring);
-}
+TableBatchReader::TableBatchReader(const TableStream& table, TableReadMode mode,
+                                   uint64_t readsBeforeRing)
+    : fd_(fileno(table.file.get())),
+      ringWanted_(mode == TableReadMode::Batched),
+      readsBeforeRing_(readsBeforeRing) {}
 
 TableBatchReader::~TableBatchReader() {
     if (ring_) io_uring_queue_exit(&ring_->ring);
@@ -52,6 +51,12 @@ bool TableBatchReader::Batched() const {
 
 void TableBatchReader::Read(std::span<TableRead> reads) {
     for (TableRead& read : reads) read.got = 0;
+    if (ringWanted_ && readsBeforeRing_ <= reads.size()) {
+        ringWanted_ = false;
+        auto ring = std::make_unique<Ring>();
+        if (io_uring_queue_init(maxBatch, &ring->ring, 0) == 0) ring_ = std::move(ring);
+    }
+    readsBeforeRing_ -= std::min<uint64_t>(readsBeforeRing_, reads.size());
     if (ring_ && reads.size() > 1) {
         io_uring& ring = ring_->ring;
         for (size_t i = 0; i < reads.size(); ++i) {

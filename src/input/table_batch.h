@@ -1,9 +1,12 @@
 // Many positioned reads of the table at once. On this kind of machine a
 // read of a cached group costs mostly the system call around it, so reads
 // known ahead are submitted together through io_uring, one system call for
-// the whole batch. Where io_uring cannot be set up (an old kernel, a
-// seccomp filter that refuses it, a memory-lock limit), or a submission
-// fails, the reads are made one positioned read each, with the same result.
+// the whole batch. Setting up a ring costs about as much as a hundred
+// reads, so a reader makes its first reads one by one and sets the ring up
+// only once it has made that many. Where io_uring cannot be set up (an old
+// kernel, a seccomp filter that refuses it, a memory-lock limit), or a
+// submission fails, the reads are made one positioned read each, with the
+// same result.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +36,9 @@ class TableBatchReader {
     // At most this many reads go into one submission.
     static constexpr unsigned maxBatch = 256;
 
-    TableBatchReader(const TableStream& table, TableReadMode mode);
+    // With mode Batched, reads go through a ring from the batch that brings
+    // the reads made to readsBeforeRing on.
+    TableBatchReader(const TableStream& table, TableReadMode mode, uint64_t readsBeforeRing);
     ~TableBatchReader();
     TableBatchReader(const TableBatchReader&) = delete;
     TableBatchReader& operator=(const TableBatchReader&) = delete;
@@ -47,6 +52,8 @@ class TableBatchReader {
   private:
     class Ring;
     int fd_;
+    bool ringWanted_;
+    uint64_t readsBeforeRing_;
     std::unique_ptr<Ring> ring_;  // none: positioned reads
 };
 

@@ -7,8 +7,13 @@
 namespace lorvex {
 
 MatesAhead::MatesAhead(const TableStream& table, const PrefixIndex& index, Variant variant,
-                       TableReadMode mode, uint64_t batchBytes)
-    : table_(table), index_(index), variant_(variant), mode_(mode), batchBytes_(batchBytes) {}
+                       TableReadMode mode, uint64_t readsBeforeRing, uint64_t batchBytes)
+    : table_(table),
+      index_(index),
+      variant_(variant),
+      mode_(mode),
+      readsBeforeRing_(readsBeforeRing),
+      batchBytes_(batchBytes) {}
 
 const SelectedMates& MatesAhead::Fetch(const std::string& contig, int64_t windowStart) {
     if (windowStart < firstStart_ || windowStart >= firstStart_ + static_cast<int64_t>(count_))
@@ -49,7 +54,7 @@ void MatesAhead::ReadBatch(const std::string& contig, int64_t firstStart) {
         read.into = lines_.data() + at;
         at += read.bytes;
     }
-    if (!reader_) reader_ = std::make_unique<TableBatchReader>(table_, mode_);
+    if (!reader_) reader_ = std::make_unique<TableBatchReader>(table_, mode_, readsBeforeRing_);
     reader_->Read(reads_);
 
     if (windows_.size() < count_) windows_.resize(count_);

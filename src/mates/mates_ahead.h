@@ -28,9 +28,11 @@ namespace lorvex {
 
 class MatesAhead {
   public:
-    // A batch holds at most batchBytes of table lines.
+    // A batch holds at most batchBytes of table lines; the reads go through
+    // io_uring (with mode Batched) once readsBeforeRing groups were read.
     MatesAhead(const TableStream& table, const PrefixIndex& index, Variant variant,
-               TableReadMode mode, uint64_t batchBytes = groupChunkBytes);
+               TableReadMode mode, uint64_t readsBeforeRing = 1024,
+               uint64_t batchBytes = groupChunkBytes);
 
     // The mates of the window at windowStart. Windows are asked for in the
     // order of their starts (a start may be asked for again); the windows
@@ -49,6 +51,7 @@ class MatesAhead {
     const PrefixIndex& index_;
     Variant variant_;
     TableReadMode mode_;
+    uint64_t readsBeforeRing_;
     uint64_t batchBytes_;
     std::unique_ptr<TableBatchReader> reader_;  // made at the first batch
     // Windows firstStart_ .. firstStart_ + count_ - 1 are ready.

@@ -131,7 +131,7 @@ template <typename Check>
 void ForEveryLookAhead(const LoadedTable& table, Variant variant, const Check& check) {
     for (const TableReadMode mode : {TableReadMode::Batched, TableReadMode::Positioned})
         for (const uint64_t batchLines : {0, 1, 5}) {
-            MatesAhead ahead(*table.stream, table.index, variant, mode,
+            MatesAhead ahead(*table.stream, table.index, variant, mode, 0,
                              ChunkBytes(table, batchLines));
             check(ahead, "batches of " + std::to_string(batchLines) + " lines" +
                              (mode == TableReadMode::Batched ? ", batched" : ", one by one"));
