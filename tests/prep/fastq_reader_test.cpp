@@ -133,5 +133,50 @@ TEST(FastqReader, PairsOfRecordsStayValidTogether) {
     EXPECT_THROW(readAllPairs(), InputError);
 }
 
+TEST(QualityEncoding, TheRangeOfTheCharactersTellsTheEncoding) {
+    using Encoding = std::optional<QualityEncoding>;
+    const Encoding phred33 = QualityEncoding::Phred33, phred64 = QualityEncoding::Phred64;
+    const struct {
+        const char* qualities;
+        Encoding expected;
+    } cases[] = {
+        {"#(5?FJ", phred33},     // Illumina 1.8 and later
+        {"IIII", phred33},       // all high, as test data often is
+        {"!+5I~", phred33},      // long reads reach far above 'J'
+        {":AK", phred33},        // below ';' only Phred+33 goes
+        {"", phred33},           // no qualities at all
+        {"@BFJh", phred64},      // Illumina 1.3 to 1.7
+        {"BBBBKi", phred64},     //
+        {";?Ah", std::nullopt},  // Solexa +64, or Phred+33 of 26 and more
+        {"?K", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        QualityRange range;
+        range.Add(c.qualities, 0);
+        EXPECT_EQ(GuessEncoding(range), c.expected) << c.qualities;
+    }
+}
+
+TEST(FastqReader, Phred64IsCheckedAndHandedOutAsPhred33) {
+    const TempDir dir;
+    const std::string path = dir.Write("old.fq", "@r1\nACGT\n+\nhB@~\n@r2\nACGT\n+\n@@?h\n");
+    FastqReader reader(path);
+    reader.ReadPhred64("as --phred64 says");
+    FastqRecord record;
+    ASSERT_TRUE(reader.Next(&record, 1));
+    EXPECT_EQ(record.quality, "I#!_");
+    try {
+        reader.Next(&record, 1);
+        ADD_FAILURE() << "a character below '@' passed";
+    } catch (const InputError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  path +
+                      ": record 2: quality character '?' at position 3 is outside '@' to '~' "
+                      "(Phred+64; as --phred64 says)");
+    }
+    EXPECT_EQ(FindBadQuality("@@?h", '@'), 2u);
+    EXPECT_EQ(FindBadQuality("@@?h"), std::string_view::npos);
+}
+
 }  // namespace
 }  // namespace lorvex::prep
