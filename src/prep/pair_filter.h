@@ -1,8 +1,9 @@
 // Which read pairs go into the table, and in what form: every read is cut to
 // the table's read length R, bases are upper-cased, and a pair is dropped
 // when a read is shorter than R or its first R bases hold anything but A, C,
-// G and T (the prefix code reads N as A, so such a read would sit in the
-// wrong group, and it can never equal a window of the contig anyway).
+// G and T, such as the unknown bases N and '.' (the prefix code reads N as
+// A, so such a read would sit in the wrong group, and it can never equal a
+// window of the contig anyway).
 #pragma once
 
 #include <cstdint>

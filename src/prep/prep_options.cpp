@@ -54,8 +54,8 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
                    "Writes PREFIX.table and PREFIX.index (folders are created)")
         ->type_name("PREFIX");
     app.add_option("-l,--read-length", options.readLength,
-                   "Read length of the table, 12 to 1023 (default: the one keeping the most "
-                   "pairs x (R - 20) among the first 10,000 pairs)")
+                   "Read length of the table, 12 to 1023 (default: the one with the most pairs "
+                   "kept x (R - 20) among the first 10,000 pairs)")
         ->type_name("R");
     app.add_flag("--one-orientation", options.oneOrientation,
                  "Write each pair only as (read 1, read 2), not also as (read 2, read 1)");
