@@ -157,26 +157,5 @@ TEST(QualityEncoding, TheRangeOfTheCharactersTellsTheEncoding) {
     }
 }
 
-TEST(FastqReader, Phred64IsCheckedAndHandedOutAsPhred33) {
-    const TempDir dir;
-    const std::string path = dir.Write("old.fq", "@r1\nACGT\n+\nhB@~\n@r2\nACGT\n+\n@@?h\n");
-    FastqReader reader(path);
-    reader.ReadPhred64("as --phred64 says");
-    FastqRecord record;
-    ASSERT_TRUE(reader.Next(&record, 1));
-    EXPECT_EQ(record.quality, "I#!_");
-    try {
-        reader.Next(&record, 1);
-        ADD_FAILURE() << "a character below '@' passed";
-    } catch (const InputError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  path +
-                      ": record 2: quality character '?' at position 3 is outside '@' to '~' "
-                      "(Phred+64; as --phred64 says)");
-    }
-    EXPECT_EQ(FindBadQuality("@@?h", '@'), 2u);
-    EXPECT_EQ(FindBadQuality("@@?h"), std::string_view::npos);
-}
-
 }  // namespace
 }  // namespace lorvex::prep
