@@ -79,6 +79,21 @@ Sample SampleStart(PairedInput& input) {
     return sample;
 }
 
+// Qualities from ';' to '?' up to above 'J'; the user knows which they are.
+InputError UndecidedEncoding(const RecordPlace& lowest, const QualityRange& range,
+                             const std::string& reads) {
+    const auto from = [&range](char zero) {
+        return std::to_string(range.lowest - zero) + " to " + std::to_string(range.highest - zero);
+    };
+    return FileError(lowest.path, RecordLabel(lowest.record) + ": the quality characters of " +
+                                      reads + " run from " + DescribeByte(range.lowest) +
+                                      " (here) to " + DescribeByte(range.highest) +
+                                      ": Phred+33 qualities of " + from('!') +
+                                      ", or Solexa +64 ones of " + from('@') +
+                                      " (not read); give --phred33 if they are Phred+33, else "
+                                      "convert them to Phred+33 first");
+}
+
 // The encoding of the qualities: given, or told from the sample, whose
 // qualities are then converted. Every later record is read in it.
 QualityReport SettleEncoding(const PrepOptions& options, PairedInput& input, Sample& sample) {
@@ -93,18 +108,9 @@ QualityReport SettleEncoding(const PrepOptions& options, PairedInput& input, Sam
     const QualityRange& range = sample.qualities;
     const std::optional<QualityEncoding> guess = GuessEncoding(range);
     const std::string reads = "the first " + WithThousands(report.sampledReads) + " reads";
-    if (!guess) {
-        const RecordPlace place = input.PlaceOf(range.lowestAt / 2 + 1, range.lowestAt % 2 + 1);
-        throw FileError(
-            place.path,
-            RecordLabel(place.record) + ": the quality characters of " + reads + " run from " +
-                DescribeByte(range.lowest) + " (here) to " + DescribeByte(range.highest) +
-                ": Phred+33 qualities of " + std::to_string(range.lowest - '!') + " to " +
-                std::to_string(range.highest - '!') + ", or Solexa +64 ones of " +
-                std::to_string(range.lowest - '@') + " to " + std::to_string(range.highest - '@') +
-                " (not read); give --phred33 if they are Phred+33, else convert "
-                "them to Phred+33 first");
-    }
+    if (!guess)
+        throw UndecidedEncoding(input.PlaceOf(range.lowestAt / 2 + 1, range.lowestAt % 2 + 1),
+                                range, reads);
     report.encoding = *guess;
     if (report.encoding == QualityEncoding::Phred64) {
         for (SampledPair& pair : sample.pairs) {
