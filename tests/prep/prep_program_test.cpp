@@ -45,7 +45,8 @@ std::vector<FastqPair> MixedPairs(int readLength) {
             pair.secondQuality.resize(readLength);
         }
         if (i % 17 == 3) pair.secondSequence[static_cast<size_t>(readLength) / 2] = 'N';
-        if (i % 17 == 5) pair.firstSequence[static_cast<size_t>(readLength) + 4] = 'N';  // cut off
+        if (i % 17 == 5 && pair.firstSequence.size() > static_cast<size_t>(readLength) + 4)
+            pair.firstSequence[static_cast<size_t>(readLength) + 4] = 'N';  // cut off
         if (i % 13 == 7) {
             pair.firstSequence.resize(static_cast<size_t>(readLength) - 1);
             pair.firstQuality.resize(static_cast<size_t>(readLength) - 1);
