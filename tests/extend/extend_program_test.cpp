@@ -73,7 +73,20 @@ std::vector<FastaEntry> ParseFasta(const std::string& text) {
     return entries;
 }
 
-// The rows of a per-base TSV as lorvex prints its lines, by seed and side.
+// The tab-separated fields of a line, empty ones included.
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields(1);
+    for (const char c : line) {
+        if (c == '\t')
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
+    return fields;
+}
+
+// The rows of a per-base TSV as lorvex prints its lines (columns 5 to 9), by
+// seed and side.
 using SideLines = std::map<std::pair<std::string, std::string>, std::string>;
 
 SideLines ParseBaseRows(const std::string& text) {
@@ -82,12 +95,9 @@ SideLines ParseBaseRows(const std::string& text) {
     std::string line;
     std::getline(lines, line);  // header
     while (std::getline(lines, line)) {
-        std::vector<std::string> fields;
-        std::istringstream row(line);
-        std::string field;
-        while (std::getline(row, field, '\t')) fields.push_back(field);
-        EXPECT_EQ(fields.size(), 9u) << line;
-        if (fields.size() != 9) continue;
+        const std::vector<std::string> fields = Fields(line);
+        EXPECT_EQ(fields.size(), 10u) << line;
+        if (fields.size() != 10) continue;
         sides[{fields[0], fields[1]}] += fields[4] + "\t" + fields[5] + "\t" + fields[6] + "\t" +
                                          fields[7] + "\t" + fields[8] + "\n";
     }
@@ -202,6 +212,7 @@ class ExtendProgram : public ::testing::Test {
                                               std::to_string(threads)};
         if (strict) arguments.push_back("--strict");
         if (both) arguments.push_back("--both");
+        if (!repeatGuard_) arguments.push_back("--no-repeat-guard");
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         ExtendRun result;
         result.run = RunBuiltProgram("lorvex-extend", arguments);
@@ -230,6 +241,9 @@ class ExtendProgram : public ::testing::Test {
     TempDir dir_;
     testing::SimulatedReads reads_;
     testing::TableFiles files_;
+    // The comparisons with lorvex run without the repeat guard unless a test
+    // shows that the guard leaves them alone.
+    bool repeatGuard_ = false;
 };
 
 // Checks one lorvex-extend run against the programs run seed by seed.
@@ -398,16 +412,14 @@ TEST_F(ExtendProgram, SummaryReportsEachSideAndTheStoppingVotes) {
     std::getline(lines, line);
     EXPECT_EQ(line,
               "seed\tside\tseed_length\tadded\tstop\tstop_A\tstop_C\tstop_G\tstop_T\t"
-              "contig_length");
+              "contig_length\tsingle_copy_depth");
     const std::vector<FastaEntry> entries = ParseFasta(run.fasta);
     for (size_t i = 0; i < seeds.size(); ++i) {
         for (const std::string side : {"left", "right"}) {
             ASSERT_TRUE(std::getline(lines, line));
-            std::vector<std::string> f;
-            std::istringstream row(line);
-            std::string field;
-            while (std::getline(row, field, '\t')) f.push_back(field);
-            ASSERT_EQ(f.size(), 10u) << line;
+            const std::vector<std::string> f = Fields(line);
+            ASSERT_EQ(f.size(), 11u) << line;
+            EXPECT_EQ(f[10], "") << "no repeat guard, no depth";
             EXPECT_EQ(f[0], seeds[i].name);
             EXPECT_EQ(f[1], side);
             EXPECT_EQ(f[2], std::to_string(seeds[i].bases.size()));
@@ -457,6 +469,7 @@ TEST_F(ExtendProgram, CapAndMissingWindowsAreReportedPerSide) {
 }
 
 TEST_F(ExtendProgram, PlotIsWellFormedAndRenders) {
+    repeatGuard_ = true;  // its lines drawn too
     Prepare(mediumSetup);
     const std::vector<Seed> seeds = SeedsAlongTheGenome();
     const std::string seedsPath = WriteSeeds(seeds, "seeds<&>.fa");
@@ -472,6 +485,7 @@ TEST_F(ExtendProgram, PlotIsWellFormedAndRenders) {
          at = svg.find("<g transform", at + 1))
         ++panels;
     EXPECT_EQ(panels, 2 * seeds.size());
+    EXPECT_NE(svg.find("the single-copy depth D "), std::string::npos);
     // rsvg-convert parses the XML strictly and fails on malformed documents.
     const std::string png = dir_.path() + "/votes.png";
     const std::string command = "rsvg-convert -o '" + png + "' '" + plot + "' 2>&1";
@@ -600,6 +614,8 @@ constexpr bool wholeExample = true;
 #endif
 
 TEST_F(ExtendProgram, MatchesTheProgramsOnTheExample) {
+    // Single-copy data: the repeat guard, on, must not change a base.
+    repeatGuard_ = true;
     const std::string examples = LORVEX_EXAMPLES;
     ASSERT_TRUE(std::filesystem::exists(examples + "/lambda_virus.fa"));
     const ProgramRun prep = RunBuiltProgram(
@@ -630,8 +646,9 @@ TEST_F(ExtendProgram, MatchesTheProgramsOnTheExample) {
         EXPECT_GT(accepted, 1000u) << program;
         for (const int threads : {1, 2}) {
             if (threads == 1 && !wholeExample) continue;
-            ExpectSameAsSeparateRuns(RunExtend(batchPath, d, strict, true, threads), seeds,
-                                     rightAlone, leftAlone, true,
+            const ExtendRun run = RunExtend(batchPath, d, strict, true, threads);
+            EXPECT_NE(run.run.err.find("; single-copy depth "), std::string::npos) << run.run.err;
+            ExpectSameAsSeparateRuns(run, seeds, rightAlone, leftAlone, true,
                                      program + " -j" + std::to_string(threads));
         }
         const ExtendRun alone = RunExtend(WriteSeeds({seeds[0]}, "one.fa"), d, strict, false, 1);
