@@ -14,7 +14,7 @@ namespace {
 constexpr double pageWidth = 900;
 constexpr double plotLeft = 70;
 constexpr double plotWidth = 660;
-constexpr double legendHeight = 82;
+constexpr double legendHeight = 96;
 constexpr double panelHeight = 196;
 constexpr double chartHeight = 56;
 constexpr double depthChartTop = 32;  // within a panel
@@ -203,20 +203,21 @@ std::string PlotHeader(size_t panels, const PlotSettings& settings) {
                     "); dot: the cycle that stopped",
                 " fill=\"" + std::string(thresholdColour) + "\"");
     const double depth = settings.singleCopyDepth;
+    const std::string runnerUp = "<tspan fill=\"" + std::string(runnerUpColour) +
+                                 "\">thin: the runner-up base's votes</tspan>";
     svg += Text(10, 64,
-                depth > 0 ? "<tspan fill=\"" + std::string(runnerUpColour) +
-                                "\">thin: the runner-up base's votes</tspan>; <tspan fill=\"" +
-                                guardColour + "\">dashed: the single-copy depth D " +
-                                Number(depth) + " and the repeat guard's runner-up threshold " +
-                                Number(GuardRunnerUpThreshold(depth)) +
-                                " (the guard stops where votes reach D and the runner-up its "
-                                "threshold)</tspan>"
-                          : "<tspan fill=\"" + std::string(runnerUpColour) +
-                                "\">thin: the runner-up base's votes</tspan>; repeat guard off",
-                "");
+                depth > 0 ? runnerUp + "; <tspan fill=\"" + guardColour +
+                                "\">dashed: the single-copy depth D " + Number(depth) +
+                                " and the repeat guard's runner-up threshold " +
+                                Number(GuardRunnerUpThreshold(depth)) + "</tspan>"
+                          : runnerUp + "; repeat guard off");
     svg += Text(10, 78,
-                "A long extension shows in each column the lowest depth and share and the "
-                "highest runner-up of the steps it covers.",
+                "The guard stops a side where the votes reach D and the runner-up its threshold. "
+                "A long extension shows in each",
+                " fill=\"#555\"");
+    svg += Text(10, 92,
+                "column the lowest depth and share and the highest runner-up of the steps it "
+                "covers.",
                 " fill=\"#555\"");
     return svg;
 }
