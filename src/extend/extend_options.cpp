@@ -35,8 +35,7 @@ struct OptionTexts {
 
 void AddRepeatGuardOptions(CLI::App& app, OptionTexts& texts) {
     app.add_option("--depth", texts.depth,
-                   "Single-copy depth (votes per cycle) for the repeat guard; default: "
-                   "estimated from the seeds")
+                   "The repeat guard's single-copy depth (default: estimated)")
         ->type_name("X");
     app.add_flag("--no-repeat-guard", texts.noRepeatGuard,
                  "Extend through repeats, as lorvex does");
