@@ -86,9 +86,9 @@ describe "${batch[@]}"
 "${batch[@]}"
 echo "record headers of \$work/contigs.fa (bases added on each side, why each side stopped):"
 grep '^>' "$work/contigs.fa"
-echo "\$work/summary.tsv (the votes of the cycle that stopped each side):"
-awk -F'\t' '{ printf "%-11s %-6s %11s %6s %-14s %6s %6s %6s %6s %13s\n",
-                 $1, $2, $3, $4, $5, $6, $7, $8, $9, $10 }' "$work/summary.tsv"
+echo "\$work/summary.tsv (the votes of the cycle that stopped each side, the repeat guard's depth):"
+awk -F'\t' '{ printf "%-11s %-6s %11s %6s %-14s %6s %6s %6s %6s %13s %17s\n",
+                 $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11 }' "$work/summary.tsv"
 awk '/^>/ { if (seq != "") print seq; seq = ""; next } { seq = seq $0 } END { print seq }' \
     "$work/contigs.fa" > "$work/contigs.txt"
 while read -r contig; do

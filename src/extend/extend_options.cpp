@@ -1,5 +1,6 @@
 #include "extend/extend_options.h"
 
+#include <cmath>
 #include <vector>
 
 #include "base/errors.h"
@@ -11,14 +12,16 @@ namespace {
 
 constexpr const char* description =
     "Extends every seed of a FASTA file with the read pairs of a table, as lorvex does for one\n"
-    "seed, and writes the extended contigs as FASTA. The right side of each seed is base for\n"
-    "base what lorvex (lorvex-strict with --strict) prints for that seed alone; --both also\n"
-    "extends the left side (the reverse-complemented seed, extended and turned back). Each\n"
-    "header tells the bases added and why each side stopped:\n"
-    "  >name left=120 right=3456 left_stop=no-votes right_stop=not-dominant\n"
-    "Stops: no-votes, too-few-votes, not-dominant, repetitive-tail, cap-reached, and for a\n"
-    "side never extended no-windows (MAX_DISTANCE below the first window) or seed-too-short\n"
-    "(a seed shorter than MAX_DISTANCE, which does not stop the other seeds).\n"
+    "seed, and writes the extended contigs as FASTA. The right side of each seed is what\n"
+    "lorvex (lorvex-strict with --strict) prints for that seed alone, or the start of it: the\n"
+    "repeat guard stops a side where the votes show its end in more than one copy of the\n"
+    "genome (--no-repeat-guard: all of it). --both also extends the left side (the\n"
+    "reverse-complemented seed, extended and turned back). Each header tells the bases added\n"
+    "and why each side stopped:\n"
+    "  >name left=120 right=3456 left_stop=no-votes right_stop=repeat\n"
+    "Stops: repeat, no-votes, too-few-votes, not-dominant, repetitive-tail, cap-reached, and\n"
+    "for a side never extended no-windows (MAX_DISTANCE below the first window) or\n"
+    "seed-too-short (a seed shorter than MAX_DISTANCE, which does not stop the other seeds).\n"
     "The index is loaded once; seeds run in parallel with --threads and come out in input\n"
     "order.\n";
 
@@ -26,7 +29,28 @@ constexpr const char* description =
 struct OptionTexts {
     std::string minDistance, maxDistance, minVotes, ratio;
     bool strict = false;
+    std::string depth;
+    bool noRepeatGuard = false;
 };
+
+void AddRepeatGuardOptions(CLI::App& app, OptionTexts& texts) {
+    app.add_option("--depth", texts.depth,
+                   "The repeat guard's single-copy depth (default: estimated)")
+        ->type_name("X");
+    app.add_flag("--no-repeat-guard", texts.noRepeatGuard,
+                 "Extend through repeats, as lorvex does");
+}
+
+void TakeRepeatGuardOptions(const OptionTexts& texts, ExtendOptions& options) {
+    options.repeatGuard = !texts.noRepeatGuard;
+    if (texts.depth.empty()) return;
+    if (texts.noRepeatGuard)
+        throw UsageError("--depth sets the repeat guard; drop --no-repeat-guard");
+    const double depth = ParseRatioArgument(texts.depth, "--depth");
+    if (!(depth > 0) || std::isinf(depth))
+        throw UsageError("--depth must be a positive number, not '" + texts.depth + "'");
+    options.singleCopyDepth = depth;
+}
 
 void AddOptions(CLI::App& app, ExtendOptions& options, OptionTexts& texts) {
     app.get_formatter()->column_width(34);
@@ -72,6 +96,7 @@ void AddOptions(CLI::App& app, ExtendOptions& options, OptionTexts& texts) {
     AddFileOption(app, "--plot", options.plotPath,
                   "Also draw the votes along each extension (SVG)");
     app.add_flag("-q,--quiet", options.quiet, "No progress and no summary on standard error");
+    AddRepeatGuardOptions(app, texts);
 }
 
 // Two outputs into one file (or both to standard output) would mix.
@@ -92,6 +117,7 @@ void TakeOptions(const OptionTexts& texts, ExtendOptions& options) {
     options.parameters.minVotes = ParseIntegerArgument(texts.minVotes, "--min-votes");
     options.parameters.dominanceRatio = ParseRatioArgument(texts.ratio, "--ratio");
     options.variant = texts.strict ? Variant::Strict : Variant::Main;
+    TakeRepeatGuardOptions(texts, options);
     if (options.outputPath.empty()) options.outputPath = "-";
     CheckOutputsDiffer(options);
 }

@@ -30,6 +30,8 @@ struct ExtendOptions {
     std::string plotPath;
     int32_t lineWidth = defaultLineWidth;
     bool quiet = false;
+    bool repeatGuard = true;
+    std::optional<double> singleCopyDepth;  // --depth; none: estimated from the seeds
 };
 
 struct CommandLine {

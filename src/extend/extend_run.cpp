@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "base/number_text.h"
@@ -24,13 +25,15 @@ std::unique_ptr<NamedOutput> OpenIfNamed(const std::string& path) {
 // once every one of them is complete.
 class RunOutputs {
   public:
-    RunOutputs(const ExtendOptions& options, size_t seeds)
+    RunOutputs(const ExtendOptions& options, size_t seeds, std::optional<double> singleCopyDepth)
         : options_(options),
+          singleCopyDepth_(singleCopyDepth),
           fasta_(options.outputPath),
           bases_(OpenIfNamed(options.basesPath)),
           summary_(OpenIfNamed(options.summaryPath)),
           plot_(OpenIfNamed(options.plotPath)),
-          plotSettings_{options.parameters.minVotes, options.parameters.dominanceRatio} {
+          plotSettings_{options.parameters.minVotes, options.parameters.dominanceRatio,
+                        singleCopyDepth.value_or(0)} {
         if (bases_) bases_->Write(BaseRowsHeader());
         if (summary_) summary_->Write(SummaryRowsHeader());
         if (plot_) plot_->Write(PlotHeader(seeds * SidesPerSeed(), plotSettings_));
@@ -40,8 +43,8 @@ class RunOutputs {
         const bool both = options_.bothSides;
         fasta_.Write(FastaRecord(FastaHeader(seed, extension, both),
                                  ExtendedContig(seed, extension), options_.lineWidth));
-        if (bases_) bases_->Write(BaseRows(seed, extension, both));
-        if (summary_) summary_->Write(SummaryRows(seed, extension, both));
+        if (bases_) bases_->Write(BaseRows(seed, extension, both, singleCopyDepth_));
+        if (summary_) summary_->Write(SummaryRows(seed, extension, both, singleCopyDepth_));
         if (plot_) {
             size_t panel = item * SidesPerSeed();
             if (both) plot_->Write(PlotPanel(panel++, seed, extension.left, plotSettings_));
@@ -65,6 +68,7 @@ class RunOutputs {
     }
 
     const ExtendOptions& options_;
+    const std::optional<double> singleCopyDepth_;
     NamedOutput fasta_;
     std::unique_ptr<NamedOutput> bases_;
     std::unique_ptr<NamedOutput> summary_;
@@ -93,10 +97,13 @@ RunTotals RunExtend(const ExtendOptions& options, bool showProgress) {
     settings.keepVotes = !options.basesPath.empty() || !options.plotPath.empty();
     CheckMinDistance(options.variant, options.parameters, inputs.table.layout.readLength,
                      "--min-distance");
+    const GuardSetting guard = SetUpRepeatGuard(options, seeds, inputs, settings.rules, progress);
+    settings.singleCopyDepth = guard.singleCopyDepth;
 
     // Outputs are created only once every input has passed its checks.
-    RunOutputs outputs(options, seeds.size());
+    RunOutputs outputs(options, seeds.size(), guard.singleCopyDepth);
     RunTotals totals;
+    totals.guard = guard;
     const auto extendOne = [&](size_t item) { return ExtendSeed(seeds[item], inputs, settings); };
     const auto deliver = [&](size_t item, SeedExtension& extension) {
         outputs.Deliver(item, seeds[item], extension);
@@ -127,6 +134,7 @@ std::string FormatTotals(const RunTotals& totals) {
         stops += std::string(stops.empty() ? "" : ", ") + StopReasonLabel(stop) + " " +
                  WithThousands(count);
     if (!stops.empty()) text += "; stops: " + stops;
+    text += "; " + GuardSummary(totals.guard);
     if (const uint64_t peak = PeakMemoryBytes()) {
         char memory[32];
         std::snprintf(memory, sizeof memory, "%.1f", static_cast<double>(peak) / (1 << 20));
