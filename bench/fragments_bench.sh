@@ -15,6 +15,11 @@
 # Distances by hand, from the mean and sd of the simulation with R the read
 # length: F_min = mean - 3 sd, F_max = mean + 3 sd, MIN = max(F_min - R + 20, R),
 # MAX = F_max - 1.
+#
+# With an estimating lorvex-extend, a second table shows the estimates
+# themselves (--fragments-tsv of the estimated run, and --estimate-only on 12
+# seeds of 1,000 bases, where the size weighting matters most) against the
+# simulated mean, with the CPU time of the estimate-only run.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -54,11 +59,43 @@ for library in "100 300 20" "100 500 50" "150 800 80" "lambda"; do
         --min-distance "$min" --max-distance "$max" "${extension[@]}"; then
         row "$mean +- $sd" "2 x $length" "$min-$max (by hand)" "$label-hand" "$pairs"
     fi
+    echo "$label $mean $sd $min $max $prep $per_class" >> "$run/libraries"
     if [ $estimates = yes ] &&
         extend_and_judge "$label-estimated" "$genome_dir/genome.fa" "$seeds" "$prep" \
-            "${extension[@]}"; then
+            "${extension[@]}" --fragments-tsv "$run/$label-2000.fragments.tsv"; then
         estimated=$(grep -o 'min-distance [0-9]* .*max-distance [0-9]*' "$run/$label-estimated.log" |
             head -n 1 | awk '{ print $2 "-" $NF }')
         row "$mean +- $sd" "2 x $length" "${estimated:-?} (estimated)" "$label-estimated" "$pairs"
     fi
 done
+
+[ $estimates = yes ] || exit 0
+short_seeds=$(repeat_seeds "$build" "$genome" 12 4 1000) || exit 1
+tsv_value() { awk -F'\t' -v key="$2" '$1 == key { print $2 }' "$1"; }
+echo
+echo "| library | seeds | pairs used | median (error) | quartiles | fragments taken | distances by hand | distances estimated | --estimate-only CPU s |"
+echo "|---|---|---|---|---|---|---|---|---|"
+while read -r label mean sd min max prep per_class; do
+    for seed_length in 2000 1000; do
+        tsv="$run/$label-$seed_length.fragments.tsv"
+        cpu=
+        count=$per_class
+        if [ $seed_length = 1000 ]; then
+            [[ $label = lambda* ]] && continue
+            count=12
+            /usr/bin/time -f '%U %S' -o "$run/$label-1000.estimate.time" "$build/lorvex-extend" \
+                -s "$short_seeds/seeds.fa" -t "$prep/reads.table" -i "$prep/reads.index" \
+                --estimate-only --fragments-tsv "$tsv" > "$run/$label-1000.estimate" 2>&1 ||
+                { echo "| $mean +- $sd | 12 x 1000 | refused: $(tail -n 1 "$run/$label-1000.estimate") |"; continue; }
+            cpu=$(awk '{ printf "%.2f", $1 + $2 }' "$run/$label-1000.estimate.time")
+        fi
+        [ -e "$tsv" ] || continue
+        median=$(tsv_value "$tsv" median)
+        printf '| %s +- %s | %s x %s | %s | %.1f (%+.1f %%) | %.0f, %.0f | %.0f-%.0f | %s-%s | %s-%s | %s |\n' \
+            "$mean" "$sd" "$count" "$seed_length" "$(tsv_value "$tsv" pairs)" "$median" \
+            "$(awk -v m="$median" -v t="$mean" 'BEGIN { print 100 * (m - t) / t }')" \
+            "$(tsv_value "$tsv" lower_quartile)" "$(tsv_value "$tsv" upper_quartile)" \
+            "$(tsv_value "$tsv" fragment_low)" "$(tsv_value "$tsv" fragment_high)" "$min" "$max" \
+            "$(tsv_value "$tsv" min_distance)" "$(tsv_value "$tsv" max_distance)" "${cpu:--}"
+    done
+done < "$run/libraries"
