@@ -99,3 +99,19 @@ while read -r label mean sd min max prep per_class; do
             "$(tsv_value "$tsv" min_distance)" "$(tsv_value "$tsv" max_distance)" "${cpu:--}"
     done
 done < "$run/libraries"
+
+# Two libraries in one table, 2 x 100 from 300 +- 20 and from 800 +- 80 at 25x
+# each: the estimate must refuse them.
+first=$(simulated_reads "$genome/genome.fa" 100 300 20 25 22) || exit 1
+second=$(simulated_reads "$genome/genome.fa" 100 800 80 25 23) || exit 1
+mixed=$(dataset_dir "$(basename "$genome")/reads-100-300-20-and-800-80-25x")
+cached_step "$mixed" ||
+    { cat "$first/reads_1.fq" "$second/reads_1.fq" > "$mixed/reads_1.fq" &&
+      cat "$first/reads_2.fq" "$second/reads_2.fq" > "$mixed/reads_2.fq" && mark_done "$mixed"; } ||
+    exit 1
+prep=$(prepared_reads "$build" "$mixed") || exit 1
+seeds=$(repeat_seeds "$build" "$genome" 12 3 2000) || exit 1
+"$build/lorvex-extend" -s "$seeds/seeds.fa" -t "$prep/reads.table" -i "$prep/reads.index" \
+    --estimate-only > "$run/mixed.estimate" 2>&1
+status=$?
+echo "| 300 +- 20 and 800 +- 80 | 12 x 2000 | status $status: $(tail -n 1 "$run/mixed.estimate" | sed 's/^lorvex-extend: //') |"

@@ -24,6 +24,7 @@ constexpr double leastGroupShare = 0.1;
 constexpr double dipDeviations = 4;
 constexpr double mostDipBins = 4096;
 constexpr int32_t displayBins = 12;
+constexpr double mostWeightRatio = 10;
 
 // The pairs of one fragment length and their weight together.
 struct LengthWeight {
@@ -42,6 +43,10 @@ double Opportunities(const std::vector<int32_t>& sortedLengths,
     return suffixSums[first] - (static_cast<double>(length) - 1) * count;
 }
 
+// Each pair weighs one over the places its length had, but never more than
+// mostWeightRatio times a pair of the sample's (unweighted) median length:
+// a pair at the very end of a sequence (say a chimera) weighs as much as
+// hundreds, and alone would move the estimate.
 std::vector<LengthWeight> WeightedLengths(const FragmentSample& sample) {
     const std::vector<int32_t>& sequences = sample.sequenceLengths;
     std::vector<double> suffixSums(sequences.size() + 1, 0.0);
@@ -52,9 +57,13 @@ std::vector<LengthWeight> WeightedLengths(const FragmentSample& sample) {
         if (lengths.empty() || lengths.back().length != length) lengths.push_back({length, 0, 0});
         ++lengths.back().pairs;
     }
+    if (lengths.empty()) return lengths;
+    const int32_t median = sample.fragmentLengths[sample.fragmentLengths.size() / 2];
+    const double fewestPlaces = Opportunities(sequences, suffixSums, median) / mostWeightRatio;
     for (LengthWeight& entry : lengths)
-        entry.weight = static_cast<double>(entry.pairs) /
-                       std::max(1.0, Opportunities(sequences, suffixSums, entry.length));
+        entry.weight =
+            static_cast<double>(entry.pairs) /
+            std::max({1.0, fewestPlaces, Opportunities(sequences, suffixSums, entry.length)});
     return lengths;
 }
 
@@ -216,7 +225,6 @@ FragmentEstimate EstimateFragmentLengths(const FragmentSample& sample) {
     FragmentEstimate estimate;
     if (!sample.sequenceLengths.empty()) estimate.longestSequence = sample.sequenceLengths.back();
     const std::vector<LengthWeight> lengths = WeightedLengths(sample);
-    const double allWeight = TotalWeight(lengths);
 
     // Set aside the pairs far from the rest, then measure what is left.
     const double center = Quantile(lengths, 0.5);
@@ -234,7 +242,9 @@ FragmentEstimate EstimateFragmentLengths(const FragmentSample& sample) {
     double squares = 0;
     for (const LengthWeight& entry : kept) squares += entry.weight * entry.weight / entry.pairs;
     estimate.effectivePairs = squares > 0 ? keptWeight * keptWeight / squares : 0;
-    estimate.farShare = allWeight > 0 ? 1 - keptWeight / allWeight : 0;
+    const uint64_t allPairs = estimate.pairs + estimate.farPairs;
+    estimate.farShare =
+        allPairs > 0 ? static_cast<double>(estimate.farPairs) / static_cast<double>(allPairs) : 0;
 
     if (estimate.effectivePairs < leastEffectivePairs) {
         estimate.verdict = EstimateVerdict::TooFewPairs;
@@ -259,8 +269,8 @@ FragmentEstimate EstimateFragmentLengths(const FragmentSample& sample) {
     if (estimate.farShare > mostFarShare) {
         estimate.verdict = EstimateVerdict::NotOneLibrary;
         estimate.reason = "the fragment lengths do not look like one library: " +
-                          Rounded(100 * estimate.farShare) + " % of them lie far from the median " +
-                          Rounded(estimate.median);
+                          Rounded(100 * estimate.farShare) +
+                          " % of the pairs lie far from the median " + Rounded(estimate.median);
     } else if (const std::optional<TwoGroups> groups =
                    FindTwoGroups(kept, (lowerDeviation + upperDeviation) / 2)) {
         estimate.verdict = EstimateVerdict::NotOneLibrary;

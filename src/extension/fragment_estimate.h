@@ -3,8 +3,9 @@
 //
 // Size bias: a sequence of length L shows a fragment of length F at
 // L - F + 1 places and longer fragments not at all, so every pair is
-// weighted by one over the places its length had in all sequences together.
-// Short sequences then no longer pull the estimate towards short fragments.
+// weighted by one over the places its length had in all sequences together
+// (at most ten times a pair of the median length). Short sequences then no
+// longer pull the estimate towards short fragments.
 //
 // Robust spread: the quartiles around the median give one standard
 // deviation on each side ((median - Q1) / 0.6745 below, (Q3 - median) /
@@ -28,9 +29,9 @@ namespace lorvex {
 // error is about 1.25 sd / sqrt(n)), about 2 % of the mean of a typical
 // library, and the outer quartile-based limits by half a deviation.
 inline constexpr double leastEffectivePairs = 100;
-// Beyond this share of the weight far from the rest, the pairs are not one
-// library.
-inline constexpr double mostFarShare = 0.15;
+// Beyond this share of the pairs far from the rest, the pairs are not one
+// library (chimeras and the like are far rarer).
+inline constexpr double mostFarShare = 0.05;
 
 enum class EstimateVerdict {
     Sound,
@@ -53,7 +54,7 @@ struct FragmentEstimate {
     uint64_t pairs = 0;  // pairs kept (not far from the rest)
     uint64_t farPairs = 0;
     double effectivePairs = 0;  // (sum of weights)^2 / sum of squared weights
-    double farShare = 0;        // of the weight
+    double farShare = 0;        // of the pairs
     int32_t longestSequence = 0;
     double lowerQuartile = 0;
     double median = 0;
