@@ -10,7 +10,9 @@
 # profile) at 50x as three libraries: 2 x 100 from 300 +- 20, 2 x 100 from
 # 500 +- 50, 2 x 150 from 800 +- 80; and the example data (lambda, 2 x 100,
 # 400 +- 30, 80x). 12 seeds of 2,000 bases (4 on lambda), both sides, at
-# most 20,000 bases a side, --min-votes 2 --ratio 0.7.
+# most 20,000 bases a side, --ratio 0.7 and --min-votes 2 (most sides reach
+# the 20,000 bases) or 6 (sides stop where the vote depth dips, so the
+# lengths show how many votes the distances collect).
 #
 # Distances by hand, from the mean and sd of the simulation with R the read
 # length: F_min = mean - 3 sd, F_max = mean + 3 sd, MIN = max(F_min - R + 20, R),
@@ -28,18 +30,18 @@ bench_setup fragments "$@"
 estimates=no
 "$build/lorvex-extend" --help 2>&1 | grep -q -- --estimate-only && estimates=yes
 
-extension=(--min-votes 2 --ratio 0.7 --max-bases 20000)
+extension=(--ratio 0.7 --max-bases 20000)
 genome=$(generated_genome "$build" unique 1000000 2) || exit 1
 lambda=$(example_reads) || exit 1
 
-row() {  # LIBRARY READS DISTANCES LABEL PAIRS
-    awk -F'\t' -v library="$1" -v reads="$2" -v distances="$3" -v pairs="$5" '{
-        printf "| %s | %s | %s | %s | %d | %d | %d | %d | %.0f |\n", library, reads, pairs,
-            distances, $2, $3, $4, $5, $3 / (2 * $2) }' "$run/$4.summary"
+row() {  # LIBRARY READS DISTANCES LABEL PAIRS VOTES
+    awk -F'\t' -v library="$1" -v reads="$2" -v distances="$3" -v pairs="$5" -v votes="$6" '{
+        printf "| %s | %s | %s | %s | %s | %d | %d | %d | %d | %.0f |\n", library, reads, pairs,
+            votes, distances, $2, $3, $4, $5, $3 / (2 * $2) }' "$run/$4.summary"
 }
 
-echo "| library | reads | pairs | distances | seeds | bases added | correct | wrong | mean added per side |"
-echo "|---|---|---|---|---|---|---|---|---|"
+echo "| library | reads | pairs | min votes | distances | seeds | bases added | correct | wrong | mean added per side |"
+echo "|---|---|---|---|---|---|---|---|---|---|"
 for library in "100 300 20" "100 500 50" "150 800 80" "lambda"; do
     if [ "$library" = lambda ]; then
         read -r length mean sd <<< "100 400 30"
@@ -55,18 +57,22 @@ for library in "100 300 20" "100 500 50" "150 800 80" "lambda"; do
     min=$((mean - 3 * sd - length + 20))
     [ "$min" -ge "$length" ] || min=$length
     max=$((mean + 3 * sd - 1))
-    if extend_and_judge "$label-hand" "$genome_dir/genome.fa" "$seeds" "$prep" \
-        --min-distance "$min" --max-distance "$max" "${extension[@]}"; then
-        row "$mean +- $sd" "2 x $length" "$min-$max (by hand)" "$label-hand" "$pairs"
-    fi
     echo "$label $mean $sd $min $max $prep $per_class" >> "$run/libraries"
-    if [ $estimates = yes ] &&
-        extend_and_judge "$label-estimated" "$genome_dir/genome.fa" "$seeds" "$prep" \
-            "${extension[@]}" --fragments-tsv "$run/$label-2000.fragments.tsv"; then
-        estimated=$(grep -o 'min-distance [0-9]* .*max-distance [0-9]*' "$run/$label-estimated.log" |
-            head -n 1 | awk '{ print $2 "-" $NF }')
-        row "$mean +- $sd" "2 x $length" "${estimated:-?} (estimated)" "$label-estimated" "$pairs"
-    fi
+    for votes in 2 6; do
+        if extend_and_judge "$label-hand-v$votes" "$genome_dir/genome.fa" "$seeds" "$prep" \
+            --min-distance "$min" --max-distance "$max" --min-votes $votes "${extension[@]}"; then
+            row "$mean +- $sd" "2 x $length" "$min-$max (by hand)" "$label-hand-v$votes" "$pairs" $votes
+        fi
+        if [ $estimates = yes ] &&
+            extend_and_judge "$label-estimated-v$votes" "$genome_dir/genome.fa" "$seeds" "$prep" \
+                --min-votes $votes "${extension[@]}" \
+                --fragments-tsv "$run/$label-2000.fragments.tsv"; then
+            estimated=$(grep -o 'min-distance [0-9]* .*max-distance [0-9]*' \
+                "$run/$label-estimated-v$votes.log" | head -n 1 | awk '{ print $2 "-" $NF }')
+            row "$mean +- $sd" "2 x $length" "${estimated:-?} (estimated)" \
+                "$label-estimated-v$votes" "$pairs" $votes
+        fi
+    done
 done
 
 [ $estimates = yes ] || exit 0
