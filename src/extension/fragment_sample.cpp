@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -47,10 +48,9 @@ class KmerTable {
             if (digit < 0) return {nullptr, nullptr};
             code = (code << 2) | static_cast<uint64_t>(digit);
         }
-        const auto first = std::lower_bound(entries_.begin(), entries_.end(), code << 32);
-        const auto last = std::lower_bound(first, entries_.end(), (code + 1) << 32);
-        return {entries_.data() + (first - entries_.begin()),
-                entries_.data() + (last - entries_.begin())};
+        const auto starts = std::ranges::equal_range(entries_, code, {},
+                                                     [](uint64_t entry) { return entry >> 32; });
+        return {std::to_address(starts.begin()), std::to_address(starts.end())};
     }
 
   private:
@@ -93,6 +93,7 @@ int64_t PlaceMate(const char* mate, std::string_view sequence, const KmerTable& 
 
 void SampleSequence(std::string_view sequence, const RunInputs& inputs, Variant variant,
                     FragmentSample& sample) {
+    sequence = SampledStretch(sequence);
     const int32_t readLength = inputs.table.layout.readLength;
     const int64_t lastWindow = static_cast<int64_t>(sequence.size()) - readLength;
     if (lastWindow < 0) return;
@@ -120,6 +121,10 @@ void SampleSequence(std::string_view sequence, const RunInputs& inputs, Variant 
 
 int32_t PlacementMismatches(int32_t readLength) {
     return readLength / 10;
+}
+
+std::string_view SampledStretch(std::string_view sequence) {
+    return sequence.substr(sequence.size() - std::min(sequence.size(), mostSampledBases));
 }
 
 FragmentSample SampleFragments(const std::vector<std::string_view>& sequences,
@@ -158,7 +163,7 @@ FragmentSample SampleFragments(const std::vector<std::string_view>& sequences,
     }
     std::sort(sample.fragmentLengths.begin(), sample.fragmentLengths.end());
     for (const std::string_view sequence : sequences)
-        sample.sequenceLengths.push_back(static_cast<int32_t>(sequence.size()));
+        sample.sequenceLengths.push_back(static_cast<int32_t>(SampledStretch(sequence).size()));
     std::sort(sample.sequenceLengths.begin(), sample.sequenceLengths.end());
     return sample;
 }

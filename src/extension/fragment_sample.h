@@ -13,6 +13,7 @@
 // fragment once.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -22,18 +23,26 @@
 
 namespace lorvex {
 
+// Of a longer sequence only its last bases are looked at: they hold
+// thousands of pairs at any useful coverage, and time and memory stay
+// bounded by this much per sequence.
+inline constexpr size_t mostSampledBases = 100000;
+
 struct FragmentSample {
     int32_t readLength = 0;
     // One per placed pair, ascending (so the sample does not depend on the
     // order in which sequences were looked at).
     std::vector<int32_t> fragmentLengths;
-    // The lengths of every sequence looked at, ascending: where a fragment of
+    // The lengths of every stretch looked at, ascending: where a fragment of
     // a given length could have been seen at all.
     std::vector<int32_t> sequenceLengths;
     uint64_t mates = 0;      // selected mates looked for
     uint64_t unplaced = 0;   // not found in their sequence (or not downstream)
     uint64_t ambiguous = 0;  // found at more than one place
 };
+
+// The last mostSampledBases of the sequence (all of a shorter one).
+std::string_view SampledStretch(std::string_view sequence);
 
 // Most mismatches a placed mate may have against the sequence: a tenth of
 // the read, enough for the errors of a read and far too few for a chance fit.
