@@ -20,7 +20,8 @@ using testing::RunBuiltProgram;
 
 class EstimateProgram : public ::testing::Test {
   protected:
-    // Reads of 50 bases from fragments of 400 +- 10 (uniform), and four seeds.
+    // Reads of 50 bases from fragments of 400 +- 10 (uniform), four seeds and
+    // two that are too short to hold a pair.
     void Prepare(std::vector<testing::ReadPair> extraPairs = {}, int pairs = 6000) {
         reads_ = testing::SimulateReads(5, 8000, 50, 400, pairs);
         reads_.pairs.insert(reads_.pairs.end(), extraPairs.begin(), extraPairs.end());
@@ -28,6 +29,7 @@ class EstimateProgram : public ::testing::Test {
         std::string seeds;
         for (const size_t start : {100, 2000, 4000, 6000})
             seeds += ">s" + std::to_string(start) + "\n" + reads_.genome.substr(start, 1500) + "\n";
+        seeds += ">short\n" + reads_.genome.substr(7000, 30) + "\n>empty\n";
         seeds_ = dir_.Write("seeds.fa", seeds);
     }
 
@@ -61,7 +63,8 @@ TEST_F(EstimateProgram, EstimatedDistancesExtendAsTheSameDistancesGiven) {
     std::smatch distances;
     ASSERT_TRUE(std::regex_search(
         estimated.err, distances,
-        std::regex("lorvex-extend: distances: --min-distance ([0-9]+) --max-distance ([0-9]+)\n")))
+        std::regex("lorvex-extend: distances: --min-distance ([0-9]+) --max-distance ([0-9]+) "
+                   "\\(2 of 6 seeds shorter: seed-too-short\\)\n")))
         << estimated.err;
     const std::string minDistance = distances[1], maxDistance = distances[2];
     // Uniform 390 to 410: quartiles 395 and 405, taken 378 to 422.
@@ -82,6 +85,7 @@ TEST_F(EstimateProgram, EstimatedDistancesExtendAsTheSameDistancesGiven) {
     EXPECT_EQ(ReadFile(Path("given.fa")), contigs);
     EXPECT_GT(contigs.size(), 4 * 1600u);
 
+    // The same estimate on any number of threads.
     const ProgramRun only =
         Run({"--estimate-only", "-q", "-j", "3", "--fragments-tsv", Path("only.tsv")});
     ASSERT_EQ(only.status, 0) << only.err;

@@ -126,18 +126,5 @@ TEST(FragmentEstimate, OddPairsAndChanceDoNotMoveIt) {
     }
 }
 
-TEST(FragmentEstimate, DistancesFollowTheRule) {
-    FragmentEstimate estimate;
-    estimate.low = 560.7;
-    estimate.high = 1039.2;
-    const AnchorDistances main = DistancesFor(estimate, 150, Variant::Main);
-    EXPECT_EQ(main.minDistance, 560 - 150 + 20);
-    EXPECT_EQ(main.maxDistance, 1039);
-    // A MIN below the first window inside the contig is raised to it.
-    estimate.low = 200;
-    EXPECT_EQ(DistancesFor(estimate, 150, Variant::Main).minDistance, 150);
-    EXPECT_EQ(DistancesFor(estimate, 150, Variant::Strict).minDistance, 298);
-}
-
 }  // namespace
 }  // namespace lorvex
