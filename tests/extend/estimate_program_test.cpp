@@ -47,12 +47,9 @@ class EstimateProgram : public ::testing::Test {
 };
 
 std::string TsvValue(const std::string& tsv, const std::string& key) {
-    const std::smatch match = [&] {
-        std::smatch found;
-        std::regex_search(tsv, found, std::regex("(^|\n)" + key + "\t([^\n]*)\n"));
-        return found;
-    }();
-    return match.size() > 2 ? match[2].str() : "";
+    std::smatch found;
+    const bool there = std::regex_search(tsv, found, std::regex("(^|\n)" + key + "\t([^\n]*)\n"));
+    return there ? found[2].str() : "";
 }
 
 TEST_F(EstimateProgram, EstimatedDistancesExtendAsTheSameDistancesGiven) {
