@@ -48,9 +48,13 @@ class KmerTable {
             if (digit < 0) return {nullptr, nullptr};
             code = (code << 2) | static_cast<uint64_t>(digit);
         }
-        const auto starts = std::ranges::equal_range(entries_, code, {},
-                                                     [](uint64_t entry) { return entry >> 32; });
-        return {std::to_address(starts.begin()), std::to_address(starts.end())};
+        const auto first =
+            std::lower_bound(entries_.begin(), entries_.end(), code,
+                             [](uint64_t entry, uint64_t key) { return (entry >> 32) < key; });
+        const auto last =
+            std::upper_bound(first, entries_.end(), code,
+                             [](uint64_t key, uint64_t entry) { return key < (entry >> 32); });
+        return {std::to_address(first), std::to_address(last)};
     }
 
   private:
