@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/number_text.h"
+#include "extend/distance_estimate.h"
 #include "extend/extend_output.h"
 #include "extend/ordered_batch.h"
 #include "extend/seed_batch.h"
@@ -25,15 +26,18 @@ std::unique_ptr<NamedOutput> OpenIfNamed(const std::string& path) {
 // once every one of them is complete.
 class RunOutputs {
   public:
-    RunOutputs(const ExtendOptions& options, size_t seeds, std::optional<double> singleCopyDepth)
+    RunOutputs(const ExtendOptions& options, size_t seeds, std::optional<double> singleCopyDepth,
+               const std::string& fragmentsTsv)
         : options_(options),
           singleCopyDepth_(singleCopyDepth),
           fasta_(options.outputPath),
           bases_(OpenIfNamed(options.basesPath)),
           summary_(OpenIfNamed(options.summaryPath)),
           plot_(OpenIfNamed(options.plotPath)),
+          fragments_(OpenIfNamed(options.fragmentsPath)),
           plotSettings_{options.parameters.minVotes, options.parameters.dominanceRatio,
                         singleCopyDepth.value_or(0)} {
+        if (fragments_) fragments_->Write(fragmentsTsv);
         if (bases_) bases_->Write(BaseRowsHeader());
         if (summary_) summary_->Write(SummaryRowsHeader());
         if (plot_) plot_->Write(PlotHeader(seeds * SidesPerSeed(), plotSettings_));
@@ -62,7 +66,7 @@ class RunOutputs {
     size_t SidesPerSeed() const { return options_.bothSides ? 2 : 1; }
     std::vector<NamedOutput*> All() {
         std::vector<NamedOutput*> outputs = {&fasta_};
-        for (const auto& output : {bases_.get(), summary_.get(), plot_.get()})
+        for (const auto& output : {bases_.get(), summary_.get(), plot_.get(), fragments_.get()})
             if (output) outputs.push_back(output);
         return outputs;
     }
@@ -73,6 +77,7 @@ class RunOutputs {
     std::unique_ptr<NamedOutput> bases_;
     std::unique_ptr<NamedOutput> summary_;
     std::unique_ptr<NamedOutput> plot_;
+    std::unique_ptr<NamedOutput> fragments_;
     PlotSettings plotSettings_;
 };
 
@@ -84,10 +89,16 @@ std::string ProgressText(const RunTotals& totals, size_t seeds, double seconds) 
 
 }  // namespace
 
-RunTotals RunExtend(const ExtendOptions& options, bool showProgress) {
+RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     ProgressLine progress("lorvex-extend", showProgress);
-    const std::vector<SeedRecord> seeds = LoadSeedBatch(options.seedsPath);
-    const RunInputs inputs = LoadRunInputs(options.tablePath, options.indexPath);
+    const std::vector<SeedRecord> seeds = LoadSeedBatch(requested.seedsPath);
+    const RunInputs inputs = LoadRunInputs(requested.tablePath, requested.indexPath);
+    const SettledDistances settled = SettleDistances(requested, seeds, inputs, progress);
+    if (requested.estimateOnly) {
+        WriteEstimate(settled);
+        return {};
+    }
+    const ExtendOptions& options = settled.options;
 
     ExtensionSettings settings;
     settings.rules.parameters = options.parameters;
@@ -101,7 +112,7 @@ RunTotals RunExtend(const ExtendOptions& options, bool showProgress) {
     settings.singleCopyDepth = guard.singleCopyDepth;
 
     // Outputs are created only once every input has passed its checks.
-    RunOutputs outputs(options, seeds.size(), guard.singleCopyDepth);
+    RunOutputs outputs(options, seeds.size(), guard.singleCopyDepth, settled.fragmentsTsv);
     RunTotals totals;
     totals.guard = guard;
     const auto extendOne = [&](size_t item) { return ExtendSeed(seeds[item], inputs, settings); };
