@@ -15,7 +15,7 @@ inline constexpr int32_t defaultLineWidth = 60;
 inline constexpr unsigned maxThreads = 256;
 // --min-votes and --ratio when they are not given.
 inline constexpr int32_t defaultMinVotes = 2;
-inline constexpr float defaultDominanceRatio = 0.7f;
+inline constexpr float defaultDominanceRatio = 1.5f;
 
 struct ExtendOptions {
     std::string seedsPath;

@@ -76,7 +76,7 @@ TEST_F(EstimateProgram, EstimatedDistancesExtendAsTheSameDistancesGiven) {
     // Given, with the default votes and ratio spelled out.
     const ProgramRun given =
         Run({"--both", "-o", Path("given.fa"), "--min-distance", minDistance, "--max-distance",
-             maxDistance, "--min-votes", "2", "--ratio", "0.7"});
+             maxDistance, "--min-votes", "2", "--ratio", "1.5"});
     ASSERT_EQ(given.status, 0) << given.err;
     const std::string contigs = ReadFile(Path("estimated.fa"));
     EXPECT_EQ(ReadFile(Path("given.fa")), contigs);
@@ -89,7 +89,7 @@ TEST_F(EstimateProgram, EstimatedDistancesExtendAsTheSameDistancesGiven) {
     EXPECT_EQ(only.err, "");
     EXPECT_EQ(only.out.find('>'), std::string::npos);
     const std::string command = "lorvex SEED.fa " + files_.table + " " + files_.index + " " +
-                                minDistance + " " + maxDistance + " 2 0.7\n";
+                                minDistance + " " + maxDistance + " 2 1.5\n";
     EXPECT_EQ(only.out.substr(only.out.size() - command.size()), command) << only.out;
     EXPECT_EQ(ReadFile(Path("only.tsv")), tsv);
 }
