@@ -11,9 +11,11 @@
 #
 # Runs: lorvex once per seed (LORVEX_EXTEND_BENCH_SEPARATE seeds, default all
 # 1,000), then lorvex-extend on the whole batch with 1 and with 2 threads
-# (median of LORVEX_BENCH_RUNS runs, default 3). The right extension of every
-# seed in the batch must be line for line what lorvex printed for it, and the
-# two thread counts must give identical files.
+# (median of LORVEX_BENCH_RUNS runs, default 3), without the repeat guard. The
+# right extension of every seed in the batch must be line for line what
+# lorvex printed for it, and the two thread counts must give identical files.
+# Then once with the guard (2 threads): on this single-copy genome it must
+# change no base; its single-copy depth and time are shown.
 #
 # MIN_VOTES is 10: a seed then grows until the vote depth first dips below
 # 10, a few hundred to a few thousand bases, so the figures show the cost of
@@ -96,10 +98,12 @@ timed separate bash -c '
     done'
 
 # Start-up alone: one seed whose first cycle fails the vote check.
+unguarded=()
+"$build/lorvex-extend" --help | grep -q -- --no-repeat-guard && unguarded=(--no-repeat-guard)
 for ((i = 0; i < runs; i++)); do
     timed startup "$build/lorvex-extend" -q -s "$work/seeds/seed0001.fa" -t "$data/reads.table" \
         -i "$data/reads.index" --min-distance $MIN_DISTANCE --max-distance $MAX_DISTANCE \
-        --min-votes 1000000000 --ratio $RATIO -o /dev/null
+        --min-votes 1000000000 --ratio $RATIO -o /dev/null "${unguarded[@]}"
 done
 
 for threads in 1 2; do
@@ -107,7 +111,8 @@ for threads in 1 2; do
         timed "batch$threads" "$build/lorvex-extend" -q -s "$work/batch.fa" -t "$data/reads.table" \
             -i "$data/reads.index" --min-distance $MIN_DISTANCE --max-distance $MAX_DISTANCE \
             --min-votes $MIN_VOTES --ratio $RATIO --threads "$threads" -o "$work/batch$threads.fa" \
-            --bases-tsv "$work/batch$threads.tsv" --summary-tsv "$work/summary$threads.tsv"
+            --bases-tsv "$work/batch$threads.tsv" --summary-tsv "$work/summary$threads.tsv" \
+            "${unguarded[@]}"
     done
 done
 
@@ -130,6 +135,14 @@ fi
 bases=$(wc -l < "$work/batch.lines")
 echo "   extensions identical: $separate seeds, $bases bases, batch with 1 and 2 threads = separate runs of lorvex"
 awk -F'\t' 'NR > 1 { n++; s += $4; if ($4 > m) m = $4 } END { printf "   bases added per seed: mean %.0f, largest %d\n", s / n, m }' "$work/summary1.tsv"
+if [ ${#unguarded[@]} -gt 0 ]; then
+    timed guarded "$build/lorvex-extend" -s "$work/batch.fa" -t "$data/reads.table" \
+        -i "$data/reads.index" --min-distance $MIN_DISTANCE --max-distance $MAX_DISTANCE \
+        --min-votes $MIN_VOTES --ratio $RATIO --threads 2 -o "$work/guarded.fa" 2> "$work/guarded.log"
+    same="IDENTICAL to the unguarded batch"
+    cmp -s "$work/guarded.fa" "$work/batch2.fa" || same="DIFFERENT FROM THE UNGUARDED BATCH"
+    echo "   with the repeat guard (2 threads): $(grep -o 'single-copy depth [0-9.]* ([a-z]*)' "$work/guarded.log" || echo 'no single-copy depth'), contigs $same; $(cat "$work/guarded.walls") s wall, $(cat "$work/guarded.cpus") s cpu"
+fi
 
 for name in separate startup batch1 batch2; do
     median < "$work/$name.walls" > "$work/$name.wall"

@@ -21,6 +21,12 @@
 # skips it (about 4 minutes and 2 GB here). The peers' results are kept in
 # bench/out/peer-runs/ and reused; LORVEX_BENCH_RERUN_PEERS=1 runs them again.
 #
+# With the guard, the run's single-copy depth and the sides with fewer
+# correct bases than tadpole's are reported. A single-copy control follows:
+# the bundled example (16 seeds of 1,000 bases, --min-distance 230
+# --max-distance 489 --min-votes 2 --ratio 0.1, both sides), where the guard
+# must change no base.
+#
 # Prints Markdown: one summary row per tool, then one row per seed.
 set -uo pipefail
 
@@ -82,3 +88,39 @@ echo
 echo "Per seed: correct/wrong bases of each side, and the stop (lorvex-extend)."
 echo
 python3 "$here/extension_table.py" seeds "${seed_args[@]}"
+
+# The depth the run reported, and the sides below tadpole's correct bases.
+single_copy_depth() { grep -o 'single-copy depth [0-9.]* ([a-z]*)' "$1" || echo "no single-copy depth"; }
+below_tadpole() {
+    awk -F'\t' 'FNR == 1 { file++; next } file == 1 { t[$1 FS $2] = $7; next }
+        ($1 FS $2) in t && $7 < t[$1 FS $2] { n++; list = list " " $1 " " $2 " (" $7 " < " t[$1 FS $2] ")" }
+        END { printf "%d%s\n", n, (n ? ":" list : "") }' "$run/tadpole-k62.seeds.tsv" "$1"
+}
+echo
+for tool in "${tools[@]}"; do
+    case $tool in lorvex-extend*) ;; *) continue ;; esac
+    line="$tool: $(single_copy_depth "$run/$tool.log")"
+    [ -e "$run/tadpole-k62.seeds.tsv" ] &&
+        line+="; sides with fewer correct bases than tadpole: $(below_tadpole "$run/$tool.seeds.tsv")"
+    echo "- $line"
+done
+
+# Single-copy control: the guard must leave every base of the example as it is.
+if [[ " ${tools[*]} " == *" lorvex-extend-no-guard "* ]]; then
+    lambda=$(example_reads) || exit 1
+    lambda_seeds=$(repeat_seeds "$build" "$lambda" 16 1 1000) || exit 1
+    lambda_prep=$(prepared_reads "$build" "$lambda") || exit 1
+    for label in lambda lambda-no-guard; do
+        guard=()
+        [ $label = lambda ] || guard=(--no-repeat-guard)
+        extend_and_judge "$label" "$lambda/genome.fa" "$lambda_seeds" "$lambda_prep" \
+            --min-distance 230 --max-distance 489 --min-votes 2 --ratio 0.1 "${guard[@]}" ||
+            exit 1
+    done
+    same=no
+    cmp -s "$run/lambda.fa" "$run/lambda-no-guard.fa" && same=yes
+    echo
+    awk -F'\t' -v depth="$(single_copy_depth "$run/lambda.log")" -v same=$same '{
+        printf "Single-copy control, the bundled example (%d seeds of 1,000 bases, 230 489 2 0.1, both sides): %s; with the guard %d bases added, %d correct, %d wrong; identical to --no-repeat-guard: %s\n",
+            $2, depth, $3, $4, $5, same }' "$run/lambda.summary"
+fi

@@ -73,22 +73,23 @@ for program in lorvex lorvex-strict; do
     fi
 done
 
-say "4. lorvex-extend: three seeds in one run, both sides, as FASTA with the reason each side stopped"
+say "4. lorvex-extend: three seeds in one run, both sides, as FASTA with the reason each side stopped;
+   the distances are left out and estimated from the pairs inside the seeds"
 for start in 5000 20000 40000; do
     printf '>seed_%d lambda_virus:%d-%d\n%s\n' $((start + 1)) $((start + 1)) $((start + seed_length)) \
         "${genome:start:seed_length}"
 done > "$work/seeds.fa"
 batch=("$build/lorvex-extend" --seeds "$work/seeds.fa" --table "$work/lambda.table"
-       --index "$work/lambda.index" --min-distance "$min_distance" --max-distance "$max_distance"
-       --min-votes "$min_votes" --ratio "$dominance_ratio" --both --threads 2
+       --index "$work/lambda.index" --min-votes "$min_votes" --ratio "$dominance_ratio" --both
+       --threads 2
        -o "$work/contigs.fa" --summary-tsv "$work/summary.tsv")
 describe "${batch[@]}"
-"${batch[@]}"
+"${batch[@]}" 2>&1 | sed "s|$work|\$work|g"
 echo "record headers of \$work/contigs.fa (bases added on each side, why each side stopped):"
 grep '^>' "$work/contigs.fa"
-echo "\$work/summary.tsv (the votes of the cycle that stopped each side):"
-awk -F'\t' '{ printf "%-11s %-6s %11s %6s %-14s %6s %6s %6s %6s %13s\n",
-                 $1, $2, $3, $4, $5, $6, $7, $8, $9, $10 }' "$work/summary.tsv"
+echo "\$work/summary.tsv (the votes of the cycle that stopped each side, the repeat guard's depth):"
+awk -F'\t' '{ printf "%-11s %-6s %11s %6s %-14s %6s %6s %6s %6s %13s %17s\n",
+                 $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11 }' "$work/summary.tsv"
 awk '/^>/ { if (seq != "") print seq; seq = ""; next } { seq = seq $0 } END { print seq }' \
     "$work/contigs.fa" > "$work/contigs.txt"
 while read -r contig; do

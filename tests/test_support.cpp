@@ -79,11 +79,10 @@ std::string RandomBases(uint64_t seed, size_t length) {
     return bases;
 }
 
-SimulatedReads SimulateReads(uint64_t seed, size_t genomeLength, int readLength, int fragmentLength,
-                             int pairCount, int errorEvery) {
+std::vector<ReadPair> SampleReadPairs(const std::string& genome, uint64_t seed, int readLength,
+                                      int fragmentLength, int pairCount, int errorEvery) {
     std::mt19937_64 generator(seed);
-    SimulatedReads reads;
-    reads.genome = RandomBases(seed * 7919 + 1, genomeLength);
+    std::vector<ReadPair> pairs;
     const auto quality = [&]() {
         std::string text(static_cast<size_t>(readLength), 'I');
         for (char& q : text) q = generator() % 8 == 0 ? '5' : (generator() % 2 ? 'I' : '?');
@@ -97,14 +96,23 @@ SimulatedReads SimulateReads(uint64_t seed, size_t genomeLength, int readLength,
     };
     for (int i = 0; i < pairCount; ++i) {
         const int fragment = fragmentLength - 10 + static_cast<int>(generator() % 21);
-        const size_t start = generator() % (genomeLength - static_cast<size_t>(fragment));
-        const std::string first = miscall(reads.genome.substr(start, readLength));
-        const std::string second = miscall(
-            ReverseComplementOf(reads.genome.substr(start + fragment - readLength, readLength)));
+        const size_t start = generator() % (genome.size() - static_cast<size_t>(fragment));
+        const std::string first = miscall(genome.substr(start, readLength));
+        const std::string second =
+            miscall(ReverseComplementOf(genome.substr(start + fragment - readLength, readLength)));
         const std::string q1 = quality(), q2 = quality();
-        reads.pairs.push_back({first, second, q1, q2});
-        reads.pairs.push_back({second, first, q2, q1});
+        pairs.push_back({first, second, q1, q2});
+        pairs.push_back({second, first, q2, q1});
     }
+    return pairs;
+}
+
+SimulatedReads SimulateReads(uint64_t seed, size_t genomeLength, int readLength, int fragmentLength,
+                             int pairCount, int errorEvery) {
+    SimulatedReads reads;
+    reads.genome = RandomBases(seed * 7919 + 1, genomeLength);
+    reads.pairs =
+        SampleReadPairs(reads.genome, seed, readLength, fragmentLength, pairCount, errorEvery);
     return reads;
 }
 

@@ -65,4 +65,8 @@ struct SimulatedReads {
 SimulatedReads SimulateReads(uint64_t seed, size_t genomeLength, int readLength, int fragmentLength,
                              int pairCount, int errorEvery = 500);
 
+// The read pairs of SimulateReads, sampled from a given genome.
+std::vector<ReadPair> SampleReadPairs(const std::string& genome, uint64_t seed, int readLength,
+                                      int fragmentLength, int pairCount, int errorEvery = 500);
+
 }  // namespace lorvex::testing

@@ -15,6 +15,15 @@ std::string WithThousands(uint64_t value) {
     return text;
 }
 
+std::string WithOneDecimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    std::string result = text;
+    if (result.size() > 2 && result.compare(result.size() - 2, 2, ".0") == 0)
+        result.resize(result.size() - 2);
+    return result;
+}
+
 std::string HumanBytes(uint64_t bytes) {
     const char* units[] = {"bytes", "KiB", "MiB", "GiB", "TiB"};
     double value = static_cast<double>(bytes);

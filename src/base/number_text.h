@@ -9,6 +9,9 @@ namespace lorvex {
 // 1234567 -> "1,234,567".
 std::string WithThousands(uint64_t value);
 
+// 18.46 -> "18.5", 19.0 -> "19": one decimal, none when it is 0.
+std::string WithOneDecimal(double value);
+
 // 1536 -> "1.5 KiB"; below 1 KiB "512 bytes".
 std::string HumanBytes(uint64_t bytes);
 

@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
         const ExtendOptions& options = commandLine.options;
         const bool showProgress = !options.quiet && ::isatty(STDERR_FILENO);
         const RunTotals totals = RunExtend(options, showProgress);
-        if (!options.quiet) std::fputs(FormatTotals(totals).c_str(), stderr);
+        if (!options.quiet && !options.estimateOnly)
+            std::fputs(FormatTotals(totals).c_str(), stderr);
         return 0;
     });
 }

@@ -1,5 +1,7 @@
 #include "extend/extend_options.h"
 
+#include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "base/errors.h"
@@ -11,42 +13,67 @@ namespace {
 
 constexpr const char* description =
     "Extends every seed of a FASTA file with the read pairs of a table, as lorvex does for one\n"
-    "seed, and writes the extended contigs as FASTA. The right side of each seed is base for\n"
-    "base what lorvex (lorvex-strict with --strict) prints for that seed alone; --both also\n"
-    "extends the left side (the reverse-complemented seed, extended and turned back). Each\n"
-    "header tells the bases added and why each side stopped:\n"
-    "  >name left=120 right=3456 left_stop=no-votes right_stop=not-dominant\n"
-    "Stops: no-votes, too-few-votes, not-dominant, repetitive-tail, cap-reached, and for a\n"
-    "side never extended no-windows (MAX_DISTANCE below the first window) or seed-too-short\n"
-    "(a seed shorter than MAX_DISTANCE, which does not stop the other seeds).\n"
+    "seed, and writes the extended contigs as FASTA. The right side of each seed is what\n"
+    "lorvex (lorvex-strict with --strict) prints for that seed alone, or the start of it: the\n"
+    "repeat guard stops a side where the votes show its end in more than one copy of the\n"
+    "genome (--no-repeat-guard: all of it). --both also extends the left side (the\n"
+    "reverse-complemented seed, extended and turned back). Each header tells the bases added\n"
+    "and why each side stopped:\n"
+    "  >name left=120 right=3456 left_stop=no-votes right_stop=repeat\n"
+    "Stops: repeat, no-votes, too-few-votes, not-dominant, repetitive-tail, cap-reached, and\n"
+    "for a side never extended no-windows (MAX_DISTANCE below the first window) or\n"
+    "seed-too-short (a seed shorter than MAX_DISTANCE, which does not stop the other seeds).\n"
     "The index is loaded once; seeds run in parallel with --threads and come out in input\n"
-    "order.\n";
+    "order. Without --min-distance and --max-distance, both are estimated from the pairs\n"
+    "that lie inside the seeds (reported on standard error; --estimate-only reports and stops).\n";
 
 // What the options hold before they are checked and turned into ExtendOptions.
 struct OptionTexts {
     std::string minDistance, maxDistance, minVotes, ratio;
     bool strict = false;
+    std::string depth;
+    bool noRepeatGuard = false;
 };
+
+void AddRepeatGuardOptions(CLI::App& app, OptionTexts& texts) {
+    app.add_option("--depth", texts.depth,
+                   "The repeat guard's single-copy depth (default: estimated)")
+        ->type_name("X");
+    app.add_flag("--no-repeat-guard", texts.noRepeatGuard,
+                 "Extend through repeats, as lorvex does");
+}
+
+void TakeRepeatGuardOptions(const OptionTexts& texts, ExtendOptions& options) {
+    options.repeatGuard = !texts.noRepeatGuard;
+    if (texts.depth.empty()) return;
+    if (texts.noRepeatGuard)
+        throw UsageError("--depth sets the repeat guard; drop --no-repeat-guard");
+    const double depth = ParseRatioArgument(texts.depth, "--depth");
+    if (!(depth > 0) || std::isinf(depth))
+        throw UsageError("--depth must be a positive number, not '" + texts.depth + "'");
+    options.singleCopyDepth = depth;
+}
 
 void AddOptions(CLI::App& app, ExtendOptions& options, OptionTexts& texts) {
     app.get_formatter()->column_width(34);
-    const auto requiredNumber = [&app](const std::string& name, std::string& text,
-                                       const std::string& help, const std::string& typeName) {
-        app.add_option(name, text, help)->type_name(typeName)->required();
-    };
     AddFileOption(app, "-s,--seeds", options.seedsPath,
                   "FASTA file of the seeds, one or many records")
         ->required();
     AddFileOption(app, "-t,--table", options.tablePath, "Read-pair table")->required();
     AddFileOption(app, "-i,--index", options.indexPath, "Prefix index of the table")->required();
-    requiredNumber("--min-distance", texts.minDistance,
-                   "Distance of the nearest anchor window behind the end", "N");
-    requiredNumber("--max-distance", texts.maxDistance,
-                   "Distance of the farthest anchor window behind the end", "N");
-    requiredNumber("--min-votes", texts.minVotes, "Fewest votes (all four bases) a cycle needs",
-                   "N");
-    requiredNumber("--ratio,--dominance-ratio", texts.ratio,
-                   "The winner needs this times the other votes", "X");
+    const auto number = [&app](const std::string& name, std::string& text, const std::string& help,
+                               const std::string& typeName) {
+        return app.add_option(name, text, help)->type_name(typeName);
+    };
+    number("--min-distance", texts.minDistance,
+           "Distance of the nearest anchor window (estimated when left out)", "N");
+    number("--max-distance", texts.maxDistance,
+           "Distance of the farthest anchor window (estimated when left out)", "N");
+    number("--min-votes", texts.minVotes, "Fewest votes (all four bases) a cycle needs", "N")
+        ->default_str(std::to_string(defaultMinVotes));
+    number("--ratio,--dominance-ratio", texts.ratio, "The winner needs this times the other votes",
+           "X")
+        ->default_str(RatioText(defaultDominanceRatio));
     app.add_flag("--strict", texts.strict, "Extend as lorvex-strict does");
     app.add_flag("--both", options.bothSides, "Extend the left side too");
     app.add_option("-j,--threads", options.threads, "Seeds extended in parallel, 1 to 256")
@@ -71,13 +98,19 @@ void AddOptions(CLI::App& app, ExtendOptions& options, OptionTexts& texts) {
                   "Also write one row per seed and side (TSV)");
     AddFileOption(app, "--plot", options.plotPath,
                   "Also draw the votes along each extension (SVG)");
-    app.add_flag("-q,--quiet", options.quiet, "No progress and no summary on standard error");
+    AddFileOption(app, "--fragments-tsv", options.fragmentsPath,
+                  "Also write the estimated fragment lengths and distances (TSV)");
+    app.add_flag("--estimate-only", options.estimateOnly,
+                 "Print the estimated distances and extend nothing");
+    app.add_flag("-q,--quiet", options.quiet, "No progress, estimate or summary on standard error");
+    AddRepeatGuardOptions(app, texts);
 }
 
 // Two outputs into one file (or both to standard output) would mix.
 void CheckOutputsDiffer(const ExtendOptions& options) {
     const std::vector<std::string> outputs = {options.outputPath, options.basesPath,
-                                              options.summaryPath, options.plotPath};
+                                              options.summaryPath, options.plotPath,
+                                              options.fragmentsPath};
     for (size_t i = 0; i < outputs.size(); ++i)
         for (size_t j = i + 1; j < outputs.size(); ++j)
             if (!outputs[i].empty() && outputs[i] == outputs[j])
@@ -86,17 +119,48 @@ void CheckOutputsDiffer(const ExtendOptions& options) {
                                  "; give each its own file");
 }
 
+// Both distances or neither; the estimate's own outputs only without them,
+// and no contigs asked for when none will be made.
+void TakeDistances(const OptionTexts& texts, ExtendOptions& options) {
+    if (texts.minDistance.empty() != texts.maxDistance.empty())
+        throw UsageError(
+            "give both --min-distance and --max-distance, or neither to estimate them from the "
+            "seeds");
+    options.estimateDistances = texts.minDistance.empty();
+    if (!options.estimateDistances) {
+        options.parameters.minDistance = ParseIntegerArgument(texts.minDistance, "--min-distance");
+        options.parameters.maxDistance = ParseIntegerArgument(texts.maxDistance, "--max-distance");
+        if (options.estimateOnly || !options.fragmentsPath.empty())
+            throw UsageError(
+                "--estimate-only and --fragments-tsv report the estimate, made only when "
+                "--min-distance and --max-distance are left out");
+    }
+    if (options.estimateOnly && (options.outputPath != "-" || !options.basesPath.empty() ||
+                                 !options.summaryPath.empty() || !options.plotPath.empty()))
+        throw UsageError(
+            "--estimate-only extends nothing: leave out -o, --bases-tsv, --summary-tsv and --plot");
+}
+
 void TakeOptions(const OptionTexts& texts, ExtendOptions& options) {
-    options.parameters.minDistance = ParseIntegerArgument(texts.minDistance, "--min-distance");
-    options.parameters.maxDistance = ParseIntegerArgument(texts.maxDistance, "--max-distance");
-    options.parameters.minVotes = ParseIntegerArgument(texts.minVotes, "--min-votes");
-    options.parameters.dominanceRatio = ParseRatioArgument(texts.ratio, "--ratio");
-    options.variant = texts.strict ? Variant::Strict : Variant::Main;
     if (options.outputPath.empty()) options.outputPath = "-";
+    TakeDistances(texts, options);
+    options.parameters.minVotes = texts.minVotes.empty()
+                                      ? defaultMinVotes
+                                      : ParseIntegerArgument(texts.minVotes, "--min-votes");
+    options.parameters.dominanceRatio =
+        texts.ratio.empty() ? defaultDominanceRatio : ParseRatioArgument(texts.ratio, "--ratio");
+    options.variant = texts.strict ? Variant::Strict : Variant::Main;
+    TakeRepeatGuardOptions(texts, options);
     CheckOutputsDiffer(options);
 }
 
 }  // namespace
+
+std::string RatioText(float ratio) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(ratio));
+    return text;
+}
 
 CommandLine ParseCommandLine(int argc, char** argv) {
     CommandLine result;

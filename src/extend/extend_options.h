@@ -13,12 +13,18 @@ namespace lorvex::extend {
 
 inline constexpr int32_t defaultLineWidth = 60;
 inline constexpr unsigned maxThreads = 256;
+// --min-votes and --ratio when they are not given.
+inline constexpr int32_t defaultMinVotes = 2;
+inline constexpr float defaultDominanceRatio = 1.5f;
 
 struct ExtendOptions {
     std::string seedsPath;
     std::string tablePath;
     std::string indexPath;
     RunParameters parameters;
+    // Neither distance given: both are estimated from the seeds' own pairs.
+    bool estimateDistances = false;
+    bool estimateOnly = false;  // report the estimate, extend nothing
     Variant variant = Variant::Main;
     bool bothSides = false;
     unsigned threads = 1;
@@ -28,14 +34,20 @@ struct ExtendOptions {
     std::string basesPath;  // empty: not written
     std::string summaryPath;
     std::string plotPath;
+    std::string fragmentsPath;  // the estimate as TSV
     int32_t lineWidth = defaultLineWidth;
     bool quiet = false;
+    bool repeatGuard = true;
+    std::optional<double> singleCopyDepth;  // --depth; none: estimated from the seeds
 };
 
 struct CommandLine {
     ExtendOptions options;
     std::optional<int> exitStatus;  // set when the program should stop here
 };
+
+// "0.7": a ratio as a command line gives it.
+std::string RatioText(float ratio);
 
 // Parses the arguments. Help and version go to standard output with status
 // 0; a usage error is one line and a hint on standard error, status 2.

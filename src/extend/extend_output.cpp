@@ -1,5 +1,9 @@
 #include "extend/extend_output.h"
 
+#include <cstdio>
+
+#include "base/number_text.h"
+
 namespace lorvex::extend {
 namespace {
 
@@ -8,6 +12,13 @@ void AppendVotes(std::string& row, const BaseVotes& votes) {
         row += '\t';
         row += std::to_string(count);
     }
+}
+
+std::string DepthRatio(const BaseVotes& votes, std::optional<double> singleCopyDepth) {
+    if (!singleCopyDepth) return "";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", votes.Total() / *singleCopyDepth);
+    return text;
 }
 
 }  // namespace
@@ -36,10 +47,11 @@ std::string FastaRecord(const std::string& header, const std::string& sequence, 
 }
 
 std::string BaseRowsHeader() {
-    return "seed\tside\tstep\tposition\tbase\tA\tC\tG\tT\n";
+    return "seed\tside\tstep\tposition\tbase\tA\tC\tG\tT\tdepth_ratio\n";
 }
 
-std::string BaseRows(const SeedRecord& seed, const SeedExtension& extension, bool bothSides) {
+std::string BaseRows(const SeedRecord& seed, const SeedExtension& extension, bool bothSides,
+                     std::optional<double> singleCopyDepth) {
     std::string rows;
     const size_t leftLength = extension.left.bases.size();
     const auto addSide = [&](const SideExtension& side) {
@@ -52,8 +64,9 @@ std::string BaseRows(const SeedRecord& seed, const SeedExtension& extension, boo
             rows += SideName(side.side);
             rows += '\t' + std::to_string(step) + '\t' + std::to_string(position) + '\t';
             rows += side.bases[i];
-            AppendVotes(rows, i < side.votes.size() ? side.votes[i] : BaseVotes{});
-            rows += '\n';
+            const BaseVotes votes = i < side.votes.size() ? side.votes[i] : BaseVotes{};
+            AppendVotes(rows, votes);
+            rows += '\t' + DepthRatio(votes, singleCopyDepth) + '\n';
         }
     };
     if (bothSides) addSide(extension.left);
@@ -62,12 +75,15 @@ std::string BaseRows(const SeedRecord& seed, const SeedExtension& extension, boo
 }
 
 std::string SummaryRowsHeader() {
-    return "seed\tside\tseed_length\tadded\tstop\tstop_A\tstop_C\tstop_G\tstop_T\tcontig_length\n";
+    return "seed\tside\tseed_length\tadded\tstop\tstop_A\tstop_C\tstop_G\tstop_T\tcontig_length\t"
+           "single_copy_depth\n";
 }
 
-std::string SummaryRows(const SeedRecord& seed, const SeedExtension& extension, bool bothSides) {
+std::string SummaryRows(const SeedRecord& seed, const SeedExtension& extension, bool bothSides,
+                        std::optional<double> singleCopyDepth) {
     const size_t contigLength =
         extension.left.bases.size() + seed.bases.size() + extension.right.bases.size();
+    const std::string depth = singleCopyDepth ? WithOneDecimal(*singleCopyDepth) : "";
     std::string rows;
     const auto addSide = [&](const SideExtension& side) {
         rows += seed.name;
@@ -76,7 +92,7 @@ std::string SummaryRows(const SeedRecord& seed, const SeedExtension& extension, 
         rows += '\t' + std::to_string(seed.bases.size()) + '\t' +
                 std::to_string(side.bases.size()) + '\t' + StopReasonLabel(side.stop);
         AppendVotes(rows, side.stopVotes);
-        rows += '\t' + std::to_string(contigLength) + '\n';
+        rows += '\t' + std::to_string(contigLength) + '\t' + depth + '\n';
     };
     if (bothSides) addSide(extension.left);
     addSide(extension.right);

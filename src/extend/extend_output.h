@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "extend/seed_batch.h"
@@ -19,13 +20,17 @@ std::string FastaHeader(const SeedRecord& seed, const SeedExtension& extension, 
 std::string FastaRecord(const std::string& header, const std::string& sequence, int32_t lineWidth);
 
 // Per accepted base: seed, side, step (1 = next to the seed), position in the
-// extended contig (1-based), base and its four votes, on the seed's strand.
+// extended contig (1-based), base and its four votes, on the seed's strand,
+// and the votes over the single-copy depth (empty without one).
 std::string BaseRowsHeader();
-std::string BaseRows(const SeedRecord& seed, const SeedExtension& extension, bool bothSides);
+std::string BaseRows(const SeedRecord& seed, const SeedExtension& extension, bool bothSides,
+                     std::optional<double> singleCopyDepth);
 
 // Per seed and side: how long the seed was, what was added, why it stopped
-// and the votes of the stopping cycle, and the length of the extended contig.
+// and the votes of the stopping cycle, the length of the extended contig and
+// the repeat guard's single-copy depth (empty without one).
 std::string SummaryRowsHeader();
-std::string SummaryRows(const SeedRecord& seed, const SeedExtension& extension, bool bothSides);
+std::string SummaryRows(const SeedRecord& seed, const SeedExtension& extension, bool bothSides,
+                        std::optional<double> singleCopyDepth);
 
 }  // namespace lorvex::extend

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "base/number_text.h"
+#include "extend/distance_estimate.h"
 #include "extend/extend_output.h"
 #include "extend/ordered_batch.h"
 #include "extend/seed_batch.h"
@@ -24,13 +26,18 @@ std::unique_ptr<NamedOutput> OpenIfNamed(const std::string& path) {
 // once every one of them is complete.
 class RunOutputs {
   public:
-    RunOutputs(const ExtendOptions& options, size_t seeds)
+    RunOutputs(const ExtendOptions& options, size_t seeds, std::optional<double> singleCopyDepth,
+               const std::string& fragmentsTsv)
         : options_(options),
+          singleCopyDepth_(singleCopyDepth),
           fasta_(options.outputPath),
           bases_(OpenIfNamed(options.basesPath)),
           summary_(OpenIfNamed(options.summaryPath)),
           plot_(OpenIfNamed(options.plotPath)),
-          plotSettings_{options.parameters.minVotes, options.parameters.dominanceRatio} {
+          fragments_(OpenIfNamed(options.fragmentsPath)),
+          plotSettings_{options.parameters.minVotes, options.parameters.dominanceRatio,
+                        singleCopyDepth.value_or(0)} {
+        if (fragments_) fragments_->Write(fragmentsTsv);
         if (bases_) bases_->Write(BaseRowsHeader());
         if (summary_) summary_->Write(SummaryRowsHeader());
         if (plot_) plot_->Write(PlotHeader(seeds * SidesPerSeed(), plotSettings_));
@@ -40,8 +47,8 @@ class RunOutputs {
         const bool both = options_.bothSides;
         fasta_.Write(FastaRecord(FastaHeader(seed, extension, both),
                                  ExtendedContig(seed, extension), options_.lineWidth));
-        if (bases_) bases_->Write(BaseRows(seed, extension, both));
-        if (summary_) summary_->Write(SummaryRows(seed, extension, both));
+        if (bases_) bases_->Write(BaseRows(seed, extension, both, singleCopyDepth_));
+        if (summary_) summary_->Write(SummaryRows(seed, extension, both, singleCopyDepth_));
         if (plot_) {
             size_t panel = item * SidesPerSeed();
             if (both) plot_->Write(PlotPanel(panel++, seed, extension.left, plotSettings_));
@@ -59,16 +66,18 @@ class RunOutputs {
     size_t SidesPerSeed() const { return options_.bothSides ? 2 : 1; }
     std::vector<NamedOutput*> All() {
         std::vector<NamedOutput*> outputs = {&fasta_};
-        for (const auto& output : {bases_.get(), summary_.get(), plot_.get()})
+        for (const auto& output : {bases_.get(), summary_.get(), plot_.get(), fragments_.get()})
             if (output) outputs.push_back(output);
         return outputs;
     }
 
     const ExtendOptions& options_;
+    const std::optional<double> singleCopyDepth_;
     NamedOutput fasta_;
     std::unique_ptr<NamedOutput> bases_;
     std::unique_ptr<NamedOutput> summary_;
     std::unique_ptr<NamedOutput> plot_;
+    std::unique_ptr<NamedOutput> fragments_;
     PlotSettings plotSettings_;
 };
 
@@ -80,10 +89,16 @@ std::string ProgressText(const RunTotals& totals, size_t seeds, double seconds) 
 
 }  // namespace
 
-RunTotals RunExtend(const ExtendOptions& options, bool showProgress) {
+RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     ProgressLine progress("lorvex-extend", showProgress);
-    const std::vector<SeedRecord> seeds = LoadSeedBatch(options.seedsPath);
-    const RunInputs inputs = LoadRunInputs(options.tablePath, options.indexPath);
+    const std::vector<SeedRecord> seeds = LoadSeedBatch(requested.seedsPath);
+    const RunInputs inputs = LoadRunInputs(requested.tablePath, requested.indexPath);
+    const SettledDistances settled = SettleDistances(requested, seeds, inputs, progress);
+    if (requested.estimateOnly) {
+        WriteEstimate(settled);
+        return {};
+    }
+    const ExtendOptions& options = settled.options;
 
     ExtensionSettings settings;
     settings.rules.parameters = options.parameters;
@@ -93,10 +108,13 @@ RunTotals RunExtend(const ExtendOptions& options, bool showProgress) {
     settings.keepVotes = !options.basesPath.empty() || !options.plotPath.empty();
     CheckMinDistance(options.variant, options.parameters, inputs.table.layout.readLength,
                      "--min-distance");
+    const GuardSetting guard = SetUpRepeatGuard(options, seeds, inputs, settings.rules, progress);
+    settings.singleCopyDepth = guard.singleCopyDepth;
 
     // Outputs are created only once every input has passed its checks.
-    RunOutputs outputs(options, seeds.size());
+    RunOutputs outputs(options, seeds.size(), guard.singleCopyDepth, settled.fragmentsTsv);
     RunTotals totals;
+    totals.guard = guard;
     const auto extendOne = [&](size_t item) { return ExtendSeed(seeds[item], inputs, settings); };
     const auto deliver = [&](size_t item, SeedExtension& extension) {
         outputs.Deliver(item, seeds[item], extension);
@@ -127,6 +145,7 @@ std::string FormatTotals(const RunTotals& totals) {
         stops += std::string(stops.empty() ? "" : ", ") + StopReasonLabel(stop) + " " +
                  WithThousands(count);
     if (!stops.empty()) text += "; stops: " + stops;
+    text += "; " + GuardSummary(totals.guard);
     if (const uint64_t peak = PeakMemoryBytes()) {
         char memory[32];
         std::snprintf(memory, sizeof memory, "%.1f", static_cast<double>(peak) / (1 << 20));

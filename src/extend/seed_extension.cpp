@@ -1,5 +1,6 @@
 #include "extend/seed_extension.h"
 
+#include "extension/repeat_guard.h"
 #include "seq/nucleotide.h"
 
 namespace lorvex::extend {
@@ -24,6 +25,8 @@ SideExtension ExtendSide(const std::string& seedBases, Side side, const RunInput
         if (settings.keepVotes) extension.votes.push_back(votes);
         extension.bases.push_back(base);
     };
+    if (settings.singleCopyDepth)
+        hooks.observeCycle = RepeatGuardObserver(*settings.singleCopyDepth);
     const ExtensionOutcome outcome = ExtendContig(contig, inputs, settings.rules, tieBreaks, hooks);
     extension.stop = outcome.reason;
     extension.stopVotes = outcome.stopVotes;

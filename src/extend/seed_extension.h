@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,8 @@ struct ExtensionSettings {
     ExtensionRules rules;  // the cap counts the bases of one side
     bool bothSides = false;
     bool keepVotes = false;  // fill SideExtension::votes
+    // The repeat guard's single-copy depth; none: no guard.
+    std::optional<double> singleCopyDepth;
 };
 
 struct SeedExtension {

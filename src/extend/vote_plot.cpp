@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/number_text.h"
+#include "extension/repeat_guard.h"
+
 namespace lorvex::extend {
 namespace {
 
@@ -11,7 +14,7 @@ namespace {
 constexpr double pageWidth = 900;
 constexpr double plotLeft = 70;
 constexpr double plotWidth = 660;
-constexpr double legendHeight = 68;
+constexpr double legendHeight = 96;
 constexpr double panelHeight = 196;
 constexpr double chartHeight = 56;
 constexpr double depthChartTop = 32;  // within a panel
@@ -20,14 +23,11 @@ constexpr double shareChartTop = 112;
 const char* const depthColour = "#1f5fb4";
 const char* const shareColour = "#2e8b3a";
 const char* const thresholdColour = "#c0392b";
+const char* const runnerUpColour = "#e67e22";
+const char* const guardColour = "#7d3c98";
 
 std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    std::string result = text;
-    if (result.size() > 2 && result.compare(result.size() - 2, 2, ".0") == 0)
-        result.resize(result.size() - 2);
-    return result;
+    return WithOneDecimal(value);
 }
 
 std::string Share(double value) {
@@ -64,8 +64,28 @@ struct Chart {
     }
 };
 
+// A dashed line across a chart with its label in the right margin.
+struct Threshold {
+    double value = 0;
+    std::string label;
+    const char* colour = thresholdColour;
+};
+
+std::string DrawSeries(const Chart& chart, const std::vector<double>& values, const char* colour,
+                       double width) {
+    std::string svg = "<polyline fill=\"none\" stroke=\"" + std::string(colour) +
+                      "\" stroke-width=\"" + Number(width) + "\" points=\"";
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) svg += ' ';
+        svg += Number(PointX(i, values.size())) + "," + Number(chart.Y(values[i]));
+    }
+    return svg + "\"/>\n";
+}
+
+// `underlay`, when given, is drawn thin beneath the chart's own series.
 std::string DrawChart(const Chart& chart, const std::vector<double>& values, bool markLast,
-                      double threshold, const std::string& thresholdLabel) {
+                      const std::vector<Threshold>& thresholds,
+                      const std::vector<double>& underlay = {}) {
     std::string svg;
     svg += "<rect x=\"" + Number(plotLeft) + "\" y=\"" + Number(chart.top) + "\" width=\"" +
            Number(plotWidth) + "\" height=\"" + Number(chartHeight) +
@@ -74,22 +94,21 @@ std::string DrawChart(const Chart& chart, const std::vector<double>& values, boo
     svg += Text(plotLeft - 6, chart.top + chartHeight + 3, "0", " text-anchor=\"end\"");
     svg += Text(plotLeft - 36, chart.top + chartHeight / 2 + 3, chart.name,
                 " text-anchor=\"middle\" fill=\"" + std::string(chart.colour) + "\"");
-    if (threshold > 0 && threshold <= chart.highest) {
-        const double y = chart.Y(threshold);
+    double lastLabelY = -1e9;  // labels of close lines are pushed apart
+    for (const Threshold& threshold : thresholds) {
+        if (!(threshold.value > 0 && threshold.value <= chart.highest)) continue;
+        const double y = chart.Y(threshold.value);
         svg += Line(plotLeft, y, plotLeft + plotWidth, y,
-                    "stroke=\"" + std::string(thresholdColour) +
+                    "stroke=\"" + std::string(threshold.colour) +
                         "\" stroke-width=\"1\" stroke-dasharray=\"5,3\"");
-        svg += Text(plotLeft + plotWidth + 6, y + 3, thresholdLabel,
-                    " fill=\"" + std::string(thresholdColour) + "\"");
+        const double labelY = std::max(y + 3, lastLabelY + 11);
+        svg += Text(plotLeft + plotWidth + 6, labelY, threshold.label,
+                    " fill=\"" + std::string(threshold.colour) + "\"");
+        lastLabelY = labelY;
     }
     if (values.empty()) return svg;
-    svg += "<polyline fill=\"none\" stroke=\"" + std::string(chart.colour) +
-           "\" stroke-width=\"1.2\" points=\"";
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (i > 0) svg += ' ';
-        svg += Number(PointX(i, values.size())) + "," + Number(chart.Y(values[i]));
-    }
-    svg += "\"/>\n";
+    if (!underlay.empty()) svg += DrawSeries(chart, underlay, runnerUpColour, 0.7);
+    svg += DrawSeries(chart, values, chart.colour, 1.2);
     if (markLast) {
         svg += "<circle cx=\"" + Number(PointX(values.size() - 1, values.size())) + "\" cy=\"" +
                Number(chart.Y(values.back())) + "\" r=\"3\" fill=\"" + thresholdColour + "\"/>\n";
@@ -120,8 +139,9 @@ std::vector<PlotPoint> SidePoints(const SideExtension& side) {
     const auto add = [&](const BaseVotes& votes) {
         const int32_t total = votes.Total();
         const int32_t highest = std::max({votes.a, votes.c, votes.g, votes.t});
-        points.push_back(
-            {static_cast<double>(total), total > 0 ? static_cast<double>(highest) / total : 0.0});
+        points.push_back({static_cast<double>(total),
+                          total > 0 ? static_cast<double>(highest) / total : 0.0,
+                          static_cast<double>(RunnerUpVotes(votes))});
     };
     for (const BaseVotes& votes : side.votes) add(votes);
     if (SideWasExtended(side)) add(side.stopVotes);
@@ -139,6 +159,7 @@ std::vector<PlotPoint> LowestPerColumn(const std::vector<PlotPoint>& points, siz
         for (size_t i = begin + 1; i < end; ++i) {
             point.depth = std::min(point.depth, points[i].depth);
             point.share = std::min(point.share, points[i].share);
+            point.runnerUp = std::max(point.runnerUp, points[i].runnerUp);
         }
         lowest.push_back(point);
     }
@@ -181,8 +202,22 @@ std::string PlotHeader(size_t panels, const PlotSettings& settings) {
                     " needs (" + Share(DominanceShare(settings.dominanceRatio)) +
                     "); dot: the cycle that stopped",
                 " fill=\"" + std::string(thresholdColour) + "\"");
+    const double depth = settings.singleCopyDepth;
+    const std::string runnerUp = "<tspan fill=\"" + std::string(runnerUpColour) +
+                                 "\">thin: the runner-up base's votes</tspan>";
     svg += Text(10, 64,
-                "A long extension shows in each column the lowest value of the steps it covers.",
+                depth > 0 ? runnerUp + "; <tspan fill=\"" + guardColour +
+                                "\">dashed: the single-copy depth D " + Number(depth) +
+                                " and the repeat guard's runner-up threshold " +
+                                Number(GuardRunnerUpThreshold(depth)) + "</tspan>"
+                          : runnerUp + "; repeat guard off");
+    svg += Text(10, 78,
+                "The guard stops a side where the votes reach D and the runner-up its threshold. "
+                "A long extension shows in each",
+                " fill=\"#555\"");
+    svg += Text(10, 92,
+                "column the lowest depth and share and the highest runner-up of the steps it "
+                "covers.",
                 " fill=\"#555\"");
     return svg;
 }
@@ -211,21 +246,32 @@ std::string PlotPanel(size_t panel, const SeedRecord& seed, const SideExtension&
                     " fill=\"#555\"");
         return svg + "</g>\n";
     }
-    std::vector<double> depths, shares;
-    double highestDepth = settings.minVotes;
+    std::vector<double> depths, shares, runnerUps;
+    double highestDepth = std::max<double>(settings.minVotes, settings.singleCopyDepth);
     for (const PlotPoint& point : points) {
         depths.push_back(point.depth);
         shares.push_back(point.share);
+        runnerUps.push_back(point.runnerUp);
         highestDepth = std::max(highestDepth, point.depth);
     }
     Chart depth{depthChartTop, std::max(1.0, std::ceil(highestDepth * 1.1)), depthColour, "",
                 "depth"};
     depth.topLabel = Number(depth.highest);
-    svg += DrawChart(depth, depths, true, settings.minVotes,
-                     "min votes " + std::to_string(settings.minVotes));
+    std::vector<Threshold> depthLines;
+    if (settings.singleCopyDepth > 0)
+        depthLines = {
+            {settings.singleCopyDepth, "D " + Number(settings.singleCopyDepth), guardColour},
+            {GuardRunnerUpThreshold(settings.singleCopyDepth),
+             "runner-up " + Number(GuardRunnerUpThreshold(settings.singleCopyDepth)), guardColour}};
+    depthLines.push_back(
+        {double(settings.minVotes), "min votes " + std::to_string(settings.minVotes)});
+    std::sort(depthLines.begin(), depthLines.end(),
+              [](const Threshold& a, const Threshold& b) { return a.value > b.value; });
+    svg += DrawChart(depth, depths, true, depthLines, runnerUps);
     Chart share{shareChartTop, 1.0, shareColour, "1", "share"};
     const double needed = DominanceShare(settings.dominanceRatio);
-    svg += DrawChart(share, shares, side.stopVotes.Total() > 0, needed, "share " + Share(needed));
+    svg +=
+        DrawChart(share, shares, side.stopVotes.Total() > 0, {{needed, "share " + Share(needed)}});
 
     const double axisY = shareChartTop + chartHeight + 14;
     const size_t cycles = side.bases.size() + 1;

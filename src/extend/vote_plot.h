@@ -1,8 +1,9 @@
 // The vote plot: an SVG picture with one panel per seed and side, showing
-// along the extension the vote depth (all votes of a cycle) and the winning
-// base's share of them, with the two thresholds of the checks drawn in, so
-// that a reader sees where the support thinned out before the stop. The
-// panels are written one by one as the seeds finish, in input order.
+// along the extension the vote depth (all votes of a cycle), the runner-up
+// base's votes and the winning base's share, with the thresholds of the
+// checks and of the repeat guard drawn in, so that a reader sees where the
+// support thinned out or split before the stop. The panels are written one
+// by one as the seeds finish, in input order.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +19,7 @@ namespace lorvex::extend {
 struct PlotSettings {
     int32_t minVotes = 0;
     float dominanceRatio = 0.0f;
+    double singleCopyDepth = 0;  // the repeat guard's; 0: no guard
 };
 
 // The lowest share of all votes that the winner may hold and pass the
@@ -28,8 +30,9 @@ double DominanceShare(float dominanceRatio);
 
 // One cycle of a side as the plot shows it.
 struct PlotPoint {
-    double depth = 0;  // all votes of the cycle
-    double share = 0;  // highest count / depth; 0 when there were no votes
+    double depth = 0;     // all votes of the cycle
+    double share = 0;     // highest count / depth; 0 when there were no votes
+    double runnerUp = 0;  // the second highest count
 };
 
 // The accepted bases' cycles, then the cycle that stopped the side when one
@@ -38,7 +41,8 @@ std::vector<PlotPoint> SidePoints(const SideExtension& side);
 
 // At most `columns` points: each column takes the lowest depth and the
 // lowest share of the cycles it covers, so that a thin stretch stays visible
-// in a long extension. Fewer points than columns are returned as they are.
+// in a long extension, and the highest runner-up, so that a split does too.
+// Fewer points than columns are returned as they are.
 std::vector<PlotPoint> LowestPerColumn(const std::vector<PlotPoint>& points, size_t columns);
 
 // The document's opening (size for `panels` panels, legend) and closing.

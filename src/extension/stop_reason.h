@@ -8,6 +8,7 @@ namespace lorvex {
 enum class StopReason {
     NoWindows,       // the distances give no anchor window; nothing is added
     SeedTooShort,    // the seed is shorter than maxDistance; nothing is added
+    Repeat,          // the votes showed the contig's end in more than one copy (repeat guard)
     NoVotes,         // no mate voted
     TooFewVotes,     // the votes totalled less than minVotes
     NotDominant,     // the winner held less than dominanceRatio times the others
@@ -15,7 +16,7 @@ enum class StopReason {
     CapReached,      // the cap on added bases was reached
 };
 
-// "no-windows", "seed-too-short", "no-votes", "too-few-votes",
+// "no-windows", "seed-too-short", "repeat", "no-votes", "too-few-votes",
 // "not-dominant", "repetitive-tail", "cap-reached".
 const char* StopReasonLabel(StopReason reason);
 

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "base/number_text.h"
@@ -15,15 +14,6 @@ namespace {
 
 // zlib's own buffers: large reads decompress straight into ours.
 constexpr unsigned gzipBufferBytes = 256 * 1024;
-
-std::string DescribeByte(unsigned char byte) {
-    char text[32];
-    if (byte >= 32 && byte < 127)
-        std::snprintf(text, sizeof text, "'%c'", byte);
-    else
-        std::snprintf(text, sizeof text, "byte 0x%02x", byte);
-    return text;
-}
 
 // The next line of [position, end) without its line end; false when no LF
 // follows, unless atEnd lets the text run to end as the file's last line.
@@ -53,16 +43,6 @@ bool OnlyLineEnds(const char* data, size_t size) {
 }
 
 }  // namespace
-
-size_t FindBadQuality(std::string_view quality) {
-    // One branch-free pass decides; only a bad string is searched again.
-    unsigned char bad = 0;
-    for (const char c : quality) bad |= static_cast<unsigned char>(c - '!') > '~' - '!';
-    if (!bad) return std::string_view::npos;
-    for (size_t i = 0; i < quality.size(); ++i)
-        if (static_cast<unsigned char>(quality[i] - '!') > '~' - '!') return i;
-    return std::string_view::npos;
-}
 
 FastqReader::FastqReader(std::string path)
     : path_(std::move(path)), buffer_(maxRecordsPerCall * maxFastqRecordBytes) {
@@ -161,11 +141,25 @@ void FastqReader::CheckRecord(const FastqRecord& record, uint64_t number) const 
         Fail(number, "quality shorter than sequence");
     if (record.quality.size() > record.sequence.size())
         Fail(number, "quality longer than sequence");
-    const size_t bad = FindBadQuality(record.quality);
-    if (bad != std::string_view::npos)
-        Fail(number,
-             "quality character " + DescribeByte(static_cast<unsigned char>(record.quality[bad])) +
-                 " at position " + WithThousands(bad + 1) + " is outside '!' to '~' (Phred+33)");
+    const bool phred64 = encoding_ == QualityEncoding::Phred64;
+    const size_t bad = FindBadQuality(record.quality, phred64 ? phred64Lowest : phred33Lowest);
+    if (bad == std::string_view::npos) return;
+    const std::string what = "quality character " +
+                             DescribeByte(static_cast<unsigned char>(record.quality[bad])) +
+                             " at position " + WithThousands(bad + 1);
+    if (phred64) Fail(number, what + " is outside '@' to '~' (Phred+64; " + phred64Note_ + ")");
+    Fail(number, what + " is outside '!' to '~' (Phred+33)");
+}
+
+void FastqReader::ReadPhred64(std::string note) {
+    encoding_ = QualityEncoding::Phred64;
+    phred64Note_ = std::move(note);
+}
+
+void FastqReader::ConvertQuality(const FastqRecord& record) {
+    // The record's text lies in our own buffer.
+    char* quality = buffer_.data() + (record.quality.data() - buffer_.data());
+    ConvertPhred64ToPhred33(quality, record.quality.size());
 }
 
 bool FastqReader::Next(FastqRecord* records, int count) {
@@ -173,8 +167,10 @@ bool FastqReader::Next(FastqRecord* records, int count) {
         size_t end = 0;
         int parsed = 0;
         if (ParseBuffered(records, count, end, parsed)) {
-            for (int i = 0; i < count; ++i)
+            for (int i = 0; i < count; ++i) {
                 CheckRecord(records[i], recordsRead_ + 1 + static_cast<uint64_t>(i));
+                if (encoding_ == QualityEncoding::Phred64) ConvertQuality(records[i]);
+            }
             start_ = end;
             recordsRead_ += static_cast<uint64_t>(count);
             return true;

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "prep/quality_encoding.h"
+
 namespace lorvex::prep {
 
 struct FastqRecord {
@@ -43,6 +45,10 @@ class FastqReader {
     // truncated or corrupt record.
     bool Next(FastqRecord* records, int count);
 
+    // From the next record on, qualities are Phred+64. note ends the message
+    // for a character below '@' (what made the run take them for Phred+64).
+    void ReadPhred64(std::string note);
+
     const std::string& path() const { return path_; }
     uint64_t recordsRead() const { return recordsRead_; }
 
@@ -55,6 +61,7 @@ class FastqReader {
     // The input ended before the record was whole.
     [[noreturn]] void FailAtEnd(uint64_t record) const;
     void CheckRecord(const FastqRecord& record, uint64_t number) const;
+    void ConvertQuality(const FastqRecord& record);
 
     std::string path_;
     std::unique_ptr<gzFile_s, GzCloser> file_;
@@ -64,9 +71,8 @@ class FastqReader {
     bool endOfFile_ = false;
     bool truncated_ = false;  // the end came inside a gzip member
     uint64_t recordsRead_ = 0;
+    QualityEncoding encoding_ = QualityEncoding::Phred33;
+    std::string phred64Note_;
 };
-
-// The first position of a character outside '!' to '~', or npos.
-size_t FindBadQuality(std::string_view quality);
 
 }  // namespace lorvex::prep

@@ -3,22 +3,13 @@
 #include <cstring>
 
 namespace lorvex::prep {
-void LengthHistogram::Add(size_t length) {
-    if (length >= counts.size()) counts.resize(length + 1, 0);
-    ++counts[length];
-    ++reads;
-}
 
-int32_t MostCommonLength(const LengthHistogram& histogram) {
-    int32_t best = 0;
-    uint64_t bestCount = 0;
-    for (size_t length = 0; length < histogram.counts.size(); ++length) {
-        if (histogram.counts[length] > 0 && histogram.counts[length] >= bestCount) {
-            best = static_cast<int32_t>(length);
-            bestCount = histogram.counts[length];
-        }
-    }
-    return best;
+std::vector<std::pair<size_t, uint64_t>> LengthHistogram::Counts() const {
+    std::vector<std::pair<size_t, uint64_t>> counts;
+    for (size_t length = 0; length < inPlace_.size(); ++length)
+        if (inPlace_[length] > 0) counts.emplace_back(length, inPlace_[length]);
+    counts.insert(counts.end(), longer_.begin(), longer_.end());
+    return counts;
 }
 
 bool CopyBasesUpperCase(std::string_view sequence, int32_t readLength, char* destination) {

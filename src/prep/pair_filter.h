@@ -1,12 +1,15 @@
 // Which read pairs go into the table, and in what form: every read is cut to
 // the table's read length R, bases are upper-cased, and a pair is dropped
 // when a read is shorter than R or its first R bases hold anything but A, C,
-// G and T (the prefix code reads N as A, so such a read would sit in the
-// wrong group, and it can never equal a window of the contig anyway).
+// G and T, such as the unknown bases N and '.' (the prefix code reads N as
+// A, so such a read would sit in the wrong group, and it can never equal a
+// window of the contig anyway).
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lorvex::prep {
@@ -18,16 +21,24 @@ inline constexpr int32_t greatestReadLength = 1023;
 
 enum class PairVerdict { Kept, TooShort, NotAcgt };
 
-// Counts of the read lengths seen (both reads of each pair), for choosing R.
-struct LengthHistogram {
-    std::vector<uint64_t> counts;  // counts[length]
-    uint64_t reads = 0;
-    void Add(size_t length);
-};
+// Counts of the read lengths seen. Lengths up to a few thousand bases, all
+// that short reads have, are counted in place; longer ones in a map, so that
+// a few very long reads cost no memory to speak of.
+class LengthHistogram {
+  public:
+    void Add(size_t length) {
+        if (length < inPlace_.size())
+            ++inPlace_[length];
+        else
+            ++longer_[length];
+    }
+    // (length, reads) for every length seen, shortest first.
+    std::vector<std::pair<size_t, uint64_t>> Counts() const;
 
-// The most common length; the longer one when two are equally common.
-// 0 when nothing was counted.
-int32_t MostCommonLength(const LengthHistogram& histogram);
+  private:
+    std::vector<uint64_t> inPlace_ = std::vector<uint64_t>(4096, 0);
+    std::map<size_t, uint64_t> longer_;
+};
 
 // The packed form of a kept pair: first read, second read, first quality,
 // second quality, R bytes each, no separators.

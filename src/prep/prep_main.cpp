@@ -7,6 +7,7 @@
 #include "base/errors.h"
 #include "base/number_text.h"
 #include "prep/prep_options.h"
+#include "prep/prep_report.h"
 #include "prep/prep_run.h"
 #include "prep/table_check.h"
 #include "tool/run_tool.h"

@@ -21,8 +21,9 @@ constexpr const char* description =
     "  lorvex-prep --check out/reads.table out/reads.index  verifies a table and its index\n"
     "\n"
     "Every read is cut to the read length; pairs with a shorter read or with a base other\n"
-    "than A, C, G, T in the kept part are dropped. Each kept pair is written twice, as\n"
-    "(read 1, read 2) and as (read 2, read 1), so that pairs from both strands anchor windows.";
+    "than A, C, G, T (N or .) in the kept part are dropped. Each kept pair is written twice,\n"
+    "as (read 1, read 2) and as (read 2, read 1), so that pairs from both strands anchor\n"
+    "windows. Phred+64 qualities are recognised and written as Phred+33.";
 
 // Shows "--check TABLE INDEX" rather than the generic "--check TEXT x 2".
 class PrepFormatter : public CLI::Formatter {
@@ -37,6 +38,8 @@ class PrepFormatter : public CLI::Formatter {
 struct OptionTexts {
     std::string memory = "2G";
     bool noNameCheck = false;
+    bool phred33 = false;
+    bool phred64 = false;
     std::vector<std::string> check;
 };
 
@@ -51,13 +54,20 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
                    "Writes PREFIX.table and PREFIX.index (folders are created)")
         ->type_name("PREFIX");
     app.add_option("-l,--read-length", options.readLength,
-                   "Read length of the table, 12 to 1023 (default: the most common one "
-                   "in the first 10,000 pairs)")
+                   "Read length of the table, 12 to 1023 (default: the one with the most pairs "
+                   "kept x (R - 20) among the first 10,000 pairs)")
         ->type_name("R");
     app.add_flag("--one-orientation", options.oneOrientation,
                  "Write each pair only as (read 1, read 2), not also as (read 2, read 1)");
     app.add_flag("--no-name-check", texts.noNameCheck,
                  "Pair records by position alone, whatever their names");
+    app.add_flag("--phred33", texts.phred33,
+                 "Qualities are Phred+33 (default: told from the first 10,000 pairs)");
+    app.add_flag("--phred64", texts.phred64,
+                 "Qualities are Phred+64 ('@' is 0); they are written as Phred+33");
+    AddFileOption(app, "--stats", options.statsPath,
+                  "Also write a TSV of read lengths, pairs kept and dropped, and the "
+                  "read length's candidates (- for standard output)");
     app.add_option("-m,--memory", texts.memory,
                    "Upper bound on the memory used, with K, M or G (at least 32M)")
         ->type_name("SIZE")
@@ -74,7 +84,7 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
 // --check TABLE INDEX stands alone.
 void TakeCheckFiles(const std::vector<std::string>& check, PrepOptions& options) {
     if (!options.firstReads.empty() || !options.secondReads.empty() ||
-        !options.interleaved.empty() || !options.outputPrefix.empty())
+        !options.interleaved.empty() || !options.outputPrefix.empty() || !options.statsPath.empty())
         throw UsageError("--check takes no input or output files besides TABLE and INDEX");
     options.checkTable = check[0];
     options.checkIndex = check[1];
@@ -95,12 +105,18 @@ void CheckRunOptions(const PrepOptions& options) {
     if (options.readLength != 0 &&
         (options.readLength < leastReadLength || options.readLength > greatestReadLength))
         throw UsageError("--read-length must be from 12 to 1023");
+    const std::string prefix = options.outputPrefix;
+    if (options.statsPath == prefix + ".table" || options.statsPath == prefix + ".index")
+        throw UsageError("--stats names an output of -o: give it a file of its own");
     if (options.memoryBytes < (uint64_t{32} << 20))
         throw UsageError("--memory must be at least 32M");
 }
 
 void TakeOptions(const OptionTexts& texts, PrepOptions& options) {
     options.checkNames = !texts.noNameCheck;
+    if (texts.phred33 && texts.phred64) throw UsageError("give --phred33 or --phred64, not both");
+    if (texts.phred33) options.qualityEncoding = QualityEncoding::Phred33;
+    if (texts.phred64) options.qualityEncoding = QualityEncoding::Phred64;
     if (!texts.check.empty()) {
         TakeCheckFiles(texts.check, options);
         return;

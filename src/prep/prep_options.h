@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "prep/quality_encoding.h"
+
 namespace lorvex::prep {
 
 inline constexpr uint64_t defaultMemoryBytes = uint64_t{2} << 30;
@@ -14,7 +16,10 @@ struct PrepOptions {
     std::string secondReads;   // -2
     std::string interleaved;   // --interleaved, instead of -1 and -2
     std::string outputPrefix;  // -o: writes <prefix>.table and <prefix>.index
-    int32_t readLength = 0;    // -l; 0: the most common length at the start of the input
+    int32_t readLength = 0;    // -l; 0: chosen from the pairs at the start of the input
+    // --phred33 or --phred64; nothing: told from the qualities at the start.
+    std::optional<QualityEncoding> qualityEncoding;
+    std::string statsPath;  // --stats: a TSV of read lengths, filter counts and the choice of R
     bool oneOrientation = false;
     bool checkNames = true;
     bool force = false;

@@ -1,6 +1,5 @@
 #include "prep/prep_run.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -9,6 +8,8 @@
 #include "base/number_text.h"
 #include "input/input_file.h"
 #include "prep/paired_input.h"
+#include "prep/prep_report.h"
+#include "tool/output_file.h"
 #include "tool/peak_memory.h"
 #include "tool/stop_signals.h"
 
@@ -24,7 +25,7 @@ std::string FolderOf(const std::string& path) {
 
 // The output folder exists (it is created when missing) and the outputs do
 // not, unless they may be replaced.
-void PrepareOutputs(const OutputPaths& paths, bool force) {
+void PrepareOutputs(const OutputPaths& paths, const std::string& statsPath, bool force) {
     const std::string folder = FolderOf(paths.table);
     std::error_code error;
     fs::create_directories(folder, error);
@@ -33,6 +34,10 @@ void PrepareOutputs(const OutputPaths& paths, bool force) {
     for (const std::string& path : {paths.table, paths.index})
         if (fs::exists(fs::symlink_status(path)))
             throw OutputFileError(path, "exists already (--force replaces it)");
+    // Standard output, devices and pipes are written in place, whatever --force says.
+    if (!statsPath.empty() && statsPath != "-" &&
+        fs::is_regular_file(fs::symlink_status(statsPath)))
+        throw OutputFileError(statsPath, "exists already (--force replaces it)");
 }
 
 std::string CheckedWorkParent(const PrepOptions& options, const OutputPaths& paths) {
@@ -47,53 +52,120 @@ struct SampledPair {
     std::string firstSequence, firstQuality, secondSequence, secondQuality;
 };
 
-// Reads pairs from the start of the input until the read length can be
-// chosen; they are handed to the grouping afterwards.
-std::vector<SampledPair> SampleStart(PairedInput& input, LengthHistogram& lengths) {
-    std::vector<SampledPair> sample;
+struct Sample {
+    std::vector<SampledPair> pairs;
+    PairLengths lengths;
+    QualityRange qualities;  // lowestAt: 2 x (pair - 1) + (mate - 1)
+};
+
+// Reads pairs from the start of the input until the encoding and the read
+// length can be settled; they are handed to the grouping afterwards.
+Sample SampleStart(PairedInput& input) {
+    Sample sample;
     uint64_t bytes = 0;
     FastqRecord first, second;
-    while (sample.size() < samplePairLimit && bytes < sampleBytesLimit &&
+    while (sample.pairs.size() < samplePairLimit && bytes < sampleBytesLimit &&
            input.Next(first, second)) {
         ThrowIfStopRequested();
-        lengths.Add(first.sequence.size());
-        lengths.Add(second.sequence.size());
+        const uint64_t at = 2 * sample.pairs.size();
+        sample.lengths.Add(first.sequence, second.sequence);
+        sample.qualities.Add(first.quality, at);
+        sample.qualities.Add(second.quality, at + 1);
         bytes += 2 * (first.sequence.size() + second.sequence.size());
-        sample.push_back(SampledPair{std::string(first.sequence), std::string(first.quality),
-                                     std::string(second.sequence), std::string(second.quality)});
+        sample.pairs.push_back(SampledPair{std::string(first.sequence), std::string(first.quality),
+                                           std::string(second.sequence),
+                                           std::string(second.quality)});
     }
     return sample;
 }
 
+// Qualities from ';' to '?' up to above 'J'; the user knows which they are.
+InputError UndecidedEncoding(const RecordPlace& lowest, const QualityRange& range,
+                             const std::string& reads) {
+    const auto from = [&range](char zero) {
+        return std::to_string(range.lowest - zero) + " to " + std::to_string(range.highest - zero);
+    };
+    return FileError(lowest.path, RecordLabel(lowest.record) + ": the quality characters of " +
+                                      reads + " run from " + DescribeByte(range.lowest) +
+                                      " (here) to " + DescribeByte(range.highest) +
+                                      ": Phred+33 qualities of " + from('!') +
+                                      ", or Solexa +64 ones of " + from('@') +
+                                      " (not read); give --phred33 if they are Phred+33, else "
+                                      "convert them to Phred+33 first");
+}
+
+// The encoding of the qualities: given, or told from the sample, whose
+// qualities are then converted. Every later record is read in it.
+QualityReport SettleEncoding(const PrepOptions& options, PairedInput& input, Sample& sample) {
+    QualityReport report;
+    report.sampled = sample.qualities;
+    report.sampledReads = 2 * sample.pairs.size();
+    if (options.qualityEncoding) {
+        report.given = true;
+        report.encoding = *options.qualityEncoding;
+        return report;  // --phred64 was applied before the sample was read
+    }
+    const QualityRange& range = sample.qualities;
+    const std::optional<QualityEncoding> guess = GuessEncoding(range);
+    const std::string reads = "the first " + WithThousands(report.sampledReads) + " reads";
+    if (!guess)
+        throw UndecidedEncoding(input.PlaceOf(range.lowestAt / 2 + 1, range.lowestAt % 2 + 1),
+                                range, reads);
+    report.encoding = *guess;
+    if (report.encoding == QualityEncoding::Phred64) {
+        for (SampledPair& pair : sample.pairs) {
+            ConvertPhred64ToPhred33(pair.firstQuality.data(), pair.firstQuality.size());
+            ConvertPhred64ToPhred33(pair.secondQuality.data(), pair.secondQuality.size());
+        }
+        input.ReadPhred64("as the qualities of " + reads +
+                          " suggested; give --phred33 if the file is Phred+33");
+    }
+    return report;
+}
+
+// The read length: given, or chosen from the sample.
+ReadLengthReport SettleReadLength(const PrepOptions& options, const Sample& sample,
+                                  const std::string& firstInput) {
+    ReadLengthReport report;
+    report.sampledPairs = sample.pairs.size();
+    report.candidates = LengthCandidates(sample.lengths);
+    report.chosen = ChooseReadLength(report.candidates);
+    report.given = options.readLength != 0;
+    report.used = report.given ? options.readLength : report.chosen;
+    if (report.used == 0)
+        throw FileError(firstInput, "no pair of the first " + WithThousands(report.sampledPairs) +
+                                        " has two reads that begin with more than 20 bases of A, "
+                                        "C, G, T, and mates must overlap the contig by 20 bases "
+                                        "or more to vote; give --read-length to build a table "
+                                        "anyway");
+    return report;
+}
+
 class PairIntake {
   public:
-    PairIntake(PairGrouper& grouper, int32_t readLength, ProgressMeter& progress)
-        : grouper_(grouper), readLength_(readLength), progress_(progress) {}
+    PairIntake(PairGrouper& grouper, int32_t readLength, ProgressMeter& progress,
+               PrepSummary& summary)
+        : grouper_(grouper), readLength_(readLength), progress_(progress), summary_(summary) {}
 
     void Add(std::string_view firstSequence, std::string_view firstQuality,
              std::string_view secondSequence, std::string_view secondQuality) {
         ThrowIfStopRequested();
+        summary_.firstLengths.Add(firstSequence.size());
+        summary_.secondLengths.Add(secondSequence.size());
         const PairVerdict verdict = PackPair(firstSequence, firstQuality, secondSequence,
                                              secondQuality, readLength_, grouper_.PairSlot());
-        counts_.Count(verdict);
+        FilterCounts& counts = summary_.counts;
+        counts.Count(verdict);
         if (verdict == PairVerdict::Kept) grouper_.KeepPair();
-        progress_.Reading(counts_.pairsRead, counts_.pairsKept);
+        progress_.Reading(counts.pairsRead, counts.pairsKept);
     }
-
-    const FilterCounts& counts() const { return counts_; }
 
   private:
     PairGrouper& grouper_;
     int32_t readLength_;
     ProgressMeter& progress_;
-    FilterCounts counts_;
+    PrepSummary& summary_;
 };
-
-std::string DropText(const FilterCounts& counts, int32_t readLength) {
-    return WithThousands(counts.droppedTooShort) + " with a read shorter than " +
-           std::to_string(readLength) + " bases, " + WithThousands(counts.droppedNotAcgt) +
-           " with a base other than A, C, G, T in the first " + std::to_string(readLength);
-}
 
 }  // namespace
 
@@ -102,7 +174,7 @@ PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress) {
     summary.paths = OutputPathsFor(options.outputPrefix);
     summary.bothOrientations = !options.oneOrientation;
     summary.memoryBound = options.memoryBytes;
-    PrepareOutputs(summary.paths, options.force);
+    PrepareOutputs(summary.paths, options.statsPath, options.force);
     const std::string workParent = CheckedWorkParent(options, summary.paths);
 
     std::optional<PairedInput> input;
@@ -112,77 +184,53 @@ PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress) {
         input.emplace(options.interleaved, options.checkNames);
     const std::string& firstInput =
         options.interleaved.empty() ? options.firstReads : options.interleaved;
+    if (options.qualityEncoding == QualityEncoding::Phred64)
+        input->ReadPhred64("as --phred64 says");
 
-    std::vector<SampledPair> sample;
-    summary.readLength = options.readLength;
-    if (summary.readLength == 0) {
-        LengthHistogram lengths;
-        sample = SampleStart(*input, lengths);
-        if (sample.empty()) throw FileError(firstInput, "holds no reads");
-        summary.sampledReads = lengths.reads;
-        summary.readLength = MostCommonLength(lengths);
-        if (summary.readLength < leastReadLength || summary.readLength > greatestReadLength)
-            throw FileError(firstInput,
-                            "the most common read length, " + std::to_string(summary.readLength) +
-                                ", is outside 12 to 1023; choose one with --read-length");
-    }
+    Sample sample = SampleStart(*input);
+    if (sample.pairs.empty()) throw FileError(firstInput, "holds no reads");
+    summary.quality = SettleEncoding(options, *input, sample);
+    summary.length = SettleReadLength(options, sample, firstInput);
+    const int32_t readLength = summary.length.used;
 
     GroupingSettings settings;
-    settings.readLength = summary.readLength;
+    settings.readLength = readLength;
     settings.bothOrientations = summary.bothOrientations;
     settings.memoryBudget = options.memoryBytes - reservedMemoryBytes;
     WorkFolder workFolder(workParent);
     PairGrouper grouper(settings, workFolder);
     // Created before the long read so that an unwritable output fails early.
-    GroupedTableWriter writer(summary.paths, summary.readLength);
+    GroupedTableWriter writer(summary.paths, readLength);
+    std::optional<NamedOutput> stats;
+    if (!options.statsPath.empty()) {
+        stats.emplace(options.statsPath);
+        summary.statsName = stats->name();
+    }
 
-    PairIntake intake(grouper, summary.readLength, progress);
-    for (const SampledPair& pair : sample)
+    PairIntake intake(grouper, readLength, progress, summary);
+    for (const SampledPair& pair : sample.pairs)
         intake.Add(pair.firstSequence, pair.firstQuality, pair.secondSequence, pair.secondQuality);
-    sample = {};
+    sample.pairs = {};
     FastqRecord first, second;
     while (input->Next(first, second))
         intake.Add(first.sequence, first.quality, second.sequence, second.quality);
-    summary.counts = intake.counts();
     if (summary.counts.pairsKept == 0)
         throw FileError(firstInput, "no pair kept: " + WithThousands(summary.counts.pairsRead) +
-                                        " read, " + DropText(summary.counts, summary.readLength));
+                                        " read, " + DropText(summary.counts, readLength));
 
     grouper.WriteAll(writer, progress);
-    writer.Commit(options.force);
-    summary.table = writer.totals();
     summary.grouping = grouper.totals();
+    // Every output whole before any takes its name.
+    if (stats) {
+        stats->Write(FormatStats(summary));
+        stats->Finish();
+    }
+    writer.Commit(options.force);
+    if (stats) stats->Commit();
+    summary.table = writer.totals();
     summary.seconds = progress.SecondsSinceStart();
     summary.peakMemoryBytes = PeakMemoryBytes();
     return summary;
-}
-
-std::string FormatSummary(const PrepSummary& s) {
-    std::string text;
-    const auto line = [&text](const std::string& content) {
-        text += "lorvex-prep: " + content + "\n";
-    };
-    if (s.sampledReads > 0)
-        line("read length " + std::to_string(s.readLength) + ", the most common among the first " +
-             WithThousands(s.sampledReads) + " reads");
-    line(WithThousands(s.counts.pairsRead) + " pairs read, " + WithThousands(s.counts.pairsKept) +
-         " kept; dropped " + DropText(s.counts, s.readLength));
-    line("wrote " + s.paths.table + " (" + WithThousands(s.table.lines) + " lines of " +
-         std::to_string(TableLineBytes(s.readLength)) + " bytes, " +
-         HumanBytes(s.table.tableBytes) +
-         (s.bothOrientations ? ", each pair in both orientations" : ", one orientation") +
-         ") and " + s.paths.index + " (" + WithThousands(s.table.groups) + " groups)");
-    const uint64_t rate = s.seconds > 0 ? static_cast<uint64_t>(s.counts.pairsRead / s.seconds) : 0;
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.2f s", s.seconds);
-    std::string timing = std::string(seconds) + ", " + WithThousands(rate) +
-                         " pairs/s, peak memory " + HumanBytes(s.peakMemoryBytes) + " (bound " +
-                         HumanBytes(s.memoryBound) + ")";
-    if (s.grouping.spills > 0)
-        timing += "; input beyond the bound went through " + HumanBytes(s.grouping.bucketBytes) +
-                  " of temporary bucket files";
-    line(timing);
-    return text;
 }
 
 }  // namespace lorvex::prep

@@ -39,15 +39,19 @@ TEST(ExtendOutput, RecordsWrapAtTheLineWidth) {
 TEST(ExtendOutput, RowsGiveStepsAndContigPositions) {
     const SeedRecord seed{"s", "", "CCCC"};
     // Contig AGCCCCT: the left bases stand at 2 (step 1) and 1 (step 2).
-    EXPECT_EQ(BaseRows(seed, TwoSidedExtension(), true),
-              "s\tleft\t1\t2\tG\t0\t0\t5\t1\n"
-              "s\tleft\t2\t1\tA\t3\t0\t0\t0\n"
-              "s\tright\t1\t7\tT\t0\t1\t0\t9\n");
-    EXPECT_EQ(BaseRows(seed, TwoSidedExtension(), false).substr(0, 8), "s\tright\t");
-    EXPECT_EQ(SummaryRows(seed, TwoSidedExtension(), true),
-              "s\tleft\t4\t2\tno-votes\t0\t0\t0\t0\t7\n"
-              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\n");
-    EXPECT_EQ(BaseRowsHeader(), "seed\tside\tstep\tposition\tbase\tA\tC\tG\tT\n");
+    // With a single-copy depth, each row ends with its votes over it.
+    EXPECT_EQ(BaseRows(seed, TwoSidedExtension(), true, 4.0),
+              "s\tleft\t1\t2\tG\t0\t0\t5\t1\t1.5\n"
+              "s\tleft\t2\t1\tA\t3\t0\t0\t0\t0.8\n"
+              "s\tright\t1\t7\tT\t0\t1\t0\t9\t2.5\n");
+    EXPECT_EQ(BaseRows(seed, TwoSidedExtension(), false, std::nullopt),
+              "s\tright\t1\t7\tT\t0\t1\t0\t9\t\n");
+    EXPECT_EQ(SummaryRows(seed, TwoSidedExtension(), true, 18.5),
+              "s\tleft\t4\t2\tno-votes\t0\t0\t0\t0\t7\t18.5\n"
+              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t18.5\n");
+    EXPECT_EQ(SummaryRows(seed, TwoSidedExtension(), false, std::nullopt),
+              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t\n");
+    EXPECT_EQ(BaseRowsHeader(), "seed\tside\tstep\tposition\tbase\tA\tC\tG\tT\tdepth_ratio\n");
 }
 
 }  // namespace

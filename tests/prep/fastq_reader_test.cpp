@@ -133,5 +133,29 @@ TEST(FastqReader, PairsOfRecordsStayValidTogether) {
     EXPECT_THROW(readAllPairs(), InputError);
 }
 
+TEST(QualityEncoding, TheRangeOfTheCharactersTellsTheEncoding) {
+    using Encoding = std::optional<QualityEncoding>;
+    const Encoding phred33 = QualityEncoding::Phred33, phred64 = QualityEncoding::Phred64;
+    const struct {
+        const char* qualities;
+        Encoding expected;
+    } cases[] = {
+        {"#(5?FJ", phred33},     // Illumina 1.8 and later
+        {"IIII", phred33},       // all high, as test data often is
+        {"!+5I~", phred33},      // long reads reach far above 'J'
+        {":AK", phred33},        // below ';' only Phred+33 goes
+        {"", phred33},           // no qualities at all
+        {"@BFJh", phred64},      // Illumina 1.3 to 1.7
+        {"BBBBKi", phred64},     //
+        {";?Ah", std::nullopt},  // Solexa +64, or Phred+33 of 26 and more
+        {"?K", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        QualityRange range;
+        range.Add(c.qualities, 0);
+        EXPECT_EQ(GuessEncoding(range), c.expected) << c.qualities;
+    }
+}
+
 }  // namespace
 }  // namespace lorvex::prep

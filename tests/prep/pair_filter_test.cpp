@@ -21,6 +21,35 @@ TEST(PairName, DropsCommentAndMateSuffix) {
     EXPECT_EQ(PairName(""), "");
 }
 
+TEST(MateNamesAgree, ArchiveAndCasavaFormsPairButOtherNamesDoNot) {
+    const struct {
+        const char *first, *second;
+        bool agree;
+    } cases[] = {
+        {"r7/1", "r7/2", true},
+        {"r7 1:N:0:ACGT", "r7 2:N:0:ACGT", true},
+        {"SRR059298.1 HWUSI-EAS591:1:1:4:1003 length=72",
+         "SRR059298.1 HWUSI-EAS591:1:1:4:1003 length=60", true},
+        // Archive mate numbers: the rest of the header agrees, lengths aside.
+        {"SRR059298.1.1 HWUSI-EAS591:1:1:4:1003 length=72",
+         "SRR059298.1.2 HWUSI-EAS591:1:1:4:1003 length=68", true},
+        {"SRR1.5.1	length=36", "SRR1.5.2", true},
+        {"read.1", "read.2", true},
+        // Truly different pairs.
+        {"r7/1", "r8/2", false},
+        {"SRR059298.1.1 HWUSI-EAS591:1:1:4:1003 length=72",
+         "SRR059298.2.2 HWUSI-EAS591:1:1:4:1004 length=72", false},
+        {"SRR059298.1 HWUSI-EAS591:1:1:4:1003", "SRR059298.2 HWUSI-EAS591:1:1:4:1004", false},
+        {"SRR1.1 a:1:3", "SRR1.2 a:1:4", false},  // spots 1 and 2 of unpaired reads
+        {"SRR1.11", "SRR1.12", false},
+        {"SRR1.5.2", "SRR1.5.1", false},
+        {"SRR1.5.1", "SRR1.5.1x", false},
+        {".1", ".2", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MateNamesAgree(c.first, c.second), c.agree) << c.first << " | " << c.second;
+}
+
 TEST(PackPair, CutsUpperCasesAndDrops) {
     const int32_t r = 12;
     std::string packed(PackedPairBytes(r), '\0');
@@ -40,18 +69,12 @@ TEST(PackPair, CutsUpperCasesAndDrops) {
     EXPECT_EQ(
         PackPair("ACGTACGTACGT", "IIIIIIIIIIII", "ACGTAUGTACGT", "IIIIIIIIIIII", r, packed.data()),
         PairVerdict::NotAcgt);
+    EXPECT_EQ(
+        PackPair("ACGT.CGTACGT", "IIIIIIIIIIII", "ACGTACGTACGT", "IIIIIIIIIIII", r, packed.data()),
+        PairVerdict::NotAcgt);
     EXPECT_EQ(PackPair("ACGTACGTACGTN", "IIIIIIIIIIIII", "ACGTACGTACGT.", "IIIIIIIIIIIII", r,
                        packed.data()),
               PairVerdict::Kept);
-}
-
-TEST(MostCommonLength, PrefersTheLongerOnATie) {
-    LengthHistogram lengths;
-    EXPECT_EQ(MostCommonLength(lengths), 0);
-    for (const size_t length : {100, 100, 98, 151, 151, 35}) lengths.Add(length);
-    EXPECT_EQ(MostCommonLength(lengths), 151);
-    lengths.Add(100);
-    EXPECT_EQ(MostCommonLength(lengths), 100);
 }
 
 TEST(SortByCodeBits, StableByCodeAndOnlyOnTheRequestedBits) {

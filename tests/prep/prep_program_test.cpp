@@ -1,12 +1,16 @@
 // lorvex-prep end to end: the built program on files, as a user runs it.
+#include <fnmatch.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <map>
+#include <sstream>
 
 #include "base/number_text.h"
 #include "child_process.h"
 #include "extension/run_setup.h"
+#include "prep/read_length_choice.h"
 #include "prep_test_support.h"
 #include "reference/literal_mates.h"
 #include "test_support.h"
@@ -41,7 +45,8 @@ std::vector<FastqPair> MixedPairs(int readLength) {
             pair.secondQuality.resize(readLength);
         }
         if (i % 17 == 3) pair.secondSequence[static_cast<size_t>(readLength) / 2] = 'N';
-        if (i % 17 == 5) pair.firstSequence[static_cast<size_t>(readLength) + 4] = 'N';  // cut off
+        if (i % 17 == 5 && pair.firstSequence.size() > static_cast<size_t>(readLength) + 4)
+            pair.firstSequence[static_cast<size_t>(readLength) + 4] = 'N';  // cut off
         if (i % 13 == 7) {
             pair.firstSequence.resize(static_cast<size_t>(readLength) - 1);
             pair.firstQuality.resize(static_cast<size_t>(readLength) - 1);
@@ -144,17 +149,163 @@ TEST(PrepProgram, InputFormsGiveIdenticalBytes) {
     }
 }
 
-TEST(PrepProgram, ReadLengthDefaultsToTheMostCommonOne) {
+// The rows of a --stats file whose section is `section`, as key -> value.
+std::map<std::string, std::string> StatsSection(const std::string& stats,
+                                                const std::string& section) {
+    std::map<std::string, std::string> rows;
+    std::istringstream lines(stats);
+    std::string name, key, value, share;
+    while (std::getline(lines, name, '\t') && std::getline(lines, key, '\t') &&
+           std::getline(lines, value, '\t') && std::getline(lines, share))
+        if (name == section) rows[key] = value;
+    return rows;
+}
+
+// Quality-trimmed reads (with N and '.' in some): the default length keeps
+// most pairs, is what the choice makes of the reads, and the summary and the
+// statistics tell the trade-off.
+TEST(PrepProgram, DefaultReadLengthKeepsMostTrimmedPairs) {
     const TempDir dir;
-    const std::vector<FastqPair> pairs = MixedPairs(70);  // 3 in 4 reads have 80 bases
-    const ProgramRun run =
-        Prep({"-1", dir.Write("1.fq", testing::FastqText(pairs, 1)), "-2",
-              dir.Write("2.fq", testing::FastqText(pairs, 2)), "-o", dir.path() + "/out"});
+    const std::vector<FastqPair> pairs =
+        testing::TrimmedPairs(7, testing::SimulatePairs(7, 800, 100, 400), 30);
+    const std::string stats = dir.path() + "/stats.tsv";
+    const ProgramRun run = Prep({"-1", dir.Write("1.fq", testing::FastqText(pairs, 1)), "-2",
+                                 dir.Write("2.fq", testing::FastqText(pairs, 2)), "-o",
+                                 dir.path() + "/out", "--stats", stats});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find("read length 80, the most common among the first 1,200 reads"),
+
+    PairLengths lengths;
+    std::map<std::string, std::string> lengths1, lengths2;  // as --stats writes them
+    const auto count = [](auto& histogram, size_t length) {
+        std::string& reads = histogram[std::to_string(length)];
+        reads = std::to_string(reads.empty() ? 1 : std::stoull(reads) + 1);
+    };
+    for (const FastqPair& pair : pairs) {
+        lengths.Add(pair.firstSequence, pair.secondSequence);
+        count(lengths1, pair.firstSequence.size());
+        count(lengths2, pair.secondSequence.size());
+    }
+    const std::string r = std::to_string(ChooseReadLength(LengthCandidates(lengths)));
+    const testing::ExpectedOutput expected = testing::ExpectedTableAndIndex(pairs, std::stoi(r));
+    const std::string kept = std::to_string(expected.keptPairs);
+    EXPECT_GT(expected.keptPairs, pairs.size() / 2);
+    EXPECT_EQ(ReadFile(dir.path() + "/out.table"), expected.table);
+    for (const std::string& text :
+         {"read length " + r + ", the one with the most pairs kept x (R - 20) among the first 800",
+          "800 pairs read, " + kept + " kept (", std::string("pairs kept at other read lengths")})
+        EXPECT_NE(run.err.find(text), std::string::npos) << text << " in\n" << run.err;
+
+    const std::string tsv = ReadFile(stats);
+    EXPECT_EQ(StatsSection(tsv, "pairs")["kept"], kept);
+    const auto dropped = StatsSection(tsv, "dropped");
+    EXPECT_EQ(std::stoull(dropped.at("short_read")) + std::stoull(dropped.at("not_acgt")),
+              800 - expected.keptPairs);
+    EXPECT_EQ(StatsSection(tsv, "read_length")["used"], r);
+    EXPECT_EQ(StatsSection(tsv, "candidate")[r], kept);
+    EXPECT_EQ(StatsSection(tsv, "length_read1"), lengths1);
+    EXPECT_EQ(StatsSection(tsv, "length_read2"), lengths2);
+}
+
+// FASTQ with the names the public archives give: accession.spot.mate, the
+// original name and the length in the comment.
+std::string ArchiveText(const std::vector<FastqPair>& pairs, int badMateAt = -1) {
+    std::string text;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        const FastqPair& pair = pairs[i];
+        for (const int mate : {1, 2}) {
+            const std::string& sequence = mate == 1 ? pair.firstSequence : pair.secondSequence;
+            const size_t spot = i + 1 + (mate == 2 && static_cast<int>(i) == badMateAt);
+            text += "@SRR059298." + std::to_string(spot) + "." + std::to_string(mate) +
+                    " HWUSI-EAS591:1:1:4:" + std::to_string(1000 + spot) +
+                    " length=" + std::to_string(sequence.size()) + "\n" + sequence + "\n+\n" +
+                    (mate == 1 ? pair.firstQuality : pair.secondQuality) + "\n";
+        }
+    }
+    return text;
+}
+
+TEST(PrepProgram, ArchiveNamesPairAndMismatchedNamesAreRefused) {
+    const TempDir dir;
+    const std::vector<FastqPair> pairs =
+        testing::TrimmedPairs(8, testing::SimulatePairs(8, 300, 72), 40);
+    const std::string archive = dir.Write("archive.fq", ArchiveText(pairs));
+    ProgramRun run = Prep({"--interleaved", archive, "-l", "50", "-o", dir.path() + "/a", "-q"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(dir.path() + "/a.table"), testing::ExpectedTableAndIndex(pairs, 50).table);
+
+    const std::string mismatched = dir.Write("mismatched.fq", ArchiveText(pairs, 2));
+    run = Prep({"--interleaved", mismatched, "-o", dir.path() + "/b"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "lorvex-prep: " + mismatched +
+                           ": record 6: read name 'SRR059298.4.2' does not match "
+                           "'SRR059298.3.1' in the record before it (--no-name-check pairs "
+                           "records by position alone)\n");
+}
+
+// The same reads in Phred+64 give the table of their Phred+33 form, told from
+// the qualities or given; qualities that fit neither encoding for sure, or
+// not the one given or told, are refused naming the file and the record ('*'
+// in a message stands for any text).
+TEST(PrepProgram, QualityEncodingsAreToldConvertedOrRefused) {
+    const TempDir dir;
+    const std::vector<FastqPair> pairs = testing::SimulatePairs(9, 300, 60);  // '#' to 'J'
+    const auto shifted = [](std::vector<FastqPair> shifting, int shift) {
+        for (FastqPair& pair : shifting)
+            for (std::string* quality : {&pair.firstQuality, &pair.secondQuality})
+                for (char& c : *quality) c = static_cast<char>(c + shift);
+        return shifting;
+    };
+    const auto prep = [&](const std::vector<FastqPair>& input, const std::string& name,
+                          std::vector<std::string> extra) {
+        std::vector<std::string> arguments = {"--interleaved",
+                                              dir.Write(name + ".fq", testing::FastqText(input, 0)),
+                                              "-o", dir.path() + "/" + name};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return Prep(arguments);
+    };
+    ASSERT_EQ(prep(pairs, "phred33", {"-q"}).status, 0);
+    const std::string table33 = ReadFile(dir.path() + "/phred33.table");
+
+    const std::vector<FastqPair> phred64 = shifted(pairs, 31);  // 'B' to 'i'
+    ProgramRun run = prep(phred64, "told", {});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(ReadFile(dir.path() + "/told.table") == table33);
+    EXPECT_NE(run.err.find("qualities read as Phred+64 ('B' to 'i' in the first 600 reads) and "
+                           "written as Phred+33\n"),
               std::string::npos)
         << run.err;
-    EXPECT_EQ(ReadFile(dir.path() + "/out.table"), testing::ExpectedTableAndIndex(pairs, 80).table);
+    ASSERT_EQ(prep(phred64, "given", {"--phred64", "-q"}).status, 0);
+    EXPECT_TRUE(ReadFile(dir.path() + "/given.table") == table33);
+
+    EXPECT_EQ(prep(shifted(pairs, 24), "forced", {"--phred33", "-q"}).status, 0);
+
+    // Phred+64 at the start, a Phred+33 character beyond the sampled pairs.
+    std::vector<FastqPair> late = shifted(testing::SimulatePairs(10, 10100, 30), 31);
+    late.back().secondQuality[4] = '5';
+    const struct {
+        std::vector<FastqPair> input;
+        std::string name, option, message;
+    } refused[] = {
+        // ';' to 'b': Phred+33 of 26 and more, or Solexa.
+        {shifted(pairs, 24), "undecided", "-q",
+         "undecided.fq: record *: the quality characters of the first 600 reads run from ';' "
+         "(here) to 'b': Phred+33 qualities of 26 to 65, or Solexa +64 ones of -5 to 34 (not "
+         "read); give --phred33 if they are Phred+33, else convert them to Phred+33 first"},
+        {pairs, "wrong", "--phred64",
+         "wrong.fq: record 1: quality character '*' at position * is outside '@' to '~' "
+         "(Phred+64; as --phred64 says)"},
+        {late, "late", "-q",
+         "late.fq: record 20,200: quality character '5' at position 5 is outside '@' to '~' "
+         "(Phred+64; as the qualities of the first 20,000 reads suggested; give --phred33 if "
+         "the file is Phred+33)"},
+    };
+    for (const auto& c : refused) {
+        const ProgramRun refusal = prep(c.input, c.name, {c.option});
+        EXPECT_EQ(refusal.status, 1) << c.name;
+        const std::string pattern = "lorvex-prep: " + dir.path() + "/" + c.message + "\n";
+        EXPECT_EQ(fnmatch(pattern.c_str(), refusal.err.c_str(), 0), 0) << refusal.err;
+        EXPECT_FALSE(Exists(dir.path() + "/" + c.name + ".table")) << c.name;
+    }
 }
 
 // The grouping beyond the memory bound (bucket files) writes the bytes of
@@ -222,7 +373,8 @@ TEST(PrepProgram, FailuresLeaveNothingBehind) {
     // and to the interrupted runs.
     const std::string gz = testing::GzipBytes(testing::FastqText(pairs, 1));
     const std::string cut = dir.Write("cut.fq.gz", gz.substr(0, gz.size() * 9 / 10));
-    const ProgramRun run = Prep({"-1", cut, "-2", r2, "-o", out + "/reads", "--tmp-dir", tmp});
+    const ProgramRun run = Prep(
+        {"-1", cut, "-2", r2, "-o", out + "/reads", "--tmp-dir", tmp, "--stats", out + "/stats"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.rfind("lorvex-prep: " + cut + ": record 1,", 0), 0u) << run.err;
     EXPECT_NE(run.err.find("ends inside compressed data (truncated?)\n"), std::string::npos);
@@ -346,6 +498,8 @@ TEST(PrepProgram, CommandLineMistakesGiveUsage) {
     EXPECT_EQ(Prep({"-1", "a.fq", "-o", "x"}).status, 2);
     EXPECT_EQ(Prep({"-1", "a", "-2", "b", "-o", "x", "-l", "11"}).status, 2);
     EXPECT_EQ(Prep({"-1", "a", "-2", "b", "-o", "x", "--memory", "2X"}).status, 2);
+    EXPECT_EQ(Prep({"-1", "a", "-2", "b", "-o", "x", "--phred33", "--phred64"}).status, 2);
+    EXPECT_EQ(Prep({"-1", "a", "-2", "b", "-o", "x", "--stats", "x.index"}).status, 2);
     const ProgramRun missing = Prep({"-1", "/nonexistent/a.fq", "-2", "b", "-o", "/tmp/x"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "lorvex-prep: /nonexistent/a.fq: No such file or directory\n");

@@ -40,6 +40,25 @@ std::vector<FastqPair> SimulatePairs(uint64_t seed, int count, int readLength, i
     return pairs;
 }
 
+std::vector<FastqPair> TrimmedPairs(uint64_t seed, std::vector<FastqPair> pairs, int minLength) {
+    std::mt19937_64 random(seed);
+    const auto cut = [&](std::string& sequence, std::string& quality) {
+        const size_t full = sequence.size(), least = static_cast<size_t>(minLength);
+        if (full <= least || random() % 100 < 45) return;
+        // Of two uniform draws the larger: longer cuts are the likelier.
+        const size_t length =
+            least + std::max(random() % (full - least), random() % (full - least));
+        sequence.resize(length);
+        quality.resize(length);
+        if (random() % 8 == 0) sequence[random() % length] = "N."[random() % 2];
+    };
+    for (FastqPair& pair : pairs) {
+        cut(pair.firstSequence, pair.firstQuality);
+        cut(pair.secondSequence, pair.secondQuality);
+    }
+    return pairs;
+}
+
 std::string FastqText(const std::vector<FastqPair>& pairs, int mate, const std::string& lineEnd) {
     std::string text;
     const auto record = [&](const FastqPair& pair, int which) {

@@ -23,6 +23,11 @@ struct FastqPair {
 std::vector<FastqPair> SimulatePairs(uint64_t seed, int count, int readLength,
                                      int fragmentLength = 300);
 
+// The pairs with each read cut as quality trimming leaves reads: kept whole
+// with probability 0.45, else cut to minLength or more bases, longer cuts the
+// likelier; some cut bases become N or '.', as a trimmer may mask them.
+std::vector<FastqPair> TrimmedPairs(uint64_t seed, std::vector<FastqPair> pairs, int minLength);
+
 // One FASTQ file of the pairs: mate 1 or 2, or both interleaved (mate 0).
 // Names get a "/1" or "/2" suffix and a comment.
 std::string FastqText(const std::vector<FastqPair>& pairs, int mate,

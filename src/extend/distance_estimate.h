@@ -1,0 +1,52 @@
+// The anchor distances of a lorvex-extend run when the command line leaves
+// them out: estimated from the pairs that lie inside the seeds, reported on
+// standard error, as a TSV and (with --estimate-only) on standard output,
+// or refused with a usage error that says why and asks for them.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "extend/extend_options.h"
+#include "extend/seed_batch.h"
+#include "extension/fragment_estimate.h"
+#include "extension/run_setup.h"
+#include "tool/progress_line.h"
+
+namespace lorvex::extend {
+
+struct SettledDistances {
+    ExtendOptions options;     // with the distances of the run
+    std::string fragmentsTsv;  // the estimate as TSV (empty when none was made)
+    std::string report;        // the estimate as text (empty when none was made)
+};
+
+// The options as given when they name both distances. Otherwise estimates
+// them (on options.threads threads), shows the report on standard error
+// unless quiet or estimate-only, and throws a UsageError when the estimate
+// is not sound.
+SettledDistances SettleDistances(const ExtendOptions& options, const std::vector<SeedRecord>& seeds,
+                                 const RunInputs& inputs, ProgressLine& progress);
+
+// With --estimate-only: the report and the matching lorvex command on
+// standard output, and the TSV when asked for.
+void WriteEstimate(const SettledDistances& settled);
+
+// The report: pairs, median and quartiles, the fragments taken, a histogram
+// and, when the estimate is sound, the distances and how many seeds are
+// too short for them.
+std::string EstimateReport(const FragmentEstimate& estimate,
+                           const std::optional<AnchorDistances>& distances, size_t seeds,
+                           size_t shortSeeds);
+
+// "lorvex SEED.fa TABLE INDEX MIN MAX VOTES RATIO" (lorvex-strict with --strict).
+std::string LorvexCommand(const ExtendOptions& options);
+
+// A key and value block (pairs, quartiles, min_distance, max_distance, ...),
+// an empty line, then the histogram with its own header.
+std::string FragmentsTsv(const FragmentEstimate& estimate, const AnchorDistances& distances,
+                         size_t seeds, int32_t readLength, Variant variant);
+
+}  // namespace lorvex::extend

@@ -1,0 +1,175 @@
+#include "extension/fragment_sample.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "mates/mate_fetch.h"
+#include "seq/nucleotide.h"
+
+namespace lorvex {
+namespace {
+
+// Long enough that a chance hit in a sequence of a few megabases is rare
+// (and the whole comparison rejects it), short enough that three probes fit
+// in any read.
+constexpr int32_t probeLength = 16;
+// A probe k-mer found more often than this lies in a repeat, where the mate
+// could not be placed for certain anyway.
+constexpr size_t mostProbeHits = 16;
+
+// Every k-mer of A, C, G, T of a sequence with its start, sorted by k-mer:
+// (code << 32) | start.
+class KmerTable {
+  public:
+    KmerTable(std::string_view sequence, int32_t k) : k_(k) {
+        const uint64_t mask = (uint64_t{1} << (2 * k)) - 1;
+        uint64_t code = 0;
+        int32_t valid = 0;  // bases of A, C, G, T ending here
+        for (size_t i = 0; i < sequence.size(); ++i) {
+            const int digit = BaseIndex(sequence[i]);
+            valid = digit < 0 ? 0 : valid + 1;
+            code = ((code << 2) | static_cast<uint64_t>(std::max(digit, 0))) & mask;
+            if (valid >= k)
+                entries_.push_back(code << 32 |
+                                   static_cast<uint64_t>(i + 1 - static_cast<size_t>(k)));
+        }
+        std::sort(entries_.begin(), entries_.end());
+    }
+
+    // The starts of the k-mer at `bases` (none when it holds another byte).
+    std::pair<const uint64_t*, const uint64_t*> Starts(const char* bases) const {
+        uint64_t code = 0;
+        for (int32_t i = 0; i < k_; ++i) {
+            const int digit = BaseIndex(bases[i]);
+            if (digit < 0) return {nullptr, nullptr};
+            code = (code << 2) | static_cast<uint64_t>(digit);
+        }
+        const auto first =
+            std::lower_bound(entries_.begin(), entries_.end(), code,
+                             [](uint64_t entry, uint64_t key) { return (entry >> 32) < key; });
+        const auto last =
+            std::upper_bound(first, entries_.end(), code,
+                             [](uint64_t key, uint64_t entry) { return key < (entry >> 32); });
+        return {std::to_address(first), std::to_address(last)};
+    }
+
+  private:
+    int32_t k_;
+    std::vector<uint64_t> entries_;
+};
+
+bool FitsWithin(const char* mate, const char* place, int32_t readLength, int32_t mismatches) {
+    for (int32_t i = 0; i < readLength; ++i)
+        if (mate[i] != place[i] && --mismatches < 0) return false;
+    return true;
+}
+
+// Where the mate lies in the sequence: its only start, -1 when it fits
+// nowhere, -2 when it fits at more than one place.
+int64_t PlaceMate(const char* mate, std::string_view sequence, const KmerTable& kmers,
+                  int32_t readLength, std::vector<int64_t>& candidates) {
+    const int32_t k = std::min(probeLength, readLength);
+    const int64_t lastStart = static_cast<int64_t>(sequence.size()) - readLength;
+    candidates.clear();
+    for (const int32_t offset : {0, (readLength - k) / 2, readLength - k}) {
+        const auto [first, last] = kmers.Starts(mate + offset);
+        if (static_cast<size_t>(last - first) > mostProbeHits) continue;
+        for (const uint64_t* hit = first; hit != last; ++hit) {
+            const int64_t start = static_cast<int64_t>(*hit & 0xffffffffu) - offset;
+            if (start >= 0 && start <= lastStart) candidates.push_back(start);
+        }
+    }
+    std::sort(candidates.begin(), candidates.end());
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    int64_t placed = -1;
+    for (const int64_t start : candidates)
+        if (FitsWithin(mate, sequence.data() + start, readLength,
+                       PlacementMismatches(readLength))) {
+            if (placed >= 0) return -2;
+            placed = start;
+        }
+    return placed;
+}
+
+void SampleSequence(std::string_view sequence, const RunInputs& inputs, Variant variant,
+                    FragmentSample& sample) {
+    sequence = SampledStretch(sequence);
+    const int32_t readLength = inputs.table.layout.readLength;
+    const int64_t lastWindow = static_cast<int64_t>(sequence.size()) - readLength;
+    if (lastWindow < 0) return;
+    const KmerTable kmers(sequence, std::min(probeLength, readLength));
+    SelectedMates selected;
+    std::vector<int64_t> candidates;
+    for (int64_t window = 0; window <= lastWindow; ++window) {
+        FetchSelectedMates(sequence.data() + window, inputs.table, inputs.index, variant, selected);
+        for (int32_t i = 0; i < selected.count; ++i) {
+            ++sample.mates;
+            const int64_t start =
+                PlaceMate(selected.Mate(i), sequence, kmers, readLength, candidates);
+            if (start == -2) {
+                ++sample.ambiguous;
+            } else if (start < window) {
+                ++sample.unplaced;
+            } else {
+                sample.fragmentLengths.push_back(static_cast<int32_t>(start + readLength - window));
+            }
+        }
+    }
+}
+
+}  // namespace
+
+int32_t PlacementMismatches(int32_t readLength) {
+    return readLength / 10;
+}
+
+std::string_view SampledStretch(std::string_view sequence) {
+    return sequence.substr(sequence.size() - std::min(sequence.size(), mostSampledBases));
+}
+
+FragmentSample SampleFragments(const std::vector<std::string_view>& sequences,
+                               const RunInputs& inputs, Variant variant, unsigned threads) {
+    const unsigned workers = static_cast<unsigned>(
+        std::clamp<size_t>(threads, 1, std::max<size_t>(sequences.size(), 1)));
+    std::vector<FragmentSample> parts(workers);
+    std::atomic<size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    const auto work = [&](FragmentSample& part) {
+        try {
+            for (size_t item = next++; item < sequences.size(); item = next++)
+                SampleSequence(sequences[item], inputs, variant, part);
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(failureMutex);
+            if (!failure) failure = std::current_exception();
+            next = sequences.size();
+        }
+    };
+    {
+        std::vector<std::jthread> pool;
+        for (unsigned t = 1; t < workers; ++t) pool.emplace_back(work, std::ref(parts[t]));
+        work(parts[0]);
+    }
+    if (failure) std::rethrow_exception(failure);
+
+    FragmentSample sample;
+    sample.readLength = inputs.table.layout.readLength;
+    for (const FragmentSample& part : parts) {
+        sample.fragmentLengths.insert(sample.fragmentLengths.end(), part.fragmentLengths.begin(),
+                                      part.fragmentLengths.end());
+        sample.mates += part.mates;
+        sample.unplaced += part.unplaced;
+        sample.ambiguous += part.ambiguous;
+    }
+    std::sort(sample.fragmentLengths.begin(), sample.fragmentLengths.end());
+    for (const std::string_view sequence : sequences)
+        sample.sequenceLengths.push_back(static_cast<int32_t>(SampledStretch(sequence).size()));
+    std::sort(sample.sequenceLengths.begin(), sample.sequenceLengths.end());
+    return sample;
+}
+
+}  // namespace lorvex
