@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "child_process.h"
+#include "input/input_stream.h"
 #include "seq/nucleotide.h"
 #include "test_support.h"
 
@@ -542,11 +543,18 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
     zeroDepth.insert(zeroDepth.end(), {"--depth", "0"});
     std::vector<std::string> depthUnguarded = base(seeds, files_.table, d.minDistance);
     depthUnguarded.insert(depthUnguarded.end(), {"--depth", "9", "--no-repeat-guard"});
+    const std::string gzip = testing::GzipBytes(ReadFile(seeds));
+    const std::string trailing = dir_.Write("trailing.fa.gz", gzip + "tar padding");
     const std::vector<Case> cases = {
         {base(zero, files_.table, d.minDistance), 1,
          "lorvex-extend: " + zero + ": line 4: record 2: holds a zero byte"},
         {base(seeds, missing, d.minDistance), 1,
          "lorvex-extend: " + missing + ": No such file or directory"},
+        {base(trailing, files_.table, d.minDistance), 1,
+         "lorvex-extend: " + trailing + ": the bytes after the gzip data, at byte offset " +
+             std::to_string(gzip.size()) + ", are not another gzip member"},
+        {base(seeds, "-", d.minDistance), 2,
+         "lorvex-extend: the table is read by positioned reads"},
         {base(seeds, files_.table, "49"), 2,
          "lorvex-extend: --min-distance 49 must be at least 50 (the read length)"},
         {toFull, 1, "lorvex-extend: /dev/full: No space left on device"},
@@ -569,6 +577,55 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--min-distance"), std::string::npos);
     EXPECT_EQ(run({"--version"}).out, std::string(LORVEX_VERSION) + "\n");
+}
+
+// Seeds compressed (gzip members, BGZF) or from standard input extend as
+// plain ones, and outputs named .gz hold the same text compressed.
+TEST_F(ExtendProgram, CompressedAndPipedSeedsAndCompressedOutputs) {
+    Prepare(mediumSetup);
+    const std::vector<Seed> seeds = SeedsAlongTheGenome();
+    const std::string plain = WriteSeeds(seeds, "seeds.fa");
+    const ExtendRun expected = RunExtend(plain, mediumSetup.main, false, true, 2);
+    ASSERT_EQ(expected.run.status, 0) << expected.run.err;
+    testing::WriteGzip(dir_.path() + "/seeds.fa.gz", ReadFile(plain), 3);
+    testing::WriteBgzf(dir_.path() + "/seeds.bgzf", ReadFile(plain));
+    const Distances& d = mediumSetup.main;
+    for (const auto& [seedsArgument, standardInput] :
+         {std::pair{dir_.path() + "/seeds.fa.gz", std::string()},
+          std::pair{std::string("-"), dir_.path() + "/seeds.bgzf"}}) {
+        const std::string out = dir_.path() + "/z";
+        testing::ChildSettings settings;
+        settings.stdinPath = standardInput;
+        const ProgramRun run = testing::ChildProcess("lorvex-extend",
+                                                     {"-s",
+                                                      seedsArgument,
+                                                      "-t",
+                                                      files_.table,
+                                                      "-i",
+                                                      files_.index,
+                                                      "--min-distance",
+                                                      d.minDistance,
+                                                      "--max-distance",
+                                                      d.maxDistance,
+                                                      "--min-votes",
+                                                      d.minVotes,
+                                                      "--ratio",
+                                                      d.ratio,
+                                                      "--both",
+                                                      "--no-repeat-guard",
+                                                      "-o",
+                                                      out + ".fa.gz",
+                                                      "--bases-tsv",
+                                                      out + ".bases.tsv.gz",
+                                                      "--summary-tsv",
+                                                      out + ".summary.tsv.gz"},
+                                                     settings)
+                                   .Wait();
+        ASSERT_EQ(run.status, 0) << seedsArgument << run.err;
+        EXPECT_EQ(ReadWholeInput(out + ".fa.gz"), expected.fasta) << seedsArgument;
+        EXPECT_EQ(ReadWholeInput(out + ".bases.tsv.gz"), expected.bases) << seedsArgument;
+        EXPECT_EQ(ReadWholeInput(out + ".summary.tsv.gz"), expected.summary) << seedsArgument;
+    }
 }
 
 // A table damaged where only the second seed looks (zero bytes in the groups
