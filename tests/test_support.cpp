@@ -117,9 +117,13 @@ SimulatedReads SimulateReads(uint64_t seed, size_t genomeLength, int readLength,
     return reads;
 }
 
-std::string GzipBytes(const std::string& text) {
+namespace {
+
+// The text deflated in one go: windowBits 15 + 16 gives a gzip member, -15
+// a raw deflate stream.
+std::string Deflated(const std::string& text, int windowBits) {
     z_stream stream{};
-    if (deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    if (deflateInit2(&stream, 6, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw std::runtime_error("deflateInit2 failed");
     std::string out(deflateBound(&stream, text.size()), '\0');
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
@@ -130,6 +134,12 @@ std::string GzipBytes(const std::string& text) {
     out.resize(stream.total_out);
     deflateEnd(&stream);
     return out;
+}
+
+}  // namespace
+
+std::string GzipBytes(const std::string& text) {
+    return Deflated(text, 15 + 16);
 }
 
 void WriteGzip(const std::string& path, const std::string& text, int members) {
@@ -145,16 +155,7 @@ namespace {
 // One BGZF block: a gzip member with the "BC" extra field that gives the
 // block's size, holding a raw deflate stream of at most 64 KiB of text.
 std::string BgzfBlock(const std::string& text) {
-    z_stream stream{};
-    deflateInit2(&stream, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    std::string deflated(deflateBound(&stream, text.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(deflated.data());
-    stream.avail_out = static_cast<uInt>(deflated.size());
-    deflate(&stream, Z_FINISH);
-    deflated.resize(stream.total_out);
-    deflateEnd(&stream);
+    const std::string deflated = Deflated(text, -15);
     const size_t blockSize = 18 + deflated.size() + 8;
     std::string block = {'\x1f', '\x8b', '\x08', '\x04', 0,   0,   0, 0,
                          0,      '\xff', 6,      0,      'B', 'C', 2, 0};
