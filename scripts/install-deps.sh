@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, only those missing.
+# When another package manager holds the dpkg or apt lock, waits for it (up to
+# LOCK_WAIT_SECONDS, 10 minutes by default) and says what it waits for.
 set -euo pipefail
 
 packages=(cmake make g++ googletest libgtest-dev libbenchmark-dev libcli11-dev zlib1g-dev
@@ -15,9 +17,17 @@ for package in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+lock_wait_seconds=${LOCK_WAIT_SECONDS:-600}
+lock_files=(/var/lib/dpkg/lock-frontend /var/lib/dpkg/lock /var/lib/apt/lists/lock
+            /var/cache/apt/archives/lock)
+script_dir=$(dirname "$0")
+"$script_dir/wait-for-locks.sh" "$lock_wait_seconds" "${lock_files[@]}"
+
 echo "install-deps: installing ${missing[*]}" >&2
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq >/dev/null
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# apt waits for a lock taken between the check above and its own start.
+apt_lock=(-o "DPkg::Lock::Timeout=$lock_wait_seconds")
+"${sudo_cmd[@]}" apt-get "${apt_lock[@]}" update -qq >/dev/null
+"${sudo_cmd[@]}" apt-get "${apt_lock[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

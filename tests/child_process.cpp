@@ -36,6 +36,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    const std::string inPath = settings.stdinPath.empty() ? "/dev/null" : settings.stdinPath;
     const std::string& outPath =
         settings.output == ChildOutput::File ? settings.stdoutPath : files_->out;
     int ends[2] = {-1, -1};
@@ -47,7 +48,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
         // Only calls that are safe between fork and exec.
-        const int in = open("/dev/null", O_RDONLY);
+        const int in = open(inPath.c_str(), O_RDONLY);
         const int err = open(files_->err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(in, 0);
         dup2(err, 2);

@@ -1,5 +1,5 @@
 // The built programs run as a user runs them, each in a child process with
-// standard input from /dev/null and a time limit, and what it wrote and how
+// standard input from /dev/null (or a file) and a time limit, and what it wrote and how
 // it ended. Every end-to-end test starts its programs through this.
 #pragma once
 
@@ -32,6 +32,7 @@ struct ChildSettings {
     int timeoutSeconds = 120;
     ChildOutput output = ChildOutput::Captured;
     std::string stdoutPath;
+    std::string stdinPath;           // empty: /dev/null
     uint64_t addressSpaceLimit = 0;  // bytes; 0: no limit
     // The program runs as a child of time(1), which reports its peak: the
     // peak of a child forked from the test would count the memory the test

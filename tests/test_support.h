@@ -28,6 +28,11 @@ std::string ReadFile(const std::string& path);
 // Names of the entries of a folder, sorted.
 std::vector<std::string> FolderEntries(const std::string& path);
 
+// gzip in one member, in several members (concatenated), and as BGZF blocks.
+void WriteGzip(const std::string& path, const std::string& text, int members = 1);
+void WriteBgzf(const std::string& path, const std::string& text);
+std::string GzipBytes(const std::string& text);
+
 // One read pair as the table holds it.
 struct ReadPair {
     std::string first;

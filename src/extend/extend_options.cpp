@@ -57,7 +57,8 @@ void TakeRepeatGuardOptions(const OptionTexts& texts, ExtendOptions& options) {
 void AddOptions(CLI::App& app, ExtendOptions& options, OptionTexts& texts) {
     app.get_formatter()->column_width(34);
     AddFileOption(app, "-s,--seeds", options.seedsPath,
-                  "FASTA file of the seeds, one or many records")
+                  "FASTA file of the seeds, one or many records, plain or gzip ('-': standard "
+                  "input)")
         ->required();
     AddFileOption(app, "-t,--table", options.tablePath, "Read-pair table")->required();
     AddFileOption(app, "-i,--index", options.indexPath, "Prefix index of the table")->required();
@@ -85,7 +86,8 @@ void AddOptions(CLI::App& app, ExtendOptions& options, OptionTexts& texts) {
         ->check(CLI::Range(0, extensionCap).description(""))
         ->type_name("N");
     AddFileOption(app, "-o,--output", options.outputPath,
-                  "FASTA of the extended contigs ('-': standard output)")
+                  "FASTA of the extended contigs ('-': standard output; a name ending in .gz is "
+                  "written compressed, as are the TSVs)")
         ->capture_default_str();
     app.add_option("--line-width", options.lineWidth,
                    "Bases per FASTA sequence line, 0: one line per contig")
@@ -142,6 +144,10 @@ void TakeDistances(const OptionTexts& texts, ExtendOptions& options) {
 }
 
 void TakeOptions(const OptionTexts& texts, ExtendOptions& options) {
+    if (options.tablePath == "-" || options.indexPath == "-")
+        throw UsageError(
+            "the table is read by positioned reads, which a pipe cannot serve, and its index "
+            "goes with it: give the files of -t and -i, not '-'");
     if (options.outputPath.empty()) options.outputPath = "-";
     TakeDistances(texts, options);
     options.parameters.minVotes = texts.minVotes.empty()

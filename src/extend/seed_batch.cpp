@@ -4,8 +4,9 @@
 #include <limits>
 #include <string_view>
 
-#include "input/input_file.h"
+#include "input/input_stream.h"
 #include "input/seed_reader.h"
+#include "tool/stop_signals.h"
 
 namespace lorvex::extend {
 namespace {
@@ -103,7 +104,15 @@ std::vector<SeedRecord> ParseSeedBatch(const std::string& text, const std::strin
 }
 
 std::vector<SeedRecord> LoadSeedBatch(const std::string& path) {
-    return ParseSeedBatch(ReadWholeFile(path), path);
+    std::string text;
+    try {
+        text = ReadWholeInput(path);
+    } catch (const InputError&) {
+        // A stop signal fails a read from a pipe with EINTR.
+        ThrowIfStopRequested();
+        throw;
+    }
+    return ParseSeedBatch(text, InputName(path));
 }
 
 }  // namespace lorvex::extend

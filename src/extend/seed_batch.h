@@ -21,6 +21,8 @@ struct SeedRecord {
 // any record. Records without bases are kept (they are reported per seed).
 std::vector<SeedRecord> ParseSeedBatch(const std::string& text, const std::string& path);
 
+// Reads the file as it is or gzip-compressed (BGZF too), found by its
+// magic bytes; "-" is standard input. The seeds are read once, into memory.
 std::vector<SeedRecord> LoadSeedBatch(const std::string& path);
 
 }  // namespace lorvex::extend

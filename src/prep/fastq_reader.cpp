@@ -1,8 +1,5 @@
 #include "prep/fastq_reader.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "base/number_text.h"
@@ -11,9 +8,6 @@
 
 namespace lorvex::prep {
 namespace {
-
-// zlib's own buffers: large reads decompress straight into ours.
-constexpr unsigned gzipBufferBytes = 256 * 1024;
 
 // The next line of [position, end) without its line end; false when no LF
 // follows, unless atEnd lets the text run to end as the file's last line.
@@ -44,18 +38,8 @@ bool OnlyLineEnds(const char* data, size_t size) {
 
 }  // namespace
 
-FastqReader::FastqReader(std::string path)
-    : path_(std::move(path)), buffer_(maxRecordsPerCall * maxFastqRecordBytes) {
-    FileHandle opened = OpenInputFile(path_, "rb");
-    const int fd = ::dup(fileno(opened.get()));
-    if (fd < 0) throw FileError(path_, std::strerror(errno));
-    file_.reset(gzdopen(fd, "rb"));
-    if (!file_) {
-        ::close(fd);
-        throw FileError(path_, "cannot be read");
-    }
-    gzbuffer(file_.get(), gzipBufferBytes);
-}
+FastqReader::FastqReader(const std::string& path)
+    : path_(InputName(path)), file_(path), buffer_(maxRecordsPerCall * maxFastqRecordBytes) {}
 
 void FastqReader::Fail(uint64_t record, const std::string& what) const {
     throw FileError(path_, RecordLabel(record) + ": " + what);
@@ -68,35 +52,24 @@ void FastqReader::Refill() {
         start_ = 0;
     }
     while (end_ < buffer_.size() && !endOfFile_) {
-        const int got = gzread(file_.get(), buffer_.data() + end_,
-                               static_cast<unsigned>(buffer_.size() - end_));
-        if (got < 0) {
+        size_t got = 0;
+        try {
+            got = file_.Read(buffer_.data() + end_, buffer_.size() - end_);
+        } catch (const InputError&) {
             // A stop signal fails a read from a pipe with EINTR: that is
             // the stop, not damaged input.
             ThrowIfStopRequested();
-            int code = Z_OK;
-            const char* message = gzerror(file_.get(), &code);
-            const std::string reason = code == Z_ERRNO ? std::strerror(errno) : message;
-            throw FileError(
-                path_, "corrupt gzip data (" + reason + ") after " + RecordLabel(recordsRead_));
+            throw;
         }
         if (got == 0) {
             endOfFile_ = true;
-            int code = Z_OK;
-            gzerror(file_.get(), &code);
-            // Z_BUF_ERROR at the end means the input stopped inside a gzip
-            // member. The records before the cut are still handed out, so
-            // that the error names the first record that is not whole.
-            if (code == Z_BUF_ERROR)
-                truncated_ = true;
-            else if (code != Z_OK)
-                Fail(recordsRead_ + 1, "unreadable gzip data");
+            // The records before a cut inside a gzip member are still
+            // handed out, so that the error names the first record that is
+            // not whole.
+            truncated_ = file_.truncated();
             break;
         }
-        end_ += static_cast<size_t>(got);
-        // Decompressing straight into our buffer gives a full record often
-        // enough; stop early so that small files need no second call.
-        if (end_ - start_ >= maxFastqRecordBytes) break;
+        end_ += got;
     }
 }
 

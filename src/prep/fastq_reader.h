@@ -1,12 +1,10 @@
 // FASTQ records from a plain or gzip-compressed file (several gzip members
 // and BGZF blocks read as one stream), four lines per record, LF or CR LF
-// line ends. Every record is checked as it is read: a header that begins
+// line ends. "-" is standard input. Every record is checked as it is read: a header that begins
 // with '@', a separator line that begins with '+', a quality string exactly
 // as long as the sequence and made of the characters '!' to '~' (Phred+33).
 // Errors name the file and the record, counted from 1.
 #pragma once
-
-#include <zlib.h>
 
 #include <cstdint>
 #include <memory>
@@ -14,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "input/input_stream.h"
 #include "prep/quality_encoding.h"
 
 namespace lorvex::prep {
@@ -31,13 +30,10 @@ inline constexpr size_t maxFastqRecordBytes = size_t{1} << 20;
 // The most records one call of Next hands out together.
 inline constexpr int maxRecordsPerCall = 2;
 
-struct GzCloser {
-    void operator()(gzFile file) const { gzclose(file); }
-};
-
 class FastqReader {
   public:
-    explicit FastqReader(std::string path);
+    // "-" reads standard input.
+    explicit FastqReader(const std::string& path);
 
     // The next count records (1 or 2) of the file, all valid until the next
     // call. Returns false at the end of the file when no record is left;
@@ -64,7 +60,7 @@ class FastqReader {
     void ConvertQuality(const FastqRecord& record);
 
     std::string path_;
-    std::unique_ptr<gzFile_s, GzCloser> file_;
+    InputStream file_;
     std::vector<char> buffer_;
     size_t start_ = 0;  // first byte not yet handed out
     size_t end_ = 0;    // end of the bytes read into the buffer

@@ -1,10 +1,14 @@
 #include "prep/prep_options.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <filesystem>
 #include <vector>
 
 #include "base/errors.h"
+#include "input/input_stream.h"
 #include "prep/pair_filter.h"
 #include "tool/command_line.h"
 
@@ -46,10 +50,13 @@ struct OptionTexts {
 void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
     app.formatter(std::make_shared<PrepFormatter>());
     app.get_formatter()->column_width(30);
-    AddFileOption(app, "-1,--reads1", options.firstReads, "FASTQ file of the first reads");
-    AddFileOption(app, "-2,--reads2", options.secondReads, "FASTQ file of the second reads");
+    AddFileOption(app, "-1,--reads1", options.firstReads,
+                  "FASTQ file of the first reads ('-': standard input)");
+    AddFileOption(app, "-2,--reads2", options.secondReads,
+                  "FASTQ file of the second reads ('-': standard input)");
     AddFileOption(app, "--interleaved", options.interleaved,
-                  "One FASTQ file whose records alternate: read 1, read 2, read 1, ...");
+                  "One FASTQ file whose records alternate: read 1, read 2, read 1, ... "
+                  "('-': standard input)");
     app.add_option("-o,--output", options.outputPrefix,
                    "Writes PREFIX.table and PREFIX.index (folders are created)")
         ->type_name("PREFIX");
@@ -67,7 +74,7 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
                  "Qualities are Phred+64 ('@' is 0); they are written as Phred+33");
     AddFileOption(app, "--stats", options.statsPath,
                   "Also write a TSV of read lengths, pairs kept and dropped, and the "
-                  "read length's candidates (- for standard output)");
+                  "read length's candidates (- for standard output, .gz compressed)");
     app.add_option("-m,--memory", texts.memory,
                    "Upper bound on the memory used, with K, M or G (at least 32M)")
         ->type_name("SIZE")
@@ -86,8 +93,36 @@ void TakeCheckFiles(const std::vector<std::string>& check, PrepOptions& options)
     if (!options.firstReads.empty() || !options.secondReads.empty() ||
         !options.interleaved.empty() || !options.outputPrefix.empty() || !options.statsPath.empty())
         throw UsageError("--check takes no input or output files besides TABLE and INDEX");
+    if (check[0] == "-" || check[1] == "-")
+        throw UsageError(
+            "--check reads the table by positioned reads, which a pipe cannot serve: give the "
+            "files of TABLE and INDEX, not '-'");
     options.checkTable = check[0];
     options.checkIndex = check[1];
+}
+
+// Whether two input paths name one file ("-": standard input), by device
+// and inode, so that two spellings or a link are found too.
+bool SameFile(const std::string& first, const std::string& second) {
+    if (first == second) return true;
+    struct stat firstInfo {
+    }, secondInfo{};
+    const auto look = [](const std::string& path, struct stat& info) {
+        return path == "-" ? ::fstat(STDIN_FILENO, &info) == 0 : ::stat(path.c_str(), &info) == 0;
+    };
+    return look(first, firstInfo) && look(second, secondInfo) &&
+           firstInfo.st_dev == secondInfo.st_dev && firstInfo.st_ino == secondInfo.st_ino;
+}
+
+// Pairing a file with itself would pair every read with itself.
+void CheckTwoInputsDiffer(const PrepOptions& options) {
+    if (options.firstReads == "-" && options.secondReads == "-")
+        throw UsageError(
+            "-1 and -2 cannot both read standard input ('-'): give at most one of them as '-', "
+            "or --interleaved - for one stream of alternating records");
+    if (SameFile(options.firstReads, options.secondReads))
+        throw UsageError("-1 and -2 name the same file, " + InputName(options.firstReads) +
+                         ": give the file of the first reads and the file of the second reads");
 }
 
 // A run needs one form of input, an output prefix, and numbers in range.
@@ -99,7 +134,12 @@ void CheckRunOptions(const PrepOptions& options) {
         throw UsageError("-1 and -2 go together: give both FASTQ files of the pairs");
     if (!twoFiles && options.interleaved.empty())
         throw UsageError("no input: give -1 and -2, or --interleaved");
+    if (twoFiles) CheckTwoInputsDiffer(options);
     if (options.outputPrefix.empty()) throw UsageError("no output: give -o PREFIX");
+    if (options.outputPrefix.ends_with(".gz"))
+        throw UsageError(
+            "-o names the table and index, which are read by positioned reads and so are never "
+            "compressed: give a prefix without .gz");
     if (options.outputPrefix.back() == '/' || std::filesystem::is_directory(options.outputPrefix))
         throw UsageError("-o takes a name prefix such as out/reads, not a folder");
     if (options.readLength != 0 &&

@@ -6,7 +6,7 @@
 
 #include "base/errors.h"
 #include "base/number_text.h"
-#include "input/input_file.h"
+#include "input/input_stream.h"
 #include "prep/paired_input.h"
 #include "prep/prep_report.h"
 #include "tool/output_file.h"
@@ -182,8 +182,8 @@ PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress) {
         input.emplace(options.firstReads, options.secondReads, options.checkNames);
     else
         input.emplace(options.interleaved, options.checkNames);
-    const std::string& firstInput =
-        options.interleaved.empty() ? options.firstReads : options.interleaved;
+    const std::string firstInput =
+        InputName(options.interleaved.empty() ? options.firstReads : options.interleaved);
     if (options.qualityEncoding == QualityEncoding::Phred64)
         input->ReadPhred64("as --phred64 says");
 

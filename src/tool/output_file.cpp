@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "base/errors.h"
+#include "tool/gzip_writer.h"
 
 namespace lorvex {
 
@@ -163,6 +164,7 @@ NamedOutput::NamedOutput(const std::string& path, size_t bufferSize) {
         temporary_.emplace(path, bufferSize);
     else
         direct_.emplace(OpenInPlace(path), path, bufferSize);
+    if (NamesGzipFile(path)) gzip_ = std::make_unique<GzipWriter>(writer());
 }
 
 NamedOutput::~NamedOutput() {
@@ -179,10 +181,14 @@ FileWriter& NamedOutput::writer() {
 }
 
 void NamedOutput::Write(std::string_view text) {
-    writer().Write(text.data(), text.size());
+    if (gzip_)
+        gzip_->Write(text);
+    else
+        writer().Write(text.data(), text.size());
 }
 
 void NamedOutput::Finish() {
+    if (gzip_) gzip_->Finish();
     if (temporary_)
         temporary_->Finish();
     else

@@ -7,12 +7,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace lorvex {
+
+class GzipWriter;
 
 // An open file descriptor, closed on destruction.
 class FileDescriptor {
@@ -95,6 +98,7 @@ class TemporaryOutput {
 // under a temporary name and replaces the file of that name at Commit. Any
 // other file (a device, a FIFO, a link) is written in place. What a failed
 // run wrote to a stream is still passed on; a temporary file is removed.
+// A name ending in ".gz" is written gzip-compressed.
 class NamedOutput {
   public:
     explicit NamedOutput(const std::string& path, size_t bufferSize = size_t{1} << 20);
@@ -116,6 +120,7 @@ class NamedOutput {
     std::string name_;
     std::optional<TemporaryOutput> temporary_;
     std::optional<FileWriter> direct_;
+    std::unique_ptr<GzipWriter> gzip_;  // in front of the writer, for a ".gz" name
 };
 
 }  // namespace lorvex

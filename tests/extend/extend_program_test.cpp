@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "child_process.h"
+#include "input/input_stream.h"
 #include "seq/nucleotide.h"
 #include "test_support.h"
 
@@ -185,9 +186,9 @@ class ExtendProgram : public ::testing::Test {
 
     ExtendRun RunExtend(const std::string& seedsPath, const Distances& d, bool strict, bool both,
                         int threads, std::vector<std::string> extra = {}) const {
-        const std::string out = dir_.path() + "/out.fa";
-        const std::string bases = dir_.path() + "/bases.tsv";
-        const std::string summary = dir_.path() + "/summary.tsv";
+        const std::string out = dir_.path() + "/out.fa" + outputSuffix_;
+        const std::string bases = dir_.path() + "/bases.tsv" + outputSuffix_;
+        const std::string summary = dir_.path() + "/summary.tsv" + outputSuffix_;
         std::vector<std::string> arguments = {"--seeds",
                                               seedsPath,
                                               "--table",
@@ -215,10 +216,15 @@ class ExtendProgram : public ::testing::Test {
         if (!repeatGuard_) arguments.push_back("--no-repeat-guard");
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         ExtendRun result;
-        result.run = RunBuiltProgram("lorvex-extend", arguments);
-        result.fasta = ReadFile(out);
-        result.bases = ReadFile(bases);
-        result.summary = ReadFile(summary);
+        testing::ChildSettings settings;
+        settings.stdinPath = standardInput_;
+        result.run = testing::ChildProcess("lorvex-extend", arguments, settings).Wait();
+        const auto read = [](const std::string& path) {
+            return std::filesystem::exists(path) ? ReadWholeInput(path) : std::string();
+        };
+        result.fasta = read(out);
+        result.bases = read(bases);
+        result.summary = read(summary);
         return result;
     }
 
@@ -244,6 +250,8 @@ class ExtendProgram : public ::testing::Test {
     // The comparisons with lorvex run without the repeat guard unless a test
     // shows that the guard leaves them alone.
     bool repeatGuard_ = false;
+    std::string outputSuffix_;   // ".gz": RunExtend's outputs compressed
+    std::string standardInput_;  // the file RunExtend's standard input reads
 };
 
 // Checks one lorvex-extend run against the programs run seed by seed.
@@ -542,11 +550,18 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
     zeroDepth.insert(zeroDepth.end(), {"--depth", "0"});
     std::vector<std::string> depthUnguarded = base(seeds, files_.table, d.minDistance);
     depthUnguarded.insert(depthUnguarded.end(), {"--depth", "9", "--no-repeat-guard"});
+    const std::string gzip = testing::GzipBytes(ReadFile(seeds));
+    const std::string trailing = dir_.Write("trailing.fa.gz", gzip + "tar padding");
     const std::vector<Case> cases = {
         {base(zero, files_.table, d.minDistance), 1,
          "lorvex-extend: " + zero + ": line 4: record 2: holds a zero byte"},
         {base(seeds, missing, d.minDistance), 1,
          "lorvex-extend: " + missing + ": No such file or directory"},
+        {base(trailing, files_.table, d.minDistance), 1,
+         "lorvex-extend: " + trailing + ": the bytes after the gzip data, at byte offset " +
+             std::to_string(gzip.size()) + ", are not another gzip member"},
+        {base(seeds, "-", d.minDistance), 2,
+         "lorvex-extend: the table is read by positioned reads"},
         {base(seeds, files_.table, "49"), 2,
          "lorvex-extend: --min-distance 49 must be at least 50 (the read length)"},
         {toFull, 1, "lorvex-extend: /dev/full: No space left on device"},
@@ -569,6 +584,30 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--min-distance"), std::string::npos);
     EXPECT_EQ(run({"--version"}).out, std::string(LORVEX_VERSION) + "\n");
+}
+
+// Seeds compressed (gzip members, BGZF) or from standard input extend as
+// plain ones, and outputs named .gz hold the same text compressed.
+TEST_F(ExtendProgram, CompressedAndPipedSeedsAndCompressedOutputs) {
+    Prepare(mediumSetup);
+    const std::vector<Seed> seeds = SeedsAlongTheGenome();
+    const std::string plain = WriteSeeds(seeds, "seeds.fa");
+    const ExtendRun expected = RunExtend(plain, mediumSetup.main, false, true, 2);
+    ASSERT_EQ(expected.run.status, 0) << expected.run.err;
+    testing::WriteGzip(dir_.path() + "/seeds.fa.gz", ReadFile(plain), 3);
+    testing::WriteBgzf(dir_.path() + "/seeds.bgzf", ReadFile(plain));
+    outputSuffix_ = ".gz";
+    for (const auto& [seedsArgument, standardInput] :
+         {std::pair{dir_.path() + "/seeds.fa.gz", std::string()},
+          std::pair{std::string("-"), dir_.path() + "/seeds.bgzf"}}) {
+        standardInput_ = standardInput;
+        const ExtendRun run = RunExtend(seedsArgument, mediumSetup.main, false, true, 2);
+        ASSERT_EQ(run.run.status, 0) << seedsArgument << run.run.err;
+        EXPECT_EQ(ReadFile(dir_.path() + "/out.fa.gz").substr(0, 2), "\x1f\x8b");
+        EXPECT_EQ(run.fasta, expected.fasta) << seedsArgument;
+        EXPECT_EQ(run.bases, expected.bases) << seedsArgument;
+        EXPECT_EQ(run.summary, expected.summary) << seedsArgument;
+    }
 }
 
 // A table damaged where only the second seed looks (zero bytes in the groups

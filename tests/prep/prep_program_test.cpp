@@ -10,6 +10,7 @@
 #include "base/number_text.h"
 #include "child_process.h"
 #include "extension/run_setup.h"
+#include "input/input_stream.h"
 #include "prep/read_length_choice.h"
 #include "prep_test_support.h"
 #include "reference/literal_mates.h"
@@ -24,8 +25,11 @@ using lorvex::testing::RunBuiltProgram;
 using lorvex::testing::TempDir;
 using testing::FastqPair;
 
-ProgramRun Prep(const std::vector<std::string>& arguments) {
-    return RunBuiltProgram("lorvex-prep", arguments);
+// stdinPath: the file standard input reads (empty: nothing).
+ProgramRun Prep(const std::vector<std::string>& arguments, const std::string& stdinPath = "") {
+    lorvex::testing::ChildSettings settings;
+    settings.stdinPath = stdinPath;
+    return lorvex::testing::ChildProcess("lorvex-prep", arguments, settings).Wait();
 }
 
 bool Exists(const std::string& path) {
@@ -116,13 +120,15 @@ TEST(PrepProgram, RoundTripFindsEveryKeptPairByMateLookup) {
     EXPECT_EQ(found, expected.keptPairs);
 }
 
+// Compressed, CR LF, interleaved and piped forms of one input write the same
+// table, index and (compressed when so named) statistics.
 TEST(PrepProgram, InputFormsGiveIdenticalBytes) {
     const TempDir dir;
     const std::vector<FastqPair> pairs = MixedPairs(50);
     const std::string text1 = testing::FastqText(pairs, 1), text2 = testing::FastqText(pairs, 2);
     const std::string reference = dir.path() + "/plain";
     ASSERT_EQ(Prep({"-1", dir.Write("1.fq", text1), "-2", dir.Write("2.fq", text2), "-o", reference,
-                    "-l", "50", "-q"})
+                    "-l", "50", "-q", "--stats", reference + ".tsv"})
                   .status,
               0);
     const PrepFiles expected = OutputsOf(reference);
@@ -130,22 +136,58 @@ TEST(PrepProgram, InputFormsGiveIdenticalBytes) {
     testing::WriteGzip(dir.path() + "/1.fq.gz", text1);
     testing::WriteBgzf(dir.path() + "/2.fq.gz", text2);
     testing::WriteGzip(dir.path() + "/i.fq.gz", testing::FastqText(pairs, 0, "\r\n"), 3);
-    const std::vector<std::vector<std::string>> forms = {
-        {"-1", dir.path() + "/1.fq.gz", "-2", dir.path() + "/2.fq.gz"},
-        {"-1", dir.Write("1crlf.fq", testing::FastqText(pairs, 1, "\r\n")), "-2",
-         dir.Write("2crlf.fq", testing::FastqText(pairs, 2, "\r\n"))},
-        {"--interleaved", dir.path() + "/i.fq.gz"},
+    struct Form {
+        std::vector<std::string> arguments;
+        std::string standardInput;
+    };
+    const std::vector<Form> forms = {
+        {{"-1", dir.path() + "/1.fq.gz", "-2", dir.path() + "/2.fq.gz"}, ""},
+        {{"-1", dir.Write("1crlf.fq", testing::FastqText(pairs, 1, "\r\n")), "-2",
+          dir.Write("2crlf.fq", testing::FastqText(pairs, 2, "\r\n"))},
+         ""},
+        {{"--interleaved", dir.path() + "/i.fq.gz"}, ""},
+        {{"--interleaved", "-"}, dir.path() + "/i.fq.gz"},
+        {{"-1", dir.path() + "/1.fq.gz", "-2", "-"}, dir.path() + "/2.fq.gz"},
     };
     int formNumber = 0;
-    for (std::vector<std::string> arguments : forms) {
+    for (const Form& form : forms) {
         const std::string prefix = dir.path() + "/form" + std::to_string(++formNumber);
-        for (const char* extra : {"-o", "", "-l", "50", "-q"}) arguments.push_back(extra);
-        arguments[arguments.size() - 4] = prefix;
-        const ProgramRun run = Prep(arguments);
+        std::vector<std::string> arguments = form.arguments;
+        arguments.insert(arguments.end(),
+                         {"-o", prefix, "-l", "50", "-q", "--stats", prefix + ".tsv.gz"});
+        const ProgramRun run = Prep(arguments, form.standardInput);
         ASSERT_EQ(run.status, 0) << run.err;
         const PrepFiles written = OutputsOf(prefix);
         EXPECT_TRUE(written.table == expected.table) << "form " << formNumber;
         EXPECT_EQ(written.index, expected.index) << "form " << formNumber;
+        EXPECT_EQ(ReadWholeInput(prefix + ".tsv.gz"), ReadFile(reference + ".tsv"))
+            << "form " << formNumber;
+    }
+}
+
+// Inputs that cannot serve are refused before anything is written: one file
+// as both mates (by name or through a link), standard input for both, and
+// positioned reads or a compressed table asked of what cannot give them.
+TEST(PrepProgram, InputsThatCannotServeAreRefusedFirst) {
+    const TempDir dir;
+    const std::string reads = dir.Write("r.fq", testing::FastqText(MixedPairs(50), 1));
+    const std::string link = dir.path() + "/link.fq";
+    std::filesystem::create_symlink(reads, link);
+    const std::string prefix = dir.path() + "/out/reads";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refusals = {
+        {{"-1", reads, "-2", reads, "-o", prefix}, "-1 and -2 name the same file, " + reads},
+        {{"-1", reads, "-2", link, "-o", prefix}, "-1 and -2 name the same file, " + reads},
+        {{"-1", "-", "-2", reads, "-o", prefix}, "-1 and -2 name the same file, standard input"},
+        {{"-1", "-", "-2", "-", "-o", prefix}, "cannot both read standard input"},
+        {{"--check", "-", prefix + ".index"}, "--check reads the table by positioned reads"},
+        {{"-1", reads, "-2", "b.fq", "-o", prefix + ".gz"}, "-o names the table and index"},
+    };
+    for (const auto& [arguments, message] : refusals) {
+        // Standard input is the reads file itself in the third case.
+        const ProgramRun run = Prep(arguments, reads);
+        EXPECT_EQ(run.status, 2) << message;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_FALSE(Exists(dir.path() + "/out")) << message;
     }
 }
 

@@ -1,7 +1,5 @@
 #include "prep_test_support.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -72,69 +70,6 @@ std::string FastqText(const std::vector<FastqPair>& pairs, int mate, const std::
         if (mate != 1) record(pair, 2);
     }
     return text;
-}
-
-std::string GzipBytes(const std::string& text) {
-    z_stream stream{};
-    if (deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::runtime_error("deflateInit2 failed");
-    std::string out(deflateBound(&stream, text.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
-
-void WriteGzip(const std::string& path, const std::string& text, int members) {
-    std::string bytes;
-    const size_t part = text.size() / static_cast<size_t>(members) + 1;
-    for (size_t start = 0; start < text.size(); start += part)
-        bytes += GzipBytes(text.substr(start, part));
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-namespace {
-
-// One BGZF block: a gzip member with the "BC" extra field that gives the
-// block's size, holding a raw deflate stream of at most 64 KiB of text.
-std::string BgzfBlock(const std::string& text) {
-    z_stream stream{};
-    deflateInit2(&stream, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    std::string deflated(deflateBound(&stream, text.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(deflated.data());
-    stream.avail_out = static_cast<uInt>(deflated.size());
-    deflate(&stream, Z_FINISH);
-    deflated.resize(stream.total_out);
-    deflateEnd(&stream);
-    const size_t blockSize = 18 + deflated.size() + 8;
-    std::string block = {'\x1f', '\x8b', '\x08', '\x04', 0,   0,   0, 0,
-                         0,      '\xff', 6,      0,      'B', 'C', 2, 0};
-    block += static_cast<char>((blockSize - 1) & 0xff);
-    block += static_cast<char>((blockSize - 1) >> 8);
-    block += deflated;
-    const auto little32 = [&block](uint32_t value) {
-        for (int i = 0; i < 4; ++i) block += static_cast<char>((value >> (8 * i)) & 0xff);
-    };
-    little32(static_cast<uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()))));
-    little32(static_cast<uint32_t>(text.size()));
-    return block;
-}
-
-}  // namespace
-
-void WriteBgzf(const std::string& path, const std::string& text) {
-    std::string bytes;
-    for (size_t start = 0; start < text.size(); start += 60000)
-        bytes += BgzfBlock(text.substr(start, 60000));
-    bytes += BgzfBlock("");  // the end-of-file marker block
-    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 ExpectedOutput ExpectedTableAndIndex(const std::vector<FastqPair>& pairs, int readLength,

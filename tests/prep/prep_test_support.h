@@ -1,6 +1,6 @@
-// Helpers for the lorvex-prep tests: simulated FASTQ pairs, gzip writers in
-// the forms found in the wild, and the table and index that a correct run
-// must write, built by the shared test model rather than by lorvex-prep.
+// Helpers for the lorvex-prep tests: simulated FASTQ pairs, and the table
+// and index that a correct run must write, built by the shared test model
+// rather than by lorvex-prep.
 #pragma once
 
 #include <cstdint>
@@ -33,11 +33,6 @@ std::vector<FastqPair> TrimmedPairs(uint64_t seed, std::vector<FastqPair> pairs,
 std::string FastqText(const std::vector<FastqPair>& pairs, int mate,
                       const std::string& lineEnd = "\n");
 
-// gzip in one member, in several members (concatenated), and as BGZF blocks.
-void WriteGzip(const std::string& path, const std::string& text, int members = 1);
-void WriteBgzf(const std::string& path, const std::string& text);
-std::string GzipBytes(const std::string& text);
-
 struct ExpectedOutput {
     std::string table;
     std::string index;
@@ -62,5 +57,8 @@ GroupedOutput GroupPairs(const std::vector<FastqPair>& pairs, int32_t readLength
                          bool bothOrientations, uint64_t budget, const std::string& workParent);
 
 using lorvex::testing::FolderEntries;
+using lorvex::testing::GzipBytes;
+using lorvex::testing::WriteBgzf;
+using lorvex::testing::WriteGzip;
 
 }  // namespace lorvex::prep::testing

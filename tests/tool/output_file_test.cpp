@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "base/errors.h"
+#include "input/input_stream.h"
 #include "test_support.h"
 
 namespace lorvex {
@@ -45,6 +48,37 @@ TEST(NamedOutput, AFileTakesItsNameOnlyWhenCommitted) {
         abandoned.Write(">half a record");
     }
     EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"out.fa"});
+}
+
+// A name ending in .gz gets the text compressed, in pieces of any size
+// (empty, one byte, more than the buffer and zlib's chunks), and a plain
+// name the text as it is.
+TEST(NamedOutput, NamesEndingInGzAreCompressed) {
+    const TempDir dir;
+    std::mt19937_64 random(18);
+    std::string text;
+    std::vector<std::string> pieces;
+    for (const size_t size : {size_t{0}, size_t{1}, size_t{100}, size_t{70000}, size_t{3} << 20}) {
+        std::string piece(size, 'A');
+        for (char& c : piece) c = "ACGT\n\t"[random() % 6];
+        pieces.push_back(piece);
+        text += piece;
+    }
+    for (const std::string name : {"out.fa.gz", "out.fa", "empty.tsv.gz"}) {
+        const std::string path = dir.path() + "/" + name;
+        const bool empty = name[0] == 'e';
+        {
+            NamedOutput output(path, 1 << 16);
+            if (!empty)
+                for (const std::string& piece : pieces) output.Write(piece);
+            output.Finish();
+            output.Commit();
+        }
+        const std::string written = ReadFile(path);
+        const bool compressed = written.size() >= 2 && written[0] == '\x1f' && written[1] == '\x8b';
+        EXPECT_EQ(compressed, name.ends_with(".gz")) << name;
+        EXPECT_EQ(ReadWholeInput(path), empty ? "" : text) << name;
+    }
 }
 
 }  // namespace
