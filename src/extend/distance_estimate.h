@@ -21,7 +21,7 @@
 namespace lorvex::extend {
 
 struct SettledDistances {
-    ExtendOptions options;                    // with the distances of the run
+    ExtendOptions options;                     // with the distances of the run
     std::optional<FragmentEstimate> estimate;  // none when the distances were given
     std::string report;  // the estimate as text, or the distances given with --estimate-only
 };
