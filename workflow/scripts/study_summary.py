@@ -3,10 +3,11 @@
 stopped for each reason, the bases added, the values the sample ran with and,
 where its scaffolds were closed, the gaps closed and left open.
 
-    study_summary.py OUT NAME ESTIMATE.tsv SUMMARY.tsv GAPS.tsv|- [NAME ...]
+    study_summary.py OUT NAME ESTIMATE.tsv SUMMARY.tsv|- GAPS.tsv|- [NAME ...]
 
 ESTIMATE.tsv is lorvex-extend's --fragments-tsv, SUMMARY.tsv its (gathered)
---summary-tsv, GAPS.tsv lorvex-close's --gaps-tsv ('-': no scaffolds closed).
+--summary-tsv ('-': no seeds), GAPS.tsv lorvex-close's --gaps-tsv ('-': no
+scaffolds closed).
 """
 import csv
 import os
@@ -32,16 +33,15 @@ def column(table, name, path):
 
 
 def sample_row(name, estimate, summary, gaps):
-    sides = rows(summary)
-    stops = column(sides, "stop", summary)
-    row = {"sample": name,
-           "seeds": sum(side == "right" for side in column(sides, "side", summary)),
-           "sides": len(sides),
-           "bases_added": sum(int(added) for added in column(sides, "added", summary))}
     values = key_values(estimate)
-    row.update({key: values.get(key, "") for key in VALUES})
-    row.update({"stop_" + stop: stops.count(stop) for stop in sorted(set(stops) | set(STOPS),
-                                                                      key=stop_order)})
+    row = {"sample": name, **{key: values.get(key, "") for key in VALUES}}
+    if summary != "-":
+        sides = rows(summary)
+        stops = column(sides, "stop", summary)
+        row.update({"seeds": sum(side == "right" for side in column(sides, "side", summary)),
+                    "sides": len(sides),
+                    "bases_added": sum(int(added) for added in column(sides, "added", summary))})
+        row.update({"stop_" + stop: stops.count(stop) for stop in set(stops) | set(STOPS)})
     if gaps != "-":
         status = column(rows(gaps), "status", gaps)
         row.update({"gaps": len(status), "gaps_closed": status.count("closed"),
@@ -57,7 +57,8 @@ def write_study_summary(out, samples):
     """samples: (name, estimate, summary, gaps or '-') for each sample."""
     table = [sample_row(*sample) for sample in samples]
     header = ["sample", "seeds", "sides", "bases_added"] + VALUES
-    header += sorted({key for row in table for key in row if key.startswith("stop_")},
+    stops = {key for row in table for key in row if key.startswith("stop_")}
+    header += sorted(stops | {"stop_" + stop for stop in STOPS},
                      key=lambda key: stop_order(key[5:]))
     header += ["gaps", "gaps_closed", "gaps_open"]
     partial = out + ".partial"
