@@ -6,8 +6,9 @@ set -euo pipefail
 
 packages=(cmake make g++ googletest libgtest-dev libbenchmark-dev libcli11-dev zlib1g-dev
           clang libclang-rt-14-dev clang-format time
-          liburing-dev  # batched table reads
-          librsvg2-bin)  # rsvg-convert: the lorvex-extend tests render its plot
+          liburing-dev   # batched table reads
+          librsvg2-bin   # rsvg-convert: the lorvex-extend tests render its plot
+          snakemake)     # the workflow in workflow/ and its test
 
 missing=()
 for package in "${packages[@]}"; do

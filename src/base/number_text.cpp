@@ -1,5 +1,6 @@
 #include "base/number_text.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace lorvex {
@@ -22,6 +23,12 @@ std::string WithOneDecimal(double value) {
     if (result.size() > 2 && result.compare(result.size() - 2, 2, ".0") == 0)
         result.resize(result.size() - 2);
     return result;
+}
+
+std::string ExactText(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
 }
 
 std::string HumanBytes(uint64_t bytes) {

@@ -12,6 +12,9 @@ std::string WithThousands(uint64_t value);
 // 18.46 -> "18.5", 19.0 -> "19": one decimal, none when it is 0.
 std::string WithOneDecimal(double value);
 
+// The shortest text that reads back (strtod) as exactly `value`: "19", "18.5".
+std::string ExactText(double value);
+
 // 1536 -> "1.5 KiB"; below 1 KiB "512 bytes".
 std::string HumanBytes(uint64_t bytes);
 

@@ -96,37 +96,47 @@ std::string LorvexCommand(const ExtendOptions& options) {
            std::to_string(p.minVotes) + " " + RatioText(p.dominanceRatio) + "\n";
 }
 
-std::string FragmentsTsv(const FragmentEstimate& estimate, const AnchorDistances& distances,
-                         size_t seeds, int32_t readLength, Variant variant) {
+std::string FragmentsTsv(const std::optional<FragmentEstimate>& estimate,
+                         const AnchorDistances& distances, size_t seeds, int32_t readLength,
+                         Variant variant, std::optional<double> singleCopyDepth) {
+    const auto measured = [&estimate](auto value) { return estimate ? value(*estimate) : ""; };
+    using E = const FragmentEstimate&;
     const std::vector<std::pair<std::string, std::string>> values = {
-        {"pairs", std::to_string(estimate.pairs)},
-        {"far_pairs", std::to_string(estimate.farPairs)},
-        {"effective_pairs", Fixed(estimate.effectivePairs, 1)},
+        {"pairs", measured([](E e) { return std::to_string(e.pairs); })},
+        {"far_pairs", measured([](E e) { return std::to_string(e.farPairs); })},
+        {"effective_pairs", measured([](E e) { return Fixed(e.effectivePairs, 1); })},
         {"seeds", std::to_string(seeds)},
-        {"longest_seed", std::to_string(estimate.longestSequence)},
+        {"longest_seed", measured([](E e) { return std::to_string(e.longestSequence); })},
         {"read_length", std::to_string(readLength)},
         {"variant", variant == Variant::Strict ? "strict" : "main"},
-        {"lower_quartile", Fixed(estimate.lowerQuartile, 1)},
-        {"median", Fixed(estimate.median, 1)},
-        {"upper_quartile", Fixed(estimate.upperQuartile, 1)},
-        {"fragment_low", Fixed(estimate.low, 1)},
-        {"fragment_high", Fixed(estimate.high, 1)},
+        {"lower_quartile", measured([](E e) { return Fixed(e.lowerQuartile, 1); })},
+        {"median", measured([](E e) { return Fixed(e.median, 1); })},
+        {"upper_quartile", measured([](E e) { return Fixed(e.upperQuartile, 1); })},
+        {"fragment_low", measured([](E e) { return Fixed(e.low, 1); })},
+        {"fragment_high", measured([](E e) { return Fixed(e.high, 1); })},
         {"min_distance", std::to_string(distances.minDistance)},
         {"max_distance", std::to_string(distances.maxDistance)},
+        {"single_copy_depth", singleCopyDepth ? ExactText(*singleCopyDepth) : ""},
     };
     std::string tsv = "key\tvalue\n";
     for (const auto& [key, value] : values) tsv += key + "\t" + value + "\n";
     tsv += "\nbin_start\tbin_end\tpairs\tshare\n";
-    for (const FragmentBin& bin : estimate.histogram)
-        tsv += std::to_string(bin.start) + "\t" + std::to_string(bin.end) + "\t" +
-               std::to_string(bin.pairs) + "\t" + Fixed(bin.share, 5) + "\n";
+    if (estimate)
+        for (const FragmentBin& bin : estimate->histogram)
+            tsv += std::to_string(bin.start) + "\t" + std::to_string(bin.end) + "\t" +
+                   std::to_string(bin.pairs) + "\t" + Fixed(bin.share, 5) + "\n";
     return tsv;
 }
 
 SettledDistances SettleDistances(const ExtendOptions& options, const std::vector<SeedRecord>& seeds,
                                  const RunInputs& inputs, ProgressLine& progress) {
-    SettledDistances settled{options, "", ""};
-    if (!options.estimateDistances) return settled;
+    SettledDistances settled{options, std::nullopt, ""};
+    if (!options.estimateDistances) {
+        const RunParameters& given = options.parameters;
+        settled.report = "distances: --min-distance " + std::to_string(given.minDistance) +
+                         " --max-distance " + std::to_string(given.maxDistance) + " (given)\n";
+        return settled;
+    }
     progress.Show("estimating the fragment lengths in " + WithThousands(seeds.size()) + " seeds");
     std::vector<std::string_view> sequences;
     for (const SeedRecord& seed : seeds) sequences.push_back(seed.bases);
@@ -151,18 +161,18 @@ SettledDistances SettleDistances(const ExtendOptions& options, const std::vector
 
     settled.options.parameters.minDistance = distances->minDistance;
     settled.options.parameters.maxDistance = distances->maxDistance;
-    settled.fragmentsTsv =
-        FragmentsTsv(estimate, *distances, seeds.size(), readLength, options.variant);
+    settled.estimate = estimate;
     return settled;
 }
 
-void WriteEstimate(const SettledDistances& settled) {
+void WriteEstimate(const SettledDistances& settled, const std::string& depthLine,
+                   const std::string& fragmentsTsv) {
     NamedOutput out("-");
-    out.Write(settled.report + LorvexCommand(settled.options));
+    out.Write(settled.report + depthLine + LorvexCommand(settled.options));
     std::optional<NamedOutput> tsv;
     if (!settled.options.fragmentsPath.empty()) {
         tsv.emplace(settled.options.fragmentsPath);
-        tsv->Write(settled.fragmentsTsv);
+        tsv->Write(fragmentsTsv);
         tsv->Finish();
     }
     out.Finish();

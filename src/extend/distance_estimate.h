@@ -1,7 +1,10 @@
 // The anchor distances of a lorvex-extend run when the command line leaves
 // them out: estimated from the pairs that lie inside the seeds, reported on
 // standard error, as a TSV and (with --estimate-only) on standard output,
-// or refused with a usage error that says why and asks for them.
+// or refused with a usage error that says why and asks for them. The TSV and
+// --estimate-only also carry the single-copy depth and work with distances
+// given too, so that a batch split into parts can be run with the values of
+// the whole.
 #pragma once
 
 #include <cstddef>
@@ -18,9 +21,9 @@
 namespace lorvex::extend {
 
 struct SettledDistances {
-    ExtendOptions options;     // with the distances of the run
-    std::string fragmentsTsv;  // the estimate as TSV (empty when none was made)
-    std::string report;        // the estimate as text (empty when none was made)
+    ExtendOptions options;                     // with the distances of the run
+    std::optional<FragmentEstimate> estimate;  // none when the distances were given
+    std::string report;  // the estimate as text, or the distances given with --estimate-only
 };
 
 // The options as given when they name both distances. Otherwise estimates
@@ -30,9 +33,10 @@ struct SettledDistances {
 SettledDistances SettleDistances(const ExtendOptions& options, const std::vector<SeedRecord>& seeds,
                                  const RunInputs& inputs, ProgressLine& progress);
 
-// With --estimate-only: the report and the matching lorvex command on
-// standard output, and the TSV when asked for.
-void WriteEstimate(const SettledDistances& settled);
+// With --estimate-only: the report, the depth line and the matching lorvex
+// command on standard output, and the TSV when asked for.
+void WriteEstimate(const SettledDistances& settled, const std::string& depthLine,
+                   const std::string& fragmentsTsv);
 
 // The report: pairs, median and quartiles, the fragments taken, a histogram
 // and, when the estimate is sound, the distances and how many seeds are
@@ -44,9 +48,13 @@ std::string EstimateReport(const FragmentEstimate& estimate,
 // "lorvex SEED.fa TABLE INDEX MIN MAX VOTES RATIO" (lorvex-strict with --strict).
 std::string LorvexCommand(const ExtendOptions& options);
 
-// A key and value block (pairs, quartiles, min_distance, max_distance, ...),
-// an empty line, then the histogram with its own header.
-std::string FragmentsTsv(const FragmentEstimate& estimate, const AnchorDistances& distances,
-                         size_t seeds, int32_t readLength, Variant variant);
+// A key and value block (pairs, quartiles, min_distance, max_distance, ...,
+// single_copy_depth), an empty line, then the histogram with its own header.
+// Without an estimate (distances given) its keys are empty and the
+// histogram has no rows; without a depth (guard off or not estimated) that
+// value is empty. The depth is written so that --depth reads it back exactly.
+std::string FragmentsTsv(const std::optional<FragmentEstimate>& estimate,
+                         const AnchorDistances& distances, size_t seeds, int32_t readLength,
+                         Variant variant, std::optional<double> singleCopyDepth);
 
 }  // namespace lorvex::extend

@@ -25,7 +25,8 @@ constexpr const char* description =
     "seed-too-short (a seed shorter than MAX_DISTANCE, which does not stop the other seeds).\n"
     "The index is loaded once; seeds run in parallel with --threads and come out in input\n"
     "order. Without --min-distance and --max-distance, both are estimated from the pairs\n"
-    "that lie inside the seeds (reported on standard error; --estimate-only reports and stops).\n";
+    "that lie inside the seeds (reported on standard error). --estimate-only reports the\n"
+    "distances and the single-copy depth and stops.\n";
 
 // What the options hold before they are checked and turned into ExtendOptions.
 struct OptionTexts {
@@ -48,7 +49,7 @@ void TakeRepeatGuardOptions(const OptionTexts& texts, ExtendOptions& options) {
     if (texts.depth.empty()) return;
     if (texts.noRepeatGuard)
         throw UsageError("--depth sets the repeat guard; drop --no-repeat-guard");
-    const double depth = ParseRatioArgument(texts.depth, "--depth");
+    const double depth = ParseNumberArgument(texts.depth, "--depth");
     if (!(depth > 0) || std::isinf(depth))
         throw UsageError("--depth must be a positive number, not '" + texts.depth + "'");
     options.singleCopyDepth = depth;
@@ -101,9 +102,9 @@ void AddOptions(CLI::App& app, ExtendOptions& options, OptionTexts& texts) {
     AddFileOption(app, "--plot", options.plotPath,
                   "Also draw the votes along each extension (SVG)");
     AddFileOption(app, "--fragments-tsv", options.fragmentsPath,
-                  "Also write the estimated fragment lengths and distances (TSV)");
+                  "Also write the fragment lengths, distances and depth (TSV)");
     app.add_flag("--estimate-only", options.estimateOnly,
-                 "Print the estimated distances and extend nothing");
+                 "Print the distances and the depth, extend nothing");
     app.add_flag("-q,--quiet", options.quiet, "No progress, estimate or summary on standard error");
     AddRepeatGuardOptions(app, texts);
 }
@@ -121,8 +122,7 @@ void CheckOutputsDiffer(const ExtendOptions& options) {
                                  "; give each its own file");
 }
 
-// Both distances or neither; the estimate's own outputs only without them,
-// and no contigs asked for when none will be made.
+// Both distances or neither, and no contigs asked for when none will be made.
 void TakeDistances(const OptionTexts& texts, ExtendOptions& options) {
     if (texts.minDistance.empty() != texts.maxDistance.empty())
         throw UsageError(
@@ -132,10 +132,6 @@ void TakeDistances(const OptionTexts& texts, ExtendOptions& options) {
     if (!options.estimateDistances) {
         options.parameters.minDistance = ParseIntegerArgument(texts.minDistance, "--min-distance");
         options.parameters.maxDistance = ParseIntegerArgument(texts.maxDistance, "--max-distance");
-        if (options.estimateOnly || !options.fragmentsPath.empty())
-            throw UsageError(
-                "--estimate-only and --fragments-tsv report the estimate, made only when "
-                "--min-distance and --max-distance are left out");
     }
     if (options.estimateOnly && (options.outputPath != "-" || !options.basesPath.empty() ||
                                  !options.summaryPath.empty() || !options.plotPath.empty()))

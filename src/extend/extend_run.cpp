@@ -94,10 +94,6 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     const std::vector<SeedRecord> seeds = LoadSeedBatch(requested.seedsPath);
     const RunInputs inputs = LoadRunInputs(requested.tablePath, requested.indexPath);
     const SettledDistances settled = SettleDistances(requested, seeds, inputs, progress);
-    if (requested.estimateOnly) {
-        WriteEstimate(settled);
-        return {};
-    }
     const ExtendOptions& options = settled.options;
 
     ExtensionSettings settings;
@@ -110,9 +106,20 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
                      "--min-distance");
     const GuardSetting guard = SetUpRepeatGuard(options, seeds, inputs, settings.rules, progress);
     settings.singleCopyDepth = guard.singleCopyDepth;
+    const std::string fragmentsTsv =
+        options.fragmentsPath.empty()
+            ? ""
+            : FragmentsTsv(settled.estimate,
+                           {options.parameters.minDistance, options.parameters.maxDistance},
+                           seeds.size(), inputs.table.layout.readLength, options.variant,
+                           guard.singleCopyDepth);
+    if (options.estimateOnly) {
+        WriteEstimate(settled, GuardSummary(guard) + "\n", fragmentsTsv);
+        return {};
+    }
 
     // Outputs are created only once every input has passed its checks.
-    RunOutputs outputs(options, seeds.size(), guard.singleCopyDepth, settled.fragmentsTsv);
+    RunOutputs outputs(options, seeds.size(), guard.singleCopyDepth, fragmentsTsv);
     RunTotals totals;
     totals.guard = guard;
     const auto extendOne = [&](size_t item) { return ExtendSeed(seeds[item], inputs, settings); };

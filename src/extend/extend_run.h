@@ -22,8 +22,8 @@ struct RunTotals {
     GuardSetting guard;
 };
 
-// Settles the distances first (estimated when not given; with
-// --estimate-only the run ends there). Throws UsageError (distances the read
+// Settles the distances first (estimated when not given), then the repeat
+// guard's depth; with --estimate-only the run ends there. Throws UsageError (distances the read
 // length does not allow, an estimate that is not sound), InputError (a seed
 // file, table or index that cannot be read or is broken) and OutputError (an
 // output that cannot be written). Shows progress on standard error when

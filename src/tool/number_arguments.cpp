@@ -20,12 +20,16 @@ int32_t ParseIntegerArgument(const std::string& text, const std::string& name) {
     return static_cast<int32_t>(value);
 }
 
-float ParseRatioArgument(const std::string& text, const std::string& name) {
+double ParseNumberArgument(const std::string& text, const std::string& name) {
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
     if (text.empty() || end == text.c_str() || *end != '\0')
         throw UsageError(name + " must be a number, not '" + text + "'");
-    return static_cast<float>(value);
+    return value;
+}
+
+float ParseRatioArgument(const std::string& text, const std::string& name) {
+    return static_cast<float>(ParseNumberArgument(text, name));
 }
 
 }  // namespace lorvex

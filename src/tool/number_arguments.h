@@ -9,5 +9,6 @@ namespace lorvex {
 
 int32_t ParseIntegerArgument(const std::string& text, const std::string& name);
 float ParseRatioArgument(const std::string& text, const std::string& name);
+double ParseNumberArgument(const std::string& text, const std::string& name);
 
 }  // namespace lorvex

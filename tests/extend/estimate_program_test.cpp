@@ -1,7 +1,8 @@
 // lorvex-extend without distances, run as a user runs it: the estimated
 // distances extend exactly as the same distances given, --estimate-only and
-// --fragments-tsv report them, and an estimate that cannot be trusted stops
-// the run before anything is written.
+// --fragments-tsv report them with the single-copy depth, those values make
+// a batch split into parts extend as the whole, and an estimate that cannot
+// be trusted stops the run before anything is written.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -92,6 +93,81 @@ TEST_F(EstimateProgram, EstimatedDistancesExtendAsTheSameDistancesGiven) {
                                 minDistance + " " + maxDistance + " 2 1.5\n";
     EXPECT_EQ(only.out.substr(only.out.size() - command.size()), command) << only.out;
     EXPECT_EQ(ReadFile(Path("only.tsv")), tsv);
+}
+
+// What a workflow does with many seeds: settle the values once over all of
+// them, then extend parts of the batch with those values given.
+TEST_F(EstimateProgram, ValuesSettledOverTheBatchExtendItsPartsAsTheWhole) {
+    Prepare();
+    const ProgramRun whole = Run({"--both", "-q", "-o", Path("whole.fa"), "--bases-tsv",
+                                  Path("whole.bases"), "--summary-tsv", Path("whole.summary")});
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    const ProgramRun settled =
+        Run({"--estimate-only", "-q", "--both", "--fragments-tsv", Path("settled.tsv")});
+    ASSERT_EQ(settled.status, 0) << settled.err;
+    const std::string tsv = ReadFile(Path("settled.tsv"));
+    const std::string minDistance = TsvValue(tsv, "min_distance"),
+                      maxDistance = TsvValue(tsv, "max_distance"),
+                      depth = TsvValue(tsv, "single_copy_depth");
+    ASSERT_NE(depth, "") << tsv;
+    EXPECT_NE(settled.out.find("\nsingle-copy depth " + depth), std::string::npos) << settled.out;
+
+    // Given distances are reported as given; only the depth is estimated.
+    const ProgramRun given =
+        Run({"--estimate-only", "--both", "--min-distance", minDistance, "--max-distance",
+             maxDistance, "--fragments-tsv", Path("given.tsv")});
+    ASSERT_EQ(given.status, 0) << given.err;
+    EXPECT_EQ(given.out.rfind("distances: --min-distance " + minDistance + " --max-distance " +
+                                  maxDistance + " (given)\nsingle-copy depth ",
+                              0),
+              0u)
+        << given.out;
+    const std::string givenTsv = ReadFile(Path("given.tsv"));
+    EXPECT_EQ(TsvValue(givenTsv, "max_distance"), maxDistance);
+    EXPECT_EQ(TsvValue(givenTsv, "single_copy_depth"), depth);
+    EXPECT_EQ(TsvValue(givenTsv, "median"), "");
+    const std::string noHistogram = "\n\nbin_start\tbin_end\tpairs\tshare\n";
+    EXPECT_EQ(givenTsv.substr(givenTsv.size() - noHistogram.size()), noHistogram);
+
+    // The seeds in two parts, each extended with the values of the whole.
+    const std::string seeds = ReadFile(seeds_);
+    const size_t cut = seeds.find("\n>s6000") + 1;
+    std::string contigs, bases, summary;
+    for (const std::string& part : {seeds.substr(0, cut), seeds.substr(cut)}) {
+        const std::string partPath = dir_.Write("part.fa", part);
+        const ProgramRun run = RunBuiltProgram("lorvex-extend", {"-s",
+                                                                 partPath,
+                                                                 "-t",
+                                                                 files_.table,
+                                                                 "-i",
+                                                                 files_.index,
+                                                                 "--both",
+                                                                 "-q",
+                                                                 "--min-distance",
+                                                                 minDistance,
+                                                                 "--max-distance",
+                                                                 maxDistance,
+                                                                 "--depth",
+                                                                 depth,
+                                                                 "-o",
+                                                                 Path("part.fa.out"),
+                                                                 "--bases-tsv",
+                                                                 Path("part.bases"),
+                                                                 "--summary-tsv",
+                                                                 Path("part.summary")});
+        ASSERT_EQ(run.status, 0) << run.err;
+        // The header line once, from the first part.
+        const bool first = contigs.empty();
+        const auto rows = [first](const std::string& text) {
+            return first ? text : text.substr(text.find('\n') + 1);
+        };
+        contigs += ReadFile(Path("part.fa.out"));
+        bases += rows(ReadFile(Path("part.bases")));
+        summary += rows(ReadFile(Path("part.summary")));
+    }
+    EXPECT_EQ(contigs, ReadFile(Path("whole.fa")));
+    EXPECT_EQ(bases, ReadFile(Path("whole.bases")));
+    EXPECT_EQ(summary, ReadFile(Path("whole.summary")));
 }
 
 TEST_F(EstimateProgram, AnEstimateThatCannotBeTrustedStopsBeforeAnyOutput) {
