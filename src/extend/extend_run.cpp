@@ -3,12 +3,13 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "base/number_text.h"
 #include "extend/distance_estimate.h"
 #include "extend/extend_output.h"
-#include "extend/ordered_batch.h"
+#include "tool/ordered_batch.h"
 #include "extend/seed_batch.h"
 #include "extend/vote_plot.h"
 #include "tool/output_file.h"
@@ -93,7 +94,10 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     ProgressLine progress("lorvex-extend", showProgress);
     const std::vector<SeedRecord> seeds = LoadSeedBatch(requested.seedsPath);
     const RunInputs inputs = LoadRunInputs(requested.tablePath, requested.indexPath);
-    const SettledDistances settled = SettleDistances(requested, seeds, inputs, progress);
+    std::vector<std::string_view> sequences;
+    sequences.reserve(seeds.size());
+    for (const SeedRecord& seed : seeds) sequences.push_back(seed.bases);
+    const SettledDistances settled = SettleDistances(requested, sequences, inputs, progress);
     if (requested.estimateOnly) {
         WriteEstimate(settled);
         return {};
@@ -108,7 +112,10 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     settings.keepVotes = !options.basesPath.empty() || !options.plotPath.empty();
     CheckMinDistance(options.variant, options.parameters, inputs.table.layout.readLength,
                      "--min-distance");
-    const GuardSetting guard = SetUpRepeatGuard(options, seeds, inputs, settings.rules, progress);
+    const GuardRequest guardRequest{options.repeatGuard, options.singleCopyDepth, options.bothSides,
+                                    options.threads, "seed"};
+    const GuardSetting guard =
+        SetUpRepeatGuard(guardRequest, sequences, inputs, settings.rules, progress);
     settings.singleCopyDepth = guard.singleCopyDepth;
 
     // Outputs are created only once every input has passed its checks.
@@ -127,7 +134,8 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     };
     // A few results per thread in flight keep every thread busy while one
     // slow seed holds up the output.
-    RunInOrder(seeds.size(), options.threads, 4 * size_t{options.threads}, extendOne, deliver);
+    RunInOrder<SeedExtension>(seeds.size(), options.threads, 4 * size_t{options.threads}, extendOne,
+                              deliver);
     progress.Clear();
     outputs.Close();
     totals.seconds = progress.SecondsSinceStart();
