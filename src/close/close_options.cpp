@@ -80,8 +80,7 @@ void TakeOptions(const extend::RunOptionTexts& texts, CloseOptions& options) {
     run.bothSides = true;
     if (!run.estimateDistances && run.parameters.minDistance > run.parameters.maxDistance)
         throw UsageError("--min-distance " + std::to_string(run.parameters.minDistance) +
-                         " is above --max-distance " +
-                         std::to_string(run.parameters.maxDistance));
+                         " is above --max-distance " + std::to_string(run.parameters.maxDistance));
     if (run.outputPath == options.gapsPath)
         throw UsageError("two outputs go to " +
                          (run.outputPath == "-" ? std::string("standard output") : run.outputPath) +
@@ -92,8 +91,8 @@ void TakeOptions(const extend::RunOptionTexts& texts, CloseOptions& options) {
 
 CommandLine ParseCommandLine(int argc, char** argv) {
     CommandLine result;
-    result.exitStatus = ParseProgramOptions(argc, argv, "lorvex-close", description,
-                                            result.options, AddOptions, TakeOptions);
+    result.exitStatus = ParseProgramOptions(argc, argv, "lorvex-close", description, result.options,
+                                            AddOptions, TakeOptions);
     return result;
 }
 

@@ -137,7 +137,8 @@ CloseTotals RunClose(const CloseOptions& requested, bool showProgress) {
     extend::ExtendOptions run = requested.run;
     // Without gaps nothing is extended: the scaffolds are written as they are.
     if (!found.tasks.empty()) {
-        run = extend::SettleDistances(requested.run, found.flanks, inputs, progress, "flank").options;
+        run =
+            extend::SettleDistances(requested.run, found.flanks, inputs, progress, "flank").options;
         CheckMinDistance(run.variant, run.parameters, inputs.table.layout.readLength,
                          "--min-distance");
     }
@@ -145,9 +146,8 @@ CloseTotals RunClose(const CloseOptions& requested, bool showProgress) {
     if (!found.tasks.empty()) {
         const extend::GuardRequest guardRequest{run.repeatGuard, run.singleCopyDepth, true,
                                                 run.threads, "flank"};
-        totals.guard =
-            extend::SetUpRepeatGuard(guardRequest, found.flanks, inputs, rules.settings.rules,
-                                     progress);
+        totals.guard = extend::SetUpRepeatGuard(guardRequest, found.flanks, inputs,
+                                                rules.settings.rules, progress);
         rules.settings.singleCopyDepth = totals.guard.singleCopyDepth;
     }
 
@@ -189,10 +189,11 @@ std::string FormatTotals(const CloseTotals& totals) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", totals.seconds);
     std::string text = "lorvex-close: " + WithThousands(totals.gaps) + " gaps in " +
-                       WithThousands(totals.records) + " records: " +
-                       WithThousands(totals.closed) + " closed";
+                       WithThousands(totals.records) + " records: " + WithThousands(totals.closed) +
+                       " closed";
     if (totals.closed > 0)
-        text += " (" + WithThousands(static_cast<uint64_t>(std::max<int64_t>(0, totals.basesFilled))) +
+        text += " (" +
+                WithThousands(static_cast<uint64_t>(std::max<int64_t>(0, totals.basesFilled))) +
                 " bases)";
     size_t open = 0;
     std::string reasons;

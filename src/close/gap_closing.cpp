@@ -49,8 +49,8 @@ const char* OpenReasonLabel(OpenReason reason) {
 }
 
 int64_t LengthTolerance(const ClosingRules& rules, int64_t gapLength) {
-    const auto share = static_cast<int64_t>(
-        std::floor(rules.gapToleranceShare * static_cast<double>(gapLength)));
+    const auto share =
+        static_cast<int64_t>(std::floor(rules.gapToleranceShare * static_cast<double>(gapLength)));
     return std::max<int64_t>(rules.gapTolerance, share);
 }
 
@@ -71,12 +71,11 @@ GapOutcome CloseGap(const Gap& gap, const GapFlanks& flanks, const RunInputs& in
     }
     const std::string_view rightTarget =
         flanks.right.substr(0, std::min<size_t>(flanks.right.size(), targetLength));
-    std::string leftTarget(
-        flanks.left.substr(flanks.left.size() -
-                           std::min<size_t>(flanks.left.size(), targetLength)));
+    std::string leftTarget(flanks.left.substr(flanks.left.size() -
+                                              std::min<size_t>(flanks.left.size(), targetLength)));
     ReverseComplement(leftTarget.data(), static_cast<int32_t>(leftTarget.size()));
-    outcome.left = ExtendTowards(flanks.left, extend::Side::Right, std::string(rightTarget),
-                                 inputs, settings);
+    outcome.left =
+        ExtendTowards(flanks.left, extend::Side::Right, std::string(rightTarget), inputs, settings);
     outcome.right =
         ExtendTowards(flanks.right, extend::Side::Left, std::move(leftTarget), inputs, settings);
 
@@ -91,9 +90,8 @@ GapOutcome CloseGap(const Gap& gap, const GapFlanks& flanks, const RunInputs& in
     } else if (tooShort) {
         outcome.open = OpenReason::FlankTooShort;
     } else {
-        outcome.open = outcome.join.verdict == JoinVerdict::Ambiguous
-                           ? OpenReason::AmbiguousOverlap
-                           : OpenReason::NoOverlap;
+        outcome.open = outcome.join.verdict == JoinVerdict::Ambiguous ? OpenReason::AmbiguousOverlap
+                                                                      : OpenReason::NoOverlap;
     }
     return outcome;
 }
@@ -110,7 +108,8 @@ std::string ClosedRecord(std::string_view bases, const std::vector<GapOutcome>& 
         if (outcome.closed()) {
             record += outcome.join.fill;
             // Flanks that overlap: the right one's first bases are already written.
-            if (outcome.join.fillLength < 0) cursor += static_cast<size_t>(-outcome.join.fillLength);
+            if (outcome.join.fillLength < 0)
+                cursor += static_cast<size_t>(-outcome.join.fillLength);
         } else if (partial) {
             const int64_t added =
                 static_cast<int64_t>(outcome.left.bases.size() + outcome.right.bases.size());

@@ -57,8 +57,7 @@ GapJoin JoinSides(const GapSides& sides, int64_t minOverlap) {
     const std::vector<int64_t> borders = Borders(pattern);
     int64_t matched = 0;
     for (const char base : text) {
-        while (matched > 0 &&
-               (matched == longest || base != pattern[static_cast<size_t>(matched)]))
+        while (matched > 0 && (matched == longest || base != pattern[static_cast<size_t>(matched)]))
             matched = borders[static_cast<size_t>(matched - 1)];
         if (base == pattern[static_cast<size_t>(matched)]) ++matched;
     }

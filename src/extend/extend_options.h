@@ -1,11 +1,10 @@
 // The command line of lorvex-extend.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include <CLI/CLI.hpp>
 
 #include "base/variant.h"
 #include "calling/continuation.h"

@@ -1,7 +1,7 @@
 // The repeat guard of a run: the single-copy depth given with --depth, or
 // estimated from known sequence (lorvex-extend's seeds, both strands with
-// --both; lorvex-close's flanks) once the distances are fixed. Where it cannot be estimated the run says so
-// and goes on without the guard rather than guess.
+// --both; lorvex-close's flanks) once the distances are fixed. Where it cannot be estimated the run
+// says so and goes on without the guard rather than guess.
 #pragma once
 
 #include <cstdint>
