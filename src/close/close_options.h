@@ -11,7 +11,7 @@ namespace lorvex::close {
 
 // Defaults, from the gap benchmark (bench/RESULTS.md).
 inline constexpr int64_t defaultMinGap = 1;
-inline constexpr int32_t defaultMinOverlap = 31;
+inline constexpr int32_t defaultMinOverlap = 25;
 inline constexpr int32_t defaultGapTolerance = 20;
 inline constexpr double defaultGapToleranceShare = 0.1;
 inline constexpr int64_t defaultUnknownGapLength = 100;

@@ -189,8 +189,9 @@ std::string FormatTotals(const CloseTotals& totals) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", totals.seconds);
     std::string text = "lorvex-close: " + WithThousands(totals.gaps) + " gaps in " +
-                       WithThousands(totals.records) + " records: " + WithThousands(totals.closed) +
-                       " closed";
+                       WithThousands(totals.records) +
+                       (totals.records == 1 ? " record: " : " records: ") +
+                       WithThousands(totals.closed) + " closed";
     if (totals.closed > 0)
         text += " (" +
                 WithThousands(static_cast<uint64_t>(std::max<int64_t>(0, totals.basesFilled))) +

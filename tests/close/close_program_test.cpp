@@ -23,15 +23,15 @@ class CloseProgram : public ::testing::Test {
   protected:
     void SetUp() override {
         genome_ = testing::RandomBases(1515, 8000);
-        files_ = testing::WriteTableAndIndex(dir_, testing::SampleReadPairs(genome_, 15, 50, 200,
-                                                                            4000, 500));
+        files_ = testing::WriteTableAndIndex(
+            dir_, testing::SampleReadPairs(genome_, 15, 50, 200, 4000, 500));
         const std::string unrelated = testing::RandomBases(99, 800);
         const auto n = [](size_t count) { return std::string(count, 'N'); };
         // s1: a gap of its true length, one of 600 Ns for 200 bases, one of
         // the unknown-size marker (100 Ns) for 200 bases.
         scaffolds_ = {
-            {"s1", G(0, 1500) + n(300) + G(1800, 3000) + n(600) + G(3200, 4200) + n(100) +
-                       G(4400, 5500)},
+            {"s1",
+             G(0, 1500) + n(300) + G(1800, 3000) + n(600) + G(3200, 4200) + n(100) + G(4400, 5500)},
             // At the record's start; then a flank from elsewhere: no reads join it.
             {"s2", n(50) + G(5600, 6500) + n(80) + unrelated},
             // Both flanks shorter than the farthest window.
@@ -39,16 +39,30 @@ class CloseProgram : public ::testing::Test {
             {"s4", G(7000, 7900)},
         };
         std::string text;
-        for (const auto& [name, bases] : scaffolds_) text += ">" + name + " scaffold\n" + bases + "\n";
+        for (const auto& [name, bases] : scaffolds_)
+            text += ">" + name + " scaffold\n" + bases + "\n";
         scaffoldsPath_ = dir_.Write("scaffolds.fa", text);
     }
 
     std::string G(size_t from, size_t to) const { return genome_.substr(from, to - from); }
 
     ProgramRun Close(std::vector<std::string> extra) const {
-        std::vector<std::string> arguments = {
-            "-s", scaffoldsPath_, "-t", files_.table, "-i", files_.index, "--min-distance", "150",
-            "--max-distance", "199", "-o", out(), "--gaps-tsv", gapsTsv(), "--line-width", "0"};
+        std::vector<std::string> arguments = {"-s",
+                                              scaffoldsPath_,
+                                              "-t",
+                                              files_.table,
+                                              "-i",
+                                              files_.index,
+                                              "--min-distance",
+                                              "150",
+                                              "--max-distance",
+                                              "199",
+                                              "-o",
+                                              out(),
+                                              "--gaps-tsv",
+                                              gapsTsv(),
+                                              "--line-width",
+                                              "0"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         return RunBuiltProgram("lorvex-close", arguments);
     }
@@ -91,9 +105,9 @@ class CloseProgram : public ::testing::Test {
 TEST_F(CloseProgram, ClosesWhatTheReadsJoinAndSaysWhyTheOthersStayOpen) {
     const ProgramRun run = Close({"-j", "1"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(Verdicts(), (std::vector<std::string>{
-                              "closed ", "open length-out-of-range", "closed ", "open record-end",
-                              "open no-overlap", "open flank-too-short"}));
+    EXPECT_EQ(Verdicts(), (std::vector<std::string>{"closed ", "open length-out-of-range",
+                                                    "closed ", "open record-end", "open no-overlap",
+                                                    "open flank-too-short"}));
     const std::string fasta = ReadFile(out());
     EXPECT_EQ(Record(fasta, "s1"), G(0, 3000) + std::string(600, 'N') + G(3200, 5500));
     for (size_t i = 1; i < scaffolds_.size(); ++i)
@@ -141,15 +155,18 @@ TEST_F(CloseProgram, RefusesBadInputsBeforeWritingAnything) {
     const std::string table = files_.table, index = files_.index;
     const std::vector<Case> cases = {
         {{"-s", dir_.path() + "/missing.fa", "-t", table, "-i", index}, 1, "missing.fa"},
-        {{"-s", scaffoldsPath_, "-t", table, "-i", index, "--min-distance", "199",
-          "--max-distance", "150"},
-         2, "--min-distance 199 is above --max-distance 150"},
+        {{"-s", scaffoldsPath_, "-t", table, "-i", index, "--min-distance", "199", "--max-distance",
+          "150"},
+         2,
+         "--min-distance 199 is above --max-distance 150"},
         {{"-s", dir_.path() + "/text.fa", "-t", table, "-i", index, "--min-distance", "150",
           "--max-distance", "199"},
-         1, "text.fa: line 1: text before the first '>' header line"},
-        {{"-s", scaffoldsPath_, "-t", table, "-i", index, "--min-distance", "40",
-          "--max-distance", "199"},
-         2, "--min-distance"},
+         1,
+         "text.fa: line 1: text before the first '>' header line"},
+        {{"-s", scaffoldsPath_, "-t", table, "-i", index, "--min-distance", "40", "--max-distance",
+          "199"},
+         2,
+         "--min-distance"},
     };
     dir_.Write("text.fa", "ACGT\n");
     for (const Case& c : cases) {
@@ -158,8 +175,9 @@ TEST_F(CloseProgram, RefusesBadInputsBeforeWritingAnything) {
         const ProgramRun run = RunBuiltProgram("lorvex-close", arguments);
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-        EXPECT_EQ(testing::FolderEntries(dir_.path()),
-                  (std::vector<std::string>{"reads.index", "reads.table", "scaffolds.fa", "text.fa"}))
+        EXPECT_EQ(
+            testing::FolderEntries(dir_.path()),
+            (std::vector<std::string>{"reads.index", "reads.table", "scaffolds.fa", "text.fa"}))
             << c.message;
     }
     // Scaffolds without a gap are written as they are.

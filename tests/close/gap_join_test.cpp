@@ -36,8 +36,8 @@ GapJoin BruteForceJoin(const GapSides& sides, int64_t minOverlap) {
             join.fillLength = extended - overlap;
             const std::string merged = left + right.substr(static_cast<size_t>(overlap));
             if (join.fillLength > 0)
-                join.fill = merged.substr(sides.leftFlank.size(),
-                                          static_cast<size_t>(join.fillLength));
+                join.fill =
+                    merged.substr(sides.leftFlank.size(), static_cast<size_t>(join.fillLength));
         }
     }
     join.verdict = join.placements == 1   ? JoinVerdict::Joined
