@@ -207,12 +207,7 @@ std::string FormatTotals(const CloseTotals& totals) {
     if (!reasons.empty()) text += " (" + reasons + ")";
     text += " in " + std::string(seconds) + " s";
     if (totals.gaps > 0) text += "; " + extend::GuardSummary(totals.guard);
-    if (const uint64_t peak = PeakMemoryBytes()) {
-        char memory[32];
-        std::snprintf(memory, sizeof memory, "%.1f", static_cast<double>(peak) / (1 << 20));
-        text += std::string("; peak memory ") + memory + " MiB";
-    }
-    return text + "\n";
+    return text + PeakMemorySuffix() + "\n";
 }
 
 }  // namespace lorvex::close

@@ -154,12 +154,7 @@ std::string FormatTotals(const RunTotals& totals) {
                  WithThousands(count);
     if (!stops.empty()) text += "; stops: " + stops;
     text += "; " + GuardSummary(totals.guard);
-    if (const uint64_t peak = PeakMemoryBytes()) {
-        char memory[32];
-        std::snprintf(memory, sizeof memory, "%.1f", static_cast<double>(peak) / (1 << 20));
-        text += std::string("; peak memory ") + memory + " MiB";
-    }
-    return text + "\n";
+    return text + PeakMemorySuffix() + "\n";
 }
 
 }  // namespace lorvex::extend
