@@ -100,4 +100,30 @@ while read -r contig; do
         status=1
     fi
 done < "$work/contigs.txt"
+
+say "5. lorvex-close: four gaps cut into the genome (200, 600 and 1,500 bases as Ns of their length,
+   400 bases as the unknown-size marker of 100 Ns), closed from both flanks"
+scaffold=""
+cursor=0
+for gap in 8000:200:200 16000:600:600 26000:1500:1500 36000:400:100; do
+    IFS=: read -r start length ns <<< "$gap"
+    scaffold+="${genome:cursor:start - cursor}$(printf 'N%.0s' $(seq "$ns"))"
+    cursor=$((start + length))
+done
+scaffold+="${genome:cursor}"
+printf '>scaffold lambda_virus with 4 gaps\n%s\n' "$scaffold" > "$work/scaffold.fa"
+close=("$build/lorvex-close" -s "$work/scaffold.fa" -t "$work/lambda.table" -i "$work/lambda.index"
+       --min-distance "$min_distance" --max-distance "$max_distance" -j 2
+       -o "$work/closed.fa" --gaps-tsv "$work/gaps.tsv")
+describe "${close[@]}"
+"${close[@]}" 2>&1 | sed "s|$work|\$work|g"
+echo "\$work/gaps.tsv (one row per gap):"
+column -t -s $'\t' "$work/gaps.tsv" 2>/dev/null || cat "$work/gaps.tsv"
+closed=$(grep -v '^>' "$work/closed.fa" | tr -d '\n')
+if [ "$closed" = "$genome" ]; then
+    echo "the closed scaffold equals the genome"
+else
+    echo "the closed scaffold differs from the genome"
+    status=1
+fi
 exit $status

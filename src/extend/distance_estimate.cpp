@@ -53,12 +53,12 @@ std::string HistogramRows(const std::vector<FragmentBin>& bins) {
 }
 
 // Every line of the report as a message of the program.
-std::string AsMessages(const std::string& report) {
+std::string AsMessages(const std::string& report, const std::string& program) {
     std::string messages;
     size_t start = 0;
     while (start < report.size()) {
         const size_t end = report.find('\n', start);
-        messages += "lorvex-extend: " + report.substr(start, end - start + 1);
+        messages += program + ": " + report.substr(start, end - start + 1);
         start = end + 1;
     }
     return messages;
@@ -68,9 +68,9 @@ std::string AsMessages(const std::string& report) {
 
 std::string EstimateReport(const FragmentEstimate& estimate,
                            const std::optional<AnchorDistances>& distances, size_t seeds,
-                           size_t shortSeeds) {
+                           size_t shortSeeds, const std::string& sequenceWord) {
     std::string report = "fragment lengths of " + WithThousands(estimate.pairs) + " pairs in " +
-                         WithThousands(seeds) + (seeds == 1 ? " seed" : " seeds");
+                         WithThousands(seeds) + " " + sequenceWord + (seeds == 1 ? "" : "s");
     if (estimate.farPairs > 0)
         report += " (and " + WithThousands(estimate.farPairs) + " far from the rest, set aside)";
     report += ": median " + Whole(estimate.median) + ", quartiles " +
@@ -81,8 +81,8 @@ std::string EstimateReport(const FragmentEstimate& estimate,
         report += "distances: --min-distance " + std::to_string(distances->minDistance) +
                   " --max-distance " + std::to_string(distances->maxDistance);
         if (shortSeeds > 0)
-            report += " (" + WithThousands(shortSeeds) + " of " + WithThousands(seeds) +
-                      " seeds shorter: seed-too-short)";
+            report += " (" + WithThousands(shortSeeds) + " of " + WithThousands(seeds) + " " +
+                      sequenceWord + "s shorter: " + sequenceWord + "-too-short)";
         report += "\n";
     }
     return report;
@@ -128,8 +128,10 @@ std::string FragmentsTsv(const std::optional<FragmentEstimate>& estimate,
     return tsv;
 }
 
-SettledDistances SettleDistances(const ExtendOptions& options, const std::vector<SeedRecord>& seeds,
-                                 const RunInputs& inputs, ProgressLine& progress) {
+SettledDistances SettleDistances(const ExtendOptions& options,
+                                 const std::vector<std::string_view>& sequences,
+                                 const RunInputs& inputs, ProgressLine& progress,
+                                 const std::string& sequenceWord) {
     SettledDistances settled{options, std::nullopt, ""};
     if (!options.estimateDistances) {
         const RunParameters& given = options.parameters;
@@ -137,9 +139,8 @@ SettledDistances SettleDistances(const ExtendOptions& options, const std::vector
                          " --max-distance " + std::to_string(given.maxDistance) + " (given)\n";
         return settled;
     }
-    progress.Show("estimating the fragment lengths in " + WithThousands(seeds.size()) + " seeds");
-    std::vector<std::string_view> sequences;
-    for (const SeedRecord& seed : seeds) sequences.push_back(seed.bases);
+    progress.Show("estimating the fragment lengths in " + WithThousands(sequences.size()) + " " +
+                  sequenceWord + "s");
     const FragmentEstimate estimate = EstimateFragmentLengths(
         SampleFragments(sequences, inputs, options.variant, options.threads));
     progress.Clear();
@@ -150,13 +151,14 @@ SettledDistances SettleDistances(const ExtendOptions& options, const std::vector
     size_t shortSeeds = 0;
     if (sound) {
         distances = DistancesFor(estimate, readLength, options.variant);
-        for (const SeedRecord& seed : seeds)
-            shortSeeds += static_cast<int64_t>(seed.bases.size()) < distances->maxDistance;
+        for (const std::string_view sequence : sequences)
+            shortSeeds += static_cast<int64_t>(sequence.size()) < distances->maxDistance;
     }
     if (estimate.verdict != EstimateVerdict::TooFewPairs)
-        settled.report = EstimateReport(estimate, distances, seeds.size(), shortSeeds);
+        settled.report =
+            EstimateReport(estimate, distances, sequences.size(), shortSeeds, sequenceWord);
     if (!options.quiet && (!sound || !options.estimateOnly))
-        std::fputs(AsMessages(settled.report).c_str(), stderr);
+        std::fputs(AsMessages(settled.report, progress.program()).c_str(), stderr);
     if (!sound) throw UsageError(estimate.reason + "; give --min-distance and --max-distance");
 
     settled.options.parameters.minDistance = distances->minDistance;

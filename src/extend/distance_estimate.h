@@ -1,5 +1,6 @@
-// The anchor distances of a lorvex-extend run when the command line leaves
-// them out: estimated from the pairs that lie inside the seeds, reported on
+// The anchor distances of a run when the command line leaves them out:
+// estimated from the pairs that lie inside known sequence (lorvex-extend's
+// seeds, lorvex-close's flanks), reported on
 // standard error, as a TSV and (with --estimate-only) on standard output,
 // or refused with a usage error that says why and asks for them. The TSV and
 // --estimate-only also carry the single-copy depth and work with distances
@@ -10,10 +11,10 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "extend/extend_options.h"
-#include "extend/seed_batch.h"
 #include "extension/fragment_estimate.h"
 #include "extension/run_setup.h"
 #include "tool/progress_line.h"
@@ -27,11 +28,14 @@ struct SettledDistances {
 };
 
 // The options as given when they name both distances. Otherwise estimates
-// them (on options.threads threads), shows the report on standard error
-// unless quiet or estimate-only, and throws a UsageError when the estimate
-// is not sound.
-SettledDistances SettleDistances(const ExtendOptions& options, const std::vector<SeedRecord>& seeds,
-                                 const RunInputs& inputs, ProgressLine& progress);
+// them from `sequences` (on options.threads threads), shows the report on
+// standard error (as messages of the progress line's program) unless quiet
+// or estimate-only, and throws a UsageError when the estimate is not sound.
+// sequenceWord names the sequences in the report ("seed", "flank").
+SettledDistances SettleDistances(const ExtendOptions& options,
+                                 const std::vector<std::string_view>& sequences,
+                                 const RunInputs& inputs, ProgressLine& progress,
+                                 const std::string& sequenceWord = "seed");
 
 // With --estimate-only: the report, the depth line and the matching lorvex
 // command on standard output, and the TSV when asked for.
@@ -43,7 +47,7 @@ void WriteEstimate(const SettledDistances& settled, const std::string& depthLine
 // too short for them.
 std::string EstimateReport(const FragmentEstimate& estimate,
                            const std::optional<AnchorDistances>& distances, size_t seeds,
-                           size_t shortSeeds);
+                           size_t shortSeeds, const std::string& sequenceWord = "seed");
 
 // "lorvex SEED.fa TABLE INDEX MIN MAX VOTES RATIO" (lorvex-strict with --strict).
 std::string LorvexCommand(const ExtendOptions& options);

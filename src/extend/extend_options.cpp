@@ -28,23 +28,7 @@ constexpr const char* description =
     "that lie inside the seeds (reported on standard error). --estimate-only reports the\n"
     "distances and the single-copy depth and stops.\n";
 
-// What the options hold before they are checked and turned into ExtendOptions.
-struct OptionTexts {
-    std::string minDistance, maxDistance, minVotes, ratio;
-    bool strict = false;
-    std::string depth;
-    bool noRepeatGuard = false;
-};
-
-void AddRepeatGuardOptions(CLI::App& app, OptionTexts& texts) {
-    app.add_option("--depth", texts.depth,
-                   "The repeat guard's single-copy depth (default: estimated)")
-        ->type_name("X");
-    app.add_flag("--no-repeat-guard", texts.noRepeatGuard,
-                 "Extend through repeats, as lorvex does");
-}
-
-void TakeRepeatGuardOptions(const OptionTexts& texts, ExtendOptions& options) {
+void TakeRepeatGuardOptions(const RunOptionTexts& texts, ExtendOptions& options) {
     options.repeatGuard = !texts.noRepeatGuard;
     if (texts.depth.empty()) return;
     if (texts.noRepeatGuard)
@@ -55,28 +39,14 @@ void TakeRepeatGuardOptions(const OptionTexts& texts, ExtendOptions& options) {
     options.singleCopyDepth = depth;
 }
 
-void AddOptions(CLI::App& app, ExtendOptions& options, OptionTexts& texts) {
+// The options lorvex-extend has besides the shared ones.
+void AddOptions(CLI::App& app, ExtendOptions& options, RunOptionTexts& texts) {
     app.get_formatter()->column_width(34);
     AddFileOption(app, "-s,--seeds", options.seedsPath,
                   "FASTA file of the seeds, one or many records, plain or gzip ('-': standard "
                   "input)")
         ->required();
-    AddFileOption(app, "-t,--table", options.tablePath, "Read-pair table")->required();
-    AddFileOption(app, "-i,--index", options.indexPath, "Prefix index of the table")->required();
-    const auto number = [&app](const std::string& name, std::string& text, const std::string& help,
-                               const std::string& typeName) {
-        return app.add_option(name, text, help)->type_name(typeName);
-    };
-    number("--min-distance", texts.minDistance,
-           "Distance of the nearest anchor window (estimated when left out)", "N");
-    number("--max-distance", texts.maxDistance,
-           "Distance of the farthest anchor window (estimated when left out)", "N");
-    number("--min-votes", texts.minVotes, "Fewest votes (all four bases) a cycle needs", "N")
-        ->default_str(std::to_string(defaultMinVotes));
-    number("--ratio,--dominance-ratio", texts.ratio, "The winner needs this times the other votes",
-           "X")
-        ->default_str(RatioText(defaultDominanceRatio));
-    app.add_flag("--strict", texts.strict, "Extend as lorvex-strict does");
+    AddRunOptions(app, options, texts);
     app.add_flag("--both", options.bothSides, "Extend the left side too");
     app.add_option("-j,--threads", options.threads, "Seeds extended in parallel, 1 to 256")
         ->capture_default_str()
@@ -122,30 +92,63 @@ void CheckOutputsDiffer(const ExtendOptions& options) {
                                  "; give each its own file");
 }
 
-// Both distances or neither, and no contigs asked for when none will be made.
-void TakeDistances(const OptionTexts& texts, ExtendOptions& options) {
-    if (texts.minDistance.empty() != texts.maxDistance.empty())
-        throw UsageError(
-            "give both --min-distance and --max-distance, or neither to estimate them from the "
-            "seeds");
-    options.estimateDistances = texts.minDistance.empty();
-    if (!options.estimateDistances) {
-        options.parameters.minDistance = ParseIntegerArgument(texts.minDistance, "--min-distance");
-        options.parameters.maxDistance = ParseIntegerArgument(texts.maxDistance, "--max-distance");
-    }
+// No contigs asked for when none will be made.
+void CheckEstimateOutputs(const ExtendOptions& options) {
     if (options.estimateOnly && (options.outputPath != "-" || !options.basesPath.empty() ||
                                  !options.summaryPath.empty() || !options.plotPath.empty()))
         throw UsageError(
             "--estimate-only extends nothing: leave out -o, --bases-tsv, --summary-tsv and --plot");
 }
 
-void TakeOptions(const OptionTexts& texts, ExtendOptions& options) {
+void TakeOptions(const RunOptionTexts& texts, ExtendOptions& options) {
+    if (options.outputPath.empty()) options.outputPath = "-";
+    TakeRunOptions(texts, options);
+    CheckEstimateOutputs(options);
+    CheckOutputsDiffer(options);
+}
+
+}  // namespace
+
+void AddRepeatGuardOptions(CLI::App& app, RunOptionTexts& texts) {
+    app.add_option("--depth", texts.depth,
+                   "The repeat guard's single-copy depth (default: estimated)")
+        ->type_name("X");
+    app.add_flag("--no-repeat-guard", texts.noRepeatGuard,
+                 "Extend through repeats, as lorvex does");
+}
+
+void AddRunOptions(CLI::App& app, ExtendOptions& options, RunOptionTexts& texts) {
+    AddFileOption(app, "-t,--table", options.tablePath, "Read-pair table")->required();
+    AddFileOption(app, "-i,--index", options.indexPath, "Prefix index of the table")->required();
+    const auto number = [&app](const std::string& name, std::string& text, const std::string& help,
+                               const std::string& typeName) {
+        return app.add_option(name, text, help)->type_name(typeName);
+    };
+    number("--min-distance", texts.minDistance,
+           "Distance of the nearest anchor window (estimated when left out)", "N");
+    number("--max-distance", texts.maxDistance,
+           "Distance of the farthest anchor window (estimated when left out)", "N");
+    number("--min-votes", texts.minVotes, "Fewest votes (all four bases) a cycle needs", "N")
+        ->default_str(std::to_string(defaultMinVotes));
+    number("--ratio,--dominance-ratio", texts.ratio, "The winner needs this times the other votes",
+           "X")
+        ->default_str(RatioText(defaultDominanceRatio));
+    app.add_flag("--strict", texts.strict, "Extend as lorvex-strict does");
+}
+
+void TakeRunOptions(const RunOptionTexts& texts, ExtendOptions& options) {
     if (options.tablePath == "-" || options.indexPath == "-")
         throw UsageError(
             "the table is read by positioned reads, which a pipe cannot serve, and its index "
             "goes with it: give the files of -t and -i, not '-'");
-    if (options.outputPath.empty()) options.outputPath = "-";
-    TakeDistances(texts, options);
+    if (texts.minDistance.empty() != texts.maxDistance.empty())
+        throw UsageError(
+            "give both --min-distance and --max-distance, or neither to estimate them");
+    options.estimateDistances = texts.minDistance.empty();
+    if (!options.estimateDistances) {
+        options.parameters.minDistance = ParseIntegerArgument(texts.minDistance, "--min-distance");
+        options.parameters.maxDistance = ParseIntegerArgument(texts.maxDistance, "--max-distance");
+    }
     options.parameters.minVotes = texts.minVotes.empty()
                                       ? defaultMinVotes
                                       : ParseIntegerArgument(texts.minVotes, "--min-votes");
@@ -153,10 +156,7 @@ void TakeOptions(const OptionTexts& texts, ExtendOptions& options) {
         texts.ratio.empty() ? defaultDominanceRatio : ParseRatioArgument(texts.ratio, "--ratio");
     options.variant = texts.strict ? Variant::Strict : Variant::Main;
     TakeRepeatGuardOptions(texts, options);
-    CheckOutputsDiffer(options);
 }
-
-}  // namespace
 
 std::string RatioText(float ratio) {
     char text[32];

@@ -1,6 +1,7 @@
 // The command line of lorvex-extend.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -45,6 +46,23 @@ struct CommandLine {
     ExtendOptions options;
     std::optional<int> exitStatus;  // set when the program should stop here
 };
+
+// What the options shared with lorvex-close hold before they are checked.
+struct RunOptionTexts {
+    std::string minDistance, maxDistance, minVotes, ratio;
+    bool strict = false;
+    std::string depth;
+    bool noRepeatGuard = false;
+};
+
+// The options every program on lorvex-extend's run shares: table, index, the
+// four run parameters and --strict.
+void AddRunOptions(CLI::App& app, ExtendOptions& options, RunOptionTexts& texts);
+// --depth and --no-repeat-guard.
+void AddRepeatGuardOptions(CLI::App& app, RunOptionTexts& texts);
+// Checks and takes them: both distances or neither (estimateDistances),
+// numbers that are numbers, --depth with the guard on. Throws UsageError.
+void TakeRunOptions(const RunOptionTexts& texts, ExtendOptions& options);
 
 // "0.7": a ratio as a command line gives it.
 std::string RatioText(float ratio);

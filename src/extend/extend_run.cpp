@@ -3,14 +3,15 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "base/number_text.h"
 #include "extend/distance_estimate.h"
 #include "extend/extend_output.h"
-#include "extend/ordered_batch.h"
 #include "extend/seed_batch.h"
 #include "extend/vote_plot.h"
+#include "tool/ordered_batch.h"
 #include "tool/output_file.h"
 #include "tool/peak_memory.h"
 #include "tool/progress_line.h"
@@ -93,7 +94,10 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     ProgressLine progress("lorvex-extend", showProgress);
     const std::vector<SeedRecord> seeds = LoadSeedBatch(requested.seedsPath);
     const RunInputs inputs = LoadRunInputs(requested.tablePath, requested.indexPath);
-    const SettledDistances settled = SettleDistances(requested, seeds, inputs, progress);
+    std::vector<std::string_view> sequences;
+    sequences.reserve(seeds.size());
+    for (const SeedRecord& seed : seeds) sequences.push_back(seed.bases);
+    const SettledDistances settled = SettleDistances(requested, sequences, inputs, progress);
     const ExtendOptions& options = settled.options;
 
     ExtensionSettings settings;
@@ -104,7 +108,10 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     settings.keepVotes = !options.basesPath.empty() || !options.plotPath.empty();
     CheckMinDistance(options.variant, options.parameters, inputs.table.layout.readLength,
                      "--min-distance");
-    const GuardSetting guard = SetUpRepeatGuard(options, seeds, inputs, settings.rules, progress);
+    const GuardRequest guardRequest{options.repeatGuard, options.singleCopyDepth, options.bothSides,
+                                    options.threads, "seed"};
+    const GuardSetting guard =
+        SetUpRepeatGuard(guardRequest, sequences, inputs, settings.rules, progress);
     settings.singleCopyDepth = guard.singleCopyDepth;
     const std::string fragmentsTsv =
         options.fragmentsPath.empty()
@@ -134,7 +141,8 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     };
     // A few results per thread in flight keep every thread busy while one
     // slow seed holds up the output.
-    RunInOrder(seeds.size(), options.threads, 4 * size_t{options.threads}, extendOne, deliver);
+    RunInOrder<SeedExtension>(seeds.size(), options.threads, 4 * size_t{options.threads}, extendOne,
+                              deliver);
     progress.Clear();
     outputs.Close();
     totals.seconds = progress.SecondsSinceStart();
@@ -153,12 +161,7 @@ std::string FormatTotals(const RunTotals& totals) {
                  WithThousands(count);
     if (!stops.empty()) text += "; stops: " + stops;
     text += "; " + GuardSummary(totals.guard);
-    if (const uint64_t peak = PeakMemoryBytes()) {
-        char memory[32];
-        std::snprintf(memory, sizeof memory, "%.1f", static_cast<double>(peak) / (1 << 20));
-        text += std::string("; peak memory ") + memory + " MiB";
-    }
-    return text + "\n";
+    return text + PeakMemorySuffix() + "\n";
 }
 
 }  // namespace lorvex::extend

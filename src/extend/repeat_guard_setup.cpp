@@ -8,23 +8,21 @@
 
 namespace lorvex::extend {
 
-GuardSetting SetUpRepeatGuard(const ExtendOptions& options, const std::vector<SeedRecord>& seeds,
+GuardSetting SetUpRepeatGuard(const GuardRequest& request,
+                              const std::vector<std::string_view>& sequences,
                               const RunInputs& inputs, const ExtensionRules& rules,
                               ProgressLine& progress) {
     GuardSetting guard;
-    if (!options.repeatGuard) return guard;
-    if (options.singleCopyDepth) {
+    if (!request.on) return guard;
+    if (request.singleCopyDepth) {
         guard.state = GuardState::Given;
-        guard.singleCopyDepth = options.singleCopyDepth;
+        guard.singleCopyDepth = request.singleCopyDepth;
         return guard;
     }
-    progress.Show("estimating the single-copy depth from the seeds");
-    std::vector<std::string_view> sequences;
-    sequences.reserve(seeds.size());
-    for (const SeedRecord& seed : seeds) sequences.push_back(seed.bases);
+    progress.Show("estimating the single-copy depth from the " + request.sequenceWord + "s");
     DepthSampling sampling;
-    sampling.bothStrands = options.bothSides;
-    sampling.threads = options.threads;
+    sampling.bothStrands = request.bothStrands;
+    sampling.threads = request.threads;
     const DepthEstimate estimate = EstimateSingleCopyDepth(sequences, inputs, rules, sampling);
     progress.Clear();
     guard.replayedCycles = estimate.cycles;
@@ -35,12 +33,13 @@ GuardSetting SetUpRepeatGuard(const ExtendOptions& options, const std::vector<Se
                                     ? WithThousands(static_cast<uint64_t>(estimate.cycles)) +
                                           " cycles could be replayed, " +
                                           std::to_string(sampling.leastCycles) +
-                                          " are needed: seeds longer than --max-distance give them"
+                                          " are needed: " + request.sequenceWord +
+                                          "s longer than --max-distance give them"
                                     : "the replayed cycles' median is 0 votes";
         std::fprintf(stderr,
-                     "lorvex-extend: cannot estimate the single-copy depth (%s); extending "
+                     "%s: cannot estimate the single-copy depth (%s); extending "
                      "without the repeat guard, give --depth N to set it\n",
-                     why.c_str());
+                     progress.program().c_str(), why.c_str());
     }
     return guard;
 }

@@ -1,16 +1,15 @@
-// The repeat guard of a lorvex-extend run: the single-copy depth given with
-// --depth, or estimated from the batch's seeds (both strands with --both)
-// once the distances are fixed. Where it cannot be estimated the run says so
-// and goes on without the guard rather than guess.
+// The repeat guard of a run: the single-copy depth given with --depth, or
+// estimated from known sequence (lorvex-extend's seeds, both strands with
+// --both; lorvex-close's flanks) once the distances are fixed. Where it cannot be estimated the run
+// says so and goes on without the guard rather than guess.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "extend/extend_options.h"
-#include "extend/seed_batch.h"
 #include "extension/extend_contig.h"
 #include "extension/run_setup.h"
 #include "tool/progress_line.h"
@@ -25,10 +24,20 @@ struct GuardSetting {
     int64_t replayedCycles = 0;             // when estimated
 };
 
-// Estimates when the guard is on and --depth was not given; then writes one
-// line on standard error if no estimate came out. Throws what the cycles
-// throw (InputError for a broken table).
-GuardSetting SetUpRepeatGuard(const ExtendOptions& options, const std::vector<SeedRecord>& seeds,
+struct GuardRequest {
+    bool on = true;                         // --no-repeat-guard turns it off
+    std::optional<double> singleCopyDepth;  // --depth; none: estimated
+    bool bothStrands = false;               // replay each reverse complement too
+    unsigned threads = 1;
+    std::string sequenceWord = "seed";  // what the sequences are, in messages
+};
+
+// Estimates from `sequences` when the guard is on and no depth was given;
+// then writes one line on standard error (naming the progress line's
+// program) if no estimate came out. Throws what the cycles throw
+// (InputError for a broken table).
+GuardSetting SetUpRepeatGuard(const GuardRequest& request,
+                              const std::vector<std::string_view>& sequences,
                               const RunInputs& inputs, const ExtensionRules& rules,
                               ProgressLine& progress);
 

@@ -14,7 +14,7 @@ BaseVotes ComplementVotes(const BaseVotes& votes) {
 }
 
 SideExtension ExtendSide(const std::string& seedBases, Side side, const RunInputs& inputs,
-                         const ExtensionSettings& settings) {
+                         const ExtensionSettings& settings, const CycleObserver& towards) {
     SideExtension extension;
     extension.side = side;
     std::string contig = seedBases;
@@ -27,6 +27,13 @@ SideExtension ExtendSide(const std::string& seedBases, Side side, const RunInput
     };
     if (settings.singleCopyDepth)
         hooks.observeCycle = RepeatGuardObserver(*settings.singleCopyDepth);
+    if (towards) {
+        hooks.observeCycle = [guard = hooks.observeCycle,
+                              &towards](const CycleView& cycle) -> std::optional<StopReason> {
+            if (const std::optional<StopReason> reached = towards(cycle)) return reached;
+            return guard ? guard(cycle) : std::nullopt;
+        };
+    }
     const ExtensionOutcome outcome = ExtendContig(contig, inputs, settings.rules, tieBreaks, hooks);
     extension.stop = outcome.reason;
     extension.stopVotes = outcome.stopVotes;

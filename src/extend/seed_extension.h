@@ -55,8 +55,11 @@ struct SeedExtension {
 // Votes of the complementary bases: A and T swap, C and G swap.
 BaseVotes ComplementVotes(const BaseVotes& votes);
 
+// `towards`, when given, sees every cycle (on the strand being extended, so
+// the reverse complement for the left side) before the repeat guard and may
+// end the side, for a program that extends towards a known sequence.
 SideExtension ExtendSide(const std::string& seedBases, Side side, const RunInputs& inputs,
-                         const ExtensionSettings& settings);
+                         const ExtensionSettings& settings, const CycleObserver& towards = {});
 
 SeedExtension ExtendSeed(const SeedRecord& seed, const RunInputs& inputs,
                          const ExtensionSettings& settings);

@@ -12,6 +12,7 @@ const char* StopReasonLabel(StopReason reason) {
         case StopReason::NotDominant: return "not-dominant";
         case StopReason::RepetitiveTail: return "repetitive-tail";
         case StopReason::CapReached: return "cap-reached";
+        case StopReason::Target: return "far-flank";
     }
     return "unknown";
 }

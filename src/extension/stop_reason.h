@@ -14,10 +14,11 @@ enum class StopReason {
     NotDominant,     // the winner held less than dominanceRatio times the others
     RepetitiveTail,  // the last read length of the contig was one repeated base
     CapReached,      // the cap on added bases was reached
+    Target,          // the caller's observer found what it extended towards (a gap's far flank)
 };
 
 // "no-windows", "seed-too-short", "repeat", "no-votes", "too-few-votes",
-// "not-dominant", "repetitive-tail", "cap-reached".
+// "not-dominant", "repetitive-tail", "cap-reached", "far-flank".
 const char* StopReasonLabel(StopReason reason);
 
 }  // namespace lorvex

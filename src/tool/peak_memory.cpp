@@ -16,4 +16,13 @@ uint64_t PeakMemoryBytes() {
     return found ? kib * 1024 : 0;
 }
 
+std::string PeakMemorySuffix() {
+    const uint64_t peak = PeakMemoryBytes();
+    if (peak == 0) return "";
+    char memory[48];
+    std::snprintf(memory, sizeof memory, "; peak memory %.1f MiB",
+                  static_cast<double>(peak) / (1 << 20));
+    return memory;
+}
+
 }  // namespace lorvex

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace lorvex {
 
@@ -9,5 +10,9 @@ namespace lorvex {
 // bytes; 0 when the system does not tell it. getrusage would also count
 // what the process held before exec, such as the pages of a large parent.
 uint64_t PeakMemoryBytes();
+
+// "; peak memory 201.3 MiB" for the end of a summary line; empty when the
+// system does not tell it.
+std::string PeakMemorySuffix();
 
 }  // namespace lorvex

@@ -28,6 +28,8 @@ class ProgressLine {
     void Clear();
 
     double SecondsSinceStart() const;
+    // The name every line and message of the run starts with.
+    const std::string& program() const { return program_; }
 
   private:
     using Clock = std::chrono::steady_clock;

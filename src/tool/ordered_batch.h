@@ -1,18 +1,31 @@
-#include "extend/ordered_batch.h"
+// Runs the items of a batch on several threads and hands the results over in
+// input order, on the calling thread. Workers may run ahead of the oldest
+// undelivered item by at most `window` items, so the results held at any time
+// are bounded whatever the batch size.
+#pragma once
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstddef>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
-namespace lorvex::extend {
-namespace {
+namespace lorvex {
+
+template <typename Result>
+using ItemWork = std::function<Result(size_t item)>;
+template <typename Result>
+using ItemDelivery = std::function<void(size_t item, Result& result)>;
+
+namespace ordered_batch {
 
 // The state that workers and the delivering thread share: a ring of
 // `window` result slots, item i in slot i % window.
+template <typename Result>
 class ReorderBuffer {
   public:
     ReorderBuffer(size_t count, size_t window) : count_(count), slots_(window) {}
@@ -29,7 +42,7 @@ class ReorderBuffer {
         return nextToClaim_++;
     }
 
-    void Store(size_t item, SeedExtension&& result) {
+    void Store(size_t item, Result&& result) {
         {
             std::lock_guard lock(mutex_);
             slots_[item % slots_.size()] = std::move(result);
@@ -38,12 +51,12 @@ class ReorderBuffer {
     }
 
     // Waits for the next item in order; nothing when the batch was stopped.
-    std::optional<SeedExtension> TakeNext() {
+    std::optional<Result> TakeNext() {
         std::unique_lock lock(mutex_);
-        std::optional<SeedExtension>& slot = slots_[nextToDeliver_ % slots_.size()];
+        std::optional<Result>& slot = slots_[nextToDeliver_ % slots_.size()];
         resultStored_.wait(lock, [&] { return stopped_ || slot.has_value(); });
         if (stopped_) return std::nullopt;
-        std::optional<SeedExtension> result = std::move(slot);
+        std::optional<Result> result = std::move(slot);
         slot.reset();
         ++nextToDeliver_;
         lock.unlock();
@@ -72,62 +85,68 @@ class ReorderBuffer {
     std::condition_variable slotFreed_;
     std::condition_variable resultStored_;
     const size_t count_;
-    std::vector<std::optional<SeedExtension>> slots_;
+    std::vector<std::optional<Result>> slots_;
     size_t nextToClaim_ = 0;
     size_t nextToDeliver_ = 0;
     bool stopped_ = false;
     std::exception_ptr failure_;
 };
 
-void RunWorker(ReorderBuffer& buffer, const ItemWork& work) {
-    while (const std::optional<size_t> item = buffer.Claim()) {
-        try {
-            buffer.Store(*item, work(*item));
-        } catch (...) {
-            buffer.Stop(std::current_exception());
-            return;
-        }
-    }
-}
-
-// Joins the workers however the delivering loop ends.
+// Computes claimed items until the batch ends; joins every worker however
+// the delivering loop ends.
+template <typename Result>
 class WorkerGroup {
   public:
-    WorkerGroup(ReorderBuffer& buffer) : buffer_(buffer) {}
+    explicit WorkerGroup(ReorderBuffer<Result>& buffer) : buffer_(buffer) {}
     ~WorkerGroup() {
         buffer_.Stop(nullptr);
         for (std::thread& worker : workers_) worker.join();
     }
     WorkerGroup(const WorkerGroup&) = delete;
     WorkerGroup& operator=(const WorkerGroup&) = delete;
-    void Start(unsigned threads, const ItemWork& work) {
-        for (unsigned i = 0; i < threads; ++i)
-            workers_.emplace_back(RunWorker, std::ref(buffer_), std::cref(work));
+    void Start(unsigned threads, const ItemWork<Result>& work) {
+        for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this, &work] { Run(work); });
     }
 
   private:
-    ReorderBuffer& buffer_;
+    void Run(const ItemWork<Result>& work) {
+        while (const std::optional<size_t> item = buffer_.Claim()) {
+            try {
+                buffer_.Store(*item, work(*item));
+            } catch (...) {
+                buffer_.Stop(std::current_exception());
+                return;
+            }
+        }
+    }
+
+    ReorderBuffer<Result>& buffer_;
     std::vector<std::thread> workers_;
 };
 
-}  // namespace
+}  // namespace ordered_batch
 
-void RunInOrder(size_t count, unsigned threads, size_t window, const ItemWork& work,
-                const ItemDelivery& deliver) {
+// Computes work(0) .. work(count - 1) and calls deliver for each in order.
+// threads 1 computes on the calling thread, with no other thread. The first
+// exception of a worker or of deliver stops the batch (items not yet started
+// are skipped) and is rethrown once every worker has finished.
+template <typename Result>
+void RunInOrder(size_t count, unsigned threads, size_t window, const ItemWork<Result>& work,
+                const ItemDelivery<Result>& deliver) {
     if (threads <= 1) {
         for (size_t item = 0; item < count; ++item) {
-            SeedExtension result = work(item);
+            Result result = work(item);
             deliver(item, result);
         }
         return;
     }
-    ReorderBuffer buffer(count, std::max<size_t>(window, 1));
+    ordered_batch::ReorderBuffer<Result> buffer(count, std::max<size_t>(window, 1));
     {
-        WorkerGroup workers(buffer);
+        ordered_batch::WorkerGroup<Result> workers(buffer);
         workers.Start(threads, work);
         try {
             for (size_t item = 0; item < count; ++item) {
-                std::optional<SeedExtension> result = buffer.TakeNext();
+                std::optional<Result> result = buffer.TakeNext();
                 if (!result) break;
                 deliver(item, *result);
             }
@@ -138,4 +157,4 @@ void RunInOrder(size_t count, unsigned threads, size_t window, const ItemWork& w
     if (std::exception_ptr failure = buffer.Failure()) std::rethrow_exception(failure);
 }
 
-}  // namespace lorvex::extend
+}  // namespace lorvex

@@ -1,7 +1,7 @@
 // The parallel batch: results come out in input order whatever the threads
 // and the time each item takes, workers never run further ahead than the
 // window, and a failure anywhere stops the batch and reaches the caller.
-#include "extend/ordered_batch.h"
+#include "tool/ordered_batch.h"
 
 #include <gtest/gtest.h>
 
@@ -9,16 +9,15 @@
 #include <chrono>
 #include <random>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
-namespace lorvex::extend {
+namespace lorvex {
 namespace {
 
-// A result that carries its item number in the right side's bases.
-SeedExtension Tagged(size_t item) {
-    SeedExtension result;
-    result.right.bases = std::to_string(item);
-    return result;
+// A result that carries its item number.
+std::string Tagged(size_t item) {
+    return std::to_string(item);
 }
 
 TEST(OrderedBatch, DeliversInInputOrderWithinTheWindow) {
@@ -28,7 +27,7 @@ TEST(OrderedBatch, DeliversInInputOrderWithinTheWindow) {
             std::atomic<size_t> delivered{0};
             std::atomic<size_t> furthestAhead{0};
             std::vector<size_t> order;
-            RunInOrder(
+            RunInOrder<std::string>(
                 200, threads, window,
                 [&](size_t item) {
                     ++started;
@@ -41,8 +40,8 @@ TEST(OrderedBatch, DeliversInInputOrderWithinTheWindow) {
                     std::this_thread::sleep_for(std::chrono::microseconds((item * 7919) % 300));
                     return Tagged(item);
                 },
-                [&](size_t item, SeedExtension& result) {
-                    EXPECT_EQ(result.right.bases, std::to_string(item));
+                [&](size_t item, std::string& result) {
+                    EXPECT_EQ(result, std::to_string(item));
                     order.push_back(item);
                     ++delivered;
                 });
@@ -60,9 +59,9 @@ TEST(OrderedBatch, DeliversInInputOrderWithinTheWindow) {
 TEST(OrderedBatch, AnEmptyBatchDeliversNothing) {
     for (const unsigned threads : {1u, 3u}) {
         bool called = false;
-        RunInOrder(
-            0, threads, 4, [&](size_t) { return SeedExtension{}; },
-            [&](size_t, SeedExtension&) { called = true; });
+        RunInOrder<std::string>(
+            0, threads, 4, [&](size_t) { return std::string{}; },
+            [&](size_t, std::string&) { called = true; });
         EXPECT_FALSE(called);
     }
 }
@@ -71,14 +70,14 @@ TEST(OrderedBatch, AFailingItemStopsTheBatchAndIsRethrown) {
     for (const unsigned threads : {1u, 2u, 4u}) {
         std::atomic<size_t> started{0};
         size_t delivered = 0;
-        EXPECT_THROW(RunInOrder(
+        EXPECT_THROW(RunInOrder<std::string>(
                          10000, threads, 8,
                          [&](size_t item) {
                              ++started;
                              if (item == 50) throw std::runtime_error("damaged table");
                              return Tagged(item);
                          },
-                         [&](size_t, SeedExtension&) { ++delivered; }),
+                         [&](size_t, std::string&) { ++delivered; }),
                      std::runtime_error);
         EXPECT_LE(delivered, 50u);
         EXPECT_LT(started.load(), 200u) << "the batch went on after the failure";
@@ -89,13 +88,13 @@ TEST(OrderedBatch, AFailingDeliveryStopsTheWorkers) {
     for (const unsigned threads : {1u, 2u}) {
         std::atomic<size_t> started{0};
         try {
-            RunInOrder(
+            RunInOrder<std::string>(
                 10000, threads, 4,
                 [&](size_t item) {
                     ++started;
                     return Tagged(item);
                 },
-                [&](size_t item, SeedExtension&) {
+                [&](size_t item, std::string&) {
                     if (item == 20) throw std::runtime_error("disk full");
                 });
             ADD_FAILURE() << "no exception";
@@ -107,4 +106,4 @@ TEST(OrderedBatch, AFailingDeliveryStopsTheWorkers) {
 }
 
 }  // namespace
-}  // namespace lorvex::extend
+}  // namespace lorvex

@@ -1,0 +1,99 @@
+#include "close/close_options.h"
+
+#include "base/errors.h"
+#include "tool/command_line.h"
+#include "tool/number_arguments.h"
+
+namespace lorvex::close {
+namespace {
+
+constexpr const char* description =
+    "Closes the gaps (runs of N) of scaffolds with the read pairs of a table. For every gap,\n"
+    "the flank on its left is extended rightwards and the flank on its right leftwards, as\n"
+    "lorvex-extend extends a seed (repeat guard on), each side until it stops by itself or has\n"
+    "reached the far flank. The gap is closed when the two sides (or one side and the far\n"
+    "flank) overlap exactly, over --min-overlap bases or more, at one place only, and the\n"
+    "closed length lies within the tolerance of the N run's length (not checked for N runs of\n"
+    "--unknown-gap-length). Other gaps keep their N run; --partial writes what each side\n"
+    "added into them around a shorter N run. Records and their order are unchanged; gaps run\n"
+    "in parallel with --threads. Without --min-distance and --max-distance, both are\n"
+    "estimated from the pairs that lie inside the flanks.\n";
+
+void AddOptions(CLI::App& app, CloseOptions& options, extend::RunOptionTexts& texts) {
+    app.get_formatter()->column_width(34);
+    extend::ExtendOptions& run = options.run;
+    run.cap = defaultUnknownGapCap;
+    AddFileOption(app, "-s,--scaffolds", run.seedsPath, "FASTA file of the scaffolds")->required();
+    extend::AddRunOptions(app, run, texts);
+    app.add_option("-j,--threads", run.threads, "Gaps closed in parallel, 1 to 256")
+        ->capture_default_str()
+        ->check(CLI::Range(1u, extend::maxThreads).description(""))
+        ->type_name("N");
+    app.add_option("--min-gap", options.minGap, "Fewest N in a row that make a gap")
+        ->capture_default_str()
+        ->check(CLI::Range(int64_t{1}, int64_t{1} << 31).description(""))
+        ->type_name("N");
+    app.add_option("--min-overlap", options.minOverlap,
+                   "Fewest bases the two sides must overlap by, exactly")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 100000).description(""))
+        ->type_name("N");
+    app.add_option("--gap-tolerance", options.gapTolerance,
+                   "Bases a closed gap's length may differ from its N run")
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber.description(""))
+        ->type_name("N");
+    app.add_option("--gap-tolerance-share", options.gapToleranceShare,
+                   "Or this share of the N run, when that is more")
+        ->capture_default_str()
+        ->check(CLI::Range(0.0, 100.0).description(""))
+        ->type_name("X");
+    app.add_option("--unknown-gap-length", options.unknownGapLength,
+                   "N runs of this length have no length check (0: none)")
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber.description(""))
+        ->type_name("N");
+    app.add_option("--max-bases", run.cap,
+                   "Most bases a side adds to a gap of unknown length, 0 to 2000000")
+        ->capture_default_str()
+        ->check(CLI::Range(0, extensionCap).description(""))
+        ->type_name("N");
+    app.add_flag("--partial", options.partial,
+                 "Write the sides of open gaps into them, around a shorter N run");
+    AddFileOption(app, "-o,--output", run.outputPath,
+                  "FASTA of the closed scaffolds ('-': standard output)")
+        ->capture_default_str();
+    app.add_option("--line-width", run.lineWidth,
+                   "Bases per FASTA sequence line, 0: one line per record")
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber.description(""))
+        ->type_name("N");
+    AddFileOption(app, "--gaps-tsv", options.gapsPath, "Also write one row per gap (TSV)");
+    app.add_flag("-q,--quiet", run.quiet, "No progress, estimate or summary on standard error");
+    extend::AddRepeatGuardOptions(app, texts);
+}
+
+void TakeOptions(const extend::RunOptionTexts& texts, CloseOptions& options) {
+    extend::ExtendOptions& run = options.run;
+    if (run.outputPath.empty()) run.outputPath = "-";
+    extend::TakeRunOptions(texts, run);
+    run.bothSides = true;
+    if (!run.estimateDistances && run.parameters.minDistance > run.parameters.maxDistance)
+        throw UsageError("--min-distance " + std::to_string(run.parameters.minDistance) +
+                         " is above --max-distance " + std::to_string(run.parameters.maxDistance));
+    if (run.outputPath == options.gapsPath)
+        throw UsageError("two outputs go to " +
+                         (run.outputPath == "-" ? std::string("standard output") : run.outputPath) +
+                         "; give each its own file");
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+    CommandLine result;
+    result.exitStatus = ParseProgramOptions(argc, argv, "lorvex-close", description, result.options,
+                                            AddOptions, TakeOptions);
+    return result;
+}
+
+}  // namespace lorvex::close

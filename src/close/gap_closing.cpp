@@ -1,0 +1,127 @@
+#include "close/gap_closing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "seq/nucleotide.h"
+
+namespace lorvex::close {
+namespace {
+
+bool LengthKnown(const ClosingRules& rules, int64_t gapLength) {
+    return rules.unknownGapLength <= 0 || gapLength != rules.unknownGapLength;
+}
+
+// Extends one flank towards the other. The side stops once its contig ends
+// with the far flank's first bases (on the strand being extended), which
+// proves the join as far as this side can.
+SideOutcome ExtendTowards(std::string_view flank, extend::Side side, std::string target,
+                          const RunInputs& inputs, const extend::ExtensionSettings& settings) {
+    const int64_t flankLength = static_cast<int64_t>(flank.size());
+    const CycleObserver towards = [&](const CycleView& cycle) -> std::optional<StopReason> {
+        if (cycle.accepted > 0 && ReachedTargetOnce(cycle.contig, flankLength, target))
+            return StopReason::Target;
+        return std::nullopt;
+    };
+    extend::SideExtension extension =
+        extend::ExtendSide(std::string(flank), side, inputs, settings, towards);
+    SideOutcome outcome;
+    outcome.stop = extension.stop;
+    outcome.bases = std::move(extension.bases);
+    // The left side's bases go outward from the flank's start.
+    if (side == extend::Side::Left) std::reverse(outcome.bases.begin(), outcome.bases.end());
+    return outcome;
+}
+
+}  // namespace
+
+const char* OpenReasonLabel(OpenReason reason) {
+    switch (reason) {
+        case OpenReason::None: return "";
+        case OpenReason::NoOverlap: return "no-overlap";
+        case OpenReason::AmbiguousOverlap: return "ambiguous-overlap";
+        case OpenReason::LengthOutOfRange: return "length-out-of-range";
+        case OpenReason::FlankTooShort: return "flank-too-short";
+        case OpenReason::RecordEnd: return "record-end";
+    }
+    return "unknown";
+}
+
+int64_t LengthTolerance(const ClosingRules& rules, int64_t gapLength) {
+    const auto share =
+        static_cast<int64_t>(std::floor(rules.gapToleranceShare * static_cast<double>(gapLength)));
+    return std::max<int64_t>(rules.gapTolerance, share);
+}
+
+GapOutcome CloseGap(const Gap& gap, const GapFlanks& flanks, const RunInputs& inputs,
+                    const ClosingRules& rules) {
+    GapOutcome outcome;
+    outcome.gap = gap;
+    if (flanks.left.empty() || flanks.right.empty()) {
+        outcome.open = OpenReason::RecordEnd;
+        return outcome;
+    }
+    extend::ExtensionSettings settings = rules.settings;
+    const int64_t targetLength = int64_t{rules.minOverlap} + targetMargin;
+    if (LengthKnown(rules, gap.length)) {
+        // Past the longest fill the tolerance allows and into the far flank.
+        const int64_t needed = gap.length + LengthTolerance(rules, gap.length) + targetLength;
+        settings.rules.cap = static_cast<int32_t>(std::min<int64_t>(needed, extensionCap));
+    }
+    const std::string_view rightTarget =
+        flanks.right.substr(0, std::min<size_t>(flanks.right.size(), targetLength));
+    std::string leftTarget(flanks.left.substr(flanks.left.size() -
+                                              std::min<size_t>(flanks.left.size(), targetLength)));
+    ReverseComplement(leftTarget.data(), static_cast<int32_t>(leftTarget.size()));
+    outcome.left =
+        ExtendTowards(flanks.left, extend::Side::Right, std::string(rightTarget), inputs, settings);
+    outcome.right =
+        ExtendTowards(flanks.right, extend::Side::Left, std::move(leftTarget), inputs, settings);
+
+    outcome.join = JoinSides({flanks.left, outcome.left.bases, outcome.right.bases, flanks.right},
+                             rules.minOverlap);
+    const bool tooShort = outcome.left.stop == StopReason::SeedTooShort ||
+                          outcome.right.stop == StopReason::SeedTooShort;
+    if (outcome.join.verdict == JoinVerdict::Joined) {
+        if (LengthKnown(rules, gap.length) &&
+            std::llabs(outcome.join.fillLength - gap.length) > LengthTolerance(rules, gap.length))
+            outcome.open = OpenReason::LengthOutOfRange;
+    } else if (tooShort) {
+        outcome.open = OpenReason::FlankTooShort;
+    } else {
+        outcome.open = outcome.join.verdict == JoinVerdict::Ambiguous ? OpenReason::AmbiguousOverlap
+                                                                      : OpenReason::NoOverlap;
+    }
+    return outcome;
+}
+
+std::string ClosedRecord(std::string_view bases, const std::vector<GapOutcome>& outcomes,
+                         bool partial, int64_t minGap) {
+    std::string record;
+    record.reserve(bases.size());
+    size_t cursor = 0;
+    for (const GapOutcome& outcome : outcomes) {
+        const Gap& gap = outcome.gap;
+        record += bases.substr(cursor, static_cast<size_t>(gap.start) - cursor);
+        cursor = static_cast<size_t>(gap.end());
+        if (outcome.closed()) {
+            record += outcome.join.fill;
+            // Flanks that overlap: the right one's first bases are already written.
+            if (outcome.join.fillLength < 0)
+                cursor += static_cast<size_t>(-outcome.join.fillLength);
+        } else if (partial) {
+            const int64_t added =
+                static_cast<int64_t>(outcome.left.bases.size() + outcome.right.bases.size());
+            record += outcome.left.bases;
+            record.append(static_cast<size_t>(std::max(minGap, gap.length - added)), 'N');
+            record += outcome.right.bases;
+        } else {
+            record += bases.substr(static_cast<size_t>(gap.start), static_cast<size_t>(gap.length));
+        }
+    }
+    record += bases.substr(cursor);
+    return record;
+}
+
+}  // namespace lorvex::close

@@ -1,0 +1,72 @@
+// One gap closed: both flanks extended towards each other, the sides joined,
+// the length checked; and a record rebuilt from the outcomes of its gaps.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "close/gap_finder.h"
+#include "close/gap_join.h"
+#include "extend/seed_extension.h"
+#include "extension/run_setup.h"
+#include "extension/stop_reason.h"
+
+namespace lorvex::close {
+
+// Why a gap stayed open, in the order summaries list them.
+enum class OpenReason {
+    None,              // closed
+    NoOverlap,         // the sides do not overlap by --min-overlap bases
+    AmbiguousOverlap,  // they overlap at two places or more
+    LengthOutOfRange,  // the join is further from the N run's length than the tolerance
+    FlankTooShort,     // a flank is shorter than the farthest anchor window
+    RecordEnd,         // the N run touches the record's start or end: there is no far flank
+};
+
+// "no-overlap", "ambiguous-overlap", "length-out-of-range", "flank-too-short",
+// "record-end" ("" for None).
+const char* OpenReasonLabel(OpenReason reason);
+
+struct ClosingRules {
+    extend::ExtensionSettings settings;  // both sides; cap: gaps of unknown length
+    int32_t minOverlap = 31;
+    int32_t gapTolerance = 0;
+    double gapToleranceShare = 0;
+    int64_t unknownGapLength = 0;  // 0: every gap is checked
+};
+
+// Bases beyond the minimum overlap that a side must have run into the far
+// flank before it stops there.
+inline constexpr int32_t targetMargin = 20;
+
+// How far a join may differ from the N run's length.
+int64_t LengthTolerance(const ClosingRules& rules, int64_t gapLength);
+
+// Which stop a side ended with; nothing when it was not run.
+struct SideOutcome {
+    std::optional<StopReason> stop;
+    std::string bases;  // on the scaffold's strand, in scaffold order
+};
+
+struct GapOutcome {
+    Gap gap;
+    SideOutcome left;   // the left flank's extension, rightwards
+    SideOutcome right;  // the right flank's extension, leftwards
+    GapJoin join;
+    OpenReason open = OpenReason::None;
+    bool closed() const { return open == OpenReason::None; }
+};
+
+GapOutcome CloseGap(const Gap& gap, const GapFlanks& flanks, const RunInputs& inputs,
+                    const ClosingRules& rules);
+
+// The record with every closed gap filled (flanks that overlap are written
+// once) and every open one kept, or, with `partial`, replaced by what the
+// sides added around an N run of max(minGap, N run - bases added) Ns.
+std::string ClosedRecord(std::string_view bases, const std::vector<GapOutcome>& outcomes,
+                         bool partial, int64_t minGap);
+
+}  // namespace lorvex::close
