@@ -61,16 +61,28 @@ summary=$(cut -f1-4 "$work/results/study_summary.tsv" | tr '\t\n' ' |')
 [ "$summary" = "sample seeds sides bases_added|two_files 7 14 $(awk -F'\t' 'NR > 1 { s += $4 } END { print s }' "$work/two_files.summary.tsv")|interleaved 6 12 $(awk -F'\t' 'NR > 1 { s += $4 } END { print s }' "$work/interleaved.summary.tsv")|" ] ||
     fail "study summary: $summary"
 
+# The sample with scaffolds: closed with the values settled over its seeds.
+estimate=$work/results/two_files/estimate.tsv
+value() { awk -F'\t' -v k="$1" '$1 == k { print $2 }' "$estimate"; }
+"$build/lorvex-close" -q -s "$source_dir/workflow/example/scaffolds_a.fa" \
+    -t "$work/results/two_files/reads.table" -i "$work/results/two_files/reads.index" \
+    --min-distance "$(value min_distance)" --max-distance "$(value max_distance)" \
+    --depth "$(value single_copy_depth)" -o "$work/closed.fa" --gaps-tsv "$work/gaps.tsv" ||
+    fail "direct lorvex-close failed"
+cmp "$work/results/two_files/scaffolds.fa" "$work/closed.fa" || fail "closed scaffolds differ"
+cmp "$work/results/two_files/gaps.tsv" "$work/gaps.tsv" || fail "gaps TSV differs"
+
 "${workflow[@]}" --cores 2 > "$work/again.log" 2>&1 || { cat "$work/again.log"; fail "second run failed"; }
 grep -q "Nothing to be done" "$work/again.log" || { cat "$work/again.log"; fail "second run did work"; }
 
 "${workflow[@]}" --profile "$source_dir/workflow/profiles/slurm" -n --forceall > "$work/dry.log" 2>&1 ||
     { cat "$work/dry.log"; fail "dry run of the SLURM profile failed"; }
 # The job table (rule, count, threads) and every job's resources.
-for jobs in "prep +2 +1 +1" "estimate +2 +2 +2" "extend_chunk +6 +1 +1" "total +20 +1 +2"; do
+for jobs in "prep +2 +1 +1" "estimate +2 +2 +2" "extend_chunk +6 +1 +1" "close +1 +2 +2" "total +21 +1 +2"; do
     grep -qE "^$jobs$" "$work/dry.log" || { cat "$work/dry.log"; fail "dry run: no line '$jobs'"; }
 done
-[ "$(grep -c "resources: .*mem_mb=1024.*runtime=120" "$work/dry.log")" -eq 6 ] ||
-    fail "dry run: not 6 chunk jobs with their resources"
+# Six chunk jobs and the closing job ask for 1,024 MB and two hours.
+[ "$(grep -c "resources: .*mem_mb=1024.*runtime=120" "$work/dry.log")" -eq 7 ] ||
+    fail "dry run: not 7 jobs of 1,024 MB and 120 minutes"
 sed -n '/^Job stats:/,/^total/{p;/^total/q}' "$work/dry.log"
 echo "workflow_test: gathered outputs equal one run per sample; second run: nothing to be done"
