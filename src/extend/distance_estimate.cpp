@@ -69,8 +69,8 @@ std::string AsMessages(const std::string& report) {
 std::string EstimateReport(const FragmentEstimate& estimate,
                            const std::optional<AnchorDistances>& distances, size_t seeds,
                            size_t shortSeeds) {
-    std::string report = "fragment lengths of " + WithThousands(estimate.pairs) + " pairs in " +
-                         WithThousands(seeds) + (seeds == 1 ? " seed" : " seeds");
+    std::string report =
+        "fragment lengths of " + Counted(estimate.pairs, "pair") + " in " + Counted(seeds, "seed");
     if (estimate.farPairs > 0)
         report += " (and " + WithThousands(estimate.farPairs) + " far from the rest, set aside)";
     report += ": median " + Whole(estimate.median) + ", quartiles " +
@@ -81,8 +81,8 @@ std::string EstimateReport(const FragmentEstimate& estimate,
         report += "distances: --min-distance " + std::to_string(distances->minDistance) +
                   " --max-distance " + std::to_string(distances->maxDistance);
         if (shortSeeds > 0)
-            report += " (" + WithThousands(shortSeeds) + " of " + WithThousands(seeds) +
-                      " seeds shorter: seed-too-short)";
+            report += " (" + WithThousands(shortSeeds) + " of " + Counted(seeds, "seed") +
+                      " shorter: seed-too-short)";
         report += "\n";
     }
     return report;
@@ -127,7 +127,7 @@ SettledDistances SettleDistances(const ExtendOptions& options, const std::vector
                                  const RunInputs& inputs, ProgressLine& progress) {
     SettledDistances settled{options, "", ""};
     if (!options.estimateDistances) return settled;
-    progress.Show("estimating the fragment lengths in " + WithThousands(seeds.size()) + " seeds");
+    progress.Show("estimating the fragment lengths in " + Counted(seeds.size(), "seed"));
     std::vector<std::string_view> sequences;
     for (const SeedRecord& seed : seeds) sequences.push_back(seed.bases);
     const FragmentEstimate estimate = EstimateFragmentLengths(

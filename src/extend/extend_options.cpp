@@ -25,7 +25,9 @@ constexpr const char* description =
     "seed-too-short (a seed shorter than MAX_DISTANCE, which does not stop the other seeds).\n"
     "The index is loaded once; seeds run in parallel with --threads and come out in input\n"
     "order. Without --min-distance and --max-distance, both are estimated from the pairs\n"
-    "that lie inside the seeds (reported on standard error; --estimate-only reports and stops).\n";
+    "that lie inside the seeds (reported on standard error; --estimate-only reports and stops).\n"
+    "Numbers: --min-distance at least the read length R (2R - 2 with --strict) and at most\n"
+    "--max-distance; --min-votes and --ratio 0 or more. TABLE and INDEX come from lorvex-prep.\n";
 
 // What the options hold before they are checked and turned into ExtendOptions.
 struct OptionTexts {
@@ -149,6 +151,9 @@ void TakeOptions(const OptionTexts& texts, ExtendOptions& options) {
                                       : ParseIntegerArgument(texts.minVotes, "--min-votes");
     options.parameters.dominanceRatio =
         texts.ratio.empty() ? defaultDominanceRatio : ParseRatioArgument(texts.ratio, "--ratio");
+    if (const std::optional<std::string> impossible =
+            ImpossibleParameters(options.parameters, optionNames))
+        throw UsageError(*impossible);
     options.variant = texts.strict ? Variant::Strict : Variant::Main;
     TakeRepeatGuardOptions(texts, options);
     CheckOutputsDiffer(options);

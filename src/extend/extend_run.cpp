@@ -83,8 +83,8 @@ class RunOutputs {
 
 std::string ProgressText(const RunTotals& totals, size_t seeds, double seconds) {
     const uint64_t rate = seconds > 0 ? static_cast<uint64_t>(totals.seeds / seconds) : 0;
-    return WithThousands(totals.seeds) + " of " + WithThousands(seeds) + " seeds, " +
-           WithThousands(totals.basesAdded) + " bases added, " + WithThousands(rate) + " seeds/s";
+    return WithThousands(totals.seeds) + " of " + Counted(seeds, "seed") + ", " +
+           Counted(totals.basesAdded, "base") + " added, " + WithThousands(rate) + " seeds/s";
 }
 
 }  // namespace
@@ -92,7 +92,8 @@ std::string ProgressText(const RunTotals& totals, size_t seeds, double seconds) 
 RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     ProgressLine progress("lorvex-extend", showProgress);
     const std::vector<SeedRecord> seeds = LoadSeedBatch(requested.seedsPath);
-    const RunInputs inputs = LoadRunInputs(requested.tablePath, requested.indexPath);
+    const RunInputs inputs =
+        LoadRunInputs(requested.tablePath, requested.indexPath, "--table TABLE --index INDEX");
     const SettledDistances settled = SettleDistances(requested, seeds, inputs, progress);
     if (requested.estimateOnly) {
         WriteEstimate(settled);
@@ -106,8 +107,9 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     settings.rules.cap = options.cap;
     settings.bothSides = options.bothSides;
     settings.keepVotes = !options.basesPath.empty() || !options.plotPath.empty();
-    CheckMinDistance(options.variant, options.parameters, inputs.table.layout.readLength,
-                     "--min-distance");
+    if (const std::optional<std::string> warning =
+            CheckRunParameters(options.variant, options.parameters, inputs.table.layout.readLength))
+        std::fprintf(stderr, "lorvex-extend: warning: %s\n", warning->c_str());
     const GuardSetting guard = SetUpRepeatGuard(options, seeds, inputs, settings.rules, progress);
     settings.singleCopyDepth = guard.singleCopyDepth;
 
@@ -137,9 +139,8 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
 std::string FormatTotals(const RunTotals& totals) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", totals.seconds);
-    std::string text = "lorvex-extend: " + WithThousands(totals.seeds) +
-                       " seeds: " + WithThousands(totals.basesAdded) + " bases added in " +
-                       seconds + " s";
+    std::string text = "lorvex-extend: " + Counted(totals.seeds, "seed") + ": " +
+                       Counted(totals.basesAdded, "base") + " added in " + seconds + " s";
     std::string stops;
     for (const auto& [stop, count] : totals.stops)
         stops += std::string(stops.empty() ? "" : ", ") + StopReasonLabel(stop) + " " +
