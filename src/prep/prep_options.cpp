@@ -24,7 +24,10 @@ constexpr const char* description =
     "than A, C, G, T (N or .) in the kept part are dropped. Each kept pair is written twice,\n"
     "as (read 1, read 2) and as (read 2, read 1), so that pairs from both strands anchor\n"
     "windows. Phred+64 qualities are recognised and written as Phred+33. The read length R\n"
-    "is 12 to 1023; lorvex-extend (or lorvex with MIN_DISTANCE at least R) reads the output.\n";
+    "is 12 to 1023, and the memory bound at least 32M.\n"
+    "\n"
+    "Next: lorvex-extend -s seeds.fa -t out/reads.table -i out/reads.index, or lorvex for one\n"
+    "seed (its MIN_DISTANCE at least R).\n";
 
 // Shows "--check TABLE INDEX" rather than the generic "--check TEXT x 2".
 class PrepFormatter : public CLI::Formatter {

@@ -270,7 +270,7 @@ void ExpectSameAsSeparateRuns(const ExtendRun& batch, const std::vector<Seed>& s
         if (right.status == 2) {
             // The programs refuse a seed shorter than MAX_DISTANCE; the batch
             // reports it and goes on.
-            EXPECT_NE(right.err.find("fewer than maxDistance"), std::string::npos) << what;
+            EXPECT_NE(right.err.find("fewer than MAX_DISTANCE"), std::string::npos) << what;
             EXPECT_NE(entries[i].header.find("right_stop=seed-too-short"), std::string::npos)
                 << what;
             EXPECT_EQ(side("right"), "") << what;
@@ -542,6 +542,14 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
     zeroDepth.insert(zeroDepth.end(), {"--depth", "0"});
     std::vector<std::string> depthUnguarded = base(seeds, files_.table, d.minDistance);
     depthUnguarded.insert(depthUnguarded.end(), {"--depth", "9", "--no-repeat-guard"});
+    // Numbers no run can mean: a nearest window beyond the farthest, negative thresholds.
+    std::vector<std::string> minAboveMax = base(seeds, files_.table, "250");
+    std::vector<std::string> negativeVotes = base(seeds, files_.table, d.minDistance);
+    negativeVotes[11] = "-1";
+    std::vector<std::string> negativeRatio = base(seeds, files_.table, d.minDistance);
+    negativeRatio[13] = "-inf";
+    std::vector<std::string> swapped = base(seeds, files_.index, d.minDistance);
+    swapped[5] = files_.table;
     const std::vector<Case> cases = {
         {base(zero, files_.table, d.minDistance), 1,
          "lorvex-extend: " + zero + ": line 4: record 2: holds a zero byte"},
@@ -557,6 +565,12 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
         {zeroDepth, 2, "lorvex-extend: --depth must be a positive number, not '0'"},
         {depthUnguarded, 2, "lorvex-extend: --depth sets the repeat guard"},
         {{"-s", seeds}, 2, "lorvex-extend: "},
+        {minAboveMax, 2, "lorvex-extend: --min-distance 250 is greater than --max-distance 199"},
+        {negativeVotes, 2, "lorvex-extend: --min-votes must be 0 or more, not -1"},
+        {negativeRatio, 2, "lorvex-extend: --ratio must be 0 or more"},
+        {swapped, 1,
+         "lorvex-extend: " + files_.index + " is a prefix index and " + files_.table +
+             " a read-pair table: swap the two (--table TABLE --index INDEX)"},
     };
     for (const Case& c : cases) {
         const ProgramRun result = run(c.arguments);
