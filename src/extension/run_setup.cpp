@@ -1,5 +1,7 @@
 #include "extension/run_setup.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -26,8 +28,11 @@ std::vector<std::string> TabFields(const std::string& line) {
 // What the first line says a file is: a table line holds at least four
 // fields, the first two of one length of 12 or more; an index line holds a
 // key of 12 or more characters and a decimal count. A file that cannot be
-// read is Other, and its own error is reported.
+// read is Other, and its own error is reported; so is anything but a
+// regular file, which a look could block (a FIFO) or consume.
 FileShape ShapeOfFirstLine(const std::string& path) {
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return FileShape::Other;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return FileShape::Other;
     std::string line;
@@ -79,9 +84,9 @@ int64_t WindowCount(Variant variant, const RunParameters& parameters, int32_t re
     return QueueCount(variant, parameters.minDistance, parameters.maxDistance, readLength);
 }
 
-std::optional<std::string> ImpossibleParameters(const RunParameters& parameters,
+std::optional<std::string> ImpossibleParameters(Variant variant, const RunParameters& parameters,
                                                 const ParameterNames& names) {
-    if (parameters.minDistance > parameters.maxDistance)
+    if (variant == Variant::Main && parameters.minDistance > parameters.maxDistance)
         return names.minDistance + " " + std::to_string(parameters.minDistance) +
                " is greater than " + names.maxDistance + " " +
                std::to_string(parameters.maxDistance) +
@@ -115,8 +120,14 @@ void CheckMinDistance(Variant variant, const RunParameters& parameters, int32_t 
 
 std::optional<std::string> CheckRunParameters(Variant variant, const RunParameters& parameters,
                                               int32_t readLength, const ParameterNames& names) {
-    if (const std::optional<std::string> impossible = ImpossibleParameters(parameters, names))
+    if (const std::optional<std::string> impossible =
+            ImpossibleParameters(variant, parameters, names))
         throw UsageError(*impossible);
+    if (WindowCount(variant, parameters, readLength) <= 0)
+        throw UsageError(
+            names.minDistance + " " + std::to_string(parameters.minDistance) + " and " +
+            names.maxDistance + " " + std::to_string(parameters.maxDistance) +
+            " give no anchor window for reads of " + std::to_string(readLength) + " bases");
     CheckMinDistance(variant, parameters, readLength, names);
     return UnreachableWindows(readLength);
 }

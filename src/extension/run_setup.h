@@ -48,10 +48,12 @@ struct ParameterNames {
 inline const ParameterNames optionNames{"--min-distance", "--max-distance", "--min-votes",
                                         "--ratio"};
 
-// Why no run can mean these numbers (a minDistance above maxDistance, a
-// negative minVotes or dominanceRatio), or nothing. The option-style
-// programs refuse such numbers; lorvex and lorvex-strict run them as given.
-std::optional<std::string> ImpossibleParameters(const RunParameters& parameters,
+// Why no run can mean these numbers, whatever the read length (a negative
+// minVotes or dominanceRatio, and in the main variant a minDistance above
+// maxDistance; the strict one anchors up to R - 2 bases nearer than
+// minDistance), or nothing. The option-style programs refuse such numbers;
+// lorvex and lorvex-strict run them as given.
+std::optional<std::string> ImpossibleParameters(Variant variant, const RunParameters& parameters,
                                                 const ParameterNames& names);
 
 // A warning when no mate can reach the contig's end from any window, for
@@ -70,8 +72,9 @@ void CheckMinDistance(Variant variant, const RunParameters& parameters, int32_t 
                       const ParameterNames& names = {});
 
 // The option-style programs' check of the numbers a run goes ahead with,
-// once the read length is known: throws UsageError for ImpossibleParameters
-// and for CheckMinDistance, and returns the UnreachableWindows warning.
+// once the read length is known: throws UsageError for ImpossibleParameters,
+// for distances that give no window and for CheckMinDistance, and returns
+// the UnreachableWindows warning.
 std::optional<std::string> CheckRunParameters(Variant variant, const RunParameters& parameters,
                                               int32_t readLength,
                                               const ParameterNames& names = optionNames);

@@ -442,7 +442,7 @@ TEST_F(ExtendProgram, SummaryReportsEachSideAndTheStoppingVotes) {
     EXPECT_EQ(std::count(run.run.err.begin(), run.run.err.end(), '\n'), 1);
 }
 
-TEST_F(ExtendProgram, CapAndMissingWindowsAreReportedPerSide) {
+TEST_F(ExtendProgram, CapIsReportedPerSide) {
     Prepare(mediumSetup);
     // The first seed along the genome that grows by more than 20 bases.
     std::vector<Seed> seeds;
@@ -458,14 +458,6 @@ TEST_F(ExtendProgram, CapAndMissingWindowsAreReportedPerSide) {
     EXPECT_EQ(capped.run.err, "");
     EXPECT_EQ(capped.fasta, ">start right=20 right_stop=cap-reached test seed\n" + seeds[0].bases +
                                 BasesOf(full.out).substr(0, 20) + "\n");
-    // MAX below MIN: no window, nothing added, like lorvex printing nothing.
-    const ExtendRun none =
-        RunExtend(seedsPath, {"400", "300", "1", "0"}, false, true, 1, {"--line-width", "0"});
-    EXPECT_EQ(none.run.status, 0) << none.run.err;
-    EXPECT_EQ(none.fasta,
-              ">start left=0 right=0 left_stop=no-windows right_stop=no-windows "
-              "test seed\n" +
-                  seeds[0].bases + "\n");
 }
 
 TEST_F(ExtendProgram, PlotIsWellFormedAndRenders) {
