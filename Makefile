@@ -4,19 +4,24 @@ PREFIX ?= /usr/local
 RELEASE_DIR := build
 ASAN_DIR    := build-asan
 FUZZ_DIR    := build-fuzz
+# The programs the demo runs, and all that `make demo` builds.
+DEMO_PROGRAMS := lorvex lorvex-strict lorvex-prep lorvex-extend lorvex-close
+DEMO_OUTPUT   := demo-output
 # Seconds per fuzz target: FUZZ_SECONDS for `make fuzz`, the short run of `make test`.
 FUZZ_SECONDS      ?= 60
 FUZZ_TEST_SECONDS ?= 5
 
-.PHONY: all deps release sanitize test test-release test-sanitize test-fuzz fuzz demo bench install format clean
+.PHONY: all deps configure-release release sanitize test test-release test-sanitize test-fuzz fuzz demo bench install format clean
 
 all: release
 
 deps:
 	@scripts/install-deps.sh
 
-release: deps
+configure-release: deps
 	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+release: configure-release
 	@cmake --build $(RELEASE_DIR) -j $(JOBS)
 
 sanitize: deps
@@ -42,8 +47,14 @@ test: test-release test-sanitize test-fuzz
 fuzz: deps
 	@FUZZ_BUILD_DIR=$(FUZZ_DIR) JOBS=$(JOBS) scripts/fuzz.sh $(FUZZ_SECONDS)
 
-demo: release
-	@scripts/demo.sh $(RELEASE_DIR)
+# Builds only the demo's programs, quietly: the build's own output is shown
+# only when it fails.
+demo: configure-release
+	@echo "building $(DEMO_PROGRAMS) into $(RELEASE_DIR)/ (a minute or two the first time)"
+	@log=$$(mktemp) && \
+	    if cmake --build $(RELEASE_DIR) -j $(JOBS) --target $(DEMO_PROGRAMS) >"$$log" 2>&1; \
+	    then rm -f "$$log"; else cat "$$log"; rm -f "$$log"; exit 1; fi
+	@scripts/demo.sh $(RELEASE_DIR) $(DEMO_OUTPUT)
 
 bench: release
 	@if [ -x bench/run.sh ]; then bench/run.sh $(RELEASE_DIR); else echo "no benchmarks yet"; fi
@@ -55,4 +66,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	@rm -rf $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(DEMO_OUTPUT)

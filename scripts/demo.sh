@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
 # The whole path a user takes, on the bundled example (examples/README.md):
 # paired FASTQ files -> lorvex-prep -> read-pair table and prefix index ->
-# lorvex and lorvex-strict extend a seed cut from the genome -> the extended
-# bases are compared with the genome they came from.
+# lorvex and lorvex-strict extend a seed cut from the genome -> lorvex-extend
+# extends three seeds on both sides -> lorvex-close closes gaps cut into the
+# genome; every result is compared with the genome it came from.
 #
-#   scripts/demo.sh BUILD_DIR     (the folder holding the built programs)
+#   scripts/demo.sh BUILD_DIR OUTPUT_DIR
+#
+# BUILD_DIR holds the built programs; OUTPUT_DIR (emptied first) keeps every
+# file the demo makes, for a look afterwards.
 #
 # Exits with status 1 when nothing was extended or the extension disagrees
 # with the genome.
 set -euo pipefail
 
-build=$(cd "${1:?usage: scripts/demo.sh BUILD_DIR}" && pwd)
+usage="usage: scripts/demo.sh BUILD_DIR OUTPUT_DIR"
+build=$(cd "${1:?$usage}" && pwd)
+output_name=${2:?$usage}
 examples=$(cd "$(dirname "$0")/../examples" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/lorvex-demo.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+rm -rf "$output_name"
+mkdir -p "$output_name"
+work=$(cd "$output_name" && pwd)
 
 # The seed: 1,000 bases from position 20,000 of the genome. The distances
 # follow from the reads (examples/README.md): reads of 100 bases from
@@ -26,22 +33,24 @@ max_distance=489
 min_votes=5
 dominance_ratio=0.1
 
-say() { printf '\n== %s\n' "$*"; }
+step=0
+say() { step=$((step + 1)); printf '\n== %d. %s\n' "$step" "$*"; }
 # Prints a command as the user would type it (with short folder names).
-describe() { printf '$ %s\n' "$*" | sed "s|$work|\$work|g; s|$build|BUILD|g; s|$examples|examples|g"; }
+short() { sed "s|$work|$output_name|g; s|$build|BUILD|g; s|$examples|examples|g"; }
+describe() { printf '$ %s\n' "$*" | short; }
 
-say "1. lorvex-prep: the read pairs become a read-pair table and its prefix index"
+say "lorvex-prep: the read pairs become a read-pair table and its prefix index"
 prep=("$build/lorvex-prep" -1 "$examples/lambda_reads_1.fq.gz" -2 "$examples/lambda_reads_2.fq.gz"
       -o "$work/lambda")
 describe "${prep[@]}"
-"${prep[@]}" 2>&1 | sed "s|$work|\$work|g"
+"${prep[@]}" 2>&1 | short
 check=("$build/lorvex-prep" --check "$work/lambda.table" "$work/lambda.index")
 describe "${check[@]}"
-"${check[@]}" | sed "s|$work|\$work|g"
+"${check[@]}" | short
 echo "first lines of the index (12-base key, tab, number of table lines):"
 head -3 "$work/lambda.index"
 
-say "2. the seed: bases $((seed_start + 1)) to $((seed_start + seed_length)) of the genome"
+say "the seed: bases $((seed_start + 1)) to $((seed_start + seed_length)) of the genome"
 genome=$(grep -v '^>' "$examples/lambda_virus.fa" | tr -d '\r\n')
 printf '>seed lambda_virus:%d-%d\n%s\n' $((seed_start + 1)) $((seed_start + seed_length)) \
     "${genome:seed_start:seed_length}" > "$work/seed.fa"
@@ -49,7 +58,7 @@ echo "genome: ${#genome} bases; $(( ${#genome} - seed_start - seed_length )) of 
 
 status=0
 for program in lorvex lorvex-strict; do
-    say "3. $program extends the seed to the right"
+    say "$program extends the seed to the right"
     extend=("$build/$program" "$work/seed.fa" "$work/lambda.table" "$work/lambda.index"
             "$min_distance" "$max_distance" "$min_votes" "$dominance_ratio")
     describe "${extend[@]}"
@@ -73,7 +82,7 @@ for program in lorvex lorvex-strict; do
     fi
 done
 
-say "4. lorvex-extend: three seeds in one run, both sides, as FASTA with the reason each side stopped;
+say "lorvex-extend: three seeds in one run, both sides, as FASTA with the reason each side stopped;
    the distances are left out and estimated from the pairs inside the seeds"
 for start in 5000 20000 40000; do
     printf '>seed_%d lambda_virus:%d-%d\n%s\n' $((start + 1)) $((start + 1)) $((start + seed_length)) \
@@ -82,12 +91,12 @@ done > "$work/seeds.fa"
 batch=("$build/lorvex-extend" --seeds "$work/seeds.fa" --table "$work/lambda.table"
        --index "$work/lambda.index" --min-votes "$min_votes" --ratio "$dominance_ratio" --both
        --threads 2
-       -o "$work/contigs.fa" --summary-tsv "$work/summary.tsv")
+       -o "$work/contigs.fa" --summary-tsv "$work/summary.tsv" --plot "$work/votes.svg")
 describe "${batch[@]}"
-"${batch[@]}" 2>&1 | sed "s|$work|\$work|g"
-echo "record headers of \$work/contigs.fa (bases added on each side, why each side stopped):"
+"${batch[@]}" 2>&1 | short
+echo "record headers of $output_name/contigs.fa (bases added on each side, why each side stopped):"
 grep '^>' "$work/contigs.fa"
-echo "\$work/summary.tsv (the votes of the cycle that stopped each side, the repeat guard's depth):"
+echo "$output_name/summary.tsv (the votes of the cycle that stopped each side, the repeat guard's depth):"
 awk -F'\t' '{ printf "%-11s %-6s %11s %6s %-14s %6s %6s %6s %6s %13s %17s\n",
                  $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11 }' "$work/summary.tsv"
 awk '/^>/ { if (seq != "") print seq; seq = ""; next } { seq = seq $0 } END { print seq }' \
@@ -101,7 +110,7 @@ while read -r contig; do
     fi
 done < "$work/contigs.txt"
 
-say "5. lorvex-close: four gaps cut into the genome (200, 600 and 1,500 bases as Ns of their length,
+say "lorvex-close: four gaps cut into the genome (200, 600 and 1,500 bases as Ns of their length,
    400 bases as the unknown-size marker of 100 Ns), closed from both flanks"
 scaffold=""
 cursor=0
@@ -116,8 +125,8 @@ close=("$build/lorvex-close" -s "$work/scaffold.fa" -t "$work/lambda.table" -i "
        --min-distance "$min_distance" --max-distance "$max_distance" -j 2
        -o "$work/closed.fa" --gaps-tsv "$work/gaps.tsv")
 describe "${close[@]}"
-"${close[@]}" 2>&1 | sed "s|$work|\$work|g"
-echo "\$work/gaps.tsv (one row per gap):"
+"${close[@]}" 2>&1 | short
+echo "$output_name/gaps.tsv (one row per gap):"
 column -t -s $'\t' "$work/gaps.tsv" 2>/dev/null || cat "$work/gaps.tsv"
 closed=$(grep -v '^>' "$work/closed.fa" | tr -d '\n')
 if [ "$closed" = "$genome" ]; then
@@ -126,4 +135,6 @@ else
     echo "the closed scaffold differs from the genome"
     status=1
 fi
+printf '\nEvery file of the demo is in %s/ (the table and index, the seeds, the\n' "$output_name"
+echo "programs' outputs); BUILD is $build."
 exit $status

@@ -18,25 +18,57 @@ const char* ProgramName(Variant variant) {
     return variant == Variant::Main ? "lorvex" : "lorvex-strict";
 }
 
+// What the program does, how it differs from its sibling, the rules its
+// numbers follow and where its inputs come from.
 std::string UsageText(Variant variant) {
+    const bool main = variant == Variant::Main;
     const std::string name = ProgramName(variant);
-    return "Usage: " + name +
-           " SEED.fa TABLE INDEX MIN_DISTANCE MAX_DISTANCE MIN_VOTES DOMINANCE_RATIO\n"
-           "\n"
-           "Extends the seed contig to the right one base at a time from read pairs whose\n"
-           "first read lies on an anchor window behind the contig's end, and prints one line\n"
-           "per accepted base: the base and the votes for A, C, G and T, tab-separated.\n"
-           "\n"
-           "  SEED.fa          FASTA file with the seed contig (one record)\n"
-           "  TABLE            read-pair table (fixed-width lines: read, mate, qualities)\n"
-           "  INDEX            prefix index of the table (12-base key, tab, line count)\n"
-           "  MIN_DISTANCE     distance of the nearest anchor window behind the end\n"
-           "  MAX_DISTANCE     distance of the farthest anchor window behind the end\n"
-           "  MIN_VOTES        fewest votes a base needs\n"
-           "  DOMINANCE_RATIO  the winner needs at least this times the other votes\n"
-           "\n"
-           "  --help           show this text\n"
-           "  --version        show the version\n";
+    std::string text =
+        "Usage: " + name +
+        " SEED.fa TABLE INDEX MIN_DISTANCE MAX_DISTANCE MIN_VOTES DOMINANCE_RATIO\n"
+        "\n"
+        "Extends the seed contig to the right one base at a time from read pairs whose\n"
+        "first read lies on an anchor window behind the contig's end, and prints one line\n"
+        "per accepted base: the base and the votes for A, C, G and T, tab-separated.\n"
+        "\n";
+    text += main ? "Unlike lorvex-strict, it selects pairs whose first read matches a window on\n"
+                   "its first 100 bases, counts a mate that names one base at every qualifying\n"
+                   "overlap, and flushes every line.\n"
+                 : "Unlike lorvex, it selects pairs whose first read matches a window exactly,\n"
+                   "counts a mate only when exactly one overlap qualifies, and also anchors on\n"
+                   "windows nearer the end (MAX + R - MIN of them, R the read length).\n";
+    text += std::string(
+                "\n"
+                "  SEED.fa          FASTA file with the seed contig (one record)\n"
+                "  TABLE            read-pair table (fixed-width lines: read, mate, qualities)\n"
+                "  INDEX            prefix index of the table (12-base key, tab, line count)\n"
+                "  MIN_DISTANCE     distance of the nearest anchor window behind the end, at\n"
+                "                   least ") +
+            (main ? "R (the read length)" : "2R - 2 (R the read length)") +
+            "\n"
+            "  MAX_DISTANCE     distance of the farthest anchor window, at least MIN_DISTANCE\n"
+            "                   and at most the seed's length; for fragments of F_min to F_max\n"
+            "                   bases: MIN_DISTANCE = F_min - R + 20, MAX_DISTANCE = F_max - 1\n"
+            "  MIN_VOTES        fewest votes (all four bases) a base needs\n"
+            "  DOMINANCE_RATIO  the winner needs at least this times the other votes\n"
+            "\n"
+            "  --help           show this text\n"
+            "  --version        show the version\n"
+            "\n"
+            "TABLE and INDEX come from lorvex-prep (paired FASTQ); lorvex-extend extends many\n"
+            "seeds at once and estimates the distances from the reads.\n";
+    return text;
+}
+
+const char* const argumentNames[] = {"SEED.fa",      "TABLE",     "INDEX",          "MIN_DISTANCE",
+                                     "MAX_DISTANCE", "MIN_VOTES", "DOMINANCE_RATIO"};
+
+// "missing MIN_VOTES and DOMINANCE_RATIO (6 of 7 arguments given)".
+std::string MissingArguments(int given) {
+    std::string names;
+    for (int i = given; i < 7; ++i)
+        names += std::string(i == given ? "" : i == 6 ? " and " : ", ") + argumentNames[i];
+    return "missing " + names + " (" + std::to_string(given) + " of 7 arguments given)";
 }
 
 [[noreturn]] void FailStandardOutput() {
@@ -70,6 +102,9 @@ int Run(int argc, char** argv, Variant variant, MakeCycles makeCycles) {
     }
     if (argc < 8) {
         std::fputs(UsageText(variant).c_str(), stderr);
+        if (argc > 1)
+            std::fprintf(stderr, "%s: %s\n", ProgramName(variant),
+                         MissingArguments(argc - 1).c_str());
         return 2;
     }
     ExtensionRules rules;
@@ -77,7 +112,8 @@ int Run(int argc, char** argv, Variant variant, MakeCycles makeCycles) {
     rules.variant = variant;
     rules.makeCycles = makeCycles;
     std::string contig = LoadSeed(argv[1]);
-    const RunInputs inputs = LoadRunInputs(argv[2], argv[3]);
+    const RunInputs inputs = LoadRunInputs(argv[2], argv[3], "SEED.fa TABLE INDEX ...");
+    CheckMinDistance(variant, rules.parameters, inputs.table.layout.readLength);
 
     TieBreakSource tieBreaks = TieBreakSource::ProcessRand();
     const bool flushEachLine = variant == Variant::Main;
@@ -88,7 +124,7 @@ int Run(int argc, char** argv, Variant variant, MakeCycles makeCycles) {
     const ExtensionOutcome outcome = ExtendContig(contig, inputs, rules, tieBreaks, hooks);
     if (outcome.reason == StopReason::SeedTooShort)
         throw UsageError("the seed holds " + std::to_string(contig.size()) +
-                         " bases, fewer than maxDistance " +
+                         " bases, fewer than MAX_DISTANCE " +
                          std::to_string(rules.parameters.maxDistance));
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) FailStandardOutput();
     return 0;

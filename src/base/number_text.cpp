@@ -47,6 +47,11 @@ std::string HumanBytes(uint64_t bytes) {
     return text;
 }
 
+std::string Counted(uint64_t count, const std::string& noun, const std::string& plural) {
+    if (count == 1) return "1 " + noun;
+    return WithThousands(count) + " " + (plural.empty() ? noun + "s" : plural);
+}
+
 std::string RecordLabel(uint64_t record) {
     return "record " + WithThousands(record);
 }

@@ -18,6 +18,10 @@ std::string ExactText(double value);
 // 1536 -> "1.5 KiB"; below 1 KiB "512 bytes".
 std::string HumanBytes(uint64_t bytes);
 
+// 1 -> "1 seed", 1234 -> "1,234 seeds": a count with its noun, in the
+// singular for one; `plural` for nouns that do not just take an "s".
+std::string Counted(uint64_t count, const std::string& noun, const std::string& plural = "");
+
 // "record 1,204", "line 17".
 std::string RecordLabel(uint64_t record);
 std::string LineLabel(uint64_t line);

@@ -129,7 +129,8 @@ std::string ProgressText(const CloseTotals& totals, size_t gaps, double seconds)
 CloseTotals RunClose(const CloseOptions& requested, bool showProgress) {
     ProgressLine progress("lorvex-close", showProgress);
     const std::vector<SeedRecord> records = extend::LoadSeedBatch(requested.run.seedsPath);
-    const RunInputs inputs = LoadRunInputs(requested.run.tablePath, requested.run.indexPath);
+    const RunInputs inputs = LoadRunInputs(requested.run.tablePath, requested.run.indexPath,
+                                           "--table TABLE --index INDEX");
     const ScaffoldGaps found = FindAllGaps(records, requested.minGap);
 
     CloseTotals totals;
@@ -139,8 +140,9 @@ CloseTotals RunClose(const CloseOptions& requested, bool showProgress) {
     if (!found.tasks.empty()) {
         run =
             extend::SettleDistances(requested.run, found.flanks, inputs, progress, "flank").options;
-        CheckMinDistance(run.variant, run.parameters, inputs.table.layout.readLength,
-                         "--min-distance");
+        if (const std::optional<std::string> warning = CheckRunParameters(
+                run.variant, run.parameters, inputs.table.layout.readLength))
+            std::fprintf(stderr, "lorvex-close: warning: %s\n", warning->c_str());
     }
     ClosingRules rules = RulesFor(requested, run);
     if (!found.tasks.empty()) {

@@ -69,8 +69,8 @@ std::string AsMessages(const std::string& report, const std::string& program) {
 std::string EstimateReport(const FragmentEstimate& estimate,
                            const std::optional<AnchorDistances>& distances, size_t seeds,
                            size_t shortSeeds, const std::string& sequenceWord) {
-    std::string report = "fragment lengths of " + WithThousands(estimate.pairs) + " pairs in " +
-                         WithThousands(seeds) + " " + sequenceWord + (seeds == 1 ? "" : "s");
+    std::string report = "fragment lengths of " + Counted(estimate.pairs, "pair") + " in " +
+                         Counted(seeds, sequenceWord);
     if (estimate.farPairs > 0)
         report += " (and " + WithThousands(estimate.farPairs) + " far from the rest, set aside)";
     report += ": median " + Whole(estimate.median) + ", quartiles " +
@@ -81,8 +81,8 @@ std::string EstimateReport(const FragmentEstimate& estimate,
         report += "distances: --min-distance " + std::to_string(distances->minDistance) +
                   " --max-distance " + std::to_string(distances->maxDistance);
         if (shortSeeds > 0)
-            report += " (" + WithThousands(shortSeeds) + " of " + WithThousands(seeds) + " " +
-                      sequenceWord + "s shorter: " + sequenceWord + "-too-short)";
+            report += " (" + WithThousands(shortSeeds) + " of " + Counted(seeds, sequenceWord) +
+                      " shorter: " + sequenceWord + "-too-short)";
         report += "\n";
     }
     return report;
@@ -139,8 +139,7 @@ SettledDistances SettleDistances(const ExtendOptions& options,
                          " --max-distance " + std::to_string(given.maxDistance) + " (given)\n";
         return settled;
     }
-    progress.Show("estimating the fragment lengths in " + WithThousands(sequences.size()) + " " +
-                  sequenceWord + "s");
+    progress.Show("estimating the fragment lengths in " + Counted(sequences.size(), sequenceWord));
     const FragmentEstimate estimate = EstimateFragmentLengths(
         SampleFragments(sequences, inputs, options.variant, options.threads));
     progress.Clear();

@@ -21,12 +21,15 @@ constexpr const char* description =
     "and why each side stopped:\n"
     "  >name left=120 right=3456 left_stop=no-votes right_stop=repeat\n"
     "Stops: repeat, no-votes, too-few-votes, not-dominant, repetitive-tail, cap-reached, and\n"
-    "for a side never extended no-windows (MAX_DISTANCE below the first window) or\n"
-    "seed-too-short (a seed shorter than MAX_DISTANCE, which does not stop the other seeds).\n"
+    "for a side never extended seed-too-short (a seed shorter than --max-distance, which does\n"
+    "not stop the other seeds).\n"
     "The index is loaded once; seeds run in parallel with --threads and come out in input\n"
     "order. Without --min-distance and --max-distance, both are estimated from the pairs\n"
     "that lie inside the seeds (reported on standard error). --estimate-only reports the\n"
-    "distances and the single-copy depth and stops.\n";
+    "distances and the single-copy depth and stops.\n"
+    "Numbers: --min-distance at least the read length R and at most --max-distance (with\n"
+    "--strict: at least 2R - 2 and below --max-distance + R); --min-votes and --ratio 0 or\n"
+    "more. TABLE and INDEX come from lorvex-prep.\n";
 
 void TakeRepeatGuardOptions(const RunOptionTexts& texts, ExtendOptions& options) {
     options.repeatGuard = !texts.noRepeatGuard;
@@ -155,6 +158,9 @@ void TakeRunOptions(const RunOptionTexts& texts, ExtendOptions& options) {
     options.parameters.dominanceRatio =
         texts.ratio.empty() ? defaultDominanceRatio : ParseRatioArgument(texts.ratio, "--ratio");
     options.variant = texts.strict ? Variant::Strict : Variant::Main;
+    if (const std::optional<std::string> impossible =
+            ImpossibleParameters(options.variant, options.parameters, optionNames))
+        throw UsageError(*impossible);
     TakeRepeatGuardOptions(texts, options);
 }
 

@@ -1,6 +1,8 @@
 #include "extend/extend_run.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -23,11 +25,52 @@ std::unique_ptr<NamedOutput> OpenIfNamed(const std::string& path) {
     return path.empty() ? nullptr : std::make_unique<NamedOutput>(path);
 }
 
+// The plot's panels, kept in an unnamed scratch file until the end of the
+// run: their heights, which the document's header names, are known only
+// once every side is extended.
+class PlotPanels {
+  public:
+    PlotPanels() : scratch_(std::tmpfile()) {
+        if (!scratch_) Fail();
+    }
+
+    void Add(const SeedRecord& seed, const SideExtension& side, const PlotSettings& settings) {
+        const std::string panel = PlotPanel(height_, seed, side, settings);
+        if (std::fwrite(panel.data(), 1, panel.size(), scratch_.get()) != panel.size()) Fail();
+        height_ += PanelHeight(side);
+    }
+
+    // Writes the whole document.
+    void WriteTo(NamedOutput& plot, const PlotSettings& settings) {
+        plot.Write(PlotHeader(height_, settings));
+        if (std::fflush(scratch_.get()) != 0) Fail();
+        std::rewind(scratch_.get());
+        std::vector<char> block(size_t{1} << 16);
+        size_t read;
+        while ((read = std::fread(block.data(), 1, block.size(), scratch_.get())) > 0)
+            plot.Write(std::string_view(block.data(), read));
+        if (std::ferror(scratch_.get())) Fail();
+        plot.Write(PlotFooter());
+    }
+
+  private:
+    [[noreturn]] static void Fail() {
+        const int error = errno;
+        throw OutputError(std::string("the plot's scratch file: ") + std::strerror(error));
+    }
+
+    struct Closer {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    std::unique_ptr<std::FILE, Closer> scratch_;
+    double height_ = 0;
+};
+
 // The outputs of a run, written seed by seed in input order and named only
 // once every one of them is complete.
 class RunOutputs {
   public:
-    RunOutputs(const ExtendOptions& options, size_t seeds, std::optional<double> singleCopyDepth,
+    RunOutputs(const ExtendOptions& options, std::optional<double> singleCopyDepth,
                const std::string& fragmentsTsv)
         : options_(options),
           singleCopyDepth_(singleCopyDepth),
@@ -41,30 +84,28 @@ class RunOutputs {
         if (fragments_) fragments_->Write(fragmentsTsv);
         if (bases_) bases_->Write(BaseRowsHeader());
         if (summary_) summary_->Write(SummaryRowsHeader());
-        if (plot_) plot_->Write(PlotHeader(seeds * SidesPerSeed(), plotSettings_));
+        if (plot_) plotPanels_.emplace();
     }
 
-    void Deliver(size_t item, const SeedRecord& seed, const SeedExtension& extension) {
+    void Deliver(const SeedRecord& seed, const SeedExtension& extension) {
         const bool both = options_.bothSides;
         fasta_.Write(FastaRecord(FastaHeader(seed, extension, both),
                                  ExtendedContig(seed, extension), options_.lineWidth));
         if (bases_) bases_->Write(BaseRows(seed, extension, both, singleCopyDepth_));
         if (summary_) summary_->Write(SummaryRows(seed, extension, both, singleCopyDepth_));
-        if (plot_) {
-            size_t panel = item * SidesPerSeed();
-            if (both) plot_->Write(PlotPanel(panel++, seed, extension.left, plotSettings_));
-            plot_->Write(PlotPanel(panel, seed, extension.right, plotSettings_));
+        if (plotPanels_) {
+            if (both) plotPanels_->Add(seed, extension.left, plotSettings_);
+            plotPanels_->Add(seed, extension.right, plotSettings_);
         }
     }
 
     void Close() {
-        if (plot_) plot_->Write(PlotFooter());
+        if (plot_) plotPanels_->WriteTo(*plot_, plotSettings_);
         for (NamedOutput* output : All()) output->Finish();
         for (NamedOutput* output : All()) output->Commit();
     }
 
   private:
-    size_t SidesPerSeed() const { return options_.bothSides ? 2 : 1; }
     std::vector<NamedOutput*> All() {
         std::vector<NamedOutput*> outputs = {&fasta_};
         for (const auto& output : {bases_.get(), summary_.get(), plot_.get(), fragments_.get()})
@@ -80,12 +121,13 @@ class RunOutputs {
     std::unique_ptr<NamedOutput> plot_;
     std::unique_ptr<NamedOutput> fragments_;
     PlotSettings plotSettings_;
+    std::optional<PlotPanels> plotPanels_;
 };
 
 std::string ProgressText(const RunTotals& totals, size_t seeds, double seconds) {
     const uint64_t rate = seconds > 0 ? static_cast<uint64_t>(totals.seeds / seconds) : 0;
-    return WithThousands(totals.seeds) + " of " + WithThousands(seeds) + " seeds, " +
-           WithThousands(totals.basesAdded) + " bases added, " + WithThousands(rate) + " seeds/s";
+    return WithThousands(totals.seeds) + " of " + Counted(seeds, "seed") + ", " +
+           Counted(totals.basesAdded, "base") + " added, " + WithThousands(rate) + " seeds/s";
 }
 
 }  // namespace
@@ -93,7 +135,8 @@ std::string ProgressText(const RunTotals& totals, size_t seeds, double seconds) 
 RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     ProgressLine progress("lorvex-extend", showProgress);
     const std::vector<SeedRecord> seeds = LoadSeedBatch(requested.seedsPath);
-    const RunInputs inputs = LoadRunInputs(requested.tablePath, requested.indexPath);
+    const RunInputs inputs =
+        LoadRunInputs(requested.tablePath, requested.indexPath, "--table TABLE --index INDEX");
     std::vector<std::string_view> sequences;
     sequences.reserve(seeds.size());
     for (const SeedRecord& seed : seeds) sequences.push_back(seed.bases);
@@ -106,8 +149,9 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     settings.rules.cap = options.cap;
     settings.bothSides = options.bothSides;
     settings.keepVotes = !options.basesPath.empty() || !options.plotPath.empty();
-    CheckMinDistance(options.variant, options.parameters, inputs.table.layout.readLength,
-                     "--min-distance");
+    if (const std::optional<std::string> warning =
+            CheckRunParameters(options.variant, options.parameters, inputs.table.layout.readLength))
+        std::fprintf(stderr, "lorvex-extend: warning: %s\n", warning->c_str());
     const GuardRequest guardRequest{options.repeatGuard, options.singleCopyDepth, options.bothSides,
                                     options.threads, "seed"};
     const GuardSetting guard =
@@ -126,12 +170,12 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
     }
 
     // Outputs are created only once every input has passed its checks.
-    RunOutputs outputs(options, seeds.size(), guard.singleCopyDepth, fragmentsTsv);
+    RunOutputs outputs(options, guard.singleCopyDepth, fragmentsTsv);
     RunTotals totals;
     totals.guard = guard;
     const auto extendOne = [&](size_t item) { return ExtendSeed(seeds[item], inputs, settings); };
     const auto deliver = [&](size_t item, SeedExtension& extension) {
-        outputs.Deliver(item, seeds[item], extension);
+        outputs.Deliver(seeds[item], extension);
         if (options.bothSides) ++totals.stops[extension.left.stop];
         ++totals.stops[extension.right.stop];
         totals.basesAdded += extension.left.bases.size() + extension.right.bases.size();
@@ -152,9 +196,8 @@ RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
 std::string FormatTotals(const RunTotals& totals) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", totals.seconds);
-    std::string text = "lorvex-extend: " + WithThousands(totals.seeds) +
-                       " seeds: " + WithThousands(totals.basesAdded) + " bases added in " +
-                       seconds + " s";
+    std::string text = "lorvex-extend: " + Counted(totals.seeds, "seed") + ": " +
+                       Counted(totals.basesAdded, "base") + " added in " + seconds + " s";
     std::string stops;
     for (const auto& [stop, count] : totals.stops)
         stops += std::string(stops.empty() ? "" : ", ") + StopReasonLabel(stop) + " " +

@@ -30,8 +30,8 @@ GuardSetting SetUpRepeatGuard(const GuardRequest& request,
     guard.state = estimate.depth ? GuardState::Estimated : GuardState::NotEstimated;
     if (!estimate.depth) {
         const std::string why = estimate.cycles < sampling.leastCycles
-                                    ? WithThousands(static_cast<uint64_t>(estimate.cycles)) +
-                                          " cycles could be replayed, " +
+                                    ? Counted(static_cast<uint64_t>(estimate.cycles), "cycle") +
+                                          " could be replayed, " +
                                           std::to_string(sampling.leastCycles) +
                                           " are needed: " + request.sequenceWord +
                                           "s longer than --max-distance give them"

@@ -16,6 +16,7 @@ constexpr double plotLeft = 70;
 constexpr double plotWidth = 660;
 constexpr double legendHeight = 96;
 constexpr double panelHeight = 196;
+constexpr double lineHeight = 22;  // the panel of a side that added no base
 constexpr double chartHeight = 56;
 constexpr double depthChartTop = 32;  // within a panel
 constexpr double shareChartTop = 112;
@@ -55,12 +56,15 @@ double PointX(size_t i, size_t n) {
 struct Chart {
     double top = 0;
     double highest = 1;  // value at the chart's top edge
+    double lowest = 0;   // and at its bottom edge
     const char* colour = depthColour;
     std::string topLabel;
     std::string name;
+    std::string bottomLabel = "0";
 
     double Y(double value) const {
-        return top + chartHeight - std::clamp(value / highest, 0.0, 1.0) * chartHeight;
+        return top + chartHeight -
+               std::clamp((value - lowest) / (highest - lowest), 0.0, 1.0) * chartHeight;
     }
 };
 
@@ -91,12 +95,13 @@ std::string DrawChart(const Chart& chart, const std::vector<double>& values, boo
            Number(plotWidth) + "\" height=\"" + Number(chartHeight) +
            "\" fill=\"#fafafa\" stroke=\"#999\" stroke-width=\"0.5\"/>\n";
     svg += Text(plotLeft - 6, chart.top + 4, chart.topLabel, " text-anchor=\"end\"");
-    svg += Text(plotLeft - 6, chart.top + chartHeight + 3, "0", " text-anchor=\"end\"");
+    svg +=
+        Text(plotLeft - 6, chart.top + chartHeight + 3, chart.bottomLabel, " text-anchor=\"end\"");
     svg += Text(plotLeft - 36, chart.top + chartHeight / 2 + 3, chart.name,
                 " text-anchor=\"middle\" fill=\"" + std::string(chart.colour) + "\"");
     double lastLabelY = -1e9;  // labels of close lines are pushed apart
     for (const Threshold& threshold : thresholds) {
-        if (!(threshold.value > 0 && threshold.value <= chart.highest)) continue;
+        if (!(threshold.value > chart.lowest && threshold.value <= chart.highest)) continue;
         const double y = chart.Y(threshold.value);
         svg += Line(plotLeft, y, plotLeft + plotWidth, y,
                     "stroke=\"" + std::string(threshold.colour) +
@@ -181,8 +186,31 @@ std::string XmlText(const std::string& text) {
     return safe;
 }
 
-std::string PlotHeader(size_t panels, const PlotSettings& settings) {
-    const double height = legendHeight + static_cast<double>(panels) * panelHeight;
+double ShareAxisBottom(double neededShare) {
+    // The least zoom that brings the line to three quarters of the height.
+    for (const double bottom : {0.0, 0.5, 0.8, 0.9, 0.95, 0.98, 0.99, 0.995, 0.998, 0.999})
+        if ((neededShare - bottom) / (1 - bottom) <= 0.75) return bottom;
+    return 0;  // a share of 1 (an infinite ratio) is the top edge at any zoom
+}
+
+std::vector<size_t> StepTicks(size_t cycles) {
+    constexpr size_t mostTicks = 5;
+    size_t step = 1;
+    for (size_t power = 1; cycles / step > mostTicks; power *= 10)
+        for (const size_t factor : {1, 2, 5})
+            if (cycles / step > mostTicks) step = factor * power;
+    std::vector<size_t> ticks = {1};
+    for (size_t tick = step; tick <= cycles; tick += step)
+        if (tick > 1) ticks.push_back(tick);
+    return ticks;
+}
+
+double PanelHeight(const SideExtension& side) {
+    return side.bases.empty() ? lineHeight : panelHeight;
+}
+
+std::string PlotHeader(double panelsHeight, const PlotSettings& settings) {
+    const double height = legendHeight + panelsHeight;
     std::string svg =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
@@ -226,26 +254,24 @@ std::string PlotFooter() {
     return "</svg>\n";
 }
 
-std::string PlotPanel(size_t panel, const SeedRecord& seed, const SideExtension& side,
+std::string PlotPanel(double top, const SeedRecord& seed, const SideExtension& side,
                       const PlotSettings& settings) {
-    const double top = legendHeight + static_cast<double>(panel) * panelHeight;
-    std::string svg = "<g transform=\"translate(0," + Number(top) + ")\">\n";
+    std::string svg = "<g transform=\"translate(0," + Number(legendHeight + top) + ")\">\n";
     svg += Line(10, 4, pageWidth - 10, 4, "stroke=\"#ccc\"");
     std::string title = "<tspan font-weight=\"bold\">" + XmlText(seed.name) + "</tspan>, " +
-                        SideName(side.side) + " side: " + std::to_string(side.bases.size()) +
-                        " bases added, stop: " + StopReasonLabel(side.stop);
+                        SideName(side.side) + " side: " + Counted(side.bases.size(), "base") +
+                        " added, stop: " + StopReasonLabel(side.stop);
     if (SideWasExtended(side)) title += " (" + VotesText(side.stopVotes) + ")";
+    if (side.bases.empty()) {
+        if (!SideWasExtended(side))
+            title += side.stop == StopReason::SeedTooShort
+                         ? "; not extended: the seed is shorter than the maximum distance"
+                         : "; not extended: the distances give no anchor window";
+        return svg + Text(10, 17, title) + "</g>\n";
+    }
     svg += Text(10, 20, title, " font-size=\"12\"");
 
     const std::vector<PlotPoint> points = LowestPerColumn(SidePoints(side), size_t(plotWidth));
-    if (!SideWasExtended(side)) {
-        svg += Text(plotLeft, depthChartTop + 30,
-                    side.stop == StopReason::SeedTooShort
-                        ? "not extended: the seed is shorter than the maximum distance"
-                        : "not extended: the distances give no anchor window",
-                    " fill=\"#555\"");
-        return svg + "</g>\n";
-    }
     std::vector<double> depths, shares, runnerUps;
     double highestDepth = std::max<double>(settings.minVotes, settings.singleCopyDepth);
     for (const PlotPoint& point : points) {
@@ -254,7 +280,7 @@ std::string PlotPanel(size_t panel, const SeedRecord& seed, const SideExtension&
         runnerUps.push_back(point.runnerUp);
         highestDepth = std::max(highestDepth, point.depth);
     }
-    Chart depth{depthChartTop, std::max(1.0, std::ceil(highestDepth * 1.1)), depthColour, "",
+    Chart depth{depthChartTop, std::max(1.0, std::ceil(highestDepth * 1.1)), 0, depthColour, "",
                 "depth"};
     depth.topLabel = Number(depth.highest);
     std::vector<Threshold> depthLines;
@@ -268,18 +294,24 @@ std::string PlotPanel(size_t panel, const SeedRecord& seed, const SideExtension&
     std::sort(depthLines.begin(), depthLines.end(),
               [](const Threshold& a, const Threshold& b) { return a.value > b.value; });
     svg += DrawChart(depth, depths, true, depthLines, runnerUps);
-    Chart share{shareChartTop, 1.0, shareColour, "1", "share"};
     const double needed = DominanceShare(settings.dominanceRatio);
+    Chart share{shareChartTop, 1.0, ShareAxisBottom(needed), shareColour, "1", "share"};
+    char bottom[16];
+    std::snprintf(bottom, sizeof bottom, "%g", share.lowest);
+    share.bottomLabel = bottom;
     svg +=
         DrawChart(share, shares, side.stopVotes.Total() > 0, {{needed, "share " + Share(needed)}});
 
-    const double axisY = shareChartTop + chartHeight + 14;
+    // Ticks at the steps' columns; the last step is the cycle that stopped.
+    const double chartBottom = shareChartTop + chartHeight;
     const size_t cycles = side.bases.size() + 1;
-    svg += Text(plotLeft, axisY, "step 1");
-    svg += Text(plotLeft + plotWidth / 2, axisY, "bases added, outward from the seed",
-                " text-anchor=\"middle\" fill=\"#555\"");
-    svg += Text(plotLeft + plotWidth, axisY, "step " + std::to_string(cycles) + " (stop)",
-                " text-anchor=\"end\"");
+    for (const size_t step : StepTicks(cycles)) {
+        const double x =
+            plotLeft + (static_cast<double>(step) - 0.5) / static_cast<double>(cycles) * plotWidth;
+        svg += Line(x, chartBottom, x, chartBottom + 4, "stroke=\"#999\"");
+        svg += Text(x, chartBottom + 14, WithThousands(step), " text-anchor=\"middle\"");
+    }
+    svg += Text(plotLeft + plotWidth + 6, chartBottom + 14, "step", " fill=\"#555\"");
     return svg + "</g>\n";
 }
 

@@ -45,12 +45,26 @@ std::vector<PlotPoint> SidePoints(const SideExtension& side);
 // Fewer points than columns are returned as they are.
 std::vector<PlotPoint> LowestPerColumn(const std::vector<PlotPoint>& points, size_t columns);
 
-// The document's opening (size for `panels` panels, legend) and closing.
-std::string PlotHeader(size_t panels, const PlotSettings& settings);
+// The lower end of the share axis (its upper end is 1): 0, or higher when
+// the share the ratio needs would otherwise sit in the top quarter, so that
+// its line stands clear of the frame. Shares below it are drawn on it.
+double ShareAxisBottom(double neededShare);
+
+// The steps the x axis labels for a side of `cycles` cycles: 1, then a few
+// round multiples (1, 2 or 5 times a power of ten) up to cycles.
+std::vector<size_t> StepTicks(size_t cycles);
+
+// The height of a side's panel: a full panel with charts, or one line of
+// text for a side that added no base.
+double PanelHeight(const SideExtension& side);
+
+// The document's opening (its size for panels of panelsHeight in all, and
+// the legend) and closing.
+std::string PlotHeader(double panelsHeight, const PlotSettings& settings);
 std::string PlotFooter();
 
-// The panel of one side, as the panel-th panel (from 0) of the document.
-std::string PlotPanel(size_t panel, const SeedRecord& seed, const SideExtension& side,
+// The panel of one side, `top` units below the legend.
+std::string PlotPanel(double top, const SeedRecord& seed, const SideExtension& side,
                       const PlotSettings& settings);
 
 // Text made safe for XML character data and attributes: markup characters

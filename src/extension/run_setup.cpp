@@ -1,30 +1,135 @@
 #include "extension/run_setup.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <vector>
+
 #include "base/errors.h"
+#include "calling/overlap_voting.h"
 #include "mates/mate_queues.h"
 
 namespace lorvex {
+namespace {
 
-RunInputs LoadRunInputs(const std::string& tablePath, const std::string& indexPath) {
-    const TableLayout layout = MeasureTable(tablePath);
-    PrefixIndex index = AllocatePrefixIndex();
-    LoadIndexChecked(indexPath, tablePath, layout, index);
-    return RunInputs{OpenTableStream(tablePath, layout), std::move(index)};
+enum class FileShape { Table, Index, Other };
+
+std::vector<std::string> TabFields(const std::string& line) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+        fields.push_back(line.substr(start, tab - start));
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+// What the first line says a file is: a table line holds at least four
+// fields, the first two of one length of 12 or more; an index line holds a
+// key of 12 or more characters and a decimal count. A file that cannot be
+// read is Other, and its own error is reported; so is anything but a
+// regular file, which a look could block (a FIFO) or consume.
+FileShape ShapeOfFirstLine(const std::string& path) {
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return FileShape::Other;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return FileShape::Other;
+    std::string line;
+    for (int byte; line.size() <= maxLineSize && (byte = std::fgetc(file)) != EOF && byte != '\n';)
+        line.push_back(static_cast<char>(byte));
+    std::fclose(file);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::vector<std::string> fields = TabFields(line);
+    if (fields.size() >= 4 && fields[0].size() >= 12 && fields[0].size() == fields[1].size())
+        return FileShape::Table;
+    const auto isDigit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+    if (fields.size() == 2 && fields[0].size() >= 12 && !fields[1].empty() &&
+        std::all_of(fields[1].begin(), fields[1].end(), isDigit))
+        return FileShape::Index;
+    return FileShape::Other;
+}
+
+// Throws the message for a table and an index given in each other's place.
+void RefuseMisplacedInputs(const std::string& tablePath, const std::string& indexPath,
+                           const std::string& order) {
+    const FileShape table = ShapeOfFirstLine(tablePath);
+    const FileShape index = ShapeOfFirstLine(indexPath);
+    if (table == FileShape::Index && index == FileShape::Table)
+        throw InputError(tablePath + " is a prefix index and " + indexPath +
+                         " a read-pair table: swap the two" +
+                         (order.empty() ? "" : " (" + order + ")"));
+    if (table == FileShape::Index)
+        throw FileError(tablePath, "a prefix index, given where the read-pair table belongs");
+    if (index == FileShape::Table)
+        throw FileError(indexPath, "a read-pair table, given where its prefix index belongs");
+}
+
+}  // namespace
+
+RunInputs LoadRunInputs(const std::string& tablePath, const std::string& indexPath,
+                        const std::string& order) {
+    try {
+        const TableLayout layout = MeasureTable(tablePath);
+        PrefixIndex index = AllocatePrefixIndex();
+        LoadIndexChecked(indexPath, tablePath, layout, index);
+        return RunInputs{OpenTableStream(tablePath, layout), std::move(index)};
+    } catch (const InputError&) {
+        RefuseMisplacedInputs(tablePath, indexPath, order);
+        throw;
+    }
 }
 
 int64_t WindowCount(Variant variant, const RunParameters& parameters, int32_t readLength) {
     return QueueCount(variant, parameters.minDistance, parameters.maxDistance, readLength);
 }
 
+std::optional<std::string> ImpossibleParameters(Variant variant, const RunParameters& parameters,
+                                                const ParameterNames& names) {
+    if (variant == Variant::Main && parameters.minDistance > parameters.maxDistance)
+        return names.minDistance + " " + std::to_string(parameters.minDistance) +
+               " is greater than " + names.maxDistance + " " +
+               std::to_string(parameters.maxDistance) +
+               " (the distances of the nearest and the farthest anchor window)";
+    if (parameters.minVotes < 0)
+        return names.minVotes + " must be 0 or more, not " + std::to_string(parameters.minVotes);
+    if (parameters.dominanceRatio < 0)
+        return names.dominanceRatio + " must be 0 or more (the winner's votes over the others')";
+    return std::nullopt;
+}
+
+std::optional<std::string> UnreachableWindows(int32_t readLength) {
+    if (readLength > minimumOverlap) return std::nullopt;
+    return "the table holds reads of " + std::to_string(readLength) +
+           " bases, and a mate votes only when it overlaps the contig's end by " +
+           std::to_string(minimumOverlap) + " to R - 1 bases: no mate can vote, nothing will be " +
+           "extended (build the table with a read length above " + std::to_string(minimumOverlap) +
+           ")";
+}
+
 void CheckMinDistance(Variant variant, const RunParameters& parameters, int32_t readLength,
-                      const std::string& name) {
+                      const ParameterNames& names) {
     if (WindowCount(variant, parameters, readLength) <= 0) return;
     const bool main = variant == Variant::Main;
     const int64_t leastMinDistance = main ? readLength : 2 * int64_t{readLength} - 2;
     if (parameters.minDistance < leastMinDistance)
-        throw UsageError(name + " " + std::to_string(parameters.minDistance) +
+        throw UsageError(names.minDistance + " " + std::to_string(parameters.minDistance) +
                          " must be at least " + std::to_string(leastMinDistance) +
                          (main ? " (the read length)" : " (twice the read length, minus 2)"));
+}
+
+std::optional<std::string> CheckRunParameters(Variant variant, const RunParameters& parameters,
+                                              int32_t readLength, const ParameterNames& names) {
+    if (const std::optional<std::string> impossible =
+            ImpossibleParameters(variant, parameters, names))
+        throw UsageError(*impossible);
+    if (WindowCount(variant, parameters, readLength) <= 0)
+        throw UsageError(
+            names.minDistance + " " + std::to_string(parameters.minDistance) + " and " +
+            names.maxDistance + " " + std::to_string(parameters.maxDistance) +
+            " give no anchor window for reads of " + std::to_string(readLength) + " bases");
+    CheckMinDistance(variant, parameters, readLength, names);
+    return UnreachableWindows(readLength);
 }
 
 }  // namespace lorvex

@@ -114,7 +114,7 @@ std::vector<int32_t> ReplayedVoteTotals(std::string_view strand, int32_t cycles,
     const int64_t available = static_cast<int64_t>(strand.size()) - maxDistance;
     std::vector<int32_t> totals;
     if (windows <= 0 || available <= 0 || cycles <= 0) return totals;
-    CheckMinDistance(rules.variant, rules.parameters, readLength, "minDistance");
+    CheckMinDistance(rules.variant, rules.parameters, readLength);
     const int64_t count = std::min<int64_t>(cycles, available);
     std::string contig(strand.substr(0, static_cast<size_t>(maxDistance)));
     const std::unique_ptr<ExtensionCycles> replay =

@@ -31,6 +31,8 @@ int RunCheck(const PrepOptions& options) {
 
 int Run(const PrepOptions& options) {
     if (options.checkMode()) return RunCheck(options);
+    if (const std::optional<std::string> warning = OutputPrefixWarning(options.outputPrefix))
+        std::fprintf(stderr, "lorvex-prep: warning: %s\n", warning->c_str());
     ProgressMeter progress(!options.quiet && ::isatty(STDERR_FILENO));
     const PrepSummary summary = RunPrep(options, progress);
     progress.Clear();

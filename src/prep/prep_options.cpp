@@ -27,7 +27,11 @@ constexpr const char* description =
     "Every read is cut to the read length; pairs with a shorter read or with a base other\n"
     "than A, C, G, T (N or .) in the kept part are dropped. Each kept pair is written twice,\n"
     "as (read 1, read 2) and as (read 2, read 1), so that pairs from both strands anchor\n"
-    "windows. Phred+64 qualities are recognised and written as Phred+33.";
+    "windows. Phred+64 qualities are recognised and written as Phred+33. The read length R\n"
+    "is 12 to 1023, and the memory bound at least 32M.\n"
+    "\n"
+    "Next: lorvex-extend -s seeds.fa -t out/reads.table -i out/reads.index, or lorvex for one\n"
+    "seed (its MIN_DISTANCE at least R).\n";
 
 // Shows "--check TABLE INDEX" rather than the generic "--check TEXT x 2".
 class PrepFormatter : public CLI::Formatter {
@@ -45,6 +49,7 @@ struct OptionTexts {
     bool phred33 = false;
     bool phred64 = false;
     std::vector<std::string> check;
+    std::vector<std::string> bareFiles;  // names given without -1, -2 or --interleaved
 };
 
 void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
@@ -62,14 +67,14 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
         ->type_name("PREFIX");
     app.add_option("-l,--read-length", options.readLength,
                    "Read length of the table, 12 to 1023 (default: the one with the most pairs "
-                   "kept x (R - 20) among the first 10,000 pairs)")
+                   "kept x (R - 20) among the first 10,000 pairs, fewer for reads over 104 bases)")
         ->type_name("R");
     app.add_flag("--one-orientation", options.oneOrientation,
                  "Write each pair only as (read 1, read 2), not also as (read 2, read 1)");
     app.add_flag("--no-name-check", texts.noNameCheck,
                  "Pair records by position alone, whatever their names");
     app.add_flag("--phred33", texts.phred33,
-                 "Qualities are Phred+33 (default: told from the first 10,000 pairs)");
+                 "Qualities are Phred+33 (default: told from the pairs -l is chosen from)");
     app.add_flag("--phred64", texts.phred64,
                  "Qualities are Phred+64 ('@' is 0); they are written as Phred+33");
     AddFileOption(app, "--stats", options.statsPath,
@@ -86,6 +91,18 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
     app.add_flag("-f,--force", options.force, "Replace existing output files");
     app.add_flag("-q,--quiet", options.quiet, "No progress and no summary on standard error");
     app.add_option("--check", texts.check, "Verify a table and its index, then exit")->expected(2);
+    app.add_option("bare-files", texts.bareFiles)->group("");
+}
+
+// "R1.fq R2.fq" without -1 and -2: say how they are given.
+void RefuseBareFiles(const std::vector<std::string>& files) {
+    if (files.empty()) return;
+    std::string names;
+    for (const std::string& file : files) names += (names.empty() ? "" : " ") + file;
+    if (files.size() == 2)
+        throw UsageError("FASTQ files are named by options: -1 " + files[0] + " -2 " + files[1]);
+    throw UsageError("not expected: '" + names +
+                     "'; FASTQ files are named by options: -1 R1 -2 R2, or --interleaved FILE");
 }
 
 // --check TABLE INDEX stands alone.
@@ -153,6 +170,7 @@ void CheckRunOptions(const PrepOptions& options) {
 }
 
 void TakeOptions(const OptionTexts& texts, PrepOptions& options) {
+    RefuseBareFiles(texts.bareFiles);
     options.checkNames = !texts.noNameCheck;
     if (texts.phred33 && texts.phred64) throw UsageError("give --phred33 or --phred64, not both");
     if (texts.phred33) options.qualityEncoding = QualityEncoding::Phred33;
@@ -190,6 +208,17 @@ uint64_t ParseByteSize(const std::string& text) {
     }
     if (shift > 0 && value > (UINT64_MAX >> shift)) throw UsageError("size too large: " + text);
     return value << shift;
+}
+
+std::optional<std::string> OutputPrefixWarning(const std::string& prefix) {
+    for (const std::string ending : {".table", ".index"})
+        if (prefix.size() > ending.size() &&
+            prefix.compare(prefix.size() - ending.size(), ending.size(), ending) == 0) {
+            const std::string stem = prefix.substr(0, prefix.size() - ending.size());
+            return "-o " + prefix + " is a name prefix: this writes " + prefix + ".table and " +
+                   prefix + ".index (-o " + stem + " writes " + stem + ".table)";
+        }
+    return std::nullopt;
 }
 
 CommandLine ParseCommandLine(int argc, char** argv) {

@@ -37,6 +37,10 @@ struct PrepOptions {
 // after the letter). Throws UsageError with a readable message.
 uint64_t ParseByteSize(const std::string& text);
 
+// A warning for an output prefix that already ends in .table or .index,
+// which would give out.table.table; nothing otherwise.
+std::optional<std::string> OutputPrefixWarning(const std::string& prefix);
+
 struct CommandLine {
     PrepOptions options;
     std::optional<int> exitStatus;  // set when the program should stop here

@@ -25,7 +25,7 @@ std::string Padded(const std::string& text, size_t width) {
 std::vector<std::string> CandidateLines(const ReadLengthReport& length) {
     std::vector<std::string> lines;
     lines.push_back("pairs kept at other read lengths, among the first " +
-                    WithThousands(length.sampledPairs) + " pairs (-l R sets one):");
+                    Counted(length.sampledPairs, "pair") + " (-l R sets one):");
     lines.push_back("     R   pairs kept    share   pairs x (R - 20)");
     for (const LengthCandidate& candidate :
          ShownCandidates(length.candidates, length.chosen, length.used)) {
@@ -44,7 +44,8 @@ std::vector<std::string> CandidateLines(const ReadLengthReport& length) {
 
 std::string DropText(const FilterCounts& counts, int32_t readLength) {
     return WithThousands(counts.droppedTooShort) + " with a read shorter than " +
-           std::to_string(readLength) + " bases, " + WithThousands(counts.droppedNotAcgt) +
+           Counted(static_cast<uint64_t>(readLength), "base") + ", " +
+           WithThousands(counts.droppedNotAcgt) +
            " with a base other than A, C, G, T (N, . or another) in the first " +
            std::to_string(readLength);
 }
@@ -58,23 +59,24 @@ std::string FormatSummary(const PrepSummary& s) {
     if (!length.given)
         line("read length " + std::to_string(length.used) +
              ", the one with the most pairs kept x (R - 20) among the first " +
-             WithThousands(length.sampledPairs) + " pairs");
+             Counted(length.sampledPairs, "pair"));
     if (s.quality.encoding == QualityEncoding::Phred64)
         line("qualities read as Phred+64 (" +
-             (s.quality.given ? std::string("--phred64")
-                              : DescribeByte(s.quality.sampled.lowest) + " to " +
-                                    DescribeByte(s.quality.sampled.highest) + " in the first " +
-                                    WithThousands(s.quality.sampledReads) + " reads") +
+             (s.quality.given
+                  ? std::string("--phred64")
+                  : DescribeByte(s.quality.sampled.lowest) + " to " +
+                        DescribeByte(s.quality.sampled.highest) + " in both reads of the first " +
+                        Counted(s.quality.sampledReads / 2, "pair")) +
              ") and written as Phred+33");
-    line(WithThousands(s.counts.pairsRead) + " pairs read, " + WithThousands(s.counts.pairsKept) +
+    line(Counted(s.counts.pairsRead, "pair") + " read, " + WithThousands(s.counts.pairsKept) +
          " kept (" + Percent(s.counts.pairsKept, s.counts.pairsRead) + "); dropped " +
          DropText(s.counts, length.used));
     if (Share(s.counts.pairsKept, s.counts.pairsRead) < 1 - candidatesShownAboveDropped)
         for (const std::string& row : CandidateLines(length)) line(row);
-    line("wrote " + s.paths.table + " (" + WithThousands(s.table.lines) + " lines of " +
+    line("wrote " + s.paths.table + " (" + Counted(s.table.lines, "line") + " of " +
          std::to_string(TableLineBytes(length.used)) + " bytes, " + HumanBytes(s.table.tableBytes) +
          (s.bothOrientations ? ", each pair in both orientations" : ", one orientation") +
-         ") and " + s.paths.index + " (" + WithThousands(s.table.groups) + " groups)" +
+         ") and " + s.paths.index + " (" + Counted(s.table.groups, "group") + ")" +
          (s.statsName.empty() ? "" : "; statistics to " + s.statsName));
     const uint64_t rate = s.seconds > 0 ? static_cast<uint64_t>(s.counts.pairsRead / s.seconds) : 0;
     char seconds[32];

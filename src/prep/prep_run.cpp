@@ -107,7 +107,7 @@ QualityReport SettleEncoding(const PrepOptions& options, PairedInput& input, Sam
     }
     const QualityRange& range = sample.qualities;
     const std::optional<QualityEncoding> guess = GuessEncoding(range);
-    const std::string reads = "the first " + WithThousands(report.sampledReads) + " reads";
+    const std::string reads = "both reads of the first " + Counted(sample.pairs.size(), "pair");
     if (!guess)
         throw UndecidedEncoding(input.PlaceOf(range.lowestAt / 2 + 1, range.lowestAt % 2 + 1),
                                 range, reads);

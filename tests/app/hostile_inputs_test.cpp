@@ -254,7 +254,7 @@ TEST_F(HostileInputs, MissingFilesDirectoriesAndFifos) {
     // A FIFO that nobody writes to reads as an empty file (it must not
     // hang): an empty seed is too short for the windows, a table must be a
     // regular file to be read by position, an empty index is valid.
-    ExpectBothRefuse(With("seed", fifo), 2, "the seed holds 0 bases, fewer than maxDistance 160",
+    ExpectBothRefuse(With("seed", fifo), 2, "the seed holds 0 bases, fewer than MAX_DISTANCE 160",
                      "FIFO seed");
     ExpectBothRefuse(With("table", fifo), 1, fifo + ": not a regular file", "FIFO table");
     ExpectBothRefuse(With("table", "/dev/null"), 1, "/dev/null: not a regular file",
@@ -539,11 +539,11 @@ TEST_F(HostileInputs, AbsurdArgumentsAreRefused) {
             Numbers numbers;
             std::string fragment;
         } cases[] = {
-            {{"-5", "160", "3", "0.2"}, "minDistance -5 must be at least"},
-            {{leastInt32, greatestInt32, "3", "0.2"}, "minDistance -2147483648 must be at least"},
+            {{"-5", "160", "3", "0.2"}, "MIN_DISTANCE -5 must be at least"},
+            {{leastInt32, greatestInt32, "3", "0.2"}, "MIN_DISTANCE -2147483648 must be at least"},
             {{near, greatestInt32, "3", "0.2"},
-             "the seed holds 400 bases, fewer than maxDistance 2147483647"},
-            {{greatestInt32, greatestInt32, "3", "0.2"}, "fewer than maxDistance 2147483647"},
+             "the seed holds 400 bases, fewer than MAX_DISTANCE 2147483647"},
+            {{greatestInt32, greatestInt32, "3", "0.2"}, "fewer than MAX_DISTANCE 2147483647"},
             {{near, "99999999999999999999", "3", "0.2"},
              "MAX_DISTANCE 99999999999999999999 is outside the range"},
             {{near, "160", "nan", "0.2"}, "MIN_VOTES must be a whole number"},

@@ -35,6 +35,16 @@ TEST(CommandLine, HelpVersionAndUsage) {
         EXPECT_EQ(missing.status, 2);
         EXPECT_EQ(missing.out, "");
         EXPECT_NE(missing.err.find("Usage: " + program), std::string::npos);
+        // The usage ends with a line naming what is missing.
+        const auto lastLine = [](const std::string& text) {
+            return text.substr(text.rfind('\n', text.size() - 2) + 1);
+        };
+        EXPECT_EQ(lastLine(missing.err),
+                  program + ": missing DOMINANCE_RATIO (6 of 7 arguments given)\n");
+        EXPECT_EQ(lastLine(RunBuiltProgram(program, {"seed.fa", "t", "i", "1"}).err),
+                  program +
+                      ": missing MAX_DISTANCE, MIN_VOTES and DOMINANCE_RATIO (4 of 7 "
+                      "arguments given)\n");
     }
 }
 
@@ -146,13 +156,19 @@ TEST(Programs, RunsWithoutWindowsOrVotesPrintNothing) {
         RunBuiltProgram("lorvex", {seed, files.table, files.index, "500", "400", "1", "0"});
     EXPECT_EQ(none.status, 0);
     EXPECT_EQ(none.out + none.err, "");
-    // Reads of 20 bases never vote.
+    // Reads of 20 bases never vote; lorvex-extend says so.
     for (const std::string& program : bothPrograms) {
         const ProgramRun run =
             RunBuiltProgram(program, {seed, files.table, files.index, "40", "60", "1", "0"});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out + run.err, "");
     }
+    const ProgramRun extend = RunBuiltProgram(
+        "lorvex-extend", {"-s", seed, "-t", files.table, "-i", files.index, "--min-distance", "40",
+                          "--max-distance", "60", "--no-repeat-guard", "-q", "-o", "-"});
+    EXPECT_EQ(extend.status, 0) << extend.err;
+    EXPECT_EQ(extend.err.rfind("lorvex-extend: warning: the table holds reads of 20 bases", 0), 0u)
+        << extend.err;
 }
 
 TEST(Programs, ReportBadFilesAndWindowLimits) {
@@ -183,15 +199,31 @@ TEST(Programs, ReportBadFilesAndWindowLimits) {
         {"lorvex",
          {seed, files.table, files.index, "29", "40", "1", "0"},
          2,
-         "lorvex: minDistance 29 must be at least 30 (the read length)\n"},
+         "lorvex: MIN_DISTANCE 29 must be at least 30 (the read length)\n"},
         {"lorvex-strict",
          {seed, files.table, files.index, "57", "80", "1", "0"},
          2,
-         "lorvex-strict: minDistance 57 must be at least 58 (twice the read length, minus 2)\n"},
+         "lorvex-strict: MIN_DISTANCE 57 must be at least 58 (twice the read length, minus 2)\n"},
         {"lorvex",
          {seed, files.table, files.index, "30", "101", "1", "0"},
          2,
-         "lorvex: the seed holds 100 bases, fewer than maxDistance 101\n"},
+         "lorvex: the seed holds 100 bases, fewer than MAX_DISTANCE 101\n"},
+        // A table and an index in each other's place.
+        {"lorvex",
+         {seed, files.index, files.table, "30", "40", "1", "0"},
+         1,
+         "lorvex: " + files.index + " is a prefix index and " + files.table +
+             " a read-pair table: swap the two (SEED.fa TABLE INDEX ...)\n"},
+        {"lorvex-strict",
+         {seed, files.table, files.table, "58", "80", "1", "0"},
+         1,
+         "lorvex-strict: " + files.table +
+             ": a read-pair table, given where its prefix index "
+             "belongs\n"},
+        {"lorvex",
+         {seed, files.index, files.index, "30", "40", "1", "0"},
+         1,
+         "lorvex: " + files.index + ": a prefix index, given where the read-pair table belongs\n"},
     };
     for (const Case& c : cases) {
         const ProgramRun run = RunBuiltProgram(c.program, c.arguments);

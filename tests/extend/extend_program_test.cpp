@@ -278,7 +278,7 @@ void ExpectSameAsSeparateRuns(const ExtendRun& batch, const std::vector<Seed>& s
         if (right.status == 2) {
             // The programs refuse a seed shorter than MAX_DISTANCE; the batch
             // reports it and goes on.
-            EXPECT_NE(right.err.find("fewer than maxDistance"), std::string::npos) << what;
+            EXPECT_NE(right.err.find("fewer than MAX_DISTANCE"), std::string::npos) << what;
             EXPECT_NE(entries[i].header.find("right_stop=seed-too-short"), std::string::npos)
                 << what;
             EXPECT_EQ(side("right"), "") << what;
@@ -450,7 +450,7 @@ TEST_F(ExtendProgram, SummaryReportsEachSideAndTheStoppingVotes) {
     EXPECT_EQ(std::count(run.run.err.begin(), run.run.err.end(), '\n'), 1);
 }
 
-TEST_F(ExtendProgram, CapAndMissingWindowsAreReportedPerSide) {
+TEST_F(ExtendProgram, CapIsReportedPerSide) {
     Prepare(mediumSetup);
     // The first seed along the genome that grows by more than 20 bases.
     std::vector<Seed> seeds;
@@ -466,14 +466,6 @@ TEST_F(ExtendProgram, CapAndMissingWindowsAreReportedPerSide) {
     EXPECT_EQ(capped.run.err, "");
     EXPECT_EQ(capped.fasta, ">start right=20 right_stop=cap-reached test seed\n" + seeds[0].bases +
                                 BasesOf(full.out).substr(0, 20) + "\n");
-    // MAX below MIN: no window, nothing added, like lorvex printing nothing.
-    const ExtendRun none =
-        RunExtend(seedsPath, {"400", "300", "1", "0"}, false, true, 1, {"--line-width", "0"});
-    EXPECT_EQ(none.run.status, 0) << none.run.err;
-    EXPECT_EQ(none.fasta,
-              ">start left=0 right=0 left_stop=no-windows right_stop=no-windows "
-              "test seed\n" +
-                  seeds[0].bases + "\n");
 }
 
 TEST_F(ExtendProgram, PlotIsWellFormedAndRenders) {
@@ -552,6 +544,14 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
     depthUnguarded.insert(depthUnguarded.end(), {"--depth", "9", "--no-repeat-guard"});
     const std::string gzip = testing::GzipBytes(ReadFile(seeds));
     const std::string trailing = dir_.Write("trailing.fa.gz", gzip + "tar padding");
+    // Numbers no run can mean: a nearest window beyond the farthest, negative thresholds.
+    std::vector<std::string> minAboveMax = base(seeds, files_.table, "250");
+    std::vector<std::string> negativeVotes = base(seeds, files_.table, d.minDistance);
+    negativeVotes[11] = "-1";
+    std::vector<std::string> negativeRatio = base(seeds, files_.table, d.minDistance);
+    negativeRatio[13] = "-inf";
+    std::vector<std::string> swapped = base(seeds, files_.index, d.minDistance);
+    swapped[5] = files_.table;
     const std::vector<Case> cases = {
         {base(zero, files_.table, d.minDistance), 1,
          "lorvex-extend: " + zero + ": line 4: record 2: holds a zero byte"},
@@ -572,6 +572,12 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
         {zeroDepth, 2, "lorvex-extend: --depth must be a positive number, not '0'"},
         {depthUnguarded, 2, "lorvex-extend: --depth sets the repeat guard"},
         {{"-s", seeds}, 2, "lorvex-extend: "},
+        {minAboveMax, 2, "lorvex-extend: --min-distance 250 is greater than --max-distance 199"},
+        {negativeVotes, 2, "lorvex-extend: --min-votes must be 0 or more, not -1"},
+        {negativeRatio, 2, "lorvex-extend: --ratio must be 0 or more"},
+        {swapped, 1,
+         "lorvex-extend: " + files_.index + " is a prefix index and " + files_.table +
+             " a read-pair table: swap the two (--table TABLE --index INDEX)"},
     };
     for (const Case& c : cases) {
         const ProgramRun result = run(c.arguments);

@@ -36,6 +36,28 @@ TEST(VotePlot, ShareThresholdAgreesWithTheDominanceCheck) {
     EXPECT_DOUBLE_EQ(DominanceShare(3.0f), 0.75);
 }
 
+// The axes: the share threshold stands inside the chart, below its top
+// quarter, and the x axis has a few ascending ticks from step 1.
+TEST(VotePlot, AxesShowTheThresholdAndAFewSteps) {
+    for (double needed = 0; needed < 0.999; needed += 0.0005) {
+        const double bottom = ShareAxisBottom(needed);
+        EXPECT_LE(bottom, needed) << needed;
+        EXPECT_LE((needed - bottom) / (1 - bottom), 0.75 + 1e-12) << needed;
+    }
+    EXPECT_EQ(ShareAxisBottom(DominanceShare(0.7f)), 0.0);
+    EXPECT_EQ(ShareAxisBottom(DominanceShare(9.0f)), 0.8);
+    for (size_t cycles = 1; cycles <= 3000; ++cycles) {
+        const std::vector<size_t> ticks = StepTicks(cycles);
+        ASSERT_FALSE(ticks.empty());
+        EXPECT_EQ(ticks.front(), 1u);
+        EXPECT_LE(ticks.back(), cycles);
+        EXPECT_TRUE(std::is_sorted(ticks.begin(), ticks.end()) &&
+                    std::adjacent_find(ticks.begin(), ticks.end()) == ticks.end());
+        EXPECT_LE(ticks.size(), 7u) << cycles;
+        EXPECT_GE(ticks.size(), std::min<size_t>(cycles, 3)) << cycles;
+    }
+}
+
 TEST(VotePlot, ColumnsKeepTheLowestValues) {
     std::vector<PlotPoint> points(1000, PlotPoint{20, 0.9});
     points[517] = {3, 0.95};

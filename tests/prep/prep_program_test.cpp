@@ -312,9 +312,11 @@ TEST(PrepProgram, QualityEncodingsAreToldConvertedOrRefused) {
     ProgramRun run = prep(phred64, "told", {});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(ReadFile(dir.path() + "/told.table") == table33);
-    EXPECT_NE(run.err.find("qualities read as Phred+64 ('B' to 'i' in the first 600 reads) and "
-                           "written as Phred+33\n"),
-              std::string::npos)
+    EXPECT_NE(
+        run.err.find(
+            "qualities read as Phred+64 ('B' to 'i' in both reads of the first 300 pairs) and "
+            "written as Phred+33\n"),
+        std::string::npos)
         << run.err;
     ASSERT_EQ(prep(phred64, "given", {"--phred64", "-q"}).status, 0);
     EXPECT_TRUE(ReadFile(dir.path() + "/given.table") == table33);
@@ -330,7 +332,8 @@ TEST(PrepProgram, QualityEncodingsAreToldConvertedOrRefused) {
     } refused[] = {
         // ';' to 'b': Phred+33 of 26 and more, or Solexa.
         {shifted(pairs, 24), "undecided", "-q",
-         "undecided.fq: record *: the quality characters of the first 600 reads run from ';' "
+         "undecided.fq: record *: the quality characters of both reads of the first 300 pairs run "
+         "from ';' "
          "(here) to 'b': Phred+33 qualities of 26 to 65, or Solexa +64 ones of -5 to 34 (not "
          "read); give --phred33 if they are Phred+33, else convert them to Phred+33 first"},
         {pairs, "wrong", "--phred64",
@@ -338,7 +341,8 @@ TEST(PrepProgram, QualityEncodingsAreToldConvertedOrRefused) {
          "(Phred+64; as --phred64 says)"},
         {late, "late", "-q",
          "late.fq: record 20,200: quality character '5' at position 5 is outside '@' to '~' "
-         "(Phred+64; as the qualities of the first 20,000 reads suggested; give --phred33 if "
+         "(Phred+64; as the qualities of both reads of the first 10,000 pairs suggested; give "
+         "--phred33 if "
          "the file is Phred+33)"},
     };
     for (const auto& c : refused) {
@@ -545,6 +549,32 @@ TEST(PrepProgram, CommandLineMistakesGiveUsage) {
     const ProgramRun missing = Prep({"-1", "/nonexistent/a.fq", "-2", "b", "-o", "/tmp/x"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "lorvex-prep: /nonexistent/a.fq: No such file or directory\n");
+    // Bare file names, in the order given, with the options they need.
+    const struct {
+        std::vector<std::string> arguments;
+        std::string firstLine;
+    } bare[] = {
+        {{"r1.fq", "r2.fq", "-o", "x"}, "FASTQ files are named by options: -1 r1.fq -2 r2.fq"},
+        {{"-1", "a", "-2", "b", "c", "-o", "x"},
+         "not expected: 'c'; FASTQ files are named by options: -1 R1 -2 R2, or --interleaved FILE"},
+    };
+    for (const auto& c : bare) {
+        const ProgramRun run = Prep(c.arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "lorvex-prep: " + c.firstLine);
+    }
+    // A prefix that names an output is taken as a prefix, with a warning.
+    const TempDir dir;
+    const std::vector<FastqPair> pairs = testing::SimulatePairs(3, 20, 30);
+    const std::string r1 = dir.Write("r1.fq", testing::FastqText(pairs, 1));
+    const std::string r2 = dir.Write("r2.fq", testing::FastqText(pairs, 2));
+    const std::string prefix = dir.path() + "/reads.table";
+    const ProgramRun named = Prep({"-1", r1, "-2", r2, "-o", prefix, "-q"});
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(named.err, "lorvex-prep: warning: -o " + prefix + " is a name prefix: this writes " +
+                             prefix + ".table and " + prefix + ".index (-o " + dir.path() +
+                             "/reads writes " + dir.path() + "/reads.table)\n");
+    EXPECT_TRUE(Exists(prefix + ".table"));
 }
 
 }  // namespace
