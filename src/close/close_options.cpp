@@ -78,9 +78,6 @@ void TakeOptions(const extend::RunOptionTexts& texts, CloseOptions& options) {
     if (run.outputPath.empty()) run.outputPath = "-";
     extend::TakeRunOptions(texts, run);
     run.bothSides = true;
-    if (!run.estimateDistances && run.parameters.minDistance > run.parameters.maxDistance)
-        throw UsageError("--min-distance " + std::to_string(run.parameters.minDistance) +
-                         " is above --max-distance " + std::to_string(run.parameters.maxDistance));
     if (run.outputPath == options.gapsPath)
         throw UsageError("two outputs go to " +
                          (run.outputPath == "-" ? std::string("standard output") : run.outputPath) +

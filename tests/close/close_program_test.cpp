@@ -158,7 +158,7 @@ TEST_F(CloseProgram, RefusesBadInputsBeforeWritingAnything) {
         {{"-s", scaffoldsPath_, "-t", table, "-i", index, "--min-distance", "199", "--max-distance",
           "150"},
          2,
-         "--min-distance 199 is above --max-distance 150"},
+         "--min-distance 199 is greater than --max-distance 150"},
         {{"-s", dir_.path() + "/text.fa", "-t", table, "-i", index, "--min-distance", "150",
           "--max-distance", "199"},
          1,
