@@ -174,14 +174,15 @@ PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress) {
     summary.paths = OutputPathsFor(options.outputPrefix);
     summary.bothOrientations = !options.oneOrientation;
     summary.memoryBound = options.memoryBytes;
-    PrepareOutputs(summary.paths, options.statsPath, options.force);
-    const std::string workParent = CheckedWorkParent(options, summary.paths);
-
+    // The inputs are opened first, so that a missing one leaves no folder behind.
     std::optional<PairedInput> input;
     if (options.interleaved.empty())
         input.emplace(options.firstReads, options.secondReads, options.checkNames);
     else
         input.emplace(options.interleaved, options.checkNames);
+    PrepareOutputs(summary.paths, options.statsPath, options.force);
+    const std::string workParent = CheckedWorkParent(options, summary.paths);
+
     const std::string firstInput =
         InputName(options.interleaved.empty() ? options.firstReads : options.interleaved);
     if (options.qualityEncoding == QualityEncoding::Phred64)

@@ -189,6 +189,11 @@ TEST(PrepProgram, InputsThatCannotServeAreRefusedFirst) {
         EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
         EXPECT_FALSE(Exists(dir.path() + "/out")) << message;
     }
+    // A missing input is found before the output folder is made.
+    const ProgramRun missing = Prep({"-1", reads, "-2", dir.path() + "/missing.fq", "-o", prefix});
+    EXPECT_EQ(missing.status, 1) << missing.err;
+    EXPECT_NE(missing.err.find("missing.fq"), std::string::npos) << missing.err;
+    EXPECT_FALSE(Exists(dir.path() + "/out"));
 }
 
 // The rows of a --stats file whose section is `section`, as key -> value.
