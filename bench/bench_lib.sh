@@ -6,11 +6,14 @@
 #   cached_step DIR                     true when DIR/.done exists (the step's outputs are whole)
 #   mark_done DIR                       marks DIR whole
 #   fasta_bases FASTA                   the bases of the first record on one line
+#   median                              the median of the numbers on standard input, one a line
 #   peer_result_cached DIR TOOL         true when an earlier run left TOOL's result in DIR
 #   bench_setup NAME "$@"               checks BUILD_DIR, sets build, run (a fresh output folder), threads
 #   judge_extension, extend_and_judge   lorvex-extend runs and contigs judged against the genome
 
 bench_out=${LORVEX_BENCH_OUT:-$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/out}
+
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 ensure_debian_packages() {
     local missing=() package

@@ -44,8 +44,6 @@ COVERAGE=2000
 READ_LENGTH=150
 FRAGMENT=500
 
-median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-
 # time_runs NAME RUNS COMMAND...: runs COMMAND (standard output to $work/NAME.out,
 # standard error to $work/NAME.err) RUNS times; leaves the medians of wall
 # and CPU seconds in $work/NAME.wall and $work/NAME.cpu.

@@ -32,6 +32,7 @@ if [ $# -ne 1 ]; then
     exit 2
 fi
 build=$(cd "$1" && pwd)
+source "$(dirname "$0")/bench_lib.sh"
 runs=${LORVEX_BENCH_RUNS:-3}
 separate=${LORVEX_EXTEND_BENCH_SEPARATE:-1000}
 for tool in lorvex lorvex-extend lorvex-bench-data; do
@@ -71,8 +72,6 @@ with open(f"{work}/batch.fa", "w") as batch:
         with open(f"{work}/seeds/seed{i + 1:04d}.fa", "w") as alone:
             alone.write(record)
 EOF
-
-median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # timed NAME COMMAND...: runs the command under /usr/bin/time and appends its
 # wall time and CPU time (user + system, children included) to NAME.walls and

@@ -23,6 +23,7 @@ if [ $# -ne 1 ]; then
 fi
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/bench_lib.sh"
 runs=${LORVEX_BENCH_RUNS:-5}
 for tool in micro_benchmarks lorvex lorvex-strict lorvex-literal lorvex-strict-literal \
     lorvex-bench-data; do
@@ -53,8 +54,6 @@ MIN_DISTANCE=320
 MAX_DISTANCE=399
 MIN_VOTES=2
 RATIO=0.2
-
-median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # measure NAME PROGRAM DATA SEED MIN_VOTES: runs PROGRAM `runs` times; leaves
 # the output of the last run in $work/NAME.out and the medians of wall time,
