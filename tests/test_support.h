@@ -8,6 +8,9 @@
 
 namespace lorvex::testing {
 
+// The two programs that share all code and differ in five points.
+inline const std::vector<std::string> bothPrograms = {"lorvex", "lorvex-strict"};
+
 // A fresh folder for one test, removed when the object goes away.
 class TempDir {
   public:

@@ -37,7 +37,7 @@ using testing::RunBuiltProgram;
 using testing::TempDir;
 
 constexpr int timeLimit = 60;
-const std::vector<std::string> bothPrograms = {"lorvex", "lorvex-strict"};
+using lorvex::testing::bothPrograms;
 
 Variant VariantOf(const std::string& program) {
     return program == "lorvex" ? Variant::Main : Variant::Strict;

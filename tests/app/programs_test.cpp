@@ -20,7 +20,7 @@ using testing::ReverseComplementOf;
 using testing::RunBuiltProgram;
 using testing::TempDir;
 
-const std::vector<std::string> bothPrograms = {"lorvex", "lorvex-strict"};
+using lorvex::testing::bothPrograms;
 
 TEST(CommandLine, HelpVersionAndUsage) {
     for (const std::string& program : bothPrograms) {

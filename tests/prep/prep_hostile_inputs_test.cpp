@@ -34,9 +34,7 @@ using lorvex::testing::TempDir;
 
 constexpr int timeLimit = 120;
 
-ProgramRun Prep(const std::vector<std::string>& arguments) {
-    return RunBuiltProgram("lorvex-prep", arguments, timeLimit);
-}
+using testing::Prep;
 
 void ExpectOneLineRefusal(const ProgramRun& run, int status, const std::string& fragment,
                           const std::string& label) {

@@ -25,12 +25,7 @@ using lorvex::testing::RunBuiltProgram;
 using lorvex::testing::TempDir;
 using testing::FastqPair;
 
-// stdinPath: the file standard input reads (empty: nothing).
-ProgramRun Prep(const std::vector<std::string>& arguments, const std::string& stdinPath = "") {
-    lorvex::testing::ChildSettings settings;
-    settings.stdinPath = stdinPath;
-    return lorvex::testing::ChildProcess("lorvex-prep", arguments, settings).Wait();
-}
+using testing::Prep;
 
 bool Exists(const std::string& path) {
     return std::filesystem::exists(path);

@@ -11,6 +11,13 @@
 
 namespace lorvex::prep::testing {
 
+lorvex::testing::ProgramRun Prep(const std::vector<std::string>& arguments,
+                                 const std::string& stdinPath) {
+    lorvex::testing::ChildSettings settings;
+    settings.stdinPath = stdinPath;
+    return lorvex::testing::ChildProcess("lorvex-prep", arguments, settings).Wait();
+}
+
 using lorvex::testing::ReadFile;
 using lorvex::testing::ReverseComplementOf;
 

@@ -7,10 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "prep/pair_grouping.h"
 #include "test_support.h"
 
 namespace lorvex::prep::testing {
+
+// Runs the built lorvex-prep; stdinPath is the file its standard input reads
+// (empty: nothing).
+lorvex::testing::ProgramRun Prep(const std::vector<std::string>& arguments,
+                                 const std::string& stdinPath = "");
 
 struct FastqPair {
     std::string name;
