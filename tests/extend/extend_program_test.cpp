@@ -351,7 +351,17 @@ TEST_P(ExtendProgramOnData, MatchesTheProgramsSeedBySeedInBatchesAndAlone) {
     EXPECT_GE(ties, setup.leastTies);
 }
 
-INSTANTIATE_TEST_SUITE_P(Simulated, ExtendProgramOnData, ::testing::ValuesIn(dataSetups),
+// Under the sanitizers, which look for memory faults rather than other
+// results, the data set with ties and the one with long reads.
+std::vector<DataSetup> SetupsToRun() {
+#ifdef LORVEX_SANITIZED
+    return {dataSetups[1], dataSetups[3]};
+#else
+    return dataSetups;
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Simulated, ExtendProgramOnData, ::testing::ValuesIn(SetupsToRun()),
                          [](const auto& info) { return "data" + std::to_string(info.param.seed); });
 
 // Pairs anchored on the last readLength bases of `contig` whose mates vote
