@@ -158,4 +158,5 @@ done
 echo; echo "== Repeats (bench/repeat_bench.sh)"; "$here/repeat_bench.sh" "$build" || echo "   bench/repeat_bench.sh failed (status $?)"
 echo; echo "== Fragment lengths (bench/fragments_bench.sh)"; "$here/fragments_bench.sh" "$build" || echo "   bench/fragments_bench.sh failed (status $?)"
 echo; echo "== Trimmed reads (bench/trimmed_bench.sh)"; "$here/trimmed_bench.sh" "$build" || echo "   bench/trimmed_bench.sh failed (status $?)"
+echo; echo "== The workflow, 1,000 seeds in 8 chunks (bench/workflow_bench.sh)"; "$here/workflow_bench.sh" "$build" || echo "   bench/workflow_bench.sh failed (status $?)"
 echo; echo "== Gap closing (bench/gaps_bench.sh)"; "$here/gaps_bench.sh" "$build" || echo "   bench/gaps_bench.sh failed (status $?)"
