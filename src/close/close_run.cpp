@@ -140,8 +140,8 @@ CloseTotals RunClose(const CloseOptions& requested, bool showProgress) {
     if (!found.tasks.empty()) {
         run =
             extend::SettleDistances(requested.run, found.flanks, inputs, progress, "flank").options;
-        if (const std::optional<std::string> warning = CheckRunParameters(
-                run.variant, run.parameters, inputs.table.layout.readLength))
+        if (const std::optional<std::string> warning =
+                CheckRunParameters(run.variant, run.parameters, inputs.table.layout.readLength))
             std::fprintf(stderr, "lorvex-close: warning: %s\n", warning->c_str());
     }
     ClosingRules rules = RulesFor(requested, run);
