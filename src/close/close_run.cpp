@@ -120,7 +120,7 @@ ClosingRules RulesFor(const CloseOptions& options, const extend::ExtendOptions& 
 
 std::string ProgressText(const CloseTotals& totals, size_t gaps, double seconds) {
     const uint64_t rate = seconds > 0 ? static_cast<uint64_t>(totals.gaps / seconds) : 0;
-    return WithThousands(totals.gaps) + " of " + WithThousands(gaps) + " gaps, " +
+    return WithThousands(totals.gaps) + " of " + Counted(gaps, "gap") + ", " +
            WithThousands(totals.closed) + " closed, " + WithThousands(rate) + " gaps/s";
 }
 
@@ -190,14 +190,13 @@ CloseTotals RunClose(const CloseOptions& requested, bool showProgress) {
 std::string FormatTotals(const CloseTotals& totals) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", totals.seconds);
-    std::string text = "lorvex-close: " + WithThousands(totals.gaps) + " gaps in " +
-                       WithThousands(totals.records) +
-                       (totals.records == 1 ? " record: " : " records: ") +
-                       WithThousands(totals.closed) + " closed";
+    std::string text = "lorvex-close: " + Counted(totals.gaps, "gap") + " in " +
+                       Counted(totals.records, "record") + ": " + WithThousands(totals.closed) +
+                       " closed";
     if (totals.closed > 0)
         text += " (" +
-                WithThousands(static_cast<uint64_t>(std::max<int64_t>(0, totals.basesFilled))) +
-                " bases)";
+                Counted(static_cast<uint64_t>(std::max<int64_t>(0, totals.basesFilled)), "base") +
+                ")";
     size_t open = 0;
     std::string reasons;
     for (const auto& [reason, count] : totals.open) {
