@@ -27,12 +27,12 @@ PARENT = {
 }
 # Column of the summary: its header in the samples table.
 TABLE = {
-    "pairs_read": {"title": "Pairs read", "description": "pairs in the reads", "format": "{:,.0f}"},
+    "pairs_read": {"title": "Pairs", "description": "pairs read", "format": "{:,.0f}"},
     "pairs_kept_share": {"title": "Kept", "description": "share of the pairs lorvex-prep kept",
-                         "suffix": " %", "min": 0, "max": 100, "format": "{:,.1f}"},
+                         "suffix": "%", "min": 0, "max": 100, "format": "{:,.1f}"},
     "read_length": {"title": "Read length", "description": "the table's read length",
                     "format": "{:,.0f}"},
-    "fragment_median": {"title": "Fragment median", "format": "{:,.1f}",
+    "fragment_median": {"title": "Fragment", "format": "{:,.1f}",
                         "description": "median fragment length of the pairs inside the seeds"},
     "min_distance": {"title": "Min distance", "description": "settled --min-distance",
                      "format": "{:,.0f}"},
@@ -41,11 +41,11 @@ TABLE = {
     "single_copy_depth": {"title": "Depth", "description": "settled single-copy depth",
                           "format": "{:,.1f}"},
     "seeds": {"title": "Seeds", "description": "seeds extended", "format": "{:,.0f}"},
-    "bases_added": {"title": "Bases added", "description": "bases added to all seeds",
+    "bases_added": {"title": "Bases added", "description": "bases added to the seeds, both sides",
                     "format": "{:,.0f}"},
     # The variant counts join here.
-    "gaps_closed": {"title": "Gaps closed", "format": "{:,.0f}"},
-    "gaps_open": {"title": "Gaps open", "format": "{:,.0f}"},
+    "gaps_closed": {"title": "Closed", "description": "gaps closed", "format": "{:,.0f}"},
+    "gaps_open": {"title": "Open", "description": "gaps left open", "format": "{:,.0f}"},
 }
 PREP = {"pairs_kept": {"name": "kept"},
         "dropped_short_read": {"name": "dropped: read shorter than the read length"},
@@ -123,7 +123,7 @@ def stops_plot(rows, estimates):
             "description": "Why each side stopped. repeat: the votes showed the side's end in "
             "more than one copy of the genome; no-votes: no mate voted; too-few-votes: fewer "
             "than min_votes; not-dominant: no base held ratio times the others; "
-            "repetitive-tail: one repeated base; cap-reached: max_bases added; seed-too-short: "
+            "repetitive-tail: the last read length was one repeated base; cap-reached: max_bases added; seed-too-short: "
             "a seed shorter than the max distance.",
             "pconfig": {"id": "lorvex_stops_plot", "title": "lorvex: stop reasons",
                         "ylab": "sides"},
