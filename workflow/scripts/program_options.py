@@ -76,6 +76,7 @@ def conflicts(block, values):
     """What the programs would refuse in a sample's settings of a block, as messages."""
     found = [f"{block}: give {a} or {b}, not both" for a, b in EXCLUSIVE.get(block, [])
              if values.get(a) not in (None, False) and values.get(b) not in (None, False)]
-    if block == "extend" and (values.get("min_distance") is None) != (values.get("max_distance") is None):
+    given = [values.get(key) is not None for key in ("min_distance", "max_distance")]
+    if block == "extend" and given[0] != given[1]:
         found.append("extend: give both min_distance and max_distance, or neither")
     return found

@@ -16,8 +16,6 @@ import sys
 
 import yaml
 
-from study_summary import STOPS
-
 PARENT = {
     "parent_id": "lorvex",
     "parent_name": "lorvex",
@@ -104,7 +102,8 @@ def fragments_plot(rows, estimates):
             "when a sample has no seeds), from which the distances were settled.",
             "pconfig": {"id": "lorvex_fragments_plot", "title": "lorvex: fragment lengths",
                         "xlab": "fragment length (bases)", "ylab": "% of pairs", "ymin": 0},
-            "data": {name: fragment_shares(path) for name, path in estimates}}
+            # Samples run with given distances have no fragment lengths.
+            "data": {name: shares for name, path in estimates if (shares := fragment_shares(path))}}
 
 
 def bases_plot(rows, estimates):
@@ -123,8 +122,8 @@ def stops_plot(rows, estimates):
             "description": "Why each side stopped. repeat: the votes showed the side's end in "
             "more than one copy of the genome; no-votes: no mate voted; too-few-votes: fewer "
             "than min_votes; not-dominant: no base held ratio times the others; "
-            "repetitive-tail: the last read length was one repeated base; cap-reached: max_bases added; seed-too-short: "
-            "a seed shorter than the max distance.",
+            "repetitive-tail: the last read length was one repeated base; cap-reached: "
+            "max_bases added; seed-too-short: a seed shorter than the max distance.",
             "pconfig": {"id": "lorvex_stops_plot", "title": "lorvex: stop reasons",
                         "ylab": "sides"},
             "categories": {column: {"name": column[5:]} for column in columns},

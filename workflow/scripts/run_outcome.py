@@ -10,8 +10,8 @@ import re
 
 # What a user of the workflow can do about a failed step, in the config's terms.
 HINTS = {
-    "estimate": "to give the distances instead, set extend.min_distance and extend.max_distance "
-    "for the sample (sheet columns, or its extend block)",
+    "estimate": "to give the distances instead: extend.min_distance and extend.max_distance "
+    "for this sample, as sheet columns or in its extend block",
 }
 ERROR = re.compile(r"^Error in rule (\S+):$")
 LOG = re.compile(r"^\s+log: (.+?) \(check log file")

@@ -47,7 +47,8 @@ def sheet_rows(path):
     for number, line in lines[1:]:
         cells = [cell.strip() for cell in next(csv.reader([line.rstrip("\r\n")], delimiter="\t"))]
         if len(cells) != len(columns):
-            raise SampleError(f"{path}: line {number}: {len(cells)} cells for {len(columns)} columns")
+            raise SampleError(f"{path}: line {number}: {len(cells)} cells for "
+                              f"{len(columns)} columns")
         rows.append((number, dict(zip(columns, cells))))
     return header_line, columns, rows
 
@@ -67,7 +68,8 @@ def sample_from_row(row):
     pair = [column for column in ("reads_1", "reads_2") if column in given]
     if interleaved == bool(pair) or (pair and len(pair) != 2):
         raise SampleError("give reads_1 and reads_2, or interleaved alone")
-    sample = {"reads": [given["interleaved"]] if interleaved else [given["reads_1"], given["reads_2"]]}
+    reads = [given["interleaved"]] if interleaved else [given["reads_1"], given["reads_2"]]
+    sample = {"reads": reads}
     for column in ("seeds", "scaffolds"):
         if column in given:
             sample[column] = given[column]
