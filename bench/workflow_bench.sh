@@ -30,6 +30,7 @@ results: $work/results
 bin: $build
 chunks: 8
 plot: false
+multiqc: false
 extend: {both: true, max_bases: 2000}
 samples:
   unique:

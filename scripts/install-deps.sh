@@ -9,6 +9,7 @@ packages=(cmake make g++ googletest libgtest-dev libbenchmark-dev libcli11-dev z
           liburing-dev   # batched table reads
           librsvg2-bin   # rsvg-convert: the lorvex-extend tests render its plot
           snakemake)     # the workflow in workflow/ and its test
+packages+=(python3-jsonschema multiqc)  # the workflow's config checks and its report
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
-"""The study's summary: one row per sample with its seeds, the sides that
-stopped for each reason, the bases added, the values the sample ran with and,
-where its scaffolds were closed, the gaps closed and left open.
+"""The study's summary: one row per sample with what prep kept, the fragment
+lengths and the values the sample ran with, its seeds, the sides that stopped
+for each reason, the bases added and, where its scaffolds were closed, the
+gaps closed and left open.
 
-    study_summary.py OUT NAME ESTIMATE.tsv SUMMARY.tsv|- GAPS.tsv|- [NAME ...]
+    study_summary.py OUT NAME PREP_STATS.tsv ESTIMATE.tsv SUMMARY.tsv|- GAPS.tsv|- [NAME ...]
 
-ESTIMATE.tsv is lorvex-extend's --fragments-tsv, SUMMARY.tsv its (gathered)
---summary-tsv ('-': no seeds), GAPS.tsv lorvex-close's --gaps-tsv ('-': no
-scaffolds closed).
+PREP_STATS.tsv is lorvex-prep's --stats, ESTIMATE.tsv lorvex-extend's
+--fragments-tsv, SUMMARY.tsv its (gathered) --summary-tsv ('-': no seeds),
+GAPS.tsv lorvex-close's --gaps-tsv ('-': no scaffolds closed).
 """
 import csv
 import os
@@ -18,7 +19,16 @@ from settled_options import key_values
 # lorvex-extend's stop reasons, so that the columns stay the same in every study.
 STOPS = ["repeat", "no-votes", "too-few-votes", "not-dominant", "repetitive-tail",
          "cap-reached", "no-windows", "seed-too-short"]
-VALUES = ["min_distance", "max_distance", "single_copy_depth"]
+# Column: (section, key) of lorvex-prep's statistics.
+PREP = {"pairs_read": ("pairs", "read"), "pairs_kept": ("pairs", "kept"),
+        "dropped_short_read": ("dropped", "short_read"), "dropped_not_acgt": ("dropped", "not_acgt"),
+        "read_length": ("read_length", "used")}
+# Column: key of the estimate's opening block.
+ESTIMATE = {"fragment_median": "median", "fragment_lower_quartile": "lower_quartile",
+            "fragment_upper_quartile": "upper_quartile", "min_distance": "min_distance",
+            "max_distance": "max_distance", "single_copy_depth": "single_copy_depth"}
+EXTENSION = ["seeds", "sides", "bases_added"]
+GAPS = ["gaps", "gaps_closed", "gaps_open"]
 
 
 def rows(path):
@@ -32,9 +42,15 @@ def column(table, name, path):
     return [row[name] for row in table]
 
 
-def sample_row(name, estimate, summary, gaps):
+def prep_values(path):
+    values = {(row["section"], row["key"]): row["value"] for row in rows(path)}
+    return {name: values.get(key, "") for name, key in PREP.items()}
+
+
+def sample_row(name, prep_stats, estimate, summary, gaps):
     values = key_values(estimate)
-    row = {"sample": name, **{key: values.get(key, "") for key in VALUES}}
+    row = {"sample": name, **prep_values(prep_stats),
+           **{name: values.get(key, "") for name, key in ESTIMATE.items()}}
     if summary != "-":
         sides = rows(summary)
         stops = column(sides, "stop", summary)
@@ -54,13 +70,14 @@ def stop_order(stop):
 
 
 def write_study_summary(out, samples):
-    """samples: (name, estimate, summary, gaps or '-') for each sample."""
+    """samples: (name, prep stats, estimate, summary or '-', gaps or '-') for each sample."""
     table = [sample_row(*sample) for sample in samples]
-    header = ["sample", "seeds", "sides", "bases_added"] + VALUES
+    header = ["sample", *PREP, *ESTIMATE, *EXTENSION]
     stops = {key for row in table for key in row if key.startswith("stop_")}
     header += sorted(stops | {"stop_" + stop for stop in STOPS},
                      key=lambda key: stop_order(key[5:]))
-    header += ["gaps", "gaps_closed", "gaps_open"]
+    # The variant counts of each sample join here, after the stop reasons.
+    header += GAPS
     partial = out + ".partial"
     with open(partial, "w", newline="") as f:
         writer = csv.DictWriter(f, header, delimiter="\t", lineterminator="\n", restval="")
@@ -71,6 +88,6 @@ def write_study_summary(out, samples):
 
 if __name__ == "__main__":
     args = sys.argv[1:]
-    if len(args) < 5 or (len(args) - 1) % 4:
-        sys.exit("usage: " + __doc__.strip().splitlines()[4].strip())
-    write_study_summary(args[0], [args[i : i + 4] for i in range(1, len(args), 4)])
+    if len(args) < 6 or (len(args) - 1) % 5:
+        sys.exit("usage: " + __doc__.strip().splitlines()[5].strip())
+    write_study_summary(args[0], [args[i : i + 5] for i in range(1, len(args), 5)])
