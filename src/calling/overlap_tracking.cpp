@@ -93,7 +93,7 @@ void TrackedQueueSet::Append(std::string_view contig) {
     if (TracksOverlaps(readLength_)) {
         FindBirths(contig);
         // New mates look for the overlaps they have already among these keys.
-        recentTail_.Follow(RecentTail(contig, readLength_));
+        recentTail_.MoveOn(RecentTail(contig, readLength_));
         blocks_.AddBorn(mates_, born_, nextVotes);
     }
     blocks_.KeepVotes(nextVotes);

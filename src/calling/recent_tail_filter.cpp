@@ -12,8 +12,7 @@ void RecentTailFilter::CountInFilter(uint64_t key, int change) {
     count = static_cast<uint16_t>(count + change);
 }
 
-void RecentTailFilter::Follow(std::string_view tail) {
-    if (tail == tail_) return;
+void RecentTailFilter::MoveOn(std::string_view tail) {
     const size_t longest = tail.size();
     const size_t keyCount = longest >= overlapKeyLength ? longest - overlapKeyLength + 1 : 0;
     if (keyCount > 0 && keys_.size() == keyCount &&

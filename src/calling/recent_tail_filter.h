@@ -27,9 +27,15 @@ struct TailOverlaps {
 
 class RecentTailFilter {
   public:
-    // Keys the tail, the contig's last min(L, R-1) bytes, unless they are
-    // keyed already.
-    void Follow(std::string_view tail);
+    // Keys the tail, the contig's last min(L, R-1) bytes, after a byte was
+    // appended: the keys move on by one when the tail is the last one moved
+    // on by that byte, and are made anew otherwise.
+    void MoveOn(std::string_view tail);
+
+    // Keys the tail unless it is keyed already.
+    void Follow(std::string_view tail) {
+        if (tail != tail_) MoveOn(tail);
+    }
 
     // The overlaps with the tail of a mate whose first 20 bytes have `key`.
     TailOverlaps OverlapsOf(const char* mate, uint64_t key) const;
