@@ -64,7 +64,8 @@ class TrackedMates {
     void SetRepeatIndex(uint64_t mate, int32_t index) { repeatIndex_[RingIndex(mate)] = index; }
 
     // Calls visit(mate) for every held mate whose first 20 bytes equal the
-    // 20 from `bytes`, newest first. Only tracking readLengths key mates.
+    // 20 from `bytes`, newest first. Mates are keyed only where
+    // TracksOverlaps(R).
     template <typename Visit>
     void ForEachStartingWith(const char* bytes, Visit visit) const {
         if (nextMate_ == firstMate_) return;
