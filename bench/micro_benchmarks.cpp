@@ -135,14 +135,14 @@ void VotesBitset(benchmark::State& state, Variant variant) {
 void VotesTracked(benchmark::State& state, Variant variant) {
     VotingSetup setup(static_cast<int32_t>(state.range(0)), static_cast<int>(state.range(1)),
                       static_cast<size_t>(state.range(2)));
-    TrackedQueueSet queues = MakeTrackedQueueSet(1, setup.readLength);
+    TrackedQueueSet queues(1, setup.readLength);
     for (size_t j = 0; j < setup.mates.size(); ++j)
-        AddTrackedMate(queues, 0, setup.mates[j].data(), setup.qualities[j].data(), setup.contig);
+        queues.AddMate(0, setup.mates[j].data(), setup.qualities[j].data(), setup.contig);
     for (auto _ : state) {
-        const BaseVotes votes = CountTrackedVotes(queues, variant);
+        const BaseVotes votes = queues.Votes(variant);
         benchmark::DoNotOptimize(votes);
         setup.contig.push_back(setup.NextBase());
-        AppendToTracked(queues, setup.contig);
+        queues.Append(setup.contig);
     }
     ReportPerMate(state, setup.mates.size());
 }

@@ -7,28 +7,28 @@
 namespace lorvex {
 
 BaseVotes CycleVotes(const TrackedQueueSet& queues, Variant variant) {
-    return CountTrackedVotes(queues, variant);
+    return queues.Votes(variant);
 }
 
 void AddCycleMate(TrackedQueueSet& queues, size_t slot, const char* mate, const uint8_t* quality,
                   const std::string& contig) {
-    AddTrackedMate(queues, slot, mate, quality, contig);
+    queues.AddMate(slot, mate, quality, contig);
 }
 
 void MoveCycleOn(TrackedQueueSet& queues, const std::string& contig) {
-    RecycleOldestTrackedSlot(queues);
-    AppendToTracked(queues, contig);
+    queues.RecycleOldestSlot();
+    queues.Append(contig);
 }
 
 int64_t CycleMates(const TrackedQueueSet& queues) {
-    return TrackedMateCount(queues);
+    return queues.MateCount();
 }
 
 namespace {
 
 std::unique_ptr<ExtensionCycles> MakeTrackedCycles(const CyclesSetup& setup, TableReadMode mode) {
     return std::make_unique<IncrementalCycles<TrackedQueueSet, MatesAhead>>(
-        setup, MakeTrackedQueueSet(setup.windows, setup.inputs.table.layout.readLength),
+        setup, TrackedQueueSet(setup.windows, setup.inputs.table.layout.readLength),
         MatesAhead(setup.inputs.table, setup.inputs.index, setup.variant, mode));
 }
 

@@ -1,72 +1,20 @@
-// The incremental votes (bit sets per mate, and overlap tracking) held
-// against the literal one: random mates laid near the end of random,
-// repetitive and unusual contigs, voted on per mate and per cycle while bases
-// are appended, in both variants.
+// The incremental votes (bit sets per mate) held against the literal one:
+// random mates laid near the end of random, repetitive and unusual contigs,
+// voted on per mate and per cycle while bases are appended, in both variants.
 #include "calling/incremental_voting.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
-#include "calling/overlap_tracking.h"
 #include "calling/overlap_voting.h"
+#include "calling/random_mates.h"
 #include "reference/literal_mates.h"
 #include "reference/literal_voting.h"
 
 namespace lorvex {
 namespace {
-
-using Random = std::mt19937_64;
-
-int Uniform(Random& random, int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(random);
-}
-
-bool Chance(Random& random, double probability) {
-    return std::bernoulli_distribution(probability)(random);
-}
-
-// A sequence whose later part the contig will grow into: random bases, a
-// repetitive stretch (homopolymer or a short repeat unit) around the point
-// where the contig starts, and now and then N or a lower-case base.
-std::string FutureSequence(Random& random, size_t length, size_t start) {
-    std::string sequence(length, 'A');
-    for (char& base : sequence) base = "ACGT"[Uniform(random, 0, 3)];
-    if (Chance(random, 0.6)) {
-        const int period = Uniform(random, 1, 4);
-        const std::string unit = sequence.substr(0, static_cast<size_t>(period));
-        const size_t from =
-            start - std::min<size_t>(start, static_cast<size_t>(Uniform(random, 5, 400)));
-        const size_t to = std::min(length, start + static_cast<size_t>(Uniform(random, 0, 60)));
-        for (size_t i = from; i < to; ++i) sequence[i] = unit[(i - from) % unit.size()];
-    }
-    const char unusual[] = {'N', 'n', 'a', 'c', 'g', 't', 'X'};
-    for (char& base : sequence)
-        if (Chance(random, 0.01)) base = unusual[Uniform(random, 0, 6)];
-    return sequence;
-}
-
-// A mate copied from the sequence at `start` (so that it overlaps the contig
-// end by a varying amount as the contig grows), with some miscalls and
-// unusual bytes, and qualities spread over low, high and wrapped values.
-void MakeMate(Random& random, const std::string& sequence, size_t start, int32_t readLength,
-              std::string& mate, std::vector<uint8_t>& quality) {
-    mate.assign(static_cast<size_t>(readLength), 'A');
-    quality.assign(static_cast<size_t>(readLength), 0);
-    const double errorRate = Chance(random, 0.5) ? 0.0 : 0.03;
-    for (int32_t i = 0; i < readLength; ++i) {
-        const size_t at = start + static_cast<size_t>(i);
-        mate[i] = at < sequence.size() ? sequence[at] : "ACGT"[Uniform(random, 0, 3)];
-        if (Chance(random, errorRate)) mate[i] = "ACGTNn"[Uniform(random, 0, 5)];
-        const int kind = Uniform(random, 0, 9);
-        quality[i] = static_cast<uint8_t>(kind < 6   ? Uniform(random, 30, 60)
-                                          : kind < 8 ? Uniform(random, 0, 29)
-                                          : kind < 9 ? Uniform(random, 223, 255)
-                                                     : Uniform(random, 28, 31));
-    }
-}
 
 int LiteralMateVote(const std::string& mate, const std::vector<uint8_t>& quality,
                     const std::string& contig, int32_t readLength, Variant variant) {
@@ -107,10 +55,8 @@ int CheckScenario(uint64_t seed, const Scenario& scenario) {
     for (const Variant variant : {Variant::Main, Variant::Strict}) {
         std::string contig = sequence.substr(0, contigStart);
         OverlapSlot slot = MakeOverlapSlot(r);
-        TrackedQueueSet tracked = MakeTrackedQueueSet(1, r);
         for (size_t j = 0; j < mates.size(); ++j) {
             AddMate(slot, mates[j].data(), qualities[j].data(), contig);
-            AddTrackedMate(tracked, 0, mates[j].data(), qualities[j].data(), contig);
         }
         for (int cycle = 0; cycle < scenario.cycles; ++cycle) {
             BaseVotes literalTotal;
@@ -127,13 +73,10 @@ int CheckScenario(uint64_t seed, const Scenario& scenario) {
             BaseVotes fastTotal;
             AddSlotVotes(slot, variant, fastTotal);
             EXPECT_EQ(fastTotal, literalTotal) << "seed " << seed << " cycle " << cycle;
-            EXPECT_EQ(CountTrackedVotes(tracked, variant), literalTotal)
-                << "tracked, seed " << seed << " cycle " << cycle;
             if (::testing::Test::HasFailure()) return votesCast;
             const char next = sequence[contig.size()];
             contig.push_back(next);
             AppendBaseToSlot(slot, next);
-            AppendToTracked(tracked, contig);
         }
     }
     return votesCast;
@@ -168,12 +111,11 @@ TEST(IncrementalVoting, AgreesAtEveryWordBoundary) {
     }
 }
 
-// Both queue sets of the fast engines against CountNextBase over the same
-// mates in the same slots, with empty slots, slots filled oldest first at the
-// start, rings that have wrapped, and (with many mates per slot) a tracked
-// ring that has to grow while it holds overlaps. Mates often repeat one
-// another, as mates of one window at deep coverage do.
-TEST(IncrementalVoting, QueueSetsCountLikeCountNextBase) {
+// The queue set against CountNextBase over the same mates in the same slots,
+// with empty slots, slots filled oldest first at the start and a ring that
+// has wrapped. Mates often repeat one another, as mates of one window at deep
+// coverage do.
+TEST(IncrementalVoting, QueueSetCountsLikeCountNextBase) {
     for (const int maxMates : {4, 150}) {
         Random random(7 + static_cast<uint64_t>(maxMates));
         const int32_t r = 60;
@@ -182,7 +124,6 @@ TEST(IncrementalVoting, QueueSetsCountLikeCountNextBase) {
         const size_t slotCount = 5;
         QueueSet literal(slotCount);
         OverlapQueueSet fast = MakeOverlapQueueSet(slotCount, r);
-        TrackedQueueSet tracked = MakeTrackedQueueSet(slotCount, r);
         const auto addMates = [&](size_t slot) {
             const int mates = Uniform(random, 0, maxMates);
             std::string mate;
@@ -193,7 +134,6 @@ TEST(IncrementalVoting, QueueSetsCountLikeCountNextBase) {
                              contig.size() - static_cast<size_t>(Uniform(random, 0, r)), r, mate,
                              quality);
                 AddMate(SlotFromOldest(fast, slot), mate.data(), quality.data(), contig);
-                AddTrackedMate(tracked, slot, mate.data(), quality.data(), contig);
                 literal[slot].mates.push_back(mate);
                 literal[slot].qualities.push_back(quality);
             }
@@ -203,7 +143,6 @@ TEST(IncrementalVoting, QueueSetsCountLikeCountNextBase) {
             for (const Variant variant : {Variant::Main, Variant::Strict}) {
                 const BaseVotes expected = CountNextBase(contig, literal, r, variant);
                 ASSERT_EQ(CountVotesFromOverlaps(fast, variant), expected) << "cycle " << cycle;
-                ASSERT_EQ(CountTrackedVotes(tracked, variant), expected) << "cycle " << cycle;
             }
         };
         for (int cycle = 0; cycle < 200; ++cycle) {
@@ -213,11 +152,9 @@ TEST(IncrementalVoting, QueueSetsCountLikeCountNextBase) {
             std::rotate(literal.begin(), literal.begin() + 1, literal.end());
             literal.back() = MateQueue{};
             RecycleOldestSlot(fast);
-            RecycleOldestTrackedSlot(tracked);
             expectSameVotes(cycle);
             contig.push_back(sequence[contig.size()]);
             AppendBaseToOverlaps(fast, contig.back());
-            AppendToTracked(tracked, contig);
             addMates(slotCount - 1);
         }
     }
