@@ -66,4 +66,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(DEMO_OUTPUT)
+	@rm -rf $(RELEASE_DIR) $(ASAN_DIR) $(FUZZ_DIR) build-plain $(DEMO_OUTPUT)

@@ -68,6 +68,15 @@ TableFiles WriteTableAndIndex(const TempDir& dir, const std::vector<ReadPair>& p
     return TableFiles{dir.Write("reads.table", table), dir.Write("reads.index", index)};
 }
 
+LoadedTable LoadTable(const TableFiles& files) {
+    LoadedTable loaded;
+    const TableLayout layout = MeasureTable(files.table);
+    loaded.index = AllocatePrefixIndex();
+    LoadIndexChecked(files.index, files.table, layout, loaded.index);
+    loaded.stream = std::make_unique<TableStream>(OpenTableStream(files.table, layout));
+    return loaded;
+}
+
 std::string ReverseComplementOf(std::string sequence) {
     ReverseComplement(sequence.data(), static_cast<int32_t>(sequence.size()));
     return sequence;

@@ -3,8 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "input/prefix_index.h"
+#include "input/read_table.h"
 
 namespace lorvex::testing {
 
@@ -56,6 +60,14 @@ struct TableFiles {
 // input order within a group), writes table and index into dir.
 TableFiles WriteTableAndIndex(const TempDir& dir, const std::vector<ReadPair>& pairs,
                               const std::string& lineEnd = "\n");
+
+// A table and its index loaded as the programs load them (measured, the
+// index checked against the table).
+struct LoadedTable {
+    PrefixIndex index;
+    std::unique_ptr<TableStream> stream;
+};
+LoadedTable LoadTable(const TableFiles& files);
 
 std::string ReverseComplementOf(std::string sequence);
 

@@ -8,6 +8,7 @@
 #include "base/errors.h"
 #include "extension/extend_contig.h"
 #include "input/seed_reader.h"
+#include "run/parameter_words.h"
 #include "tool/number_arguments.h"
 #include "tool/run_tool.h"
 
@@ -62,6 +63,8 @@ std::string UsageText(Variant variant) {
 
 const char* const argumentNames[] = {"SEED.fa",      "TABLE",     "INDEX",          "MIN_DISTANCE",
                                      "MAX_DISTANCE", "MIN_VOTES", "DOMINANCE_RATIO"};
+const ParameterNames parameterNames{argumentNames[3], argumentNames[4], argumentNames[5],
+                                    argumentNames[6]};
 
 // "missing MIN_VOTES and DOMINANCE_RATIO (6 of 7 arguments given)".
 std::string MissingArguments(int given) {
@@ -84,10 +87,10 @@ void WriteLine(char base, const BaseVotes& votes, bool flushEachLine) {
 
 RunParameters ParseRunParameters(char** argv) {
     RunParameters parameters;
-    parameters.minDistance = ParseIntegerArgument(argv[4], "MIN_DISTANCE");
-    parameters.maxDistance = ParseIntegerArgument(argv[5], "MAX_DISTANCE");
-    parameters.minVotes = ParseIntegerArgument(argv[6], "MIN_VOTES");
-    parameters.dominanceRatio = ParseRatioArgument(argv[7], "DOMINANCE_RATIO");
+    parameters.minDistance = ParseIntegerArgument(argv[4], parameterNames.minDistance);
+    parameters.maxDistance = ParseIntegerArgument(argv[5], parameterNames.maxDistance);
+    parameters.minVotes = ParseIntegerArgument(argv[6], parameterNames.minVotes);
+    parameters.dominanceRatio = ParseRatioArgument(argv[7], parameterNames.dominanceRatio);
     return parameters;
 }
 
@@ -113,7 +116,10 @@ int Run(int argc, char** argv, Variant variant, MakeCycles makeCycles) {
     rules.makeCycles = makeCycles;
     std::string contig = LoadSeed(argv[1]);
     const RunInputs inputs = LoadRunInputs(argv[2], argv[3], "SEED.fa TABLE INDEX ...");
-    CheckMinDistance(variant, rules.parameters, inputs.table.layout.readLength);
+    const int32_t readLength = inputs.table.layout.readLength;
+    if (WindowPastEnd(variant, rules.parameters, readLength))
+        throw UsageError(ParameterFaultText(ParameterFault::WindowPastEnd, variant,
+                                            rules.parameters, readLength, parameterNames));
 
     TieBreakSource tieBreaks = TieBreakSource::ProcessRand();
     const bool flushEachLine = variant == Variant::Main;
@@ -123,8 +129,8 @@ int Run(int argc, char** argv, Variant variant, MakeCycles makeCycles) {
     };
     const ExtensionOutcome outcome = ExtendContig(contig, inputs, rules, tieBreaks, hooks);
     if (outcome.reason == StopReason::SeedTooShort)
-        throw UsageError("the seed holds " + std::to_string(contig.size()) +
-                         " bases, fewer than MAX_DISTANCE " +
+        throw UsageError("the seed holds " + std::to_string(contig.size()) + " bases, fewer than " +
+                         parameterNames.maxDistance + " " +
                          std::to_string(rules.parameters.maxDistance));
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) FailStandardOutput();
     return 0;

@@ -25,6 +25,18 @@ std::string WithOneDecimal(double value) {
     return result;
 }
 
+std::string FixedText(double value, int decimals) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string RatioText(float ratio) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(ratio));
+    return text;
+}
+
 std::string ExactText(double value) {
     char text[32];
     const auto end = std::to_chars(text, text + sizeof text, value).ptr;

@@ -15,6 +15,12 @@ std::string WithOneDecimal(double value);
 // The shortest text that reads back (strtod) as exactly `value`: "19", "18.5".
 std::string ExactText(double value);
 
+// (3.14159, 2) -> "3.14": a fixed number of decimals.
+std::string FixedText(double value, int decimals);
+
+// 0.7f -> "0.7": a ratio as a command line gives it (the shortest "%g" form).
+std::string RatioText(float ratio);
+
 // 1536 -> "1.5 KiB"; below 1 KiB "512 bytes".
 std::string HumanBytes(uint64_t bytes);
 

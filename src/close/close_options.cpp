@@ -1,8 +1,7 @@
 #include "close/close_options.h"
 
-#include "base/errors.h"
+#include "run/run_options.h"
 #include "tool/command_line.h"
-#include "tool/number_arguments.h"
 
 namespace lorvex::close {
 namespace {
@@ -19,16 +18,14 @@ constexpr const char* description =
     "in parallel with --threads. Without --min-distance and --max-distance, both are\n"
     "estimated from the pairs that lie inside the flanks.\n";
 
-void AddOptions(CLI::App& app, CloseOptions& options, extend::RunOptionTexts& texts) {
+void AddOptions(CLI::App& app, CloseOptions& options, RunOptionTexts& texts) {
     app.get_formatter()->column_width(34);
-    extend::ExtendOptions& run = options.run;
+    RunSettings& run = options.run;
     run.cap = defaultUnknownGapCap;
-    AddFileOption(app, "-s,--scaffolds", run.seedsPath, "FASTA file of the scaffolds")->required();
-    extend::AddRunOptions(app, run, texts);
-    app.add_option("-j,--threads", run.threads, "Gaps closed in parallel, 1 to 256")
-        ->capture_default_str()
-        ->check(CLI::Range(1u, extend::maxThreads).description(""))
-        ->type_name("N");
+    AddFileOption(app, "-s,--scaffolds", options.scaffoldsPath, "FASTA file of the scaffolds")
+        ->required();
+    AddRunOptions(app, run, texts);
+    AddThreadsOption(app, run, "Gaps closed in parallel, 1 to 256");
     app.add_option("--min-gap", options.minGap, "Fewest N in a row that make a gap")
         ->capture_default_str()
         ->check(CLI::Range(int64_t{1}, int64_t{1} << 31).description(""))
@@ -53,44 +50,25 @@ void AddOptions(CLI::App& app, CloseOptions& options, extend::RunOptionTexts& te
         ->capture_default_str()
         ->check(CLI::NonNegativeNumber.description(""))
         ->type_name("N");
-    app.add_option("--max-bases", run.cap,
-                   "Most bases a side adds to a gap of unknown length, 0 to 2000000")
-        ->capture_default_str()
-        ->check(CLI::Range(0, extensionCap).description(""))
-        ->type_name("N");
+    AddMaxBasesOption(app, run, "Most bases a side adds to a gap of unknown length, 0 to 2000000");
     app.add_flag("--partial", options.partial,
                  "Write the sides of open gaps into them, around a shorter N run");
-    AddFileOption(app, "-o,--output", run.outputPath,
-                  "FASTA of the closed scaffolds ('-': standard output)")
-        ->capture_default_str();
-    app.add_option("--line-width", run.lineWidth,
-                   "Bases per FASTA sequence line, 0: one line per record")
-        ->capture_default_str()
-        ->check(CLI::NonNegativeNumber.description(""))
-        ->type_name("N");
+    AddOutputOption(app, run, "FASTA of the closed scaffolds ('-': standard output)");
+    AddLineWidthOption(app, run, "Bases per FASTA sequence line, 0: one line per record");
     AddFileOption(app, "--gaps-tsv", options.gapsPath, "Also write one row per gap (TSV)");
-    app.add_flag("-q,--quiet", run.quiet, "No progress, estimate or summary on standard error");
-    extend::AddRepeatGuardOptions(app, texts);
+    AddQuietOption(app, run);
+    AddRepeatGuardOptions(app, texts);
 }
 
-void TakeOptions(const extend::RunOptionTexts& texts, CloseOptions& options) {
-    extend::ExtendOptions& run = options.run;
-    if (run.outputPath.empty()) run.outputPath = "-";
-    extend::TakeRunOptions(texts, run);
-    run.bothSides = true;
-    if (run.outputPath == options.gapsPath)
-        throw UsageError("two outputs go to " +
-                         (run.outputPath == "-" ? std::string("standard output") : run.outputPath) +
-                         "; give each its own file");
+void TakeOptions(const RunOptionTexts& texts, CloseOptions& options) {
+    TakeRunOptions(texts, options.run);
+    CheckOutputsDiffer({options.run.outputPath, options.gapsPath});
 }
 
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, char** argv) {
-    CommandLine result;
-    result.exitStatus = ParseProgramOptions(argc, argv, "lorvex-close", description, result.options,
-                                            AddOptions, TakeOptions);
-    return result;
+    return ParseProgramOptions(argc, argv, "lorvex-close", description, AddOptions, TakeOptions);
 }
 
 }  // namespace lorvex::close

@@ -2,24 +2,21 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "base/number_text.h"
 #include "close/gaps_tsv.h"
-#include "extend/distance_estimate.h"
-#include "extend/extend_output.h"
-#include "extend/seed_batch.h"
-#include "tool/ordered_batch.h"
+#include "run/batch_run.h"
+#include "run/fasta_output.h"
+#include "run/run_summary.h"
 #include "tool/output_file.h"
-#include "tool/peak_memory.h"
 #include "tool/progress_line.h"
 
 namespace lorvex::close {
 namespace {
-
-using extend::SeedRecord;
 
 // A gap to close: its record, its place among the record's gaps.
 struct GapTask {
@@ -35,7 +32,7 @@ struct ScaffoldGaps {
     std::vector<std::string_view> flanks;
 };
 
-ScaffoldGaps FindAllGaps(const std::vector<SeedRecord>& records, int64_t minGap) {
+ScaffoldGaps FindAllGaps(const std::vector<SequenceRecord>& records, int64_t minGap) {
     ScaffoldGaps found;
     for (size_t record = 0; record < records.size(); ++record) {
         const std::string_view bases = records[record].bases;
@@ -52,7 +49,7 @@ ScaffoldGaps FindAllGaps(const std::vector<SeedRecord>& records, int64_t minGap)
     return found;
 }
 
-std::string RecordHeader(const SeedRecord& record) {
+std::string RecordHeader(const SequenceRecord& record) {
     return ">" + record.name + (record.description.empty() ? "" : " " + record.description);
 }
 
@@ -60,7 +57,7 @@ std::string RecordHeader(const SeedRecord& record) {
 // only once both are complete.
 class CloseOutputs {
   public:
-    CloseOutputs(const CloseOptions& options, const std::vector<SeedRecord>& records)
+    CloseOutputs(const CloseOptions& options, const std::vector<SequenceRecord>& records)
         : options_(options), records_(records), fasta_(options.run.outputPath) {
         if (!options.gapsPath.empty()) {
             gaps_.emplace(options.gapsPath);
@@ -72,11 +69,11 @@ class CloseOutputs {
     // no gaps), then `record` with its gaps' outcomes.
     void WriteRecord(size_t record, const std::vector<GapOutcome>& outcomes) {
         WriteUpTo(record);
-        const SeedRecord& scaffold = records_[record];
-        fasta_.Write(extend::FastaRecord(
-            RecordHeader(scaffold),
-            ClosedRecord(scaffold.bases, outcomes, options_.partial, options_.minGap),
-            options_.run.lineWidth));
+        const SequenceRecord& scaffold = records_[record];
+        fasta_.Write(
+            FastaRecord(RecordHeader(scaffold),
+                        ClosedRecord(scaffold.bases, outcomes, options_.partial, options_.minGap),
+                        options_.run.lineWidth));
         if (gaps_)
             for (size_t gap = 0; gap < outcomes.size(); ++gap)
                 gaps_->Write(GapRow(scaffold.name, gap + 1, outcomes[gap]));
@@ -85,31 +82,26 @@ class CloseOutputs {
 
     void Close() {
         WriteUpTo(records_.size());
-        fasta_.Finish();
-        if (gaps_) gaps_->Finish();
-        fasta_.Commit();
-        if (gaps_) gaps_->Commit();
+        FinishThenCommit(&fasta_, gaps_ ? &*gaps_ : nullptr);
     }
 
   private:
     void WriteUpTo(size_t record) {
         for (; written_ < record; ++written_)
-            fasta_.Write(extend::FastaRecord(RecordHeader(records_[written_]),
-                                             records_[written_].bases, options_.run.lineWidth));
+            fasta_.Write(FastaRecord(RecordHeader(records_[written_]), records_[written_].bases,
+                                     options_.run.lineWidth));
     }
 
     const CloseOptions& options_;
-    const std::vector<SeedRecord>& records_;
+    const std::vector<SequenceRecord>& records_;
     NamedOutput fasta_;
     std::optional<NamedOutput> gaps_;
     size_t written_ = 0;
 };
 
-ClosingRules RulesFor(const CloseOptions& options, const extend::ExtendOptions& run) {
+ClosingRules ClosingRulesFor(const CloseOptions& options, const ExtensionSettings& extension) {
     ClosingRules rules;
-    rules.settings.rules.parameters = run.parameters;
-    rules.settings.rules.variant = run.variant;
-    rules.settings.rules.cap = run.cap;
+    rules.settings = extension;
     rules.settings.bothSides = true;
     rules.minOverlap = options.minOverlap;
     rules.gapTolerance = options.gapTolerance;
@@ -118,78 +110,17 @@ ClosingRules RulesFor(const CloseOptions& options, const extend::ExtendOptions& 
     return rules;
 }
 
-std::string ProgressText(const CloseTotals& totals, size_t gaps, double seconds) {
-    const uint64_t rate = seconds > 0 ? static_cast<uint64_t>(totals.gaps / seconds) : 0;
-    return WithThousands(totals.gaps) + " of " + Counted(gaps, "gap") + ", " +
-           WithThousands(totals.closed) + " closed, " + WithThousands(rate) + " gaps/s";
-}
-
-}  // namespace
-
-CloseTotals RunClose(const CloseOptions& requested, bool showProgress) {
-    ProgressLine progress("lorvex-close", showProgress);
-    const std::vector<SeedRecord> records = extend::LoadSeedBatch(requested.run.seedsPath);
-    const RunInputs inputs = LoadRunInputs(requested.run.tablePath, requested.run.indexPath,
-                                           "--table TABLE --index INDEX");
-    const ScaffoldGaps found = FindAllGaps(records, requested.minGap);
-
-    CloseTotals totals;
-    totals.records = records.size();
-    extend::ExtendOptions run = requested.run;
-    // Without gaps nothing is extended: the scaffolds are written as they are.
-    if (!found.tasks.empty()) {
-        run =
-            extend::SettleDistances(requested.run, found.flanks, inputs, progress, "flank").options;
-        if (const std::optional<std::string> warning =
-                CheckRunParameters(run.variant, run.parameters, inputs.table.layout.readLength))
-            std::fprintf(stderr, "lorvex-close: warning: %s\n", warning->c_str());
-    }
-    ClosingRules rules = RulesFor(requested, run);
-    if (!found.tasks.empty()) {
-        const extend::GuardRequest guardRequest{run.repeatGuard, run.singleCopyDepth, true,
-                                                run.threads, "flank"};
-        totals.guard = extend::SetUpRepeatGuard(guardRequest, found.flanks, inputs,
-                                                rules.settings.rules, progress);
-        rules.settings.singleCopyDepth = totals.guard.singleCopyDepth;
-    }
-
-    // Outputs are created only once every input has passed its checks.
-    CloseOutputs outputs(requested, records);
-    std::vector<GapOutcome> recordOutcomes;
-    const auto closeOne = [&](size_t item) {
-        const GapTask& task = found.tasks[item];
-        const std::vector<Gap>& gaps = found.gaps[task.record];
-        return CloseGap(gaps[task.index], FlanksOf(records[task.record].bases, gaps, task.index),
-                        inputs, rules);
-    };
-    const auto deliver = [&](size_t item, GapOutcome& outcome) {
-        const GapTask& task = found.tasks[item];
-        ++totals.gaps;
-        if (outcome.closed()) {
-            ++totals.closed;
-            totals.basesFilled += outcome.join.fillLength;
-        } else {
-            ++totals.open[outcome.open];
-        }
-        recordOutcomes.push_back(std::move(outcome));
-        if (recordOutcomes.size() == found.gaps[task.record].size()) {
-            outputs.WriteRecord(task.record, recordOutcomes);
-            recordOutcomes.clear();
-        }
-        if (progress.Due() || totals.gaps == found.tasks.size())
-            progress.Show(ProgressText(totals, found.tasks.size(), progress.SecondsSinceStart()));
-    };
-    RunInOrder<GapOutcome>(found.tasks.size(), run.threads, 4 * size_t{run.threads}, closeOne,
-                           deliver);
-    progress.Clear();
-    outputs.Close();
-    totals.seconds = progress.SecondsSinceStart();
-    return totals;
-}
+struct CloseTotals {
+    size_t records = 0;
+    size_t gaps = 0;
+    size_t closed = 0;
+    int64_t basesFilled = 0;  // bases of the closed gaps' fills
+    std::map<OpenReason, size_t> open;
+    double seconds = 0;
+    GuardSetting guard;
+};
 
 std::string FormatTotals(const CloseTotals& totals) {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.1f", totals.seconds);
     std::string text = "lorvex-close: " + Counted(totals.gaps, "gap") + " in " +
                        Counted(totals.records, "record") + ": " + WithThousands(totals.closed) +
                        " closed";
@@ -198,17 +129,65 @@ std::string FormatTotals(const CloseTotals& totals) {
                 Counted(static_cast<uint64_t>(std::max<int64_t>(0, totals.basesFilled)), "base") +
                 ")";
     size_t open = 0;
-    std::string reasons;
-    for (const auto& [reason, count] : totals.open) {
-        open += count;
-        reasons += std::string(reasons.empty() ? "" : ", ") + OpenReasonLabel(reason) + " " +
-                   WithThousands(count);
-    }
+    for (const auto& entry : totals.open) open += entry.second;
     text += ", " + WithThousands(open) + " open";
+    const std::string reasons = LabelledCounts(totals.open, OpenReasonLabel);
     if (!reasons.empty()) text += " (" + reasons + ")";
-    text += " in " + std::string(seconds) + " s";
-    if (totals.gaps > 0) text += "; " + extend::GuardSummary(totals.guard);
-    return text + PeakMemorySuffix() + "\n";
+    text += SecondsTaken(totals.seconds);
+    return text + SummaryEnd(totals.gaps > 0 ? &totals.guard : nullptr);
+}
+
+}  // namespace
+
+std::string RunClose(const CloseOptions& options, ProgressLine& progress) {
+    const BatchInputs batch = LoadBatch(options.scaffoldsPath, options.run);
+    const std::vector<SequenceRecord>& records = batch.records;
+    const RunInputs& inputs = batch.inputs;
+    const ScaffoldGaps found = FindAllGaps(records, options.minGap);
+
+    CloseTotals totals;
+    totals.records = records.size();
+    ExtensionSettings extension;
+    extension.rules = RulesFor(options.run);
+    // Without gaps nothing is extended: the scaffolds are written as they are.
+    if (!found.tasks.empty()) {
+        const SettledRun settled =
+            SettleRun(options.run, {found.flanks, "flank", true}, inputs, progress);
+        extension = settled.extension;
+        totals.guard = settled.guard;
+    }
+    const ClosingRules rules = ClosingRulesFor(options, extension);
+
+    // Outputs are created only once every input has passed its checks.
+    CloseOutputs outputs(options, records);
+    std::vector<GapOutcome> recordOutcomes;
+    RunBatch<GapOutcome>(
+        found.tasks.size(), options.run.threads,
+        [&](size_t item) {
+            const GapTask& task = found.tasks[item];
+            const std::vector<Gap>& gaps = found.gaps[task.record];
+            return CloseGap(gaps[task.index],
+                            FlanksOf(records[task.record].bases, gaps, task.index), inputs, rules);
+        },
+        [&](size_t item, GapOutcome& outcome) {
+            const GapTask& task = found.tasks[item];
+            ++totals.gaps;
+            if (outcome.closed()) {
+                ++totals.closed;
+                totals.basesFilled += outcome.join.fillLength;
+            } else {
+                ++totals.open[outcome.open];
+            }
+            recordOutcomes.push_back(std::move(outcome));
+            if (recordOutcomes.size() == found.gaps[task.record].size()) {
+                outputs.WriteRecord(task.record, recordOutcomes);
+                recordOutcomes.clear();
+            }
+        },
+        progress, "gap", [&] { return WithThousands(totals.closed) + " closed"; });
+    outputs.Close();
+    totals.seconds = progress.SecondsSinceStart();
+    return FormatTotals(totals);
 }
 
 }  // namespace lorvex::close

@@ -16,21 +16,20 @@ bool LengthKnown(const ClosingRules& rules, int64_t gapLength) {
 // Extends one flank towards the other. The side stops once its contig ends
 // with the far flank's first bases (on the strand being extended), which
 // proves the join as far as this side can.
-SideOutcome ExtendTowards(std::string_view flank, extend::Side side, std::string target,
-                          const RunInputs& inputs, const extend::ExtensionSettings& settings) {
+SideOutcome ExtendTowards(std::string_view flank, Side side, std::string target,
+                          const RunInputs& inputs, const ExtensionSettings& settings) {
     const int64_t flankLength = static_cast<int64_t>(flank.size());
     const CycleObserver towards = [&](const CycleView& cycle) -> std::optional<StopReason> {
         if (cycle.accepted > 0 && ReachedTargetOnce(cycle.contig, flankLength, target))
             return StopReason::Target;
         return std::nullopt;
     };
-    extend::SideExtension extension =
-        extend::ExtendSide(std::string(flank), side, inputs, settings, towards);
+    SideExtension extension = ExtendSide(std::string(flank), side, inputs, settings, towards);
     SideOutcome outcome;
     outcome.stop = extension.stop;
     outcome.bases = std::move(extension.bases);
     // The left side's bases go outward from the flank's start.
-    if (side == extend::Side::Left) std::reverse(outcome.bases.begin(), outcome.bases.end());
+    if (side == Side::Left) std::reverse(outcome.bases.begin(), outcome.bases.end());
     return outcome;
 }
 
@@ -62,7 +61,7 @@ GapOutcome CloseGap(const Gap& gap, const GapFlanks& flanks, const RunInputs& in
         outcome.open = OpenReason::RecordEnd;
         return outcome;
     }
-    extend::ExtensionSettings settings = rules.settings;
+    ExtensionSettings settings = rules.settings;
     const int64_t targetLength = int64_t{rules.minOverlap} + targetMargin;
     if (LengthKnown(rules, gap.length)) {
         // Past the longest fill the tolerance allows and into the far flank.
@@ -75,9 +74,9 @@ GapOutcome CloseGap(const Gap& gap, const GapFlanks& flanks, const RunInputs& in
                                               std::min<size_t>(flanks.left.size(), targetLength)));
     ReverseComplement(leftTarget.data(), static_cast<int32_t>(leftTarget.size()));
     outcome.left =
-        ExtendTowards(flanks.left, extend::Side::Right, std::string(rightTarget), inputs, settings);
+        ExtendTowards(flanks.left, Side::Right, std::string(rightTarget), inputs, settings);
     outcome.right =
-        ExtendTowards(flanks.right, extend::Side::Left, std::move(leftTarget), inputs, settings);
+        ExtendTowards(flanks.right, Side::Left, std::move(leftTarget), inputs, settings);
 
     outcome.join = JoinSides({flanks.left, outcome.left.bases, outcome.right.bases, flanks.right},
                              rules.minOverlap);

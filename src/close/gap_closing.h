@@ -10,8 +10,8 @@
 
 #include "close/gap_finder.h"
 #include "close/gap_join.h"
-#include "extend/seed_extension.h"
 #include "extension/run_setup.h"
+#include "extension/side_extension.h"
 #include "extension/stop_reason.h"
 
 namespace lorvex::close {
@@ -31,7 +31,7 @@ enum class OpenReason {
 const char* OpenReasonLabel(OpenReason reason);
 
 struct ClosingRules {
-    extend::ExtensionSettings settings;  // both sides; cap: gaps of unknown length
+    ExtensionSettings settings;  // both sides; cap: gaps of unknown length
     int32_t minOverlap = 31;
     int32_t gapTolerance = 0;
     double gapToleranceShare = 0;

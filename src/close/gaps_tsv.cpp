@@ -1,5 +1,7 @@
 #include "close/gaps_tsv.h"
 
+#include "run/stop_words.h"
+
 namespace lorvex::close {
 
 std::string GapRowsHeader() {
@@ -8,9 +10,7 @@ std::string GapRowsHeader() {
 }
 
 std::string SideStopLabel(const SideOutcome& side) {
-    if (!side.stop) return "-";
-    if (*side.stop == StopReason::SeedTooShort) return "flank-too-short";
-    return StopReasonLabel(*side.stop);
+    return side.stop ? StopLabel(*side.stop, {"flank-too-short", "far-flank"}) : "-";
 }
 
 std::string GapRow(const std::string& record, size_t gapNumber, const GapOutcome& outcome) {

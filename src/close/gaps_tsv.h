@@ -16,7 +16,9 @@ std::string GapRowsHeader();
 // as length-out-of-range), empty without one; a side not run shows "-".
 std::string GapRow(const std::string& record, size_t gapNumber, const GapOutcome& outcome);
 
-// A side's stop as the row shows it (seed-too-short as flank-too-short).
+// A side's stop as the row shows it: the shared words (run/stop_words.h),
+// flank-too-short for a flank shorter than --max-distance, far-flank for a
+// side that reached the other flank, "-" for a side not run.
 std::string SideStopLabel(const SideOutcome& side);
 
 }  // namespace lorvex::close

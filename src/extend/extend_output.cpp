@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/number_text.h"
+#include "run/stop_words.h"
 
 namespace lorvex::extend {
 namespace {
@@ -23,34 +24,26 @@ std::string DepthRatio(const BaseVotes& votes, std::optional<double> singleCopyD
 
 }  // namespace
 
-std::string FastaHeader(const SeedRecord& seed, const SeedExtension& extension, bool bothSides) {
+const char* SeedStopLabel(StopReason reason) {
+    return StopLabel(reason, {"seed-too-short", "target"});
+}
+
+std::string FastaHeader(const SequenceRecord& seed, const SeedExtension& extension,
+                        bool bothSides) {
     std::string header = ">" + seed.name;
     if (bothSides) header += " left=" + std::to_string(extension.left.bases.size());
     header += " right=" + std::to_string(extension.right.bases.size());
-    if (bothSides) header += std::string(" left_stop=") + StopReasonLabel(extension.left.stop);
-    header += std::string(" right_stop=") + StopReasonLabel(extension.right.stop);
+    if (bothSides) header += std::string(" left_stop=") + SeedStopLabel(extension.left.stop);
+    header += std::string(" right_stop=") + SeedStopLabel(extension.right.stop);
     if (!seed.description.empty()) header += " " + seed.description;
     return header;
-}
-
-std::string FastaRecord(const std::string& header, const std::string& sequence, int32_t lineWidth) {
-    std::string record;
-    const size_t width = lineWidth > 0 ? static_cast<size_t>(lineWidth) : sequence.size();
-    record.reserve(header.size() + sequence.size() + sequence.size() / (width ? width : 1) + 2);
-    record += header;
-    record += '\n';
-    for (size_t at = 0; at < sequence.size(); at += width) {
-        record.append(sequence, at, width);
-        record += '\n';
-    }
-    return record;
 }
 
 std::string BaseRowsHeader() {
     return "seed\tside\tstep\tposition\tbase\tA\tC\tG\tT\tdepth_ratio\n";
 }
 
-std::string BaseRows(const SeedRecord& seed, const SeedExtension& extension, bool bothSides,
+std::string BaseRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides,
                      std::optional<double> singleCopyDepth) {
     std::string rows;
     const size_t leftLength = extension.left.bases.size();
@@ -79,7 +72,7 @@ std::string SummaryRowsHeader() {
            "single_copy_depth\n";
 }
 
-std::string SummaryRows(const SeedRecord& seed, const SeedExtension& extension, bool bothSides,
+std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides,
                         std::optional<double> singleCopyDepth) {
     const size_t contigLength =
         extension.left.bases.size() + seed.bases.size() + extension.right.bases.size();
@@ -90,7 +83,7 @@ std::string SummaryRows(const SeedRecord& seed, const SeedExtension& extension, 
         rows += '\t';
         rows += SideName(side.side);
         rows += '\t' + std::to_string(seed.bases.size()) + '\t' +
-                std::to_string(side.bases.size()) + '\t' + StopReasonLabel(side.stop);
+                std::to_string(side.bases.size()) + '\t' + SeedStopLabel(side.stop);
         AppendVotes(rows, side.stopVotes);
         rows += '\t' + std::to_string(contigLength) + '\t' + depth + '\n';
     };

@@ -3,19 +3,21 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "base/errors.h"
 #include "base/number_text.h"
-#include "extend/distance_estimate.h"
+#include "extend/estimate_output.h"
 #include "extend/extend_output.h"
-#include "extend/seed_batch.h"
 #include "extend/vote_plot.h"
-#include "tool/ordered_batch.h"
+#include "run/batch_run.h"
+#include "run/fasta_output.h"
+#include "run/run_summary.h"
 #include "tool/output_file.h"
-#include "tool/peak_memory.h"
 #include "tool/progress_line.h"
 
 namespace lorvex::extend {
@@ -34,7 +36,7 @@ class PlotPanels {
         if (!scratch_) Fail();
     }
 
-    void Add(const SeedRecord& seed, const SideExtension& side, const PlotSettings& settings) {
+    void Add(const SequenceRecord& seed, const SideExtension& side, const PlotSettings& settings) {
         const std::string panel = PlotPanel(height_, seed, side, settings);
         if (std::fwrite(panel.data(), 1, panel.size(), scratch_.get()) != panel.size()) Fail();
         height_ += PanelHeight(side);
@@ -70,16 +72,17 @@ class PlotPanels {
 // once every one of them is complete.
 class RunOutputs {
   public:
-    RunOutputs(const ExtendOptions& options, std::optional<double> singleCopyDepth,
-               const std::string& fragmentsTsv)
+    RunOutputs(const ExtendOptions& options, const RunSettings& settings,
+               std::optional<double> singleCopyDepth, const std::string& fragmentsTsv)
         : options_(options),
+          lineWidth_(settings.lineWidth),
           singleCopyDepth_(singleCopyDepth),
-          fasta_(options.outputPath),
+          fasta_(settings.outputPath),
           bases_(OpenIfNamed(options.basesPath)),
           summary_(OpenIfNamed(options.summaryPath)),
           plot_(OpenIfNamed(options.plotPath)),
           fragments_(OpenIfNamed(options.fragmentsPath)),
-          plotSettings_{options.parameters.minVotes, options.parameters.dominanceRatio,
+          plotSettings_{settings.parameters.minVotes, settings.parameters.dominanceRatio,
                         singleCopyDepth.value_or(0)} {
         if (fragments_) fragments_->Write(fragmentsTsv);
         if (bases_) bases_->Write(BaseRowsHeader());
@@ -87,10 +90,10 @@ class RunOutputs {
         if (plot_) plotPanels_.emplace();
     }
 
-    void Deliver(const SeedRecord& seed, const SeedExtension& extension) {
+    void Deliver(const SequenceRecord& seed, const SeedExtension& extension) {
         const bool both = options_.bothSides;
         fasta_.Write(FastaRecord(FastaHeader(seed, extension, both),
-                                 ExtendedContig(seed, extension), options_.lineWidth));
+                                 ExtendedContig(seed, extension), lineWidth_));
         if (bases_) bases_->Write(BaseRows(seed, extension, both, singleCopyDepth_));
         if (summary_) summary_->Write(SummaryRows(seed, extension, both, singleCopyDepth_));
         if (plotPanels_) {
@@ -101,19 +104,12 @@ class RunOutputs {
 
     void Close() {
         if (plot_) plotPanels_->WriteTo(*plot_, plotSettings_);
-        for (NamedOutput* output : All()) output->Finish();
-        for (NamedOutput* output : All()) output->Commit();
+        FinishThenCommit(&fasta_, bases_.get(), summary_.get(), plot_.get(), fragments_.get());
     }
 
   private:
-    std::vector<NamedOutput*> All() {
-        std::vector<NamedOutput*> outputs = {&fasta_};
-        for (const auto& output : {bases_.get(), summary_.get(), plot_.get(), fragments_.get()})
-            if (output) outputs.push_back(output);
-        return outputs;
-    }
-
     const ExtendOptions& options_;
+    const int32_t lineWidth_;
     const std::optional<double> singleCopyDepth_;
     NamedOutput fasta_;
     std::unique_ptr<NamedOutput> bases_;
@@ -124,87 +120,67 @@ class RunOutputs {
     std::optional<PlotPanels> plotPanels_;
 };
 
-std::string ProgressText(const RunTotals& totals, size_t seeds, double seconds) {
-    const uint64_t rate = seconds > 0 ? static_cast<uint64_t>(totals.seeds / seconds) : 0;
-    return WithThousands(totals.seeds) + " of " + Counted(seeds, "seed") + ", " +
-           Counted(totals.basesAdded, "base") + " added, " + WithThousands(rate) + " seeds/s";
+struct RunTotals {
+    size_t seeds = 0;
+    uint64_t basesAdded = 0;
+    std::map<StopReason, size_t> stops;  // sides per stop
+    double seconds = 0;
+    GuardSetting guard;
+};
+
+std::string FormatTotals(const RunTotals& totals) {
+    std::string text = "lorvex-extend: " + Counted(totals.seeds, "seed") + ": " +
+                       Counted(totals.basesAdded, "base") + " added" + SecondsTaken(totals.seconds);
+    const std::string stops = LabelledCounts(totals.stops, SeedStopLabel);
+    if (!stops.empty()) text += "; stops: " + stops;
+    return text + SummaryEnd(&totals.guard);
 }
 
 }  // namespace
 
-RunTotals RunExtend(const ExtendOptions& requested, bool showProgress) {
-    ProgressLine progress("lorvex-extend", showProgress);
-    const std::vector<SeedRecord> seeds = LoadSeedBatch(requested.seedsPath);
-    const RunInputs inputs =
-        LoadRunInputs(requested.tablePath, requested.indexPath, "--table TABLE --index INDEX");
-    std::vector<std::string_view> sequences;
-    sequences.reserve(seeds.size());
-    for (const SeedRecord& seed : seeds) sequences.push_back(seed.bases);
-    const SettledDistances settled = SettleDistances(requested, sequences, inputs, progress);
-    const ExtendOptions& options = settled.options;
-
-    ExtensionSettings settings;
-    settings.rules.parameters = options.parameters;
-    settings.rules.variant = options.variant;
-    settings.rules.cap = options.cap;
-    settings.bothSides = options.bothSides;
+std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
+    const BatchInputs batch = LoadBatch(options.seedsPath, options.run);
+    const std::vector<SequenceRecord>& seeds = batch.records;
+    const RunInputs& inputs = batch.inputs;
+    KnownSequences known{{}, "seed", options.bothSides};
+    known.sequences.reserve(seeds.size());
+    for (const SequenceRecord& seed : seeds) known.sequences.push_back(seed.bases);
+    const SettledRun settled =
+        SettleRun(options.run, known, inputs, progress, !options.estimateOnly);
+    const RunSettings& run = settled.settings;
+    ExtensionSettings settings = settled.extension;
     settings.keepVotes = !options.basesPath.empty() || !options.plotPath.empty();
-    if (const std::optional<std::string> warning =
-            CheckRunParameters(options.variant, options.parameters, inputs.table.layout.readLength))
-        std::fprintf(stderr, "lorvex-extend: warning: %s\n", warning->c_str());
-    const GuardRequest guardRequest{options.repeatGuard, options.singleCopyDepth, options.bothSides,
-                                    options.threads, "seed"};
-    const GuardSetting guard =
-        SetUpRepeatGuard(guardRequest, sequences, inputs, settings.rules, progress);
-    settings.singleCopyDepth = guard.singleCopyDepth;
+    const std::optional<double> depth = settled.guard.singleCopyDepth;
     const std::string fragmentsTsv =
         options.fragmentsPath.empty()
             ? ""
             : FragmentsTsv(settled.estimate,
-                           {options.parameters.minDistance, options.parameters.maxDistance},
-                           seeds.size(), inputs.table.layout.readLength, options.variant,
-                           guard.singleCopyDepth);
+                           {run.parameters.minDistance, run.parameters.maxDistance}, seeds.size(),
+                           inputs.table.layout.readLength, run.variant, depth);
     if (options.estimateOnly) {
-        WriteEstimate(settled, GuardSummary(guard) + "\n", fragmentsTsv);
-        return {};
+        WriteEstimate(settled.estimateReport, GuardSummary(settled.guard) + "\n", run,
+                      options.fragmentsPath, fragmentsTsv);
+        return "";
     }
 
     // Outputs are created only once every input has passed its checks.
-    RunOutputs outputs(options, guard.singleCopyDepth, fragmentsTsv);
+    RunOutputs outputs(options, run, depth, fragmentsTsv);
     RunTotals totals;
-    totals.guard = guard;
-    const auto extendOne = [&](size_t item) { return ExtendSeed(seeds[item], inputs, settings); };
-    const auto deliver = [&](size_t item, SeedExtension& extension) {
-        outputs.Deliver(seeds[item], extension);
-        if (options.bothSides) ++totals.stops[extension.left.stop];
-        ++totals.stops[extension.right.stop];
-        totals.basesAdded += extension.left.bases.size() + extension.right.bases.size();
-        ++totals.seeds;
-        if (progress.Due() || totals.seeds == seeds.size())
-            progress.Show(ProgressText(totals, seeds.size(), progress.SecondsSinceStart()));
-    };
-    // A few results per thread in flight keep every thread busy while one
-    // slow seed holds up the output.
-    RunInOrder<SeedExtension>(seeds.size(), options.threads, 4 * size_t{options.threads}, extendOne,
-                              deliver);
-    progress.Clear();
+    totals.guard = settled.guard;
+    RunBatch<SeedExtension>(
+        seeds.size(), run.threads,
+        [&](size_t item) { return ExtendSeed(seeds[item], inputs, settings); },
+        [&](size_t item, SeedExtension& extension) {
+            outputs.Deliver(seeds[item], extension);
+            if (options.bothSides) ++totals.stops[extension.left.stop];
+            ++totals.stops[extension.right.stop];
+            totals.basesAdded += extension.left.bases.size() + extension.right.bases.size();
+            ++totals.seeds;
+        },
+        progress, "seed", [&] { return Counted(totals.basesAdded, "base") + " added"; });
     outputs.Close();
     totals.seconds = progress.SecondsSinceStart();
-    return totals;
-}
-
-std::string FormatTotals(const RunTotals& totals) {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.1f", totals.seconds);
-    std::string text = "lorvex-extend: " + Counted(totals.seeds, "seed") + ": " +
-                       Counted(totals.basesAdded, "base") + " added in " + seconds + " s";
-    std::string stops;
-    for (const auto& [stop, count] : totals.stops)
-        stops += std::string(stops.empty() ? "" : ", ") + StopReasonLabel(stop) + " " +
-                 WithThousands(count);
-    if (!stops.empty()) text += "; stops: " + stops;
-    text += "; " + GuardSummary(totals.guard);
-    return text + PeakMemorySuffix() + "\n";
+    return FormatTotals(totals);
 }
 
 }  // namespace lorvex::extend

@@ -1,51 +1,12 @@
 #include "extend/seed_extension.h"
 
-#include "extension/repeat_guard.h"
-#include "seq/nucleotide.h"
-
 namespace lorvex::extend {
 
 const char* SideName(Side side) {
     return side == Side::Left ? "left" : "right";
 }
 
-BaseVotes ComplementVotes(const BaseVotes& votes) {
-    return BaseVotes{votes.t, votes.g, votes.c, votes.a};
-}
-
-SideExtension ExtendSide(const std::string& seedBases, Side side, const RunInputs& inputs,
-                         const ExtensionSettings& settings, const CycleObserver& towards) {
-    SideExtension extension;
-    extension.side = side;
-    std::string contig = seedBases;
-    if (side == Side::Left) ReverseComplement(contig.data(), static_cast<int32_t>(contig.size()));
-    TieBreakSource tieBreaks = TieBreakSource::Private();
-    ExtensionHooks hooks;
-    hooks.onAccepted = [&](char base, const BaseVotes& votes) {
-        if (settings.keepVotes) extension.votes.push_back(votes);
-        extension.bases.push_back(base);
-    };
-    if (settings.singleCopyDepth)
-        hooks.observeCycle = RepeatGuardObserver(*settings.singleCopyDepth);
-    if (towards) {
-        hooks.observeCycle = [guard = hooks.observeCycle,
-                              &towards](const CycleView& cycle) -> std::optional<StopReason> {
-            if (const std::optional<StopReason> reached = towards(cycle)) return reached;
-            return guard ? guard(cycle) : std::nullopt;
-        };
-    }
-    const ExtensionOutcome outcome = ExtendContig(contig, inputs, settings.rules, tieBreaks, hooks);
-    extension.stop = outcome.reason;
-    extension.stopVotes = outcome.stopVotes;
-    if (side == Side::Left) {
-        for (char& base : extension.bases) base = ComplementBase(base);
-        for (BaseVotes& votes : extension.votes) votes = ComplementVotes(votes);
-        extension.stopVotes = ComplementVotes(extension.stopVotes);
-    }
-    return extension;
-}
-
-SeedExtension ExtendSeed(const SeedRecord& seed, const RunInputs& inputs,
+SeedExtension ExtendSeed(const SequenceRecord& seed, const RunInputs& inputs,
                          const ExtensionSettings& settings) {
     SeedExtension extension;
     extension.left.side = Side::Left;
@@ -54,7 +15,7 @@ SeedExtension ExtendSeed(const SeedRecord& seed, const RunInputs& inputs,
     return extension;
 }
 
-std::string ExtendedContig(const SeedRecord& seed, const SeedExtension& extension) {
+std::string ExtendedContig(const SequenceRecord& seed, const SeedExtension& extension) {
     std::string contig;
     contig.reserve(extension.left.bases.size() + seed.bases.size() + extension.right.bases.size());
     contig.append(extension.left.bases.rbegin(), extension.left.bases.rend());

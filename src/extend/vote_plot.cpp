@@ -5,21 +5,18 @@
 #include <cstdio>
 
 #include "base/number_text.h"
+#include "extend/extend_output.h"
 #include "extension/repeat_guard.h"
 
 namespace lorvex::extend {
 namespace {
 
-// Layout in SVG user units.
-constexpr double pageWidth = 900;
-constexpr double plotLeft = 70;
-constexpr double plotWidth = 660;
-constexpr double legendHeight = 96;
-constexpr double panelHeight = 196;
-constexpr double lineHeight = 22;  // the panel of a side that added no base
-constexpr double chartHeight = 56;
-constexpr double depthChartTop = 32;  // within a panel
-constexpr double shareChartTop = 112;
+// Layout in SVG user units: the page and the plot area across it; the
+// legend, a side's panel and the panel of a side that added no base down
+// it; the two charts within a panel.
+constexpr double pageWidth = 900, plotLeft = 70, plotWidth = 660;
+constexpr double legendHeight = 96, panelHeight = 196, lineHeight = 22;
+constexpr double chartHeight = 56, depthChartTop = 32, shareChartTop = 112;
 
 const char* const depthColour = "#1f5fb4";
 const char* const shareColour = "#2e8b3a";
@@ -254,13 +251,13 @@ std::string PlotFooter() {
     return "</svg>\n";
 }
 
-std::string PlotPanel(double top, const SeedRecord& seed, const SideExtension& side,
+std::string PlotPanel(double top, const SequenceRecord& seed, const SideExtension& side,
                       const PlotSettings& settings) {
     std::string svg = "<g transform=\"translate(0," + Number(legendHeight + top) + ")\">\n";
     svg += Line(10, 4, pageWidth - 10, 4, "stroke=\"#ccc\"");
     std::string title = "<tspan font-weight=\"bold\">" + XmlText(seed.name) + "</tspan>, " +
                         SideName(side.side) + " side: " + Counted(side.bases.size(), "base") +
-                        " added, stop: " + StopReasonLabel(side.stop);
+                        " added, stop: " + SeedStopLabel(side.stop);
     if (SideWasExtended(side)) title += " (" + VotesText(side.stopVotes) + ")";
     if (side.bases.empty()) {
         if (!SideWasExtended(side))

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "extend/seed_batch.h"
 #include "extend/seed_extension.h"
+#include "input/fasta_records.h"
 
 namespace lorvex::extend {
 
@@ -64,7 +64,7 @@ std::string PlotHeader(double panelsHeight, const PlotSettings& settings);
 std::string PlotFooter();
 
 // The panel of one side, `top` units below the legend.
-std::string PlotPanel(double top, const SeedRecord& seed, const SideExtension& side,
+std::string PlotPanel(double top, const SequenceRecord& seed, const SideExtension& side,
                       const PlotSettings& settings);
 
 // Text made safe for XML character data and attributes: markup characters

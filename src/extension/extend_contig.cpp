@@ -66,7 +66,8 @@ ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
     const int64_t windows = WindowCount(rules.variant, rules.parameters, readLength);
     if (windows <= 0) return EndedBeforeTheFirstCycle(StopReason::NoWindows);
     // Every window must lie inside the contig; the cycles index it directly.
-    CheckMinDistance(rules.variant, rules.parameters, readLength);
+    if (WindowPastEnd(rules.variant, rules.parameters, readLength))
+        return EndedBeforeTheFirstCycle(StopReason::WindowPastEnd);
     if (static_cast<int64_t>(contig.size()) < rules.parameters.maxDistance)
         return EndedBeforeTheFirstCycle(StopReason::SeedTooShort);
     const std::unique_ptr<ExtensionCycles> cycles = rules.makeCycles(

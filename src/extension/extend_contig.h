@@ -59,14 +59,12 @@ struct ExtensionHooks {
     CycleObserver observeCycle;   // empty: the cycles' own checks alone end the run
 };
 
-// Returns NoWindows when the distances give no window and SeedTooShort when
-// the contig is shorter than maxDistance, before any lookup; throws
-// UsageError when minDistance would put a window past the contig's end (see
-// CheckMinDistance). The contig keeps every appended base, including the one
-// of the cycle whose checks failed. All state of the run lives inside the
-// call and inputs are only read (lookups use positioned reads), so several
-// threads may extend different contigs from one RunInputs, each with its own
-// TieBreakSource.
+// Returns NoWindows when the distances give no window, WindowPastEnd when
+// minDistance would put one past the contig's end and SeedTooShort when the
+// contig is shorter than maxDistance, before any lookup. The contig keeps every appended base,
+// including the one of the cycle whose checks failed. All state of the run lives inside the call
+// and inputs are only read (lookups use positioned reads), so several threads may extend different
+// contigs from one RunInputs, each with its own TieBreakSource.
 ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
                               const ExtensionRules& rules, TieBreakSource& tieBreaks,
                               const ExtensionHooks& hooks);

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <optional>
 
-#include "base/number_text.h"
-
 namespace lorvex {
 namespace {
 
@@ -14,7 +12,7 @@ constexpr double quartileDeviations = 0.6745;
 constexpr double madToDeviation = 1.4826;
 constexpr double farDeviations = 10;
 constexpr double takenDeviations = 3;
-// The seeds must reach this many upper deviations past the median for the
+// The sequences must reach this many upper deviations past the median for the
 // upper quartile to be seen with its tail.
 constexpr double seenDeviations = 2;
 // Two groups: a dip to at most this share of the lower of the peaks on its
@@ -132,15 +130,12 @@ Bins Smoothed(const Bins& bins) {
     return smooth;
 }
 
-struct TwoGroups {
-    double first = 0;  // the middles of the highest bins on either side of the dip
-    double second = 0;
-};
-
-// Two groups in bins of `width`: a bin of the lightly smoothed distribution
+// Two groups in bins of `width`, by the middles of the highest bins on
+// either side of the dip: a bin of the lightly smoothed distribution
 // that dips to at most deepestDip of the highest bins on both its sides, by
 // far more than chance makes, with a good share of the weight on each side.
-std::optional<TwoGroups> TwoGroupsInBins(const std::vector<LengthWeight>& lengths, int32_t width) {
+std::optional<FragmentGroups> TwoGroupsInBins(const std::vector<LengthWeight>& lengths,
+                                              int32_t width) {
     const Bins bins = BinnedWeights(lengths, width);
     const size_t n = bins.weight.size();
     if (n < 3) return std::nullopt;
@@ -171,7 +166,7 @@ std::optional<TwoGroups> TwoGroupsInBins(const std::vector<LengthWeight>& length
         };
         if (sideWeight >= leastGroupShare * total && standsAbove(peakBefore[i]) &&
             standsAbove(peakAfter[i]))
-            return TwoGroups{middle(peakBefore[i]), middle(peakAfter[i])};
+            return FragmentGroups{middle(peakBefore[i]), middle(peakAfter[i])};
     }
     return std::nullopt;
 }
@@ -179,10 +174,11 @@ std::optional<TwoGroups> TwoGroupsInBins(const std::vector<LengthWeight>& length
 // Two groups of fragments, looked for in bins of half a deviation (where a
 // wide and a far second library show), then ever finer ones (where a narrow
 // library beside a wide one shows).
-std::optional<TwoGroups> FindTwoGroups(const std::vector<LengthWeight>& lengths, double deviation) {
+std::optional<FragmentGroups> FindTwoGroups(const std::vector<LengthWeight>& lengths,
+                                            double deviation) {
     const double range = lengths.back().length - lengths.front().length + 1;
     for (double width = deviation / 2; width >= 1 && range / width <= mostDipBins; width /= 2)
-        if (const std::optional<TwoGroups> groups =
+        if (const std::optional<FragmentGroups> groups =
                 TwoGroupsInBins(lengths, static_cast<int32_t>(std::lround(width))))
             return groups;
     return std::nullopt;
@@ -215,10 +211,6 @@ std::vector<FragmentBin> Histogram(const std::vector<LengthWeight>& lengths, dou
     return bins;
 }
 
-std::string Rounded(double value) {
-    return WithThousands(static_cast<uint64_t>(std::lround(std::max(0.0, value))));
-}
-
 }  // namespace
 
 FragmentEstimate EstimateFragmentLengths(const FragmentSample& sample) {
@@ -248,13 +240,6 @@ FragmentEstimate EstimateFragmentLengths(const FragmentSample& sample) {
 
     if (estimate.effectivePairs < leastEffectivePairs) {
         estimate.verdict = EstimateVerdict::TooFewPairs;
-        estimate.reason =
-            "too few pairs to estimate the fragment lengths: " + WithThousands(estimate.pairs) +
-            " placed inside the seeds";
-        if (estimate.effectivePairs < 0.9 * static_cast<double>(estimate.pairs))
-            estimate.reason += " (worth " + Rounded(estimate.effectivePairs) +
-                               " once weighted for the seeds' lengths)";
-        estimate.reason += ", at least " + Rounded(leastEffectivePairs) + " needed";
         return estimate;
     }
     estimate.lowerQuartile = Quantile(kept, 0.25);
@@ -268,20 +253,12 @@ FragmentEstimate EstimateFragmentLengths(const FragmentSample& sample) {
 
     if (estimate.farShare > mostFarShare) {
         estimate.verdict = EstimateVerdict::NotOneLibrary;
-        estimate.reason = "the fragment lengths do not look like one library: " +
-                          Rounded(100 * estimate.farShare) +
-                          " % of the pairs lie far from the median " + Rounded(estimate.median);
-    } else if (const std::optional<TwoGroups> groups =
+    } else if (const std::optional<FragmentGroups> groups =
                    FindTwoGroups(kept, (lowerDeviation + upperDeviation) / 2)) {
         estimate.verdict = EstimateVerdict::NotOneLibrary;
-        estimate.reason =
-            "the fragment lengths do not look like one library: they form two groups, around " +
-            Rounded(groups->first) + " and " + Rounded(groups->second) + " bases";
+        estimate.groups = groups;
     } else if (estimate.longestSequence < estimate.median + seenDeviations * upperDeviation) {
-        estimate.verdict = EstimateVerdict::SeedsTooShort;
-        estimate.reason = "the seeds are too short to show the longer fragments: the longest has " +
-                          WithThousands(static_cast<uint64_t>(estimate.longestSequence)) +
-                          " bases, and fragments reach beyond it";
+        estimate.verdict = EstimateVerdict::SequencesTooShort;
     } else {
         estimate.verdict = EstimateVerdict::Sound;
     }

@@ -16,7 +16,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <optional>
 #include <vector>
 
 #include "base/variant.h"
@@ -33,11 +33,13 @@ inline constexpr double leastEffectivePairs = 100;
 // library (chimeras and the like are far rarer).
 inline constexpr double mostFarShare = 0.05;
 
+// Why an estimate cannot be trusted, with the numbers of the estimate that
+// say so; the programs word it.
 enum class EstimateVerdict {
     Sound,
-    TooFewPairs,
-    SeedsTooShort,  // the sequences cannot show the longer half of the fragments
-    NotOneLibrary,  // two groups of fragments, or many far from the rest
+    TooFewPairs,        // effectivePairs below leastEffectivePairs
+    SequencesTooShort,  // longestSequence cannot show the longer half of the fragments
+    NotOneLibrary,      // two groups of fragments (groups), or farShare above mostFarShare
 };
 
 // Bins of the weighted distribution: [start, end) bases.
@@ -48,10 +50,16 @@ struct FragmentBin {
     double share = 0;    // the bin's share of the weighted distribution
 };
 
+// The middles of two groups of fragment lengths, in bases.
+struct FragmentGroups {
+    double first = 0;
+    double second = 0;
+};
+
 struct FragmentEstimate {
     EstimateVerdict verdict = EstimateVerdict::TooFewPairs;
-    std::string reason;  // why, when the verdict is not Sound
-    uint64_t pairs = 0;  // pairs kept (not far from the rest)
+    std::optional<FragmentGroups> groups;  // NotOneLibrary for two groups
+    uint64_t pairs = 0;                    // pairs kept (not far from the rest)
     uint64_t farPairs = 0;
     double effectivePairs = 0;  // (sum of weights)^2 / sum of squared weights
     double farShare = 0;        // of the pairs

@@ -1,12 +1,9 @@
 #include "extension/fragment_sample.h"
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
 #include <memory>
-#include <mutex>
-#include <thread>
 
+#include "base/worker_pool.h"
 #include "mates/mate_fetch.h"
 #include "seq/nucleotide.h"
 
@@ -133,28 +130,10 @@ std::string_view SampledStretch(std::string_view sequence) {
 
 FragmentSample SampleFragments(const std::vector<std::string_view>& sequences,
                                const RunInputs& inputs, Variant variant, unsigned threads) {
-    const unsigned workers = static_cast<unsigned>(
-        std::clamp<size_t>(threads, 1, std::max<size_t>(sequences.size(), 1)));
-    std::vector<FragmentSample> parts(workers);
-    std::atomic<size_t> next{0};
-    std::exception_ptr failure;
-    std::mutex failureMutex;
-    const auto work = [&](FragmentSample& part) {
-        try {
-            for (size_t item = next++; item < sequences.size(); item = next++)
-                SampleSequence(sequences[item], inputs, variant, part);
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(failureMutex);
-            if (!failure) failure = std::current_exception();
-            next = sequences.size();
-        }
-    };
-    {
-        std::vector<std::jthread> pool;
-        for (unsigned t = 1; t < workers; ++t) pool.emplace_back(work, std::ref(parts[t]));
-        work(parts[0]);
-    }
-    if (failure) std::rethrow_exception(failure);
+    std::vector<FragmentSample> parts(WorkersFor(sequences.size(), threads));
+    ForEachItem(sequences.size(), threads, [&](size_t item, unsigned worker) {
+        SampleSequence(sequences[item], inputs, variant, parts[worker]);
+    });
 
     FragmentSample sample;
     sample.readLength = inputs.table.layout.readLength;

@@ -84,52 +84,35 @@ int64_t WindowCount(Variant variant, const RunParameters& parameters, int32_t re
     return QueueCount(variant, parameters.minDistance, parameters.maxDistance, readLength);
 }
 
-std::optional<std::string> ImpossibleParameters(Variant variant, const RunParameters& parameters,
-                                                const ParameterNames& names) {
+ParameterFault ImpossibleParameters(Variant variant, const RunParameters& parameters) {
     if (variant == Variant::Main && parameters.minDistance > parameters.maxDistance)
-        return names.minDistance + " " + std::to_string(parameters.minDistance) +
-               " is greater than " + names.maxDistance + " " +
-               std::to_string(parameters.maxDistance) +
-               " (the distances of the nearest and the farthest anchor window)";
-    if (parameters.minVotes < 0)
-        return names.minVotes + " must be 0 or more, not " + std::to_string(parameters.minVotes);
-    if (parameters.dominanceRatio < 0)
-        return names.dominanceRatio + " must be 0 or more (the winner's votes over the others')";
-    return std::nullopt;
+        return ParameterFault::MinAboveMax;
+    if (parameters.minVotes < 0) return ParameterFault::NegativeMinVotes;
+    if (parameters.dominanceRatio < 0) return ParameterFault::NegativeRatio;
+    return ParameterFault::None;
 }
 
-std::optional<std::string> UnreachableWindows(int32_t readLength) {
-    if (readLength > minimumOverlap) return std::nullopt;
-    return "the table holds reads of " + std::to_string(readLength) +
-           " bases, and a mate votes only when it overlaps the contig's end by " +
-           std::to_string(minimumOverlap) + " to R - 1 bases: no mate can vote, nothing will be " +
-           "extended (build the table with a read length above " + std::to_string(minimumOverlap) +
-           ")";
+int64_t LeastMinDistance(Variant variant, int32_t readLength) {
+    return variant == Variant::Main ? readLength : 2 * int64_t{readLength} - 2;
 }
 
-void CheckMinDistance(Variant variant, const RunParameters& parameters, int32_t readLength,
-                      const ParameterNames& names) {
-    if (WindowCount(variant, parameters, readLength) <= 0) return;
-    const bool main = variant == Variant::Main;
-    const int64_t leastMinDistance = main ? readLength : 2 * int64_t{readLength} - 2;
-    if (parameters.minDistance < leastMinDistance)
-        throw UsageError(names.minDistance + " " + std::to_string(parameters.minDistance) +
-                         " must be at least " + std::to_string(leastMinDistance) +
-                         (main ? " (the read length)" : " (twice the read length, minus 2)"));
+bool WindowPastEnd(Variant variant, const RunParameters& parameters, int32_t readLength) {
+    return WindowCount(variant, parameters, readLength) > 0 &&
+           parameters.minDistance < LeastMinDistance(variant, readLength);
 }
 
-std::optional<std::string> CheckRunParameters(Variant variant, const RunParameters& parameters,
-                                              int32_t readLength, const ParameterNames& names) {
-    if (const std::optional<std::string> impossible =
-            ImpossibleParameters(variant, parameters, names))
-        throw UsageError(*impossible);
-    if (WindowCount(variant, parameters, readLength) <= 0)
-        throw UsageError(
-            names.minDistance + " " + std::to_string(parameters.minDistance) + " and " +
-            names.maxDistance + " " + std::to_string(parameters.maxDistance) +
-            " give no anchor window for reads of " + std::to_string(readLength) + " bases");
-    CheckMinDistance(variant, parameters, readLength, names);
-    return UnreachableWindows(readLength);
+ParameterFault RunParameterFault(Variant variant, const RunParameters& parameters,
+                                 int32_t readLength) {
+    if (const ParameterFault impossible = ImpossibleParameters(variant, parameters);
+        impossible != ParameterFault::None)
+        return impossible;
+    if (WindowCount(variant, parameters, readLength) <= 0) return ParameterFault::NoWindows;
+    if (WindowPastEnd(variant, parameters, readLength)) return ParameterFault::WindowPastEnd;
+    return ParameterFault::None;
+}
+
+bool MatesCanVote(int32_t readLength) {
+    return readLength > minimumOverlap;
 }
 
 }  // namespace lorvex

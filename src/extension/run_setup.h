@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "base/variant.h"
@@ -36,47 +35,42 @@ struct RunInputs {
 RunInputs LoadRunInputs(const std::string& tablePath, const std::string& indexPath,
                         const std::string& order = "");
 
-// What a command line calls the four numbers, for its messages.
-struct ParameterNames {
-    std::string minDistance = "MIN_DISTANCE";
-    std::string maxDistance = "MAX_DISTANCE";
-    std::string minVotes = "MIN_VOTES";
-    std::string dominanceRatio = "DOMINANCE_RATIO";
+// What makes numbers unusable for a run, as a value: the programs word it.
+// In the order the checks run.
+enum class ParameterFault {
+    None,
+    MinAboveMax,       // main variant: minDistance above maxDistance
+    NegativeMinVotes,  // minVotes below 0
+    NegativeRatio,     // dominanceRatio below 0
+    NoWindows,         // the distances give no anchor window for the read length
+    WindowPastEnd,     // minDistance below LeastMinDistance: a window past the contig's end
 };
 
-// The spelling of the option-style programs (lorvex-extend and the like).
-inline const ParameterNames optionNames{"--min-distance", "--max-distance", "--min-votes",
-                                        "--ratio"};
-
-// Why no run can mean these numbers, whatever the read length (a negative
-// minVotes or dominanceRatio, and in the main variant a minDistance above
-// maxDistance; the strict one anchors up to R - 2 bases nearer than
-// minDistance), or nothing. The option-style programs refuse such numbers;
-// lorvex and lorvex-strict run them as given.
-std::optional<std::string> ImpossibleParameters(Variant variant, const RunParameters& parameters,
-                                                const ParameterNames& names);
-
-// A warning when no mate can reach the contig's end from any window, for
-// reads of readLength bases: a vote
-// needs an overlap of 20 to readLength - 1 bases, so reads of 20 bases or
-// fewer never vote, whatever the distances. Nothing otherwise.
-std::optional<std::string> UnreachableWindows(int32_t readLength);
+// The faults no read length can mend (MinAboveMax, NegativeMinVotes,
+// NegativeRatio; the strict variant anchors up to R - 2 bases nearer than
+// minDistance, so its minDistance may exceed maxDistance), or None. The
+// option-style programs refuse such numbers; lorvex and lorvex-strict run
+// them as given.
+ParameterFault ImpossibleParameters(Variant variant, const RunParameters& parameters);
 
 // The anchor windows the distances give (0 or less: none at all).
 int64_t WindowCount(Variant variant, const RunParameters& parameters, int32_t readLength);
 
-// When there are windows, refuses with a UsageError a minDistance below
-// readLength (main) or 2 x readLength - 2 (strict), which would put a window
-// past the contig's end.
-void CheckMinDistance(Variant variant, const RunParameters& parameters, int32_t readLength,
-                      const ParameterNames& names = {});
+// The least minDistance that keeps every window inside the contig: the read
+// length (main), twice the read length minus 2 (strict).
+int64_t LeastMinDistance(Variant variant, int32_t readLength);
 
-// The option-style programs' check of the numbers a run goes ahead with,
-// once the read length is known: throws UsageError for ImpossibleParameters,
-// for distances that give no window and for CheckMinDistance, and returns
-// the UnreachableWindows warning.
-std::optional<std::string> CheckRunParameters(Variant variant, const RunParameters& parameters,
-                                              int32_t readLength,
-                                              const ParameterNames& names = optionNames);
+// Whether there are windows and minDistance puts one past the contig's end.
+bool WindowPastEnd(Variant variant, const RunParameters& parameters, int32_t readLength);
+
+// The first fault of a run at this read length: ImpossibleParameters, then
+// NoWindows, then WindowPastEnd; None when the run can go ahead.
+ParameterFault RunParameterFault(Variant variant, const RunParameters& parameters,
+                                 int32_t readLength);
+
+// Whether reads of readLength bases can vote at all: a vote needs an
+// overlap of minimumOverlap to readLength - 1 bases, so reads of
+// minimumOverlap bases or fewer never vote, whatever the distances.
+bool MatesCanVote(int32_t readLength);
 
 }  // namespace lorvex

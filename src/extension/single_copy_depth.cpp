@@ -1,13 +1,10 @@
 #include "extension/single_copy_depth.h"
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
+#include "base/worker_pool.h"
 #include "seq/nucleotide.h"
 
 namespace lorvex {
@@ -65,33 +62,16 @@ std::vector<int32_t> RunReplay(const Replay& replay, const std::vector<std::stri
     return ReplayedVoteTotals(strand, replay.cycles, inputs, rules);
 }
 
-// Runs the replays on `threads` threads; each keeps its own totals. The
-// first failure stops the others and is rethrown.
+// Runs the replays on `threads` threads. The first failure stops the others
+// and is rethrown.
 std::vector<std::vector<int32_t>> RunReplays(const std::vector<Replay>& replays,
                                              const std::vector<std::string_view>& sequences,
                                              const RunInputs& inputs, const ExtensionRules& rules,
                                              unsigned threads) {
     std::vector<std::vector<int32_t>> totals(replays.size());
-    std::atomic<size_t> next = 0;
-    std::atomic<bool> failed = false;
-    std::exception_ptr failure;
-    std::mutex failureMutex;
-    const auto work = [&] {
-        try {
-            for (size_t i = next++; i < replays.size() && !failed; i = next++)
-                totals[i] = RunReplay(replays[i], sequences, inputs, rules);
-        } catch (...) {
-            std::lock_guard lock(failureMutex);
-            if (!failure) failure = std::current_exception();
-            failed = true;
-        }
-    };
-    const size_t helpers = std::min<size_t>(std::max(threads, 1u), replays.size());
-    std::vector<std::thread> workers;
-    for (size_t i = 1; i < helpers; ++i) workers.emplace_back(work);
-    work();
-    for (std::thread& worker : workers) worker.join();
-    if (failure) std::rethrow_exception(failure);
+    ForEachItem(replays.size(), threads, [&](size_t item, unsigned) {
+        totals[item] = RunReplay(replays[item], sequences, inputs, rules);
+    });
     return totals;
 }
 
@@ -113,8 +93,9 @@ std::vector<int32_t> ReplayedVoteTotals(std::string_view strand, int32_t cycles,
     const int64_t windows = WindowCount(rules.variant, rules.parameters, readLength);
     const int64_t available = static_cast<int64_t>(strand.size()) - maxDistance;
     std::vector<int32_t> totals;
-    if (windows <= 0 || available <= 0 || cycles <= 0) return totals;
-    CheckMinDistance(rules.variant, rules.parameters, readLength);
+    if (windows <= 0 || available <= 0 || cycles <= 0 ||
+        WindowPastEnd(rules.variant, rules.parameters, readLength))
+        return totals;
     const int64_t count = std::min<int64_t>(cycles, available);
     std::string contig(strand.substr(0, static_cast<size_t>(maxDistance)));
     const std::unique_ptr<ExtensionCycles> replay =

@@ -40,7 +40,7 @@ struct DepthEstimate {
 
 // The vote totals of the first `cycles` replayed cycles along `strand`, at
 // most strand.size() - maxDistance of them; none when the distances give no
-// window. Throws what ExtendContig throws for the distances, and InputError.
+// window or put one past the contig's end. Throws InputError.
 std::vector<int32_t> ReplayedVoteTotals(std::string_view strand, int32_t cycles,
                                         const RunInputs& inputs, const ExtensionRules& rules);
 

@@ -1,5 +1,5 @@
 // Why an extension ended: the checks of a cycle, the cap, or a run that
-// could not start. The labels are those of every output that names a stop.
+// could not start. Values only: each program names them in its own words.
 #pragma once
 
 namespace lorvex {
@@ -7,18 +7,15 @@ namespace lorvex {
 // In the order summaries list them.
 enum class StopReason {
     NoWindows,       // the distances give no anchor window; nothing is added
-    SeedTooShort,    // the seed is shorter than maxDistance; nothing is added
+    SeedTooShort,    // the known sequence is shorter than maxDistance; nothing is added
+    WindowPastEnd,   // minDistance would put a window past the contig's end; nothing is added
     Repeat,          // the votes showed the contig's end in more than one copy (repeat guard)
     NoVotes,         // no mate voted
     TooFewVotes,     // the votes totalled less than minVotes
     NotDominant,     // the winner held less than dominanceRatio times the others
     RepetitiveTail,  // the last read length of the contig was one repeated base
     CapReached,      // the cap on added bases was reached
-    Target,          // the caller's observer found what it extended towards (a gap's far flank)
+    Target,          // the caller's observer found what it extended towards
 };
-
-// "no-windows", "seed-too-short", "repeat", "no-votes", "too-few-votes",
-// "not-dominant", "repetitive-tail", "cap-reached", "far-flank".
-const char* StopReasonLabel(StopReason reason);
 
 }  // namespace lorvex

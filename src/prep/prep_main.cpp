@@ -10,6 +10,7 @@
 #include "prep/prep_report.h"
 #include "prep/prep_run.h"
 #include "prep/table_check.h"
+#include "tool/messages.h"
 #include "tool/run_tool.h"
 #include "tool/stop_signals.h"
 
@@ -32,7 +33,7 @@ int RunCheck(const PrepOptions& options) {
 int Run(const PrepOptions& options) {
     if (options.checkMode()) return RunCheck(options);
     if (const std::optional<std::string> warning = OutputPrefixWarning(options.outputPrefix))
-        std::fprintf(stderr, "lorvex-prep: warning: %s\n", warning->c_str());
+        Warn("lorvex-prep", *warning);
     ProgressMeter progress(!options.quiet && ::isatty(STDERR_FILENO));
     const PrepSummary summary = RunPrep(options, progress);
     progress.Clear();

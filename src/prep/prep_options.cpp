@@ -222,10 +222,7 @@ std::optional<std::string> OutputPrefixWarning(const std::string& prefix) {
 }
 
 CommandLine ParseCommandLine(int argc, char** argv) {
-    CommandLine result;
-    result.exitStatus = ParseProgramOptions(argc, argv, "lorvex-prep", description, result.options,
-                                            AddOptions, TakeOptions);
-    return result;
+    return ParseProgramOptions(argc, argv, "lorvex-prep", description, AddOptions, TakeOptions);
 }
 
 }  // namespace lorvex::prep

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "prep/quality_encoding.h"
+#include "tool/parsed_options.h"
 
 namespace lorvex::prep {
 
@@ -41,10 +42,7 @@ uint64_t ParseByteSize(const std::string& text);
 // which would give out.table.table; nothing otherwise.
 std::optional<std::string> OutputPrefixWarning(const std::string& prefix);
 
-struct CommandLine {
-    PrepOptions options;
-    std::optional<int> exitStatus;  // set when the program should stop here
-};
+using CommandLine = ParsedOptions<PrepOptions>;
 
 // Parses the arguments. Help and version go to standard output; usage
 // errors go to standard error, and exitStatus is then set.

@@ -201,7 +201,7 @@ PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress) {
     WorkFolder workFolder(workParent);
     PairGrouper grouper(settings, workFolder);
     // Created before the long read so that an unwritable output fails early.
-    GroupedTableWriter writer(summary.paths, readLength);
+    GroupedTableWriter writer(summary.paths, readLength, options.force);
     std::optional<NamedOutput> stats;
     if (!options.statsPath.empty()) {
         stats.emplace(options.statsPath);
@@ -221,13 +221,9 @@ PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress) {
 
     grouper.WriteAll(writer, progress);
     summary.grouping = grouper.totals();
-    // Every output whole before any takes its name.
-    if (stats) {
-        stats->Write(FormatStats(summary));
-        stats->Finish();
-    }
-    writer.Commit(options.force);
-    if (stats) stats->Commit();
+    if (stats) stats->Write(FormatStats(summary));
+    // The table first: a table refused at its name leaves no stats behind.
+    FinishThenCommit(&writer, stats ? &*stats : nullptr);
     summary.table = writer.totals();
     summary.seconds = progress.SecondsSinceStart();
     summary.peakMemoryBytes = PeakMemoryBytes();

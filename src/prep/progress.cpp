@@ -14,10 +14,8 @@ constexpr uint32_t pairsPerClockCheck = 4096;
 
 void ProgressMeter::Reading(uint64_t pairsRead, uint64_t pairsKept) {
     if (!line_.Due(pairsPerClockCheck)) return;
-    const double seconds = line_.SecondsSinceStart();
-    const uint64_t rate = seconds > 0 ? static_cast<uint64_t>(pairsRead / seconds) : 0;
     line_.Show("reading: " + Counted(pairsRead, "pair") + " read, " + WithThousands(pairsKept) +
-               " kept, " + WithThousands(rate) + " pairs/s");
+               " kept, " + RateText(pairsRead, line_.SecondsSinceStart(), "pairs/s"));
 }
 
 void ProgressMeter::Grouping(uint64_t linesWritten, uint64_t totalLines) {

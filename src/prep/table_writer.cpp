@@ -53,9 +53,10 @@ void FormatTableLine(const char* first, const char* second, const char* firstQua
     destination[4 * r + 3] = '\n';
 }
 
-GroupedTableWriter::GroupedTableWriter(const OutputPaths& paths, int32_t readLength)
+GroupedTableWriter::GroupedTableWriter(const OutputPaths& paths, int32_t readLength, bool replace)
     : readLength_(readLength),
       lineBytes_(TableLineBytes(readLength)),
+      replace_(replace),
       table_(paths.table, tableBufferBytes),
       index_(paths.index, indexBufferBytes) {}
 
@@ -107,12 +108,15 @@ void GroupedTableWriter::AppendLines(uint32_t code, const char* lines, uint64_t 
     totals_.lines += count;
 }
 
-void GroupedTableWriter::Commit(bool replace) {
+void GroupedTableWriter::Finish() {
     EndGroup();
     totals_.tableBytes = table_.writer().bytesWritten();
     table_.Finish();
     index_.Finish();
-    MoveTableAndIndexIntoPlace(table_, index_, replace);
+}
+
+void GroupedTableWriter::Commit() {
+    MoveTableAndIndexIntoPlace(table_, index_, replace_);
 }
 
 }  // namespace lorvex::prep

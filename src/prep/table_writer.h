@@ -35,7 +35,8 @@ struct TableTotals {
 
 class GroupedTableWriter {
   public:
-    GroupedTableWriter(const OutputPaths& paths, int32_t readLength);
+    // replace: Commit may replace files of the final names.
+    GroupedTableWriter(const OutputPaths& paths, int32_t readLength, bool replace = false);
 
     // One line whose first read has prefix code `code`; codes must never
     // decrease from one call to the next.
@@ -44,8 +45,10 @@ class GroupedTableWriter {
     // count formatted lines, all of prefix code `code`.
     void AppendLines(uint32_t code, const char* lines, uint64_t count);
 
-    // Ends the last group, syncs both files and moves them into place.
-    void Commit(bool replace);
+    // Ends the last group and syncs both files; Commit then moves them into
+    // place.
+    void Finish();
+    void Commit();
 
     const TableTotals& totals() const { return totals_; }
     int32_t readLength() const { return readLength_; }
@@ -56,6 +59,7 @@ class GroupedTableWriter {
 
     int32_t readLength_;
     uint64_t lineBytes_;
+    bool replace_;
     TemporaryOutput table_;
     TemporaryOutput index_;
     bool inGroup_ = false;

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "tool/parsed_options.h"
+
 namespace lorvex {
 
 // Parses argv into app, then calls finish, which turns what was parsed into
@@ -25,17 +27,20 @@ CLI::Option* AddFileOption(CLI::App& app, const std::string& name, std::string& 
 
 // A program's whole command line: declare adds its options to the App (which
 // has --version), writing into the options or into texts that finish then
-// checks and turns into options. Returns what ParseToolCommandLine returns.
+// checks and turns into options.
 template <typename Options, typename Texts>
-std::optional<int> ParseProgramOptions(int argc, char** argv, const std::string& program,
-                                       const std::string& description, Options& options,
-                                       void (*declare)(CLI::App&, Options&, Texts&),
-                                       void (*finish)(const Texts&, Options&)) {
+ParsedOptions<Options> ParseProgramOptions(int argc, char** argv, const std::string& program,
+                                           const std::string& description,
+                                           void (*declare)(CLI::App&, Options&, Texts&),
+                                           void (*finish)(const Texts&, Options&)) {
+    ParsedOptions<Options> parsed;
     Texts texts;
     CLI::App app(description, program);
     app.set_version_flag("--version", LORVEX_VERSION, "Show the version and exit");
-    declare(app, options, texts);
-    return ParseToolCommandLine(app, argc, argv, [&] { finish(texts, options); });
+    declare(app, parsed.options, texts);
+    parsed.exitStatus =
+        ParseToolCommandLine(app, argc, argv, [&] { finish(texts, parsed.options); });
+    return parsed;
 }
 
 }  // namespace lorvex

@@ -11,8 +11,9 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
+
+#include "base/worker_pool.h"
 
 namespace lorvex {
 
@@ -64,20 +65,14 @@ class ReorderBuffer {
         return result;
     }
 
-    // Stops the batch; keeps the first failure.
-    void Stop(std::exception_ptr failure) {
+    // Stops the batch: Claim and TakeNext return nothing from now on.
+    void Stop() {
         {
             std::lock_guard lock(mutex_);
-            if (!failure_) failure_ = failure;
             stopped_ = true;
         }
         slotFreed_.notify_all();
         resultStored_.notify_all();
-    }
-
-    std::exception_ptr Failure() {
-        std::lock_guard lock(mutex_);
-        return failure_;
     }
 
   private:
@@ -89,39 +84,6 @@ class ReorderBuffer {
     size_t nextToClaim_ = 0;
     size_t nextToDeliver_ = 0;
     bool stopped_ = false;
-    std::exception_ptr failure_;
-};
-
-// Computes claimed items until the batch ends; joins every worker however
-// the delivering loop ends.
-template <typename Result>
-class WorkerGroup {
-  public:
-    explicit WorkerGroup(ReorderBuffer<Result>& buffer) : buffer_(buffer) {}
-    ~WorkerGroup() {
-        buffer_.Stop(nullptr);
-        for (std::thread& worker : workers_) worker.join();
-    }
-    WorkerGroup(const WorkerGroup&) = delete;
-    WorkerGroup& operator=(const WorkerGroup&) = delete;
-    void Start(unsigned threads, const ItemWork<Result>& work) {
-        for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this, &work] { Run(work); });
-    }
-
-  private:
-    void Run(const ItemWork<Result>& work) {
-        while (const std::optional<size_t> item = buffer_.Claim()) {
-            try {
-                buffer_.Store(*item, work(*item));
-            } catch (...) {
-                buffer_.Stop(std::current_exception());
-                return;
-            }
-        }
-    }
-
-    ReorderBuffer<Result>& buffer_;
-    std::vector<std::thread> workers_;
 };
 
 }  // namespace ordered_batch
@@ -141,20 +103,20 @@ void RunInOrder(size_t count, unsigned threads, size_t window, const ItemWork<Re
         return;
     }
     ordered_batch::ReorderBuffer<Result> buffer(count, std::max<size_t>(window, 1));
-    {
-        ordered_batch::WorkerGroup<Result> workers(buffer);
-        workers.Start(threads, work);
-        try {
-            for (size_t item = 0; item < count; ++item) {
-                std::optional<Result> result = buffer.TakeNext();
-                if (!result) break;
-                deliver(item, *result);
-            }
-        } catch (...) {
-            buffer.Stop(std::current_exception());
+    WorkerPool workers([&buffer] { buffer.Stop(); });
+    workers.Start(0, threads, [&](unsigned) {
+        while (const std::optional<size_t> item = buffer.Claim()) buffer.Store(*item, work(*item));
+    });
+    try {
+        for (size_t item = 0; item < count; ++item) {
+            std::optional<Result> result = buffer.TakeNext();
+            if (!result) break;
+            deliver(item, *result);
         }
+    } catch (...) {
+        workers.Fail(std::current_exception());
     }
-    if (std::exception_ptr failure = buffer.Failure()) std::rethrow_exception(failure);
+    workers.Finish();
 }
 
 }  // namespace lorvex

@@ -123,4 +123,13 @@ class NamedOutput {
     std::unique_ptr<GzipWriter> gzip_;  // in front of the writer, for a ".gz" name
 };
 
+// Finishes every output, then commits every one, in the order given, so
+// that none takes its final name before all are whole. Null pointers
+// (outputs not asked for) are passed over. Each output has Finish and Commit.
+template <typename... Outputs>
+void FinishThenCommit(Outputs*... outputs) {
+    ((outputs ? outputs->Finish() : void()), ...);
+    ((outputs ? outputs->Commit() : void()), ...);
+}
+
 }  // namespace lorvex

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "base/number_text.h"
+
 namespace lorvex {
 namespace {
 
@@ -38,6 +40,17 @@ void ProgressLine::Clear() {
 
 double ProgressLine::SecondsSinceStart() const {
     return std::chrono::duration<double>(Clock::now() - start_).count();
+}
+
+std::string RateText(uint64_t count, double seconds, const std::string& unit) {
+    const uint64_t rate = seconds > 0 ? static_cast<uint64_t>(count / seconds) : 0;
+    return WithThousands(rate) + " " + unit;
+}
+
+std::string BatchProgressText(uint64_t done, uint64_t total, const std::string& noun,
+                              const std::string& detail, double seconds) {
+    return WithThousands(done) + " of " + Counted(total, noun) + ", " + detail + ", " +
+           RateText(done, seconds, noun + "s/s");
 }
 
 }  // namespace lorvex

@@ -42,4 +42,12 @@ class ProgressLine {
     Clock::time_point lastShown_;
 };
 
+// "1,234 pairs/s": how many things a second, `unit` naming them ("pairs/s").
+std::string RateText(uint64_t count, double seconds, const std::string& unit);
+
+// "12 of 100 seeds, <detail>, 5 seeds/s": a batch's progress, counting in
+// `noun` (singular).
+std::string BatchProgressText(uint64_t done, uint64_t total, const std::string& noun,
+                              const std::string& detail, double seconds);
+
 }  // namespace lorvex

@@ -1,7 +1,8 @@
 // lorvex-close end to end on a small simulated genome: scaffolds cut from it
 // with gaps that close, and gaps that stay open for each reason the program
 // can meet on real data; the same output on any number of threads; --partial;
-// and inputs refused before any output exists.
+// inputs refused before any output exists; and a refused estimate in
+// lorvex-close's words.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -186,6 +187,24 @@ TEST_F(CloseProgram, RefusesBadInputsBeforeWritingAnything) {
         "lorvex-close", {"-s", plain, "-t", table, "-i", index, "--line-width", "0"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, ">only\n" + G(0, 700) + "\n");
+}
+
+// lorvex-close estimates on the flanks and says so: flanks too short to hold
+// a fragment leave no pair to estimate from, and the refusal names them.
+TEST_F(CloseProgram, ARefusedEstimateSpeaksOfTheFlanks) {
+    const std::string shortFlanks =
+        dir_.Write("short.fa", ">s\n" + G(0, 150) + std::string(50, 'N') + G(200, 350) + "\n");
+    const ProgramRun run = RunBuiltProgram(
+        "lorvex-close", {"-s", shortFlanks, "-t", files_.table, "-i", files_.index, "-o", out()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("lorvex-close: too few pairs to estimate the fragment lengths: ", 0),
+              0u)
+        << run.err;
+    EXPECT_NE(run.err.find(" placed inside the flanks"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("; give --min-distance and --max-distance\n"), std::string::npos);
+    EXPECT_EQ(run.err.find("seed"), std::string::npos) << run.err;
+    EXPECT_EQ(testing::FolderEntries(dir_.path()),
+              (std::vector<std::string>{"reads.index", "reads.table", "scaffolds.fa", "short.fa"}));
 }
 
 }  // namespace

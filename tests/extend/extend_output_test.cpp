@@ -1,5 +1,5 @@
-// The FASTA header and records, and the per-base and per-seed rows
-// (positions on both sides).
+// The FASTA header, and the per-base and per-seed rows (positions on both
+// sides).
 #include "extend/extend_output.h"
 
 #include <gtest/gtest.h>
@@ -20,24 +20,16 @@ SeedExtension TwoSidedExtension() {
 }
 
 TEST(ExtendOutput, HeaderCarriesLengthsStopsAndDescription) {
-    const SeedRecord seed{"contig_7", "from sample 3", "CCCC"};
+    const SequenceRecord seed{"contig_7", "from sample 3", "CCCC"};
     EXPECT_EQ(FastaHeader(seed, TwoSidedExtension(), true),
               ">contig_7 left=2 right=1 left_stop=no-votes right_stop=not-dominant from sample 3");
-    EXPECT_EQ(FastaHeader(SeedRecord{"s", "", "CC"}, TwoSidedExtension(), false),
+    EXPECT_EQ(FastaHeader(SequenceRecord{"s", "", "CC"}, TwoSidedExtension(), false),
               ">s right=1 right_stop=not-dominant");
     EXPECT_EQ(ExtendedContig(seed, TwoSidedExtension()), "AGCCCCT");
 }
 
-TEST(ExtendOutput, RecordsWrapAtTheLineWidth) {
-    EXPECT_EQ(FastaRecord(">s", "ACGTACGTAC", 4), ">s\nACGT\nACGT\nAC\n");
-    EXPECT_EQ(FastaRecord(">s", "ACGTACGT", 4), ">s\nACGT\nACGT\n");
-    EXPECT_EQ(FastaRecord(">s", "ACGTACGTAC", 0), ">s\nACGTACGTAC\n");
-    EXPECT_EQ(FastaRecord(">s", "", 60), ">s\n");
-    EXPECT_EQ(FastaRecord(">s", "", 0), ">s\n");
-}
-
 TEST(ExtendOutput, RowsGiveStepsAndContigPositions) {
-    const SeedRecord seed{"s", "", "CCCC"};
+    const SequenceRecord seed{"s", "", "CCCC"};
     // Contig AGCCCCT: the left bases stand at 2 (step 1) and 1 (step 2).
     // With a single-copy depth, each row ends with its votes over it.
     EXPECT_EQ(BaseRows(seed, TwoSidedExtension(), true, 4.0),

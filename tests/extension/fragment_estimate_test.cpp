@@ -80,15 +80,14 @@ TEST(FragmentEstimate, FindsTheLibraryOrSaysWhyNot) {
          EstimateVerdict::NotOneLibrary},
         {"far second", 12, 5000, 0.17, Mixed(Normal(400, 30), Normal(3000, 300), 0.8),
          EstimateVerdict::NotOneLibrary},
-        {"seeds too short", 100, 880, 0.17, Normal(800, 80), EstimateVerdict::SeedsTooShort},
+        {"seeds too short", 100, 880, 0.17, Normal(800, 80), EstimateVerdict::SequencesTooShort},
         {"few pairs", 1, 1000, 0.03, Normal(300, 20), EstimateVerdict::TooFewPairs},
     };
     for (const Library& library : libraries) {
         for (const uint64_t seed : {1, 2, 3}) {
             const FragmentEstimate estimate = EstimateFragmentLengths(Observe(
                 seed, library.sequences, library.length, library.pairsPerBase, library.draw));
-            EXPECT_EQ(estimate.verdict, library.verdict) << library.name << " " << estimate.reason;
-            EXPECT_EQ(estimate.reason.empty(), library.verdict == EstimateVerdict::Sound);
+            EXPECT_EQ(estimate.verdict, library.verdict) << library.name;
             if (library.verdict != EstimateVerdict::Sound) continue;
             EXPECT_NEAR(estimate.median, library.median, 0.02 * library.median) << library.name;
             const double spread = library.high - library.low;
@@ -111,7 +110,7 @@ TEST(FragmentEstimate, OddPairsAndChanceDoNotMoveIt) {
         FragmentSample sample = Observe(seed, 6, 2000, pairsPerBase, Normal(500, 50));
         const FragmentEstimate clean = EstimateFragmentLengths(sample);
         if (clean.verdict == EstimateVerdict::TooFewPairs) continue;
-        EXPECT_EQ(clean.verdict, EstimateVerdict::Sound) << seed << " " << clean.reason;
+        EXPECT_EQ(clean.verdict, EstimateVerdict::Sound) << seed;
         std::mt19937_64 random(seed);
         const size_t count = sample.fragmentLengths.size();
         for (size_t i = 0; i < count / 50; ++i) {
@@ -120,7 +119,7 @@ TEST(FragmentEstimate, OddPairsAndChanceDoNotMoveIt) {
         }
         std::sort(sample.fragmentLengths.begin(), sample.fragmentLengths.end());
         const FragmentEstimate odd = EstimateFragmentLengths(sample);
-        EXPECT_EQ(odd.verdict, EstimateVerdict::Sound) << seed << " " << odd.reason;
+        EXPECT_EQ(odd.verdict, EstimateVerdict::Sound) << seed;
         EXPECT_NEAR(odd.median, clean.median, 5) << seed;
         EXPECT_NEAR(odd.high, clean.high, 25) << seed;
     }

@@ -133,7 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                seed.size() + literal.outcome.accepted +
                                    (literal.outcome.reason == StopReason::NoVotes ||
                                             literal.outcome.reason == StopReason::NoWindows ||
-                                            literal.outcome.reason == StopReason::SeedTooShort
+                                            literal.outcome.reason == StopReason::SeedTooShort ||
+                                            literal.outcome.reason == StopReason::WindowPastEnd
                                         ? 0
                                         : 1),
                            "the contig keeps the printed bases and the one of the failing cycle");

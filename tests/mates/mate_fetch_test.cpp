@@ -85,19 +85,7 @@ std::string FirstReadNear(Random& random, const std::string& window) {
     return read;
 }
 
-struct LoadedTable {
-    PrefixIndex index;
-    std::unique_ptr<TableStream> stream;
-};
-
-LoadedTable Load(const testing::TableFiles& files) {
-    LoadedTable loaded;
-    const TableLayout layout = MeasureTable(files.table);
-    loaded.index = AllocatePrefixIndex();
-    LoadIndexChecked(files.index, files.table, layout, loaded.index);
-    loaded.stream = std::make_unique<TableStream>(OpenTableStream(files.table, layout));
-    return loaded;
-}
+using testing::LoadedTable;
 
 // Chunk sizes in lines: the whole group, one line, a few lines.
 const uint64_t kChunkLines[] = {0, 1, 3};
@@ -177,7 +165,8 @@ TEST(FetchSelectedMates, AgreesWithTheLiteralLookupOverRandomGroups) {
                     pairs.push_back({FirstReadNear(random, window), RandomSecondRead(random, r),
                                      RandomQuality(random, r), RandomQuality(random, r)});
             }
-            const LoadedTable table = Load(testing::WriteTableAndIndex(dir, pairs, lineEnd));
+            const LoadedTable table =
+                testing::LoadTable(testing::WriteTableAndIndex(dir, pairs, lineEnd));
             SelectedMates selected;  // reused across lookups, as the engine does
             std::string contig;
             for (const std::string& window : windows) contig += window;
@@ -281,7 +270,7 @@ TEST(FetchSelectedMates, DamagedTablesFailWithTheLiteralMessages) {
         for (int i = 0; i < 6; ++i)
             pairs.push_back({window, RandomRead(random, r), RandomQuality(random, r), ""});
         const testing::TableFiles files = testing::WriteTableAndIndex(dir, pairs);
-        const LoadedTable table = Load(files);
+        const LoadedTable table = testing::LoadTable(files);
         damage.apply(files.table);
         const std::string literal = LookupError(window, table, -1);
         // A table's last line may lack its line end.

@@ -30,23 +30,19 @@ class MateLookupTest : public ::testing::Test {
     void Load(const std::vector<ReadPair>& pairs) {
         const auto files = WriteTableAndIndex(dir_, pairs);
         tablePath_ = files.table;
-        const TableLayout layout = MeasureTable(files.table);
-        index_ = AllocatePrefixIndex();
-        LoadIndexChecked(files.index, files.table, layout, index_);
-        table_ = std::make_unique<TableStream>(OpenTableStream(files.table, layout));
+        table_ = testing::LoadTable(files);
     }
 
     LookupResult Lookup(const std::string& window, Variant variant) {
         LookupResult result;
-        GetAllPairedReads(window, *table_, index_, variant, result.count, result.mates,
+        GetAllPairedReads(window, *table_.stream, table_.index, variant, result.count, result.mates,
                           result.qualities);
         return result;
     }
 
     TempDir dir_;
     std::string tablePath_;
-    PrefixIndex index_;
-    std::unique_ptr<TableStream> table_;
+    testing::LoadedTable table_;
 };
 
 TEST_F(MateLookupTest, SelectsMatchingLinesOfTheGroupInTableOrder) {

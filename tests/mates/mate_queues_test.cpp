@@ -31,11 +31,7 @@ class MateQueuesTest : public ::testing::Test {
             pairs.push_back({full_.substr(s, readLength), second, "", ""});
             startOfMate_[ReverseComplementOf(second)] = s;
         }
-        const auto files = testing::WriteTableAndIndex(dir_, pairs);
-        const TableLayout layout = MeasureTable(files.table);
-        index_ = AllocatePrefixIndex();
-        LoadIndexChecked(files.index, files.table, layout, index_);
-        table_ = std::make_unique<TableStream>(OpenTableStream(files.table, layout));
+        table_ = testing::LoadTable(testing::WriteTableAndIndex(dir_, pairs));
     }
 
     // The window start each slot holds, -1 for an empty slot.
@@ -54,11 +50,12 @@ class MateQueuesTest : public ::testing::Test {
         std::string contig = full_.substr(0, 100);
         QueueSet queues(
             static_cast<size_t>(QueueCount(variant, minDistance, maxDistance, readLength)));
-        InitQueues(contig, maxDistance, readLength, queues, *table_, index_, variant);
+        InitQueues(contig, maxDistance, readLength, queues, *table_.stream, table_.index, variant);
         std::vector<std::vector<int>> history = {Starts(queues)};
         for (int k = 1; k <= extensions; ++k) {
             contig.push_back(full_[contig.size()]);
-            UpdateQueues(contig, maxDistance, readLength, queues, *table_, index_, variant);
+            UpdateQueues(contig, maxDistance, readLength, queues, *table_.stream, table_.index,
+                         variant);
             history.push_back(Starts(queues));
         }
         return history;
@@ -67,8 +64,7 @@ class MateQueuesTest : public ::testing::Test {
     TempDir dir_;
     std::string full_;
     std::map<std::string, int> startOfMate_;
-    PrefixIndex index_;
-    std::unique_ptr<TableStream> table_;
+    testing::LoadedTable table_;
 };
 
 TEST_F(MateQueuesTest, MainVariantHoldsADuplicatedWindowDuringTheFirstExtensions) {

@@ -8,6 +8,7 @@
 
 #include "prep/pair_filter.h"
 #include "test_support.h"
+#include "tool/output_file.h"
 
 namespace lorvex::prep::testing {
 
@@ -120,7 +121,7 @@ GroupedOutput GroupPairs(const std::vector<FastqPair>& pairs, int32_t readLength
     }
     ProgressMeter quiet(false);
     grouper.WriteAll(writer, quiet);
-    writer.Commit(false);
+    FinishThenCommit(&writer);
     return {ReadFile(paths.table), ReadFile(paths.index), grouper.totals()};
 }
 

@@ -1,4 +1,4 @@
-#include "extend/seed_batch.h"
+#include "input/fasta_records.h"
 
 #include <cstdint>
 #include <limits>
@@ -6,9 +6,8 @@
 
 #include "input/input_stream.h"
 #include "input/seed_reader.h"
-#include "tool/stop_signals.h"
 
-namespace lorvex::extend {
+namespace lorvex {
 namespace {
 
 bool IsBlank(char byte) {
@@ -47,40 +46,40 @@ InputError RecordError(const std::string& path, size_t line, size_t record,
         path, "line " + std::to_string(line) + ": record " + std::to_string(record) + ": " + what);
 }
 
-SeedRecord ParseHeader(const std::string& text, const Line& line, const std::string& path,
-                       size_t record) {
+SequenceRecord ParseHeader(const std::string& text, const Line& line, const std::string& path,
+                           size_t number) {
     std::string header = text.substr(line.begin + 1, line.end - line.begin - 1);
     if (header.find('\0') != std::string::npos)
-        throw RecordError(path, line.number, record, "header holds a zero byte");
+        throw RecordError(path, line.number, number, "header holds a zero byte");
     size_t nameEnd = 0;
     while (nameEnd < header.size() && !IsBlank(header[nameEnd])) ++nameEnd;
-    if (nameEnd == 0) throw RecordError(path, line.number, record, "header has no name after '>'");
+    if (nameEnd == 0) throw RecordError(path, line.number, number, "header has no name after '>'");
     size_t descriptionBegin = nameEnd;
     while (descriptionBegin < header.size() && IsBlank(header[descriptionBegin]))
         ++descriptionBegin;
     size_t descriptionEnd = header.size();
     while (descriptionEnd > descriptionBegin && IsBlank(header[descriptionEnd - 1]))
         --descriptionEnd;
-    SeedRecord seed;
-    seed.name = header.substr(0, nameEnd);
-    seed.description = header.substr(descriptionBegin, descriptionEnd - descriptionBegin);
-    return seed;
+    SequenceRecord record;
+    record.name = header.substr(0, nameEnd);
+    record.description = header.substr(descriptionBegin, descriptionEnd - descriptionBegin);
+    return record;
 }
 
 }  // namespace
 
-std::vector<SeedRecord> ParseSeedBatch(const std::string& text, const std::string& path) {
-    std::vector<SeedRecord> seeds;
+std::vector<SequenceRecord> ParseFastaRecords(const std::string& text, const std::string& path) {
+    std::vector<SequenceRecord> records;
     LineCursor cursor(text);
     Line line;
     size_t headerLine = 0;
     while (cursor.Next(line)) {
         if (line.end > line.begin && text[line.begin] == '>') {
             headerLine = line.number;
-            seeds.push_back(ParseHeader(text, line, path, seeds.size() + 1));
+            records.push_back(ParseHeader(text, line, path, records.size() + 1));
             continue;
         }
-        if (seeds.empty()) {
+        if (records.empty()) {
             // Blank lines may stand before the first header; anything else
             // would be bases without a record.
             for (size_t i = line.begin; i < line.end; ++i)
@@ -91,28 +90,20 @@ std::vector<SeedRecord> ParseSeedBatch(const std::string& text, const std::strin
         }
         const std::string_view lineText(text.data() + line.begin, line.end - line.begin);
         if (lineText.find('\0') != std::string_view::npos)
-            throw RecordError(path, line.number, seeds.size(),
+            throw RecordError(path, line.number, records.size(),
                               "holds a zero byte, which is not a base");
-        std::string& bases = seeds.back().bases;
+        std::string& bases = records.back().bases;
         AppendSeedBases(lineText, bases);
         if (bases.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
-            throw RecordError(path, headerLine, seeds.size(),
+            throw RecordError(path, headerLine, records.size(),
                               "holds more than 2,147,483,647 bases");
     }
-    if (seeds.empty()) throw FileError(path, "holds no FASTA record (no '>' header line)");
-    return seeds;
+    if (records.empty()) throw FileError(path, "holds no FASTA record (no '>' header line)");
+    return records;
 }
 
-std::vector<SeedRecord> LoadSeedBatch(const std::string& path) {
-    std::string text;
-    try {
-        text = ReadWholeInput(path);
-    } catch (const InputError&) {
-        // A stop signal fails a read from a pipe with EINTR.
-        ThrowIfStopRequested();
-        throw;
-    }
-    return ParseSeedBatch(text, InputName(path));
+std::vector<SequenceRecord> LoadFastaRecords(const std::string& path) {
+    return ParseFastaRecords(ReadWholeInput(path), InputName(path));
 }
 
-}  // namespace lorvex::extend
+}  // namespace lorvex

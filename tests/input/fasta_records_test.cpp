@@ -1,16 +1,16 @@
-// The multi-record seed file: names, wrapped lines, the single-seed base
+// The multi-record FASTA file: names, wrapped lines, the single-seed base
 // rule per record, and one-line errors that name the line and the record.
-#include "extend/seed_batch.h"
+#include "input/fasta_records.h"
 
 #include <gtest/gtest.h>
 
 #include "input/input_file.h"
 #include "input/seed_reader.h"
 
-namespace lorvex::extend {
+namespace lorvex {
 namespace {
 
-TEST(SeedBatch, KeepsNamesDescriptionsAndWrappedBases) {
+TEST(FastaRecords, KeepsNamesDescriptionsAndWrappedBases) {
     const std::string text =
         "\r\n\n"
         ">first  a seed\twith words \r\n"
@@ -21,7 +21,7 @@ TEST(SeedBatch, KeepsNamesDescriptionsAndWrappedBases) {
         "TT xx>\n"
         "\n"
         "gg";
-    const std::vector<SeedRecord> seeds = ParseSeedBatch(text, "seeds.fa");
+    const std::vector<SequenceRecord> seeds = ParseFastaRecords(text, "seeds.fa");
     ASSERT_EQ(seeds.size(), 3u);
     EXPECT_EQ(seeds[0].name, "first");
     EXPECT_EQ(seeds[0].description, "a seed\twith words");
@@ -34,7 +34,7 @@ TEST(SeedBatch, KeepsNamesDescriptionsAndWrappedBases) {
 
 // Each record's bases are what the single-seed reader makes of a file that
 // holds that record alone, so a seed extends the same in a batch.
-TEST(SeedBatch, EveryRecordReadsAsItWouldAlone) {
+TEST(FastaRecords, EveryRecordReadsAsItWouldAlone) {
     const std::vector<std::string> records = {
         ">a\nACGTacgtnNxX\r\nGG  T\n",
         ">b desc\r\nc\r\n\r\ng\r\n",
@@ -43,13 +43,13 @@ TEST(SeedBatch, EveryRecordReadsAsItWouldAlone) {
     };
     std::string file;
     for (const std::string& record : records) file += record;
-    const std::vector<SeedRecord> seeds = ParseSeedBatch(file, "seeds.fa");
+    const std::vector<SequenceRecord> seeds = ParseFastaRecords(file, "seeds.fa");
     ASSERT_EQ(seeds.size(), records.size());
     for (size_t i = 0; i < records.size(); ++i)
         EXPECT_EQ(seeds[i].bases, SeedBasesFromText(records[i])) << records[i];
 }
 
-TEST(SeedBatch, RefusesBrokenFilesWithLineAndRecord) {
+TEST(FastaRecords, RefusesBrokenFilesWithLineAndRecord) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "seeds.fa: holds no FASTA record (no '>' header line)"},
         {"\n\r\n", "seeds.fa: holds no FASTA record (no '>' header line)"},
@@ -64,7 +64,7 @@ TEST(SeedBatch, RefusesBrokenFilesWithLineAndRecord) {
     };
     for (const auto& [text, message] : cases) {
         try {
-            ParseSeedBatch(text, "seeds.fa");
+            ParseFastaRecords(text, "seeds.fa");
             ADD_FAILURE() << "accepted: " << text;
         } catch (const InputError& error) {
             EXPECT_EQ(std::string(error.what()), message);
@@ -73,4 +73,4 @@ TEST(SeedBatch, RefusesBrokenFilesWithLineAndRecord) {
 }
 
 }  // namespace
-}  // namespace lorvex::extend
+}  // namespace lorvex

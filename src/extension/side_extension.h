@@ -1,0 +1,55 @@
+// One side of a known sequence, extended. The right side is the extension
+// of the sequence itself; the left side is the right extension of its
+// reverse complement, turned back onto the sequence's strand. Each side
+// draws its ties from its own generator, started where an unseeded rand()
+// starts, so a side's bases do not depend on the other side, on other
+// sequences or on threads: the right side is what lorvex (or lorvex-strict)
+// prints for the sequence alone.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "calling/overlap_voting.h"
+#include "extension/extend_contig.h"
+#include "extension/run_setup.h"
+#include "extension/stop_reason.h"
+
+namespace lorvex {
+
+enum class Side { Left, Right };
+
+struct SideExtension {
+    Side side = Side::Right;
+    // Besides the stops of the cycles, a side is not extended when the
+    // distances give no anchor window, or when the sequence is shorter than
+    // maxDistance (its windows would start before it).
+    StopReason stop = StopReason::NoWindows;
+    // The votes of the cycle that stopped the side (zero when no cycle ran).
+    BaseVotes stopVotes;
+    // The accepted bases in the order they were added, going outward from the
+    // sequence, on its strand: on the left side bases[0] is the base right
+    // before it, and the votes are those of the complementary bases.
+    std::string bases;
+    std::vector<BaseVotes> votes;  // one per base, when asked for
+};
+
+struct ExtensionSettings {
+    ExtensionRules rules;  // the cap counts the bases of one side
+    bool bothSides = false;
+    bool keepVotes = false;  // fill SideExtension::votes
+    // The repeat guard's single-copy depth; none: no guard.
+    std::optional<double> singleCopyDepth;
+};
+
+// Votes of the complementary bases: A and T swap, C and G swap.
+BaseVotes ComplementVotes(const BaseVotes& votes);
+
+// `towards`, when given, sees every cycle (on the strand being extended, so
+// the reverse complement for the left side) before the repeat guard and may
+// end the side, for a caller that extends towards a known sequence.
+SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs& inputs,
+                         const ExtensionSettings& settings, const CycleObserver& towards = {});
+
+}  // namespace lorvex

@@ -1,0 +1,34 @@
+#include "run/batch_run.h"
+
+#include "run/distance_estimate.h"
+#include "run/parameter_words.h"
+#include "tool/messages.h"
+
+namespace lorvex {
+
+BatchInputs LoadBatch(const std::string& recordsPath, const RunSettings& settings) {
+    std::vector<SequenceRecord> records = LoadFastaRecords(recordsPath);
+    return {std::move(records),
+            LoadRunInputs(settings.tablePath, settings.indexPath, "--table TABLE --index INDEX")};
+}
+
+SettledRun SettleRun(const RunSettings& requested, const KnownSequences& known,
+                     const RunInputs& inputs, ProgressLine& progress, bool echoSoundReport) {
+    SettledDistances distances =
+        SettleDistances(requested, known, inputs, progress, echoSoundReport);
+    SettledRun settled;
+    settled.settings = std::move(distances.settings);
+    settled.estimate = std::move(distances.estimate);
+    settled.estimateReport = std::move(distances.report);
+    const RunSettings& settings = settled.settings;
+    if (const std::optional<std::string> warning = CheckRunParameters(
+            settings.variant, settings.parameters, inputs.table.layout.readLength))
+        Warn(progress.program(), *warning);
+    settled.extension.rules = RulesFor(settings);
+    settled.extension.bothSides = known.bothStrands;
+    settled.guard = SetUpRepeatGuard(settings, known, inputs, settled.extension.rules, progress);
+    settled.extension.singleCopyDepth = settled.guard.singleCopyDepth;
+    return settled;
+}
+
+}  // namespace lorvex

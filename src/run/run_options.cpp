@@ -1,0 +1,119 @@
+#include "run/run_options.h"
+
+#include <cmath>
+
+#include "base/errors.h"
+#include "base/number_text.h"
+#include "run/parameter_words.h"
+#include "tool/command_line.h"
+#include "tool/number_arguments.h"
+
+namespace lorvex {
+namespace {
+
+void TakeRepeatGuardOptions(const RunOptionTexts& texts, RunSettings& settings) {
+    settings.repeatGuard = !texts.noRepeatGuard;
+    if (texts.depth.empty()) return;
+    if (texts.noRepeatGuard)
+        throw UsageError("--depth sets the repeat guard; drop --no-repeat-guard");
+    const double depth = ParseNumberArgument(texts.depth, "--depth");
+    if (!(depth > 0) || std::isinf(depth))
+        throw UsageError("--depth must be a positive number, not '" + texts.depth + "'");
+    settings.singleCopyDepth = depth;
+}
+
+CLI::Option* AddCount(CLI::App& app, const std::string& name, auto& value,
+                      const std::string& help) {
+    return app.add_option(name, value, help)->capture_default_str()->type_name("N");
+}
+
+}  // namespace
+
+void AddRunOptions(CLI::App& app, RunSettings& settings, RunOptionTexts& texts) {
+    AddFileOption(app, "-t,--table", settings.tablePath, "Read-pair table")->required();
+    AddFileOption(app, "-i,--index", settings.indexPath, "Prefix index of the table")->required();
+    const auto number = [&app](const std::string& name, std::string& text, const std::string& help,
+                               const std::string& typeName) {
+        return app.add_option(name, text, help)->type_name(typeName);
+    };
+    number("--min-distance", texts.minDistance,
+           "Distance of the nearest anchor window (estimated when left out)", "N");
+    number("--max-distance", texts.maxDistance,
+           "Distance of the farthest anchor window (estimated when left out)", "N");
+    number("--min-votes", texts.minVotes, "Fewest votes (all four bases) a cycle needs", "N")
+        ->default_str(std::to_string(defaultMinVotes));
+    number("--ratio,--dominance-ratio", texts.ratio, "The winner needs this times the other votes",
+           "X")
+        ->default_str(RatioText(defaultDominanceRatio));
+    app.add_flag("--strict", texts.strict, "Extend as lorvex-strict does");
+}
+
+void AddRepeatGuardOptions(CLI::App& app, RunOptionTexts& texts) {
+    app.add_option("--depth", texts.depth,
+                   "The repeat guard's single-copy depth (default: estimated)")
+        ->type_name("X");
+    app.add_flag("--no-repeat-guard", texts.noRepeatGuard,
+                 "Extend through repeats, as lorvex does");
+}
+
+void AddThreadsOption(CLI::App& app, RunSettings& settings, const std::string& help) {
+    AddCount(app, "-j,--threads", settings.threads, help)
+        ->check(CLI::Range(1u, maxThreads).description(""));
+}
+
+void AddMaxBasesOption(CLI::App& app, RunSettings& settings, const std::string& help) {
+    AddCount(app, "--max-bases", settings.cap, help)
+        ->check(CLI::Range(0, extensionCap).description(""));
+}
+
+void AddOutputOption(CLI::App& app, RunSettings& settings, const std::string& help) {
+    AddFileOption(app, "-o,--output", settings.outputPath, help)->capture_default_str();
+}
+
+void AddLineWidthOption(CLI::App& app, RunSettings& settings, const std::string& help) {
+    AddCount(app, "--line-width", settings.lineWidth, help)
+        ->check(CLI::NonNegativeNumber.description(""));
+}
+
+void AddQuietOption(CLI::App& app, RunSettings& settings) {
+    app.add_flag("-q,--quiet", settings.quiet,
+                 "No progress, estimate or summary on standard error");
+}
+
+void TakeRunOptions(const RunOptionTexts& texts, RunSettings& settings) {
+    if (settings.outputPath.empty()) settings.outputPath = "-";
+    if (settings.tablePath == "-" || settings.indexPath == "-")
+        throw UsageError(
+            "the table is read by positioned reads, which a pipe cannot serve, and its index "
+            "goes with it: give the files of -t and -i, not '-'");
+    if (texts.minDistance.empty() != texts.maxDistance.empty())
+        throw UsageError(
+            "give both --min-distance and --max-distance, or neither to estimate them");
+    RunParameters& parameters = settings.parameters;
+    settings.estimateDistances = texts.minDistance.empty();
+    if (!settings.estimateDistances) {
+        parameters.minDistance = ParseIntegerArgument(texts.minDistance, "--min-distance");
+        parameters.maxDistance = ParseIntegerArgument(texts.maxDistance, "--max-distance");
+    }
+    parameters.minVotes = texts.minVotes.empty()
+                              ? defaultMinVotes
+                              : ParseIntegerArgument(texts.minVotes, "--min-votes");
+    parameters.dominanceRatio =
+        texts.ratio.empty() ? defaultDominanceRatio : ParseRatioArgument(texts.ratio, "--ratio");
+    settings.variant = texts.strict ? Variant::Strict : Variant::Main;
+    if (const ParameterFault impossible = ImpossibleParameters(settings.variant, parameters);
+        impossible != ParameterFault::None)
+        throw UsageError(ParameterFaultText(impossible, settings.variant, parameters, 0));
+    TakeRepeatGuardOptions(texts, settings);
+}
+
+void CheckOutputsDiffer(const std::vector<std::string>& outputs) {
+    for (size_t i = 0; i < outputs.size(); ++i)
+        for (size_t j = i + 1; j < outputs.size(); ++j)
+            if (!outputs[i].empty() && outputs[i] == outputs[j])
+                throw UsageError("two outputs go to " +
+                                 (outputs[i] == "-" ? std::string("standard output") : outputs[i]) +
+                                 "; give each its own file");
+}
+
+}  // namespace lorvex

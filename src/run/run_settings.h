@@ -1,0 +1,54 @@
+// What a batch run of the extension engine is set up with, whichever
+// program runs it: the table and index, the four numbers (or none, to
+// estimate the distances), the variant, the repeat guard, the threads and
+// the FASTA output. Each program embeds it beside its own options.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/variant.h"
+#include "calling/continuation.h"
+#include "extension/extend_contig.h"
+#include "extension/run_setup.h"
+
+namespace lorvex {
+
+inline constexpr int32_t defaultLineWidth = 60;
+inline constexpr unsigned maxThreads = 256;
+// --min-votes and --ratio when they are not given.
+inline constexpr int32_t defaultMinVotes = 2;
+inline constexpr float defaultDominanceRatio = 1.5f;
+
+struct RunSettings {
+    std::string tablePath;
+    std::string indexPath;
+    RunParameters parameters;
+    // Neither distance given: both are estimated from the known sequences.
+    bool estimateDistances = false;
+    Variant variant = Variant::Main;
+    unsigned threads = 1;
+    int32_t cap = extensionCap;  // most bases one side adds
+    // FASTA; "-" is standard output, for the programs' other outputs too.
+    std::string outputPath = "-";
+    int32_t lineWidth = defaultLineWidth;
+    bool quiet = false;
+    bool repeatGuard = true;
+    std::optional<double> singleCopyDepth;  // --depth; none: estimated
+};
+
+// The sequences known before a run (a batch's seeds, a scaffold's flanks):
+// the distances and the single-copy depth are estimated on them.
+struct KnownSequences {
+    std::vector<std::string_view> sequences;
+    std::string word;          // what one is called in messages: "seed", "flank"
+    bool bothStrands = false;  // the run extends both sides of each
+};
+
+// The rules every extension of the run follows.
+ExtensionRules RulesFor(const RunSettings& settings);
+
+}  // namespace lorvex
