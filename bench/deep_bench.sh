@@ -80,6 +80,7 @@ run_program() {  # NAME PROGRAM MIN_VOTES RUNS
 run_program startup lorvex 1000000000 1
 run_program startup lorvex 1000000000 "$runs"
 echo "   start-up (seed, table, index, one cycle): $(cat "$work/startup.wall") s wall, $(cat "$work/startup.cpu") s cpu"
+startup_figures 2000x "$build" "$data/reads.table" "$data/reads.index" $MIN_DISTANCE $MAX_DISTANCE
 printf '%-14s %-8s %7s %7s %7s %8s %9s %8s %12s\n' program engine bases "wall s" "cpu s" "loop s" "votes/c" "mates/c" "ns/mate/c"
 for program in lorvex lorvex-strict; do
     windows=$((MAX_DISTANCE - MIN_DISTANCE + 1))
@@ -105,9 +106,10 @@ for program in lorvex lorvex-strict; do
         fi
     done
     awk -v p=$program -v s="$(cat "$work/startup.cpu")" -v f="$(cat "$work/$program-fast.cpu")" \
-        -v b="$(cat "$work/$program-bitset.cpu")" -v l="$(cat "$work/$program-literal.cpu")" 'BEGIN {
-        printf "  %s: outputs identical; fast against bit-set: cpu %.1fx, after start-up %.1fx; against literal: cpu %.1fx, after start-up %.1fx\n",
-            p, b / f, (b - s) / (f - s), l / f, (l - s) / (f - s) }'
+        -v b="$(cat "$work/$program-bitset.cpu")" -v l="$(cat "$work/$program-literal.cpu")" \
+        -v fw="$(cat "$work/$program-fast.wall")" -v lw="$(cat "$work/$program-literal.wall")" 'BEGIN {
+        printf "  %s: outputs identical; fast against bit-set: cpu %.1fx, after start-up %.1fx; against literal: cpu %.1fx, after start-up %.1fx; end to end against literal: wall %.1fx, cpu %.1fx\n",
+            p, b / f, (b - s) / (f - s), l / f, (l - s) / (f - s), lw / fw, l / f }'
 done
 echo
 
