@@ -109,6 +109,9 @@ DensePrefixTables AllocateDensePrefixTables() {
     void* memory = ::mmap(nullptr, denseTablesBytes, PROT_READ | PROT_WRITE,
                           MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (memory == MAP_FAILED) throw std::bad_alloc();
+    // 2 MiB pages where the kernel allows: a large index touches nearly every
+    // 4 KiB page of both tables, 49,152 page faults without them.
+    ::madvise(memory, denseTablesBytes, MADV_HUGEPAGE);
     DensePrefixTables tables;
     tables.memory.reset(memory);
     tables.offsets = static_cast<uint64_t*>(memory);

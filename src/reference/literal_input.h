@@ -39,9 +39,10 @@ struct UnmapDenseTables {
 };
 
 // The offset table and the count table, prefixCodeCount entries each,
-// indexed by prefix code: 192 MiB of zero-filled pages mapped at once, of
-// which only the pages of named codes are ever touched. Mapped rather than
-// allocated, so that a sanitizer does not poison all of it on every release.
+// indexed by prefix code: 192 MiB of zero-filled pages mapped at once (2 MiB
+// pages where the kernel allows), of which only the pages of named codes are
+// ever touched. Mapped rather than allocated, so that a sanitizer does not
+// poison all of it on every release.
 struct DensePrefixTables {
     std::unique_ptr<void, UnmapDenseTables> memory;
     uint64_t* offsets = nullptr;
