@@ -13,9 +13,9 @@
 # 2. Against the peer: ART reads (HiSeq 2500 profile, 2 x 150, 2,000x,
 #    fragments 500 +- 30) of the same genome without the gap; lorvex-prep
 #    builds the table and lorvex-extend --both extends the seed; the peer
-#    extends it from the FASTQ files with one thread. On lorvex-prep's table
-#    (one line per pair), lorvex's start-up and lorvex against the literal
-#    design end to end (one run of the literal design). art_illumina and
+#    extends it from the FASTQ files with one thread. On lorvex-prep's table,
+#    lorvex's start-up and lorvex against the literal design end to end (one
+#    run of the literal design). art_illumina and
 #    tadpole.sh come from Debian (art-nextgen-simulation-tools, bbmap) and are
 #    installed here when missing.
 # Figures are medians of LORVEX_BENCH_RUNS runs (default 5) of CPU time
