@@ -10,6 +10,7 @@
 #   peer_result_cached DIR TOOL         true when an earlier run left TOOL's result in DIR
 #   bench_setup NAME "$@"               checks BUILD_DIR, sets build, run (a fresh output folder), threads
 #   judge_extension, extend_and_judge   lorvex-extend runs and contigs judged against the genome
+#   startup_figures LABEL BUILD_DIR TABLE INDEX MIN MAX   start-up of lorvex and the literal design
 
 bench_out=${LORVEX_BENCH_OUT:-$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/out}
 
@@ -95,4 +96,28 @@ extend_and_judge() {
     timed "$run/$label.time" "$build/lorvex-extend" -s "$seeds/seeds.fa" -t "$prep/reads.table" \
         -i "$prep/reads.index" --both -j "$threads" -o "$run/$label.fa" "$@" \
         2> "$run/$label.log" && judge_extension "$label" "$genome" "$seeds" "$run/$label.fa"
+}
+
+# startup_figures LABEL BUILD_DIR TABLE INDEX MIN_DISTANCE MAX_DISTANCE: the
+# start-up of lorvex and of lorvex-literal (the literal design, whose index is
+# two dense tables of 4^12 entries) on a 1,000-base seed of random bases that
+# no read touches, so that a run stops in its first cycle, after the whole
+# start-up. Medians of LORVEX_BENCH_RUNS runs (default 5) of wall, user and
+# system time and of peak memory, from bench/timed_runs.py.
+startup_figures() {
+    local label=$1 build=$2 table=$3 index=$4 min=$5 max=$6 program figures
+    local dir
+    dir=$(mktemp -d "${TMPDIR:-/tmp}/lorvex-startup.XXXXXX")
+    awk 'BEGIN { srand(7); print ">untouched"
+                 for (i = 0; i < 1000; i++) printf "%s", substr("ACGT", int(rand() * 4) + 1, 1)
+                 print "" }' > "$dir/seed.fa"
+    printf '   start-up, %s, a seed no read touches (median of %d):\n' "$label" "${LORVEX_BENCH_RUNS:-5}"
+    printf '   %-16s %9s %9s %11s %9s\n' program "wall ms" "user ms" "system ms" "peak MiB"
+    for program in lorvex lorvex-literal; do
+        figures=$(python3 "$bench_here/timed_runs.py" "${LORVEX_BENCH_RUNS:-5}" "$dir/out" \
+            "$build/$program" "$dir/seed.fa" "$table" "$index" "$min" "$max" 2 0.5) || continue
+        [ -s "$dir/out" ] && echo "   (the seed was extended by $(wc -l < "$dir/out") bases)"
+        echo "$figures" | awk -v p="$program" '{ printf "   %-16s %9.1f %9.1f %11.1f %9.1f\n", p, $1, $2, $3, $4 / 1024 }'
+    done
+    rm -rf "$dir"
 }

@@ -13,7 +13,9 @@
 # 2. Against the peer: ART reads (HiSeq 2500 profile, 2 x 150, 2,000x,
 #    fragments 500 +- 30) of the same genome without the gap; lorvex-prep
 #    builds the table and lorvex-extend --both extends the seed; the peer
-#    extends it from the FASTQ files with one thread. art_illumina and
+#    extends it from the FASTQ files with one thread. On lorvex-prep's table,
+#    lorvex's start-up and lorvex against the literal design end to end (one
+#    run of the literal design). art_illumina and
 #    tadpole.sh come from Debian (art-nextgen-simulation-tools, bbmap) and are
 #    installed here when missing.
 # Figures are medians of LORVEX_BENCH_RUNS runs (default 5) of CPU time
@@ -80,6 +82,7 @@ run_program() {  # NAME PROGRAM MIN_VOTES RUNS
 run_program startup lorvex 1000000000 1
 run_program startup lorvex 1000000000 "$runs"
 echo "   start-up (seed, table, index, one cycle): $(cat "$work/startup.wall") s wall, $(cat "$work/startup.cpu") s cpu"
+startup_figures 2000x "$build" "$data/reads.table" "$data/reads.index" $MIN_DISTANCE $MAX_DISTANCE
 printf '%-14s %-8s %7s %7s %7s %8s %9s %8s %12s\n' program engine bases "wall s" "cpu s" "loop s" "votes/c" "mates/c" "ns/mate/c"
 for program in lorvex lorvex-strict; do
     windows=$((MAX_DISTANCE - MIN_DISTANCE + 1))
@@ -105,9 +108,10 @@ for program in lorvex lorvex-strict; do
         fi
     done
     awk -v p=$program -v s="$(cat "$work/startup.cpu")" -v f="$(cat "$work/$program-fast.cpu")" \
-        -v b="$(cat "$work/$program-bitset.cpu")" -v l="$(cat "$work/$program-literal.cpu")" 'BEGIN {
-        printf "  %s: outputs identical; fast against bit-set: cpu %.1fx, after start-up %.1fx; against literal: cpu %.1fx, after start-up %.1fx\n",
-            p, b / f, (b - s) / (f - s), l / f, (l - s) / (f - s) }'
+        -v b="$(cat "$work/$program-bitset.cpu")" -v l="$(cat "$work/$program-literal.cpu")" \
+        -v fw="$(cat "$work/$program-fast.wall")" -v lw="$(cat "$work/$program-literal.wall")" 'BEGIN {
+        printf "  %s: outputs identical; fast against bit-set: cpu %.1fx, after start-up %.1fx; against literal: cpu %.1fx, after start-up %.1fx; end to end against literal: wall %.1fx, cpu %.1fx\n",
+            p, b / f, (b - s) / (f - s), l / f, (l - s) / (f - s), lw / fw, l / f }'
 done
 echo
 
@@ -144,3 +148,24 @@ awk -v pw="$(cat "$work/prep.wall")" -v pc="$(cat "$work/prep.cpu")" \
         pw + ew, pc + ec, tw / (pw + ew), tc / (pc + ec) }'
 echo "  lorvex-extend: $extended"
 echo "  tadpole.sh: contig of $tadpole_length bases from the 1,000-base seed"
+
+echo
+echo "== lorvex on lorvex-prep's table of the ART reads ($(wc -l < "$peer/prep/reads.index") groups)"
+startup_figures "lorvex-prep's table" "$build" "$peer/prep/reads.table" "$peer/prep/reads.index" \
+    $MIN_DISTANCE $MAX_DISTANCE
+for engine in fast literal; do
+    binary=lorvex
+    count=$runs
+    [ $engine = literal ] && binary=lorvex-literal && count=1
+    time_runs "prep-$engine" "$count" "$build/$binary" "$peer/seed.fa" "$peer/prep/reads.table" \
+        "$peer/prep/reads.index" $MIN_DISTANCE $MAX_DISTANCE $MIN_VOTES $RATIO
+done
+if ! cmp -s "$work/prep-fast.out" "$work/prep-literal.out"; then
+    echo "  lorvex: FAST AND LITERAL OUTPUTS DIFFER on lorvex-prep's table" >&2
+    exit 1
+fi
+awk -v b="$(wc -l < "$work/prep-fast.out")" -v fw="$(cat "$work/prep-fast.wall")" \
+    -v fc="$(cat "$work/prep-fast.cpu")" -v lw="$(cat "$work/prep-literal.wall")" \
+    -v lc="$(cat "$work/prep-literal.cpu")" 'BEGIN {
+    printf "  lorvex: %d bases, fast %.2f s wall, %.2f s cpu; literal %.2f s wall, %.2f s cpu; outputs identical; end to end against literal: wall %.1fx, cpu %.1fx\n",
+        b, fw, fc, lw, lc, lw / fw, lc / fc }'

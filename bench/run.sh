@@ -4,8 +4,12 @@
 #   bench/run.sh BUILD_DIR
 #
 # 1. Micro-benchmarks (votes per mate per cycle, one group lookup, index
-#    loading per million lines).
+#    loading per million lines, finding a group by prefix code).
 # 2. bench/prep_bench.sh BUILD_DIR, when it exists.
+# 2a. The bundled example (examples/, lorvex-prep makes its table): the
+#    start-up of lorvex and of the literal design on a seed that no read
+#    touches (startup_figures in bench_lib.sh; the same figures follow for
+#    every data set below), and the demo's seed extended by both.
 # 3. End to end, on data generated in a temporary folder: a 3 Mb genome with
 #    repeats at 60x and a 400 kb one at 200x, read length 100, fragments of
 #    about 400. Both programs extend a 1,000-base seed by about 100,000 bases
@@ -26,7 +30,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/bench_lib.sh"
 runs=${LORVEX_BENCH_RUNS:-5}
 for tool in micro_benchmarks lorvex lorvex-strict lorvex-literal lorvex-strict-literal \
-    lorvex-bench-data; do
+    lorvex-bench-data lorvex-prep; do
     if [ ! -x "$build/$tool" ]; then
         echo "bench/run.sh: $build/$tool is missing (build the release tree first)" >&2
         exit 1
@@ -120,6 +124,7 @@ end_to_end() {  # LABEL GENOME_LENGTH COVERAGE
     measure "$label-startup" lorvex "$data" "$data/seed.fa" 1000000000
     measure "$label-startup" lorvex "$data" "$data/seed.fa" 1000000000
     echo "   start-up (seed, table, index, one cycle): $(cat "$work/$label-startup.wall") s wall, $(cat "$work/$label-startup.cpu") s cpu, $(awk -v r="$(cat "$work/$label-startup.rss")" 'BEGIN { printf "%.1f", r / 1024 }') MiB peak"
+    startup_figures "$label" "$build" "$data/reads.table" "$data/reads.index" $MIN_DISTANCE $MAX_DISTANCE
     report_header
     for program in lorvex lorvex-strict; do
         measure "$label-$program-fast" "$program" "$data" "$data/seed.fa" $MIN_VOTES
@@ -138,6 +143,35 @@ end_to_end() {  # LABEL GENOME_LENGTH COVERAGE
     done
     echo
 }
+
+echo "== The bundled example: lambda phage, 2 x 100 at about 230x (demo seed and distances)"
+example="$work/example"
+mkdir -p "$example"
+"$build/lorvex-prep" -q -1 "$here/../examples/lambda_reads_1.fq.gz" \
+    -2 "$here/../examples/lambda_reads_2.fq.gz" -o "$example/reads"
+startup_figures example "$build" "$example/reads.table" "$example/reads.index" 230 489
+fasta_bases "$here/../examples/lambda_virus.fa" |
+    awk '{ print ">seed"; print substr($0, 20001, 1000) }' > "$example/seed.fa"
+printf '   %-22s %8s %9s %9s %11s %9s\n' run bases "wall ms" "user ms" "system ms" "peak MiB"
+for program in lorvex lorvex-strict; do
+    for engine in fast literal; do
+        binary=$program
+        [ $engine = fast ] || binary=$program-literal
+        python3 "$here/timed_runs.py" "$runs" "$example/$binary.out" "$build/$binary" \
+            "$example/seed.fa" "$example/reads.table" "$example/reads.index" 230 489 5 0.1 \
+            > "$example/$binary.time"
+        awk -v r="$binary" -v b="$(wc -l < "$example/$binary.out")" '{
+            printf "   %-22s %8d %9.1f %9.1f %11.1f %9.1f\n", r, b, $1, $2, $3, $4 / 1024 }' \
+            "$example/$binary.time"
+    done
+    cmp -s "$example/$program.out" "$example/$program-literal.out" ||
+        { echo "  $program: FAST AND LITERAL OUTPUTS DIFFER" >&2; exit 1; }
+    awk -v p=$program '
+        NR == FNR { fw = $1; fc = $2 + $3; next }
+        { printf "  %s: outputs identical; fast/literal end to end: wall %.1fx, cpu %.1fx\n", p, $1 / fw, ($2 + $3) / fc }' \
+        "$example/$program.time" "$example/$program-literal.time"
+done
+echo
 
 end_to_end 60x 3000000 60
 echo "== lorvex-extend: 1,000 seeds in one batch against separate lorvex runs"

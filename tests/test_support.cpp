@@ -71,8 +71,10 @@ TableFiles WriteTableAndIndex(const TempDir& dir, const std::vector<ReadPair>& p
 LoadedTable LoadTable(const TableFiles& files) {
     LoadedTable loaded;
     const TableLayout layout = MeasureTable(files.table);
-    loaded.index = AllocatePrefixIndex();
     LoadIndexChecked(files.index, files.table, layout, loaded.index);
+    loaded.denseIndex = AllocateDensePrefixTables();
+    LoadIndex(files.index, files.table, loaded.denseIndex.offsets, loaded.denseIndex.counts,
+              prefixLength);
     loaded.stream = std::make_unique<TableStream>(OpenTableStream(files.table, layout));
     return loaded;
 }

@@ -9,6 +9,7 @@
 
 #include "input/prefix_index.h"
 #include "input/read_table.h"
+#include "reference/literal_input.h"
 
 namespace lorvex::testing {
 
@@ -62,9 +63,11 @@ TableFiles WriteTableAndIndex(const TempDir& dir, const std::vector<ReadPair>& p
                               const std::string& lineEnd = "\n");
 
 // A table and its index loaded as the programs load them (measured, the
-// index checked against the table).
+// index checked against the table), and the index loaded again by the
+// literal loader into the dense tables that the literal lookups read.
 struct LoadedTable {
     PrefixIndex index;
+    DensePrefixTables denseIndex;
     std::unique_ptr<TableStream> stream;
 };
 LoadedTable LoadTable(const TableFiles& files);

@@ -71,7 +71,7 @@ RunInputs LoadRunInputs(const std::string& tablePath, const std::string& indexPa
                         const std::string& order) {
     try {
         const TableLayout layout = MeasureTable(tablePath);
-        PrefixIndex index = AllocatePrefixIndex();
+        PrefixIndex index;
         LoadIndexChecked(indexPath, tablePath, layout, index);
         return RunInputs{OpenTableStream(tablePath, layout), std::move(index)};
     } catch (const InputError&) {

@@ -1,26 +1,18 @@
 #include "input/prefix_index.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
+#include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
-#include <new>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "input/input_file.h"
+#include "seq/byte_lanes.h"
 #include "seq/nucleotide.h"
 
 namespace lorvex {
-
-PrefixIndex AllocatePrefixIndex() {
-    PrefixIndex index;
-    index.offsets.reset(static_cast<uint64_t*>(std::calloc(prefixCodeCount, sizeof(uint64_t))));
-    index.counts.reset(static_cast<uint32_t*>(std::calloc(prefixCodeCount, sizeof(uint32_t))));
-    if (!index.offsets || !index.counts) throw std::bad_alloc();
-    return index;
-}
 
 namespace {
 
@@ -58,6 +50,23 @@ uint32_t ParseCount(const char* line, size_t length, const std::string& path, ui
     return static_cast<uint32_t>(value);
 }
 
+// The count of a line as lorvex-prep writes it, a key of 12 characters, one
+// tab and 1 to 9 digits, without the scans of ParseCount; false for any
+// other form, which ParseCount then reads or refuses.
+bool ParsePlainCount(std::string_view line, uint32_t& count) {
+    constexpr size_t digitsAt = prefixLength + 1;
+    if (line.size() <= digitsAt || line.size() > digitsAt + 9 || line[prefixLength] != '\t')
+        return false;
+    uint32_t value = 0;
+    for (size_t i = digitsAt; i < line.size(); ++i) {
+        const uint32_t digit = static_cast<unsigned char>(line[i]) - uint32_t{'0'};
+        if (digit > 9) return false;
+        value = value * 10 + digit;
+    }
+    count = value;
+    return true;
+}
+
 // The prefix code of a key, as DnaToUint(key, 12) gives it, from a table of
 // base digits instead of a branch per byte: this runs once per index line.
 struct BaseDigits {
@@ -80,18 +89,19 @@ uint32_t KeyPrefixCode(const char* key) {
     return code;
 }
 
-// An index of this many bytes or more names so many codes (over 100,000)
-// that nearly every 4 KiB page of both tables gets written anyway.
-constexpr uint64_t denseIndexBytes = 2 << 20;
-
-// Asks the kernel to back the tables with 2 MiB pages: filling them then
-// costs one page fault per 2 MiB instead of one per 4 KiB, which on a large
-// index is most of the start-up time. Only advice: if refused, nothing changes.
-void PreferHugePages(void* memory, size_t bytes) {
-    const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-    const uintptr_t start = (reinterpret_cast<uintptr_t>(memory) + page - 1) & ~(page - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(memory) + bytes) & ~(page - 1);
-    if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+// The first LF of the bytes, or null. Index lines are short, so the first
+// 32 bytes are looked at sixteen at a time before memchr takes over: a call
+// per line would cost more than the rest of the line's parse.
+const char* FindLineEnd(const char* bytes, size_t size) {
+    size_t at = 0;
+    for (; at < 2 * byteLanes && at + byteLanes <= size; at += byteLanes) {
+        const ByteLanes newlines = EqualLanes(LoadLanes(bytes + at), SplatLanes('\n'));
+        uint64_t halves[2];
+        std::memcpy(halves, &newlines, sizeof halves);
+        if (halves[0] != 0) return bytes + at + std::countr_zero(halves[0]) / 8;
+        if (halves[1] != 0) return bytes + at + 8 + std::countr_zero(halves[1]) / 8;
+    }
+    return static_cast<const char*>(std::memchr(bytes + at, '\n', size - at));
 }
 
 // The lines of an index file, read in large blocks, each without its line
@@ -100,14 +110,14 @@ void PreferHugePages(void* memory, size_t bytes) {
 class IndexLineReader {
   public:
     IndexLineReader(std::FILE* file, const std::string& path)
-        : file_(file), path_(path), buffer_(std::max<size_t>(1 << 20, 2 * (maxLineSize + 1))) {}
+        : file_(file), path_(path), buffer_(std::make_unique_for_overwrite<char[]>(bufferBytes)) {}
 
     // The next line that is not empty; false at the end of the file.
     bool Next(std::string_view& line) {
         for (;;) {
-            const char* lineStart = buffer_.data() + start_;
+            const char* lineStart = buffer_.get() + start_;
             const size_t available = filled_ - start_;
-            const char* newline = static_cast<const char*>(std::memchr(lineStart, '\n', available));
+            const char* newline = FindLineEnd(lineStart, available);
             size_t lineLength;  // without the LF
             size_t consumed;
             if (newline) {
@@ -143,25 +153,29 @@ class IndexLineReader {
     // is left.
     bool Refill() {
         if (endOfFile_) return false;
-        if (start_ == 0 && filled_ == buffer_.size())
+        if (start_ == 0 && filled_ == bufferBytes)
             throw Fail(lineNumber_ + 1, "longer than 65,535 bytes");
-        std::memmove(buffer_.data(), buffer_.data() + start_, filled_ - start_);
+        std::memmove(buffer_.get(), buffer_.get() + start_, filled_ - start_);
         filled_ -= start_;
         start_ = 0;
         errno = 0;
-        const size_t got = std::fread(buffer_.data() + filled_, 1, buffer_.size() - filled_, file_);
+        const size_t got = std::fread(buffer_.get() + filled_, 1, bufferBytes - filled_, file_);
         if (std::ferror(file_)) throw FileError(path_, ReadFailure());
         endOfFile_ = got == 0;
         filled_ += got;
         // One scan of the block for zero bytes; lines are searched one by one
         // only when there is one to name.
-        blockHasZero_ = std::memchr(buffer_.data(), '\0', filled_) != nullptr;
+        blockHasZero_ = std::memchr(buffer_.get(), '\0', filled_) != nullptr;
         return filled_ > 0;
     }
 
+    // Room for two of the longest lines; small enough to stay in cache, and
+    // not zero-filled, since every byte is read into before it is looked at.
+    static constexpr size_t bufferBytes = 2 * (maxLineSize + 1);
+
     std::FILE* file_;
     const std::string& path_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
     size_t start_ = 0;   // first byte not yet handed out
     size_t filled_ = 0;  // bytes read into the buffer
     bool endOfFile_ = false;
@@ -181,26 +195,67 @@ void CheckCountsFitTable(uint64_t lines, const std::string& indexPath, const std
                                        " lines of " + std::to_string(layout.lineSize) + " bytes");
 }
 
+// Index files list their groups in table order, which lorvex-prep makes
+// ascending code order; any other order is sorted here. Of several lines for
+// one code the last is kept, as it would overwrite the others in a table
+// indexed by code.
+void SortKeepingLastOfEachCode(LargeArray<PrefixEntry>& entries) {
+    // Among equal codes the sort keeps file order, so the last line is last.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const PrefixEntry& a, const PrefixEntry& b) { return a.code < b.code; });
+    size_t kept = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i + 1 < entries.size() && entries[i + 1].code == entries[i].code) continue;
+        entries[kept++] = entries[i];
+    }
+    entries.resize(kept);
+}
+
+// Room for the lines a file of this size can hold (a line takes 15 bytes or
+// more, the last one 14), up to a bound beyond which the array grows as it
+// fills: reserved once, a large index is not copied and faulted in again as
+// it grows.
+void ReserveForFile(uint64_t fileBytes, LargeArray<PrefixEntry>& entries) {
+    entries.reserve(static_cast<size_t>(std::min<uint64_t>(fileBytes / 15 + 1, 1 << 22)));
+}
+
+void FillDirectory(PrefixIndex& index) {
+    const int topBits = std::min(16, static_cast<int>(std::bit_width(index.entries.size() / 16)));
+    index.directoryShift = 2 * prefixLength - topBits;
+    const uint32_t entries = (uint32_t{1} << topBits) + 1;
+    index.directory.resize(entries);
+    size_t position = 0;
+    for (uint32_t top = 0; top < entries; ++top) {
+        while (position < index.entries.size() &&
+               (index.entries[position].code >> index.directoryShift) < top)
+            ++position;
+        index.directory[top] = static_cast<uint32_t>(position);
+    }
+}
+
 }  // namespace
 
 uint64_t LoadIndexChecked(const std::string& indexPath, const std::string& tablePath,
                           const TableLayout& layout, PrefixIndex& index) {
     FileHandle file = OpenInputFile(indexPath, "rb");
-    if (FileSize(file.get(), indexPath) >= denseIndexBytes) {
-        PreferHugePages(index.offsets.get(), prefixCodeCount * sizeof(uint64_t));
-        PreferHugePages(index.counts.get(), prefixCodeCount * sizeof(uint32_t));
-    }
+    index = PrefixIndex{};
+    ReserveForFile(FileSize(file.get(), indexPath), index.entries);
     IndexLineReader lines(file.get(), indexPath);
+    bool ascending = true;
     uint64_t runningTotal = 0;
     std::string_view line;
     while (lines.Next(line)) {
-        const uint32_t count = ParseCount(line.data(), line.size(), indexPath, lines.lineNumber());
+        uint32_t count;
+        if (!ParsePlainCount(line, count))
+            count = ParseCount(line.data(), line.size(), indexPath, lines.lineNumber());
         const uint32_t code = KeyPrefixCode(line.data());
-        index.offsets[code] = layout.lineSize * runningTotal;
-        index.counts[code] = count;
+        if (!index.entries.empty() && code <= index.entries.back().code) ascending = false;
+        index.entries.push_back({code, count, layout.lineSize * runningTotal});
         runningTotal += count;
     }
     CheckCountsFitTable(runningTotal, indexPath, tablePath, layout);
+    if (!ascending) SortKeepingLastOfEachCode(index.entries);
+    FillDirectory(index);
     return runningTotal;
 }
 

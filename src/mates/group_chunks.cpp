@@ -9,11 +9,11 @@
 
 namespace lorvex {
 
-GroupCheck::GroupCheck(const TableStream& table, const PrefixIndex& index, uint32_t code)
+GroupCheck::GroupCheck(const TableStream& table, uint32_t code, const PrefixGroup& group)
     : table_(table),
       code_(code),
-      lines_(index.counts[code]),
-      offset_(index.offsets[code]),
+      lines_(group.count),
+      offset_(group.offset),
       firstLine_(offset_ / table.layout.lineSize + 1) {}
 
 bool GroupCheck::Take(const char* lines, uint64_t first, uint64_t count, uint64_t got) {
@@ -47,10 +47,10 @@ void GroupCheck::Finish() const {
                         TableLineLabel(firstLine_ + outsideLine_) + lineOutsideItsGroup);
 }
 
-uint64_t ReadGroupInChunks(const TableStream& table, const PrefixIndex& index, uint32_t code,
+uint64_t ReadGroupInChunks(const TableStream& table, uint32_t code, const PrefixGroup& group,
                            std::vector<char>& buffer, const GroupChunkSink& onChunk,
                            uint64_t chunkBytes) {
-    GroupCheck check(table, index, code);
+    GroupCheck check(table, code, group);
     const uint64_t lineSize = table.layout.lineSize;
     const uint64_t lines = check.Lines();
     const uint64_t chunkLines = std::max<uint64_t>(1, chunkBytes / lineSize);

@@ -24,7 +24,7 @@ inline constexpr uint64_t groupChunkBytes = uint64_t{1} << 20;
 // order, from whatever reads them.
 class GroupCheck {
   public:
-    GroupCheck(const TableStream& table, const PrefixIndex& index, uint32_t code);
+    GroupCheck(const TableStream& table, uint32_t code, const PrefixGroup& group);
 
     uint64_t Lines() const { return lines_; }
     uint64_t Offset() const { return offset_; }         // of the group's first line
@@ -57,7 +57,7 @@ using GroupChunkSink = std::function<void(const char* lines, uint64_t count)>;
 // each chunk to onChunk; returns the group's line count. Throws InputError
 // once the whole group was read when anything was wrong with it, so what
 // onChunk collected is then to be dropped.
-uint64_t ReadGroupInChunks(const TableStream& table, const PrefixIndex& index, uint32_t code,
+uint64_t ReadGroupInChunks(const TableStream& table, uint32_t code, const PrefixGroup& group,
                            std::vector<char>& buffer, const GroupChunkSink& onChunk,
                            uint64_t chunkBytes = groupChunkBytes);
 

@@ -72,9 +72,10 @@ void FetchSelectedMates(const char* window, const TableStream& table, const Pref
                         Variant variant, SelectedMates& selected, uint64_t chunkBytes) {
     ClearSelectedMates(table.layout.readLength, selected);
     const uint32_t code = DnaToUint(window, prefixLength);
-    if (index.counts[code] == 0) return;
+    const PrefixGroup group = FindGroup(index, code);
+    if (group.count == 0) return;
     ReadGroupInChunks(
-        table, index, code, selected.group,
+        table, code, group, selected.group,
         [&](const char* lines, uint64_t count) {
             SelectMates(window, lines, count, table.layout, variant, selected);
         },

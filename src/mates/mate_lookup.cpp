@@ -5,10 +5,10 @@
 
 namespace lorvex {
 
-uint32_t ReadGroup(const TableStream& table, const PrefixIndex& index, uint32_t code,
+uint32_t ReadGroup(const TableStream& table, uint32_t code, const PrefixGroup& group,
                    std::vector<char>& block) {
-    const uint32_t lines = index.counts[code];
-    const uint64_t offset = index.offsets[code];
+    const uint32_t lines = group.count;
+    const uint64_t offset = group.offset;
     ReadTableLines(table, offset, lines, block);
     for (uint32_t i = 0; i < lines; ++i) {
         const char* line = block.data() + static_cast<uint64_t>(i) * table.layout.lineSize;

@@ -22,7 +22,7 @@ inline constexpr const char* lineOutsideItsGroup =
 
 // Reads the group of prefix code `code` into block and checks that every
 // line belongs to that group; returns the group's line count.
-uint32_t ReadGroup(const TableStream& table, const PrefixIndex& index, uint32_t code,
+uint32_t ReadGroup(const TableStream& table, uint32_t code, const PrefixGroup& group,
                    std::vector<char>& block);
 
 }  // namespace lorvex

@@ -34,16 +34,19 @@ void MatesAhead::ReadBatch(const std::string& contig, int64_t firstStart) {
     count_ = 0;
     reads_.clear();
     codes_.clear();
+    groups_.clear();
     // Sizes first, then one buffer for the whole batch.
     uint64_t bytes = 0;
     while (count_ < TableBatchReader::maxBatch &&
            firstStart + static_cast<int64_t>(count_) <= lastStart) {
         const uint32_t code =
             DnaToUint(contig.data() + firstStart + static_cast<int64_t>(count_), prefixLength);
-        const uint64_t groupBytes = index_.counts[code] * layout.lineSize;
+        const PrefixGroup group = FindGroup(index_, code);
+        const uint64_t groupBytes = group.count * layout.lineSize;
         if (bytes + groupBytes > batchBytes_) break;
         codes_.push_back(code);
-        if (groupBytes > 0) reads_.push_back({index_.offsets[code], groupBytes, nullptr, 0});
+        groups_.push_back(group);
+        if (groupBytes > 0) reads_.push_back({group.offset, groupBytes, nullptr, 0});
         bytes += groupBytes;
         ++count_;
     }
@@ -63,10 +66,10 @@ void MatesAhead::ReadBatch(const std::string& contig, int64_t firstStart) {
         Window& window = windows_[i];
         ClearSelectedMates(layout.readLength, window.mates);
         window.failure = nullptr;
-        if (index_.counts[codes_[i]] == 0) continue;
+        if (groups_[i].count == 0) continue;
         const TableRead& group = reads_[read++];
         try {
-            GroupCheck check(table_, index_, codes_[i]);
+            GroupCheck check(table_, codes_[i], groups_[i]);
             if (group.got < 0) ThrowTableReadFailure(table_, check.LineNumber(), -group.got);
             if (check.Take(group.into, 0, check.Lines(), static_cast<uint64_t>(group.got)))
                 SelectMates(contig.data() + firstStart + static_cast<int64_t>(i), group.into,

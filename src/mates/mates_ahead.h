@@ -60,8 +60,9 @@ class MatesAhead {
     std::vector<Window> windows_;
     std::vector<TableRead> reads_;
     std::vector<uint32_t> codes_;
-    std::vector<char> lines_;  // the table lines of a batch
-    SelectedMates alone_;      // a window too large for a batch
+    std::vector<PrefixGroup> groups_;  // of codes_
+    std::vector<char> lines_;          // the table lines of a batch
+    SelectedMates alone_;              // a window too large for a batch
 };
 
 }  // namespace lorvex

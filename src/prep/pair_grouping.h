@@ -14,16 +14,20 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "input/prefix_index.h"
 #include "prep/progress.h"
 #include "prep/table_writer.h"
 #include "prep/work_folder.h"
 
 namespace lorvex::prep {
+
+struct FreeDeleter {
+    void operator()(void* memory) const { std::free(memory); }
+};
 
 // A sort key: the 24-bit prefix code in the top bits, the line's position
 // in the input below it, so that sorting by code keeps input order.

@@ -37,11 +37,11 @@ void CheckLine(const char* line, uint64_t contentBytes, uint64_t lineNumber,
     for (const size_t field : {2 * r + 2, 3 * r + 3})
         if (FindBadQuality(std::string_view(line + field, r)) != std::string_view::npos)
             throw fail("quality character outside '!' to '~'");
-    const uint32_t code = DnaToUint(line, prefixLength);
-    const uint64_t count = index.counts[code];
+    const PrefixGroup group = FindGroup(index, DnaToUint(line, prefixLength));
+    const uint64_t count = group.count;
     const std::string prefix(line, prefixLength);
     if (count == 0) throw fail("first read begins " + prefix + ", a group the index does not list");
-    const uint64_t groupStart = index.offsets[code] / layout.lineSize;
+    const uint64_t groupStart = group.offset / layout.lineSize;
     const uint64_t lineIndex = lineNumber - 1;
     if (lineIndex < groupStart || lineIndex >= groupStart + count)
         throw fail("first read begins " + prefix + ", whose group the index puts at " +
@@ -52,7 +52,7 @@ void CheckLine(const char* line, uint64_t contentBytes, uint64_t lineNumber,
 
 CheckSummary CheckTableAndIndex(const std::string& tablePath, const std::string& indexPath) {
     const TableLayout layout = MeasureTable(tablePath);
-    PrefixIndex index = AllocatePrefixIndex();
+    PrefixIndex index;
     const uint64_t indexedLines = LoadIndexChecked(indexPath, tablePath, layout, index);
 
     FileHandle table = OpenRegularFile(tablePath, "rb");

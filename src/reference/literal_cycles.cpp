@@ -8,18 +8,19 @@ namespace {
 
 class LiteralCycles final : public ExtensionCycles {
   public:
-    explicit LiteralCycles(const CyclesSetup& setup) : setup_(setup), queues_(setup.windows) {}
+    explicit LiteralCycles(const CyclesSetup& setup)
+        : setup_(setup), index_(DenseTablesOf(setup.inputs.index)), queues_(setup.windows) {}
 
     void Start(const std::string& contig) override {
-        InitQueues(contig, setup_.maxDistance, ReadLength(), queues_, setup_.inputs.table,
-                   setup_.inputs.index, setup_.variant);
+        InitQueues(contig, setup_.maxDistance, ReadLength(), queues_, setup_.inputs.table, index_,
+                   setup_.variant);
     }
     BaseVotes Votes(const std::string& contig) const override {
         return CountNextBase(contig, queues_, ReadLength(), setup_.variant);
     }
     void AfterAppend(const std::string& contig) override {
-        UpdateQueues(contig, setup_.maxDistance, ReadLength(), queues_, setup_.inputs.table,
-                     setup_.inputs.index, setup_.variant);
+        UpdateQueues(contig, setup_.maxDistance, ReadLength(), queues_, setup_.inputs.table, index_,
+                     setup_.variant);
     }
     int64_t QueuedMates() const override {
         int64_t mates = 0;
@@ -31,6 +32,7 @@ class LiteralCycles final : public ExtensionCycles {
     int32_t ReadLength() const { return setup_.inputs.table.layout.readLength; }
 
     const CyclesSetup setup_;
+    const DensePrefixTables index_;  // flat tables by prefix code, as the literal lookup reads
     QueueSet queues_;
 };
 

@@ -1,8 +1,11 @@
 #include "reference/literal_input.h"
 
+#include <sys/mman.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "input/input_file.h"
 #include "input/read_table.h"
@@ -90,6 +93,39 @@ void ParseReads(const char* block, int32_t count, int32_t readLength, int32_t li
         CopyField(line + 2 * r + 2, readLength, firstQualities[i]);
         CopyField(line + 3 * r + 3, readLength, secondQualities[i]);
     }
+}
+
+namespace {
+
+constexpr size_t denseTablesBytes = prefixCodeCount * (sizeof(uint64_t) + sizeof(uint32_t));
+
+}  // namespace
+
+void UnmapDenseTables::operator()(void* memory) const {
+    ::munmap(memory, denseTablesBytes);
+}
+
+DensePrefixTables AllocateDensePrefixTables() {
+    void* memory = ::mmap(nullptr, denseTablesBytes, PROT_READ | PROT_WRITE,
+                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (memory == MAP_FAILED) throw std::bad_alloc();
+    // 2 MiB pages where the kernel allows: a large index touches nearly every
+    // 4 KiB page of both tables, 49,152 page faults without them.
+    ::madvise(memory, denseTablesBytes, MADV_HUGEPAGE);
+    DensePrefixTables tables;
+    tables.memory.reset(memory);
+    tables.offsets = static_cast<uint64_t*>(memory);
+    tables.counts = reinterpret_cast<uint32_t*>(tables.offsets + prefixCodeCount);
+    return tables;
+}
+
+DensePrefixTables DenseTablesOf(const PrefixIndex& index) {
+    DensePrefixTables tables = AllocateDensePrefixTables();
+    for (const PrefixEntry& entry : index.entries) {
+        tables.offsets[entry.code] = entry.offset;
+        tables.counts[entry.code] = entry.count;
+    }
+    return tables;
 }
 
 void LoadIndex(const std::string& indexPath, const std::string& tablePath, uint64_t* offsets,

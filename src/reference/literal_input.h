@@ -7,8 +7,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "input/prefix_index.h"
 
 namespace lorvex {
 
@@ -30,6 +33,27 @@ void ParseReads(const char* block, int32_t count, int32_t readLength, int32_t li
                 std::vector<std::string>& firstReads, std::vector<std::string>& secondReads,
                 std::vector<std::string>& firstQualities,
                 std::vector<std::string>& secondQualities);
+
+struct UnmapDenseTables {
+    void operator()(void* memory) const;
+};
+
+// The offset table and the count table, prefixCodeCount entries each,
+// indexed by prefix code: 192 MiB of zero-filled pages mapped at once (2 MiB
+// pages where the kernel allows), of which only the pages of named codes are
+// ever touched. Mapped rather than allocated, so that a sanitizer does not
+// poison all of it on every release.
+struct DensePrefixTables {
+    std::unique_ptr<void, UnmapDenseTables> memory;
+    uint64_t* offsets = nullptr;
+    uint32_t* counts = nullptr;
+};
+
+DensePrefixTables AllocateDensePrefixTables();
+
+// The dense tables of an index as the programs load it: every code it names
+// gets its group, every other code stays zero.
+DensePrefixTables DenseTablesOf(const PrefixIndex& index);
 
 // Fills the two prefix-index tables from the index file; a line without a
 // count field is an InputError.

@@ -43,7 +43,7 @@ std::vector<uint8_t> DecodeReversedQualities(const char* quality, int32_t length
 }
 
 void GetAllPairedReads(const std::string& window, const TableStream& table,
-                       const PrefixIndex& index, Variant variant, int32_t& count,
+                       const DensePrefixTables& index, Variant variant, int32_t& count,
                        std::vector<std::string>& mates,
                        std::vector<std::vector<uint8_t>>& qualities) {
     count = 0;
@@ -53,7 +53,8 @@ void GetAllPairedReads(const std::string& window, const TableStream& table,
     if (index.counts[code] == 0) return;
 
     std::vector<char> block;
-    const uint32_t lines = ReadGroup(table, index, code, block);
+    const uint32_t lines =
+        ReadGroup(table, code, PrefixGroup{index.offsets[code], index.counts[code]}, block);
     const int32_t readLength = table.layout.readLength;
     std::vector<std::string> firstReads(lines), secondReads(lines), firstQualities(lines),
         secondQualities(lines);
@@ -81,7 +82,7 @@ std::string AnchorWindow(const std::string& contig, int64_t start, int32_t readL
 namespace {
 
 void FetchSlot(const std::string& window, MateQueue& slot, const TableStream& table,
-               const PrefixIndex& index, Variant variant) {
+               const DensePrefixTables& index, Variant variant) {
     int32_t count = 0;
     GetAllPairedReads(window, table, index, variant, count, slot.mates, slot.qualities);
 }
@@ -89,7 +90,7 @@ void FetchSlot(const std::string& window, MateQueue& slot, const TableStream& ta
 }  // namespace
 
 void InitQueues(const std::string& contig, int32_t maxDistance, int32_t readLength,
-                QueueSet& queues, const TableStream& table, const PrefixIndex& index,
+                QueueSet& queues, const TableStream& table, const DensePrefixTables& index,
                 Variant variant) {
     const int64_t filled = InitiallyFilledSlots(variant, static_cast<int64_t>(queues.size()));
     const int64_t length = static_cast<int64_t>(contig.size());
@@ -99,7 +100,7 @@ void InitQueues(const std::string& contig, int32_t maxDistance, int32_t readLeng
 }
 
 void UpdateQueues(const std::string& contig, int32_t maxDistance, int32_t readLength,
-                  QueueSet& queues, const TableStream& table, const PrefixIndex& index,
+                  QueueSet& queues, const TableStream& table, const DensePrefixTables& index,
                   Variant variant) {
     const int64_t n = static_cast<int64_t>(queues.size());
     std::rotate(queues.begin(), queues.begin() + 1, queues.end());

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "base/variant.h"
-#include "input/prefix_index.h"
 #include "input/read_table.h"
+#include "reference/literal_input.h"
 
 namespace lorvex {
 
@@ -38,7 +38,7 @@ void MoveMatchesToFront(const std::string& window, std::vector<std::string>& fir
 // Parse the whole group, select, transform. A window whose group is empty
 // does not touch the table.
 void GetAllPairedReads(const std::string& window, const TableStream& table,
-                       const PrefixIndex& index, Variant variant, int32_t& count,
+                       const DensePrefixTables& index, Variant variant, int32_t& count,
                        std::vector<std::string>& mates,
                        std::vector<std::vector<uint8_t>>& qualities);
 
@@ -52,14 +52,14 @@ std::string AnchorWindow(const std::string& contig, int64_t start, int32_t readL
 // Fills slot i with the window at L - maxDistance + i: all slots in the main
 // variant, all but the last in the strict one.
 void InitQueues(const std::string& contig, int32_t maxDistance, int32_t readLength,
-                QueueSet& queues, const TableStream& table, const PrefixIndex& index,
+                QueueSet& queues, const TableStream& table, const DensePrefixTables& index,
                 Variant variant);
 
 // After a base was appended (contig has its new length L): drops slot 0,
 // moves the others down and fetches the window at L + n - maxDistance - 2
 // into the last slot.
 void UpdateQueues(const std::string& contig, int32_t maxDistance, int32_t readLength,
-                  QueueSet& queues, const TableStream& table, const PrefixIndex& index,
+                  QueueSet& queues, const TableStream& table, const DensePrefixTables& index,
                   Variant variant);
 
 }  // namespace lorvex

@@ -435,6 +435,41 @@ TEST_F(HostileInputs, IndexesThatDoNotFitTheTable) {
     ExpectBothRunAsReference(WithText("index", varied), "index forms", true);
 }
 
+// Valid indexes far from what lorvex-prep writes: a single group, and the
+// groups in descending code order with the table's groups in the same order,
+// which must read as the good inputs do.
+TEST_F(HostileInputs, IndexesOfOneGroupOrInDescendingCodeOrder) {
+    const std::vector<std::string> indexLines = SplitLines(GoodText("index"));
+    const std::vector<std::string> tableLines = SplitLines(GoodText("table"));
+    std::vector<std::string> groupTexts;
+    size_t line = 0;
+    for (const std::string& indexLine : indexLines) {
+        const size_t count = std::stoul(indexLine.substr(indexLine.find('\t') + 1));
+        groupTexts.push_back(Lines({tableLines.begin() + line, tableLines.begin() + line + count}));
+        line += count;
+    }
+    ASSERT_EQ(line, tableLines.size());
+
+    const size_t largest =
+        static_cast<size_t>(std::max_element(groupTexts.begin(), groupTexts.end(),
+                                             [](const std::string& a, const std::string& b) {
+                                                 return a.size() < b.size();
+                                             }) -
+                            groupTexts.begin());
+    Inputs oneGroup = WithText("index", indexLines[largest] + "\n");
+    oneGroup.table = dir_.Write("one-group.table", groupTexts[largest]);
+    ExpectBothRunAsReference(oneGroup, "index of one group");
+
+    std::string table, index;
+    for (size_t group = indexLines.size(); group-- > 0;) {
+        table += groupTexts[group];
+        index += indexLines[group] + "\n";
+    }
+    Inputs descending = WithText("index", index);
+    descending.table = dir_.Write("descending.table", table);
+    ExpectBothRunAsReference(descending, "groups in descending code order", true);
+}
+
 TEST_F(HostileInputs, TruncatedTables) {
     const std::string text = GoodText("table");
     ExpectBothRefuse(WithText("table", text.substr(0, text.size() - 50)), 1,

@@ -1,8 +1,8 @@
 // What a run of the programs holds in memory: not the table. Two tables
 // that differ tenfold in size, but only in lines that no window of the run
 // looks up, must give the same output at the same peak resident memory.
-// And a memory limit below the index tables ends a run with a message, not
-// a crash.
+// And a memory limit below what the index needs ends a run with a message,
+// not a crash.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -113,7 +113,7 @@ TEST(ResourceBounds, ALargeGroupIsReadInBoundedChunks) {
     ExpectSameRunAtTheSamePeak(seed, small, large, "large_group");
 }
 
-TEST(ResourceBounds, AMemoryLimitBelowTheIndexTablesEndsWithAMessage) {
+TEST(ResourceBounds, AMemoryLimitBelowWhatTheIndexNeedsEndsWithAMessage) {
 #ifdef LORVEX_SANITIZED
     GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space at start; a limit on "
                     "it stops the sanitizer, not the program";
@@ -121,12 +121,23 @@ TEST(ResourceBounds, AMemoryLimitBelowTheIndexTablesEndsWithAMessage) {
     TempDir dir;
     const testing::SimulatedReads reads = testing::SimulateReads(32, 3000, 40, 160, 2000);
     const testing::TableFiles files = testing::WriteTableAndIndex(dir, reads.pairs);
+    // A limit of 24 MiB of address space, under which the run goes through
+    // with the index as it is but not once the index also names every eighth
+    // code (with no lines): 2^21 groups, 32 MiB in memory.
+    constexpr uint64_t limit = uint64_t{24} << 20;
+    std::string index = ReadFile(files.index);
+    for (uint32_t code = 1; code < (uint32_t{1} << 24); code += 8) {
+        for (int k = 11; k >= 0; --k) index += "ACGT"[(code >> (2 * k)) & 3];
+        index += "\t0\n";
+    }
+    const std::string largeIndex = dir.Write("large.index", index);
     const std::string seed = dir.Write("seed.fa", ">s\n" + reads.genome.substr(0, 400) + "\n");
     for (const std::string program : {"lorvex", "lorvex-strict"}) {
-        // The two index tables alone take 192 MiB of address space.
+        const ProgramRun small =
+            RunMeasured(program, {seed, files.table, files.index, "130", "160", "3", "0.2"}, limit);
+        EXPECT_EQ(small.status, 0) << program << "\n" << small.err;
         const ProgramRun run =
-            RunMeasured(program, {seed, files.table, files.index, "130", "160", "3", "0.2"},
-                        uint64_t{150} << 20);
+            RunMeasured(program, {seed, files.table, largeIndex, "130", "160", "3", "0.2"}, limit);
         EXPECT_EQ(run.status, 1) << program << "\n" << run.err;
         EXPECT_EQ(run.err, program + ": out of memory\n");
         EXPECT_EQ(run.out, "");

@@ -78,7 +78,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static fuzzing::MemoryFile seedFile("seed");
     static fuzzing::MemoryFile tableFile("table");
     static fuzzing::MemoryFile indexFile("index");
-    static fuzzing::ReusedPrefixIndex prefixIndex;
 
     fuzzing::InputParts parts(data, size);
     const std::vector<std::string> arguments = ArgumentLines(parts.Next());
@@ -100,18 +99,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     seedFile.Set(seedText);
     tableFile.Set(tableText);
     indexFile.Set(indexText);
-    const fuzzing::CleanIndexOnExit cleanup{prefixIndex, indexText};
-
     std::string seed;
     TableLayout layout;
+    PrefixIndex prefixIndex;
     try {
         seed = LoadSeed(seedFile.path());
         layout = MeasureTable(tableFile.path());
-        LoadIndexChecked(indexFile.path(), tableFile.path(), layout, prefixIndex.index());
+        LoadIndexChecked(indexFile.path(), tableFile.path(), layout, prefixIndex);
     } catch (const InputError&) {
         return 0;
     }
-    RunInputs inputs{OpenTableStream(tableFile.path(), layout), std::move(prefixIndex.index())};
+    RunInputs inputs{OpenTableStream(tableFile.path(), layout), std::move(prefixIndex)};
 
     for (const Variant variant : {Variant::Main, Variant::Strict}) {
         const Extension literal = Extend(seed, inputs, parameters, variant, MakeLiteralCycles);
@@ -139,6 +137,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                         : 1),
                            "the contig keeps the printed bases and the one of the failing cycle");
     }
-    prefixIndex.index() = std::move(inputs.index);
     return 0;
 }

@@ -1,6 +1,5 @@
 // Helpers shared by the fuzz targets: in-memory files that the readers open
-// by path, splitting one fuzz input into several files, and a prefix index
-// that lives for the whole fuzzing process and is cleaned after each input.
+// by path, and splitting one fuzz input into several files.
 #pragma once
 
 #include <sys/mman.h>
@@ -12,9 +11,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-
-#include "input/prefix_index.h"
-#include "seq/nucleotide.h"
 
 namespace lorvex::fuzzing {
 
@@ -84,54 +80,6 @@ class InputParts {
 
   private:
     std::string_view rest_;
-};
-
-// The 192 MiB of the prefix index, allocated once per process: a fresh
-// allocation per input would cost more than the input itself. After each
-// input the entries that index lines can have named are zeroed again, and
-// every few thousand inputs the whole tables are checked to be zero, so a
-// loader that writes anywhere else is caught.
-class ReusedPrefixIndex {
-  public:
-    ReusedPrefixIndex() : index_(AllocatePrefixIndex()) {}
-
-    PrefixIndex& index() { return index_; }
-
-    // Zeroes the entries of every line of indexText that is long enough to
-    // carry a key.
-    void Clean(std::string_view indexText) {
-        size_t start = 0;
-        while (start < indexText.size()) {
-            size_t end = indexText.find('\n', start);
-            if (end == std::string_view::npos) end = indexText.size();
-            if (end - start >= static_cast<size_t>(prefixLength)) {
-                const uint32_t code = DnaToUint(indexText.data() + start, prefixLength);
-                index_.offsets[code] = 0;
-                index_.counts[code] = 0;
-            }
-            start = end + 1;
-        }
-        if (++cleaned_ % 4096 == 0) CheckAllZero();
-    }
-
-    void CheckAllZero() const {
-        for (uint32_t code = 0; code < prefixCodeCount; ++code)
-            if (index_.offsets[code] != 0 || index_.counts[code] != 0)
-                Fail("prefix index entry " + std::to_string(code) +
-                     " written without a line naming it");
-    }
-
-  private:
-    PrefixIndex index_;
-    uint64_t cleaned_ = 0;
-};
-
-// Cleans the index entries of one input's index text when its run ends,
-// however it ends (an expected error included).
-struct CleanIndexOnExit {
-    ReusedPrefixIndex& index;
-    std::string_view text;
-    ~CleanIndexOnExit() { index.Clean(text); }
 };
 
 }  // namespace lorvex::fuzzing

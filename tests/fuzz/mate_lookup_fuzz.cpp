@@ -34,7 +34,7 @@ struct LookupResult {
 };
 
 LookupResult Reference(const std::string& window, const TableStream& table,
-                       const PrefixIndex& index, Variant variant) {
+                       const DensePrefixTables& index, Variant variant) {
     LookupResult result;
     try {
         int32_t count = -1;
@@ -68,9 +68,9 @@ LookupResult Fast(const std::string& window, const TableStream& table, const Pre
 }
 
 void Compare(const std::string& window, const TableStream& table, const PrefixIndex& index,
-             SelectedMates& selected) {
+             const DensePrefixTables& denseIndex, SelectedMates& selected) {
     for (const Variant variant : {Variant::Main, Variant::Strict}) {
-        const LookupResult reference = Reference(window, table, index, variant);
+        const LookupResult reference = Reference(window, table, denseIndex, variant);
         for (const uint64_t chunkBytes : {groupChunkBytes, table.layout.lineSize}) {
             const LookupResult fast = Fast(window, table, index, variant, selected, chunkBytes);
             if (reference.refused != fast.refused || reference.message != fast.message)
@@ -101,7 +101,6 @@ std::string WindowOf(std::string_view text, int32_t readLength) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static fuzzing::MemoryFile tableFile("table");
     static fuzzing::MemoryFile indexFile("index");
-    static fuzzing::ReusedPrefixIndex prefixIndex;
     static SelectedMates selected;  // kept across lookups, as the fast engine keeps it
 
     fuzzing::InputParts parts(data, size);
@@ -112,25 +111,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tableFile.Set(tableText);
     indexFile.Set(indexText);
 
-    const fuzzing::CleanIndexOnExit cleanup{prefixIndex, indexText};
-
     TableLayout layout;
+    PrefixIndex prefixIndex;
     try {
         layout = MeasureTable(tableFile.path());
-        LoadIndexChecked(indexFile.path(), tableFile.path(), layout, prefixIndex.index());
+        LoadIndexChecked(indexFile.path(), tableFile.path(), layout, prefixIndex);
     } catch (const InputError&) {
         return 0;
     }
+    const DensePrefixTables denseIndex = DenseTablesOf(prefixIndex);
     const TableStream table = OpenTableStream(tableFile.path(), layout);
     if (!cut.empty()) tableFile.Truncate(tableText.size() * static_cast<uint8_t>(cut[0] & 63) / 64);
 
     const int32_t r = layout.readLength;
-    Compare(WindowOf(windowText, r), table, prefixIndex.index(), selected);
+    Compare(WindowOf(windowText, r), table, prefixIndex, denseIndex, selected);
     // The first reads of the first lines find their own groups.
     for (uint64_t line = 0; line < 4; ++line) {
         const uint64_t at = line * layout.lineSize;
         if (at >= tableText.size()) break;
-        Compare(WindowOf(tableText.substr(at), r), table, prefixIndex.index(), selected);
+        Compare(WindowOf(tableText.substr(at), r), table, prefixIndex, denseIndex, selected);
     }
     return 0;
 }

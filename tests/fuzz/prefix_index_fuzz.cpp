@@ -1,7 +1,8 @@
 // The prefix index loaders on any table and index: the checked loader must
-// refuse with an InputError or fill tables, and wherever it accepts a file
+// refuse with an InputError or load the index, and wherever it accepts a file
 // that the reference loader can read too (every line carries a key and a
-// count field), both must fill the same offsets and counts.
+// count field), every code it names and every code it holds must find the
+// offset and count of the reference's dense tables.
 //
 // Input: table text, "\n|", index text.
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include "input/prefix_index.h"
 #include "input/read_table.h"
 #include "reference/literal_input.h"
+#include "seq/nucleotide.h"
 
 using namespace lorvex;
 
@@ -38,8 +40,6 @@ bool EveryLineHasContent(std::string_view indexText) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static fuzzing::MemoryFile tableFile("table");
     static fuzzing::MemoryFile indexFile("index");
-    static fuzzing::ReusedPrefixIndex checked;
-    static fuzzing::ReusedPrefixIndex literal;
 
     fuzzing::InputParts parts(data, size);
     const std::string_view tableText = parts.Next();
@@ -59,8 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     bool accepted = true;
     uint64_t lines = 0;
+    PrefixIndex checked;
     try {
-        lines = LoadIndexChecked(indexFile.path(), tableFile.path(), layout, checked.index());
+        lines = LoadIndexChecked(indexFile.path(), tableFile.path(), layout, checked);
     } catch (const InputError&) {
         accepted = false;
     }
@@ -68,22 +69,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzzing::Check(static_cast<unsigned __int128>(lines) * layout.lineSize <=
                            layout.fileSize + static_cast<uint64_t>(layout.lineEndLength),
                        "accepted counts lie within the table");
+        for (size_t i = 1; i < checked.entries.size(); ++i)
+            fuzzing::Check(checked.entries[i - 1].code < checked.entries[i].code,
+                           "the index holds each code once, in ascending order");
         if (EveryLineHasContent(indexText)) {
-            LoadIndex(indexFile.path(), tableFile.path(), literal.index().offsets.get(),
-                      literal.index().counts.get(), prefixLength);
+            const DensePrefixTables literal = AllocateDensePrefixTables();
+            LoadIndex(indexFile.path(), tableFile.path(), literal.offsets, literal.counts,
+                      prefixLength);
+            const auto expectSame = [&](uint32_t code) {
+                const PrefixGroup group = FindGroup(checked, code);
+                if (group.offset != literal.offsets[code] || group.count != literal.counts[code])
+                    fuzzing::Fail("the loaders differ on code " + std::to_string(code));
+            };
+            // The codes the lines name, and every code the index holds.
             size_t start = 0;
             while (start < indexText.size()) {
                 size_t end = indexText.find('\n', start);
                 if (end == std::string_view::npos) end = indexText.size();
-                const uint32_t code = DnaToUint(indexText.data() + start, prefixLength);
-                if (checked.index().offsets[code] != literal.index().offsets[code] ||
-                    checked.index().counts[code] != literal.index().counts[code])
-                    fuzzing::Fail("the loaders differ on code " + std::to_string(code));
+                expectSame(DnaToUint(indexText.data() + start, prefixLength));
                 start = end + 1;
             }
+            for (const PrefixEntry& entry : checked.entries) expectSame(entry.code);
         }
     }
-    checked.Clean(indexText);
-    literal.Clean(indexText);
     return 0;
 }

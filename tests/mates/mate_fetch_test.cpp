@@ -99,7 +99,7 @@ void ExpectSameLookup(const std::string& window, const LoadedTable& table, Varia
     int32_t count = -1;
     std::vector<std::string> mates;
     std::vector<std::vector<uint8_t>> qualities;
-    GetAllPairedReads(window, *table.stream, table.index, variant, count, mates, qualities);
+    GetAllPairedReads(window, *table.stream, table.denseIndex, variant, count, mates, qualities);
     for (const uint64_t chunkLines : kChunkLines) {
         FetchSelectedMates(window.data(), *table.stream, table.index, variant, selected,
                            ChunkBytes(table, chunkLines));
@@ -197,7 +197,7 @@ std::string LookupError(const std::string& window, const LoadedTable& table, int
             int32_t count = 0;
             std::vector<std::string> mates;
             std::vector<std::vector<uint8_t>> qualities;
-            GetAllPairedReads(window, *table.stream, table.index, Variant::Main, count, mates,
+            GetAllPairedReads(window, *table.stream, table.denseIndex, Variant::Main, count, mates,
                               qualities);
         }
     } catch (const InputError& error) {

@@ -35,8 +35,8 @@ class MateLookupTest : public ::testing::Test {
 
     LookupResult Lookup(const std::string& window, Variant variant) {
         LookupResult result;
-        GetAllPairedReads(window, *table_.stream, table_.index, variant, result.count, result.mates,
-                          result.qualities);
+        GetAllPairedReads(window, *table_.stream, table_.denseIndex, variant, result.count,
+                          result.mates, result.qualities);
         return result;
     }
 
@@ -130,8 +130,8 @@ TEST_F(MateLookupTest, RefusesLinesOutsideTheirGroup) {
     const std::string tablePath = dir_.Write("t", table);
     const std::string indexPath = dir_.Write("i", "AAAAAAAAAAAA\t1\n");
     const TableLayout layout = MeasureTable(tablePath);
-    PrefixIndex index = AllocatePrefixIndex();
-    LoadIndexChecked(indexPath, tablePath, layout, index);
+    DensePrefixTables index = AllocateDensePrefixTables();
+    LoadIndex(indexPath, tablePath, index.offsets, index.counts, prefixLength);
     const TableStream stream = OpenTableStream(tablePath, layout);
     int32_t count = 0;
     std::vector<std::string> mates;

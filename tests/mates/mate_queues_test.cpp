@@ -50,11 +50,12 @@ class MateQueuesTest : public ::testing::Test {
         std::string contig = full_.substr(0, 100);
         QueueSet queues(
             static_cast<size_t>(QueueCount(variant, minDistance, maxDistance, readLength)));
-        InitQueues(contig, maxDistance, readLength, queues, *table_.stream, table_.index, variant);
+        InitQueues(contig, maxDistance, readLength, queues, *table_.stream, table_.denseIndex,
+                   variant);
         std::vector<std::vector<int>> history = {Starts(queues)};
         for (int k = 1; k <= extensions; ++k) {
             contig.push_back(full_[contig.size()]);
-            UpdateQueues(contig, maxDistance, readLength, queues, *table_.stream, table_.index,
+            UpdateQueues(contig, maxDistance, readLength, queues, *table_.stream, table_.denseIndex,
                          variant);
             history.push_back(Starts(queues));
         }
