@@ -79,9 +79,11 @@ bench:
 # Builds and installs what users run, and nothing else: the five programs,
 # their man pages (where help2man is found), the workflow and the README,
 # under $(DESTDIR)$(PREFIX).
+# The man pages name the README and the workflow by their installed paths, so
+# the prefix is set when the build is configured.
 install:
 	@scripts/install-deps.sh build
-	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS) >/dev/null
+	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_ARGS) >/dev/null
 	@$(call quiet_build,$(RELEASE_DIR),installable)
 	@DESTDIR="$(DESTDIR)" scripts/install.sh $(RELEASE_DIR) "$(PREFIX)"
 

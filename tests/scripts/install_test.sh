@@ -9,7 +9,8 @@ set -euo pipefail
 source_dir=$1 build=$2 version=$3
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-prefix=/opt/lorvex
+# The prefix the build was configured for, which the man pages name.
+prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
 fail() { echo "install_test: $*" >&2; exit 1; }
 
 for round in 1 2; do
