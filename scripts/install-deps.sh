@@ -21,6 +21,7 @@ for purpose in "${@:-build}"; do
                  help2man) ;;  # the man pages
     test)
         needed+=(cmake make g++ libcli11-dev zlib1g-dev liburing-dev googletest libgtest-dev
+                 time                       # the resource tests measure peaks with time(1)
                  clang libclang-rt-14-dev)  # the fuzz targets
         wanted+=(help2man
                  librsvg2-bin  # rsvg-convert: the lorvex-extend tests render its plot
