@@ -54,7 +54,7 @@ std::string UsageText(Variant variant) {
             "  DOMINANCE_RATIO  the winner needs at least this times the other votes\n"
             "\n"
             "  --help           show this text\n"
-            "  --version        show the version\n"
+            "  --version        show the program's name and version\n"
             "\n"
             "TABLE and INDEX come from lorvex-prep (paired FASTQ); lorvex-extend extends many\n"
             "seeds at once and estimates the distances from the reads.\n";
@@ -100,7 +100,7 @@ int Run(int argc, char** argv, Variant variant, MakeCycles makeCycles) {
         return 0;
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("%s\n", LORVEX_VERSION);
+        std::printf("%s %s\n", ProgramName(variant), LORVEX_VERSION);
         return 0;
     }
     if (argc < 8) {

@@ -19,7 +19,7 @@ constexpr const char* description =
     "estimated from the pairs that lie inside the flanks.\n";
 
 void AddOptions(CLI::App& app, CloseOptions& options, RunOptionTexts& texts) {
-    app.get_formatter()->column_width(34);
+    app.get_formatter()->column_width(35);
     RunSettings& run = options.run;
     run.cap = defaultUnknownGapCap;
     AddFileOption(app, "-s,--scaffolds", options.scaffoldsPath, "FASTA file of the scaffolds")

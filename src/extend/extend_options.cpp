@@ -29,7 +29,7 @@ constexpr const char* description =
 
 // The options lorvex-extend has besides the shared ones.
 void AddOptions(CLI::App& app, ExtendOptions& options, RunOptionTexts& texts) {
-    app.get_formatter()->column_width(34);
+    app.get_formatter()->column_width(35);
     RunSettings& run = options.run;
     AddFileOption(app, "-s,--seeds", options.seedsPath,
                   "FASTA file of the seeds, one or many records, plain or gzip ('-': standard "

@@ -1,7 +1,9 @@
 #include "input/table_batch.h"
 
-#include <liburing.h>
 #include <unistd.h>
+#if LORVEX_HAVE_IO_URING
+#include <liburing.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -30,10 +32,15 @@ void FinishPositioned(int fd, TableRead& read) {
 
 }  // namespace
 
+#if LORVEX_HAVE_IO_URING
 class TableBatchReader::Ring {
   public:
     io_uring ring{};
 };
+#else
+// Built without liburing: no ring is ever set up.
+class TableBatchReader::Ring {};
+#endif
 
 TableBatchReader::TableBatchReader(const TableStream& table, TableReadMode mode,
                                    uint64_t readsBeforeRing)
@@ -42,7 +49,9 @@ TableBatchReader::TableBatchReader(const TableStream& table, TableReadMode mode,
       readsBeforeRing_(readsBeforeRing) {}
 
 TableBatchReader::~TableBatchReader() {
+#if LORVEX_HAVE_IO_URING
     if (ring_) io_uring_queue_exit(&ring_->ring);
+#endif
 }
 
 bool TableBatchReader::Batched() const {
@@ -51,6 +60,7 @@ bool TableBatchReader::Batched() const {
 
 void TableBatchReader::Read(std::span<TableRead> reads) {
     for (TableRead& read : reads) read.got = 0;
+#if LORVEX_HAVE_IO_URING
     if (ringWanted_ && readsBeforeRing_ <= reads.size()) {
         ringWanted_ = false;
         auto ring = std::make_unique<Ring>();
@@ -89,6 +99,7 @@ void TableBatchReader::Read(std::span<TableRead> reads) {
             ring_.reset();
         }
     }
+#endif
     for (TableRead& read : reads)
         if (static_cast<uint64_t>(read.got) < read.bytes) FinishPositioned(fd_, read);
 }

@@ -4,9 +4,9 @@
 // the whole batch. Setting up a ring costs about as much as a hundred
 // reads, so a reader makes its first reads one by one and sets the ring up
 // only once it has made that many. Where io_uring cannot be set up (an old
-// kernel, a seccomp filter that refuses it, a memory-lock limit), or a
-// submission fails, the reads are made one positioned read each, with the
-// same result.
+// kernel, a seccomp filter that refuses it, a memory-lock limit, a build
+// without liburing), or a submission fails, the reads are made one
+// positioned read each, with the same result.
 #pragma once
 
 #include <cstdint>

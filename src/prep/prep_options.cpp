@@ -19,10 +19,12 @@ constexpr const char* description =
     "Builds the read-pair table and prefix index that lorvex and lorvex-strict read, from\n"
     "paired FASTQ files (plain or gzip-compressed, LF or CR LF line ends).\n"
     "\n"
-    "  lorvex-prep -1 R1.fq.gz -2 R2.fq.gz -o out/reads     writes out/reads.table and "
-    "out/reads.index\n"
+    "  lorvex-prep -1 R1.fq.gz -2 R2.fq.gz -o out/reads\n"
+    "      writes out/reads.table and out/reads.index\n"
     "  lorvex-prep --interleaved pairs.fq.gz -o out/reads\n"
-    "  lorvex-prep --check out/reads.table out/reads.index  verifies a table and its index\n"
+    "      the same from one FASTQ file whose records alternate: read 1, read 2, ...\n"
+    "  lorvex-prep --check out/reads.table out/reads.index\n"
+    "      verifies a table and its index\n"
     "\n"
     "Every read is cut to the read length; pairs with a shorter read or with a base other\n"
     "than A, C, G, T (N or .) in the kept part are dropped. Each kept pair is written twice,\n"
@@ -50,6 +52,7 @@ struct OptionTexts {
     bool phred64 = false;
     std::vector<std::string> check;
     std::vector<std::string> bareFiles;  // names given without -1, -2 or --interleaved
+    int threads = 1;                     // -j: accepted, not used
 };
 
 void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
@@ -88,6 +91,12 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
                    "Folder for bucket files when the pairs exceed the memory bound "
                    "(default: the output's folder)")
         ->type_name("DIR");
+    app.add_option("-j,--threads", texts.threads,
+                   "Accepted as in the other programs, so one thread count serves them all; "
+                   "lorvex-prep runs on one thread")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 256).description(""))
+        ->type_name("N");
     app.add_flag("-f,--force", options.force, "Replace existing output files");
     app.add_flag("-q,--quiet", options.quiet, "No progress and no summary on standard error");
     app.add_option("--check", texts.check, "Verify a table and its index, then exit")->expected(2);

@@ -31,7 +31,7 @@ std::optional<int> ParseToolCommandLine(CLI::App& app, int argc, char** argv,
     } catch (const CLI::CallForHelp& help) {
         return app.exit(help);
     } catch (const CLI::CallForVersion&) {
-        std::printf("%s\n", LORVEX_VERSION);
+        std::printf("%s %s\n", app.get_name().c_str(), LORVEX_VERSION);
         return 0;
     } catch (const CLI::ParseError& mistake) {
         return ReportUsageMistake(app.get_name(), mistake.what());

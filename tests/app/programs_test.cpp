@@ -30,7 +30,7 @@ TEST(CommandLine, HelpVersionAndUsage) {
         EXPECT_EQ(help.err, "");
         const ProgramRun version = RunBuiltProgram(program, {"--version"});
         EXPECT_EQ(version.status, 0);
-        EXPECT_EQ(version.out, std::string(LORVEX_VERSION) + "\n");
+        EXPECT_EQ(version.out, program + " " + LORVEX_VERSION + "\n");
         const ProgramRun missing = RunBuiltProgram(program, {"seed.fa", "t", "i", "1", "2", "3"});
         EXPECT_EQ(missing.status, 2);
         EXPECT_EQ(missing.out, "");

@@ -305,7 +305,7 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
     const ProgramRun help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--min-distance"), std::string::npos);
-    EXPECT_EQ(run({"--version"}).out, std::string(LORVEX_VERSION) + "\n");
+    EXPECT_EQ(run({"--version"}).out, std::string("lorvex-extend ") + LORVEX_VERSION + "\n");
 }
 
 // Seeds compressed (gzip members, BGZF) or from standard input extend as

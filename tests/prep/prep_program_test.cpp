@@ -541,7 +541,7 @@ TEST(PrepProgram, CommandLineMistakesGiveUsage) {
     const ProgramRun help = Prep({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("-m,--memory SIZE=2G"), std::string::npos);
-    EXPECT_EQ(Prep({"--version"}).out, std::string(LORVEX_VERSION) + "\n");
+    EXPECT_EQ(Prep({"--version"}).out, std::string("lorvex-prep ") + LORVEX_VERSION + "\n");
     EXPECT_EQ(Prep({"-1", "a.fq", "-o", "x"}).status, 2);
     EXPECT_EQ(Prep({"-1", "a", "-2", "b", "-o", "x", "-l", "11"}).status, 2);
     EXPECT_EQ(Prep({"-1", "a", "-2", "b", "-o", "x", "--memory", "2X"}).status, 2);
