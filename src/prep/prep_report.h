@@ -16,6 +16,9 @@ inline constexpr double candidatesShownAboveDropped = 0.10;
 // (N, . or another) in the first 70".
 std::string DropText(const FilterCounts& counts, int32_t readLength);
 
+// "12 with a read shorter than 21 bases": what the compact table left out.
+std::string CompactDropText(const PairTableTotals& totals, uint32_t leastReadLength);
+
 // The closing lines on standard error.
 std::string FormatSummary(const PrepSummary& summary);
 
@@ -23,7 +26,9 @@ std::string FormatSummary(const PrepSummary& summary);
 // or of the sampled pairs for the candidates; empty where a share means
 // nothing). Sections: pairs (read, kept), dropped (by rule), read_length
 // (used, default, source, sampled_pairs), quality (encoding, source),
-// candidate (one row per R: pairs kept among the sampled pairs), and
+// candidate (one row per R: pairs kept among the sampled pairs), the last
+// four for the text table only; compact (kept, short_read, min_read_length,
+// shortest_read, longest_read, bytes), for the compact table only; and
 // length_read1, length_read2 (one row per read length seen: reads).
 std::string FormatStats(const PrepSummary& summary);
 
