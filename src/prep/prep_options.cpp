@@ -141,8 +141,8 @@ void TakeCheckFiles(const std::vector<std::string>& check, PrepOptions& options)
     for (const std::string& file : check)
         if (file == "-")
             throw UsageError(
-                "--check reads tables by position, which a pipe cannot serve: give the files "
-                "to check, not '-'");
+                "--check reads the table by positioned reads, which a pipe cannot serve: give "
+                "the files of the tables, not '-'");
     options.checkFiles = check;
 }
 
