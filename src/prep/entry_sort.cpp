@@ -19,6 +19,11 @@ constexpr uint64_t leastRunEntries = 1024;
 constexpr size_t sinkBatchEntries = 1 << 16;
 constexpr size_t runWriteBufferBytes = 1 << 20;
 
+// Gives a vector's memory back (assigning {} would keep it).
+void Release(std::vector<IndexEntry>& entries) {
+    std::vector<IndexEntry>().swap(entries);
+}
+
 // One run file read back in order through a buffer.
 class RunReader {
   public:
@@ -97,7 +102,7 @@ void IndexEntrySorter::SpillRun() {
     ThrowIfStopRequested();
     totals_.heldBytes = std::max<uint64_t>(totals_.heldBytes, buffer_.size() * indexEntryHeldBytes);
     SortIndexEntries(buffer_, scratch_);
-    scratch_ = {};
+    Release(scratch_);
     runs_.push_back(RunPath());
     FileWriter run = OpenForAppend(runs_.back(), runWriteBufferBytes);
     run.Write(reinterpret_cast<const char*>(buffer_.data()), buffer_.size() * sizeof(IndexEntry));
@@ -149,17 +154,17 @@ void IndexEntrySorter::Drain(const IndexEntrySink& sink) {
         totals_.heldBytes =
             std::max<uint64_t>(totals_.heldBytes, buffer_.size() * indexEntryHeldBytes);
         SortIndexEntries(buffer_, scratch_);
-        scratch_ = {};
+        Release(scratch_);
         for (size_t start = 0; start < buffer_.size(); start += sinkBatchEntries) {
             ThrowIfStopRequested();
             sink(std::span<const IndexEntry>(buffer_).subspan(
                 start, std::min(sinkBatchEntries, buffer_.size() - start)));
         }
-        buffer_ = {};
+        Release(buffer_);
         return;
     }
     if (!buffer_.empty()) SpillRun();
-    buffer_ = {};
+    Release(buffer_);
     // Too many runs to merge at once: merge groups of them into longer runs.
     while (runs_.size() > mergeFanIn) {
         std::vector<std::string> merged;

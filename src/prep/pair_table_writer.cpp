@@ -95,7 +95,7 @@ bool PairTableWriter::Add(std::string_view read1, std::string_view quality1, std
     totals_.shortestRead =
         totals_.pairsKept == 0 ? shorter : std::min(totals_.shortestRead, shorter);
     totals_.longestRead = std::max(totals_.longestRead, longer);
-    basesStored_ += read1.size() + read2.size();
+    totals_.basesStored += read1.size() + read2.size();
     ++totals_.pairsKept;
     if (recordBlock_.size() >= recordBlockBytes) FlushRecords();
     return true;
@@ -156,7 +156,7 @@ void PairTableWriter::WriteIndex() {
     header.offsetBits = layout.offsetBits;
     header.directoryOffset = AlignSection(header.entriesOffset + header.EntriesBytes());
     header.fileBytes = header.directoryOffset + header.DirectoryBytes() + pairTableClosingBytes;
-    header.basesStored = basesStored_;
+    header.basesStored = totals_.basesStored;
     header.unknownBases = totals_.unknownBases;
     header.shortestRead = totals_.shortestRead;
     header.longestRead = totals_.longestRead;

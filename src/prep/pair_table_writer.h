@@ -34,6 +34,7 @@ struct PairTableTotals {
     uint64_t pairsKept = 0;
     uint64_t droppedShort = 0;  // a read shorter than leastReadLength
     uint64_t readsCut = 0;      // reads longer than pairTableLongestRead, cut to it
+    uint64_t basesStored = 0;   // both reads of every kept pair
     uint64_t unknownBases = 0;
     uint32_t shortestRead = 0;
     uint32_t longestRead = 0;
@@ -78,7 +79,6 @@ class PairTableWriter {
     std::vector<uint8_t> recordBlock_;  // records not yet written
     uint64_t recordsWritten_ = 0;
     uint32_t recordsCrc_ = 0;
-    uint64_t basesStored_ = 0;
     PairTableTotals totals_;
 };
 

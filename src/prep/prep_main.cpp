@@ -1,5 +1,6 @@
 // lorvex-prep: builds the read-pair table and prefix index from paired
 // FASTQ files, or checks an existing pair of them.
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -66,6 +67,10 @@ int Run(const PrepOptions& options) {
     if (const std::optional<std::string> warning =
             OutputPrefixWarning(options.outputPrefix, options.format))
         Warn("lorvex-prep", *warning);
+    // Buffers of a megabyte and more (sort runs, merge buffers) come and go;
+    // each is mapped and unmapped on its own, so that a freed one leaves the
+    // memory bound instead of staying in malloc's heap.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     ProgressMeter progress(!options.quiet && ::isatty(STDERR_FILENO));
     const PrepSummary summary = RunPrep(options, progress);
     progress.Clear();

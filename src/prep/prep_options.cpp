@@ -84,12 +84,14 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
                    "The compact table keeps pairs whose reads both have at least N bases, 21 "
                    "to 65535 (default 21)")
         ->type_name("N");
-    app.add_option("-l,--read-length", options.readLength,
-                   "Read length of the table, 12 to 1023 (default: the one with the most pairs "
-                   "kept x (R - 20) among the first 10,000 pairs, fewer for reads over 104 bases)")
+    app.add_option(
+           "-l,--read-length", options.readLength,
+           "Read length of the text table, 12 to 1023 (default: the one with the most pairs "
+           "kept x (R - 20) among the first 10,000 pairs, fewer for reads over 104 bases)")
         ->type_name("R");
     app.add_flag("--one-orientation", options.oneOrientation,
-                 "Write each pair only as (read 1, read 2), not also as (read 2, read 1)");
+                 "Write each pair only as (read 1, read 2), not also as (read 2, read 1); the "
+                 "compact table then indexes read 1 only");
     app.add_flag("--no-name-check", texts.noNameCheck,
                  "Pair records by position alone, whatever their names");
     app.add_flag("--phred33", texts.phred33,

@@ -174,6 +174,7 @@ std::string FormatStats(const PrepSummary& s) {
         row("compact", "min_read_length", std::to_string(s.leastReadLength));
         row("compact", "shortest_read", std::to_string(c.shortestRead));
         row("compact", "longest_read", std::to_string(c.longestRead));
+        row("compact", "bases", std::to_string(c.basesStored));
         row("compact", "bytes", std::to_string(c.fileBytes));
     }
     for (const auto& [section, histogram] :

@@ -24,12 +24,12 @@ std::string FormatSummary(const PrepSummary& summary);
 
 // The --stats TSV: the columns section, key, value and share (of all pairs,
 // or of the sampled pairs for the candidates; empty where a share means
-// nothing). Sections: pairs (read, kept), dropped (by rule), read_length
-// (used, default, source, sampled_pairs), quality (encoding, source),
-// candidate (one row per R: pairs kept among the sampled pairs), the last
-// four for the text table only; compact (kept, short_read, min_read_length,
-// shortest_read, longest_read, bytes), for the compact table only; and
-// length_read1, length_read2 (one row per read length seen: reads).
+// nothing). Sections: pairs (read; kept, for the text table), and for the
+// text table dropped (by rule), read_length (used, default, source,
+// sampled_pairs) and candidate (one row per R: pairs kept among the sampled
+// pairs); quality (encoding, source); for the compact table compact (kept,
+// short_read, min_read_length, shortest_read, longest_read, bases, bytes);
+// and length_read1, length_read2 (one row per read length seen: reads).
 std::string FormatStats(const PrepSummary& summary);
 
 }  // namespace lorvex::prep
