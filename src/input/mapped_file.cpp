@@ -29,7 +29,7 @@ struct MappingSlot {
 constexpr int mappingSlots = 256;
 std::array<MappingSlot, mappingSlots> liveMappings;
 
-void WriteAll(const char* text) {
+void WriteToStandardError(const char* text) {
     size_t left = std::strlen(text);
     while (left > 0) {
         const ssize_t written = ::write(STDERR_FILENO, text, left);
@@ -45,10 +45,10 @@ extern "C" void OnMappedFileFault(int signal, siginfo_t* info, void*) {
         const uintptr_t begin = slot.begin.load(std::memory_order_acquire);
         if (begin == 0 || address < begin || address >= slot.end.load(std::memory_order_relaxed))
             continue;
-        WriteAll(program_invocation_short_name);
-        WriteAll(": ");
-        WriteAll(slot.path);
-        WriteAll(": cut short or unreadable while it was being read\n");
+        WriteToStandardError(program_invocation_short_name);
+        WriteToStandardError(": ");
+        WriteToStandardError(slot.path);
+        WriteToStandardError(": cut short or unreadable while it was being read\n");
         ::_exit(1);
     }
     // Not a mapped file of ours: the default action, on return to the fault.
@@ -88,7 +88,7 @@ void ReleaseSlot(int index) {
     slot.used.store(false, std::memory_order_release);
 }
 
-void Advise(const uint8_t* data, uint64_t size, uint64_t offset, uint64_t bytes, int advice) {
+void AdviseRange(const uint8_t* data, uint64_t size, uint64_t offset, uint64_t bytes, int advice) {
     if (offset >= size) return;
     const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
     const uint64_t start = offset / page * page;
@@ -131,11 +131,11 @@ MappedFile::~MappedFile() {
 }
 
 void MappedFile::AdviseSequential(uint64_t offset, uint64_t bytes) const {
-    Advise(data_, size_, offset, bytes, MADV_SEQUENTIAL);
+    AdviseRange(data_, size_, offset, bytes, MADV_SEQUENTIAL);
 }
 
 void MappedFile::AdviseNormal(uint64_t offset, uint64_t bytes) const {
-    Advise(data_, size_, offset, bytes, MADV_NORMAL);
+    AdviseRange(data_, size_, offset, bytes, MADV_NORMAL);
 }
 
 }  // namespace lorvex

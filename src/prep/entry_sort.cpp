@@ -20,7 +20,7 @@ constexpr size_t sinkBatchEntries = 1 << 16;
 constexpr size_t runWriteBufferBytes = 1 << 20;
 
 // Gives a vector's memory back (assigning {} would keep it).
-void Release(std::vector<IndexEntry>& entries) {
+void ReleaseEntries(std::vector<IndexEntry>& entries) {
     std::vector<IndexEntry>().swap(entries);
 }
 
@@ -102,7 +102,7 @@ void IndexEntrySorter::SpillRun() {
     ThrowIfStopRequested();
     totals_.heldBytes = std::max<uint64_t>(totals_.heldBytes, buffer_.size() * indexEntryHeldBytes);
     SortIndexEntries(buffer_, scratch_);
-    Release(scratch_);
+    ReleaseEntries(scratch_);
     runs_.push_back(RunPath());
     FileWriter run = OpenForAppend(runs_.back(), runWriteBufferBytes);
     run.Write(reinterpret_cast<const char*>(buffer_.data()), buffer_.size() * sizeof(IndexEntry));
@@ -154,17 +154,17 @@ void IndexEntrySorter::Drain(const IndexEntrySink& sink) {
         totals_.heldBytes =
             std::max<uint64_t>(totals_.heldBytes, buffer_.size() * indexEntryHeldBytes);
         SortIndexEntries(buffer_, scratch_);
-        Release(scratch_);
+        ReleaseEntries(scratch_);
         for (size_t start = 0; start < buffer_.size(); start += sinkBatchEntries) {
             ThrowIfStopRequested();
             sink(std::span<const IndexEntry>(buffer_).subspan(
                 start, std::min(sinkBatchEntries, buffer_.size() - start)));
         }
-        Release(buffer_);
+        ReleaseEntries(buffer_);
         return;
     }
     if (!buffer_.empty()) SpillRun();
-    Release(buffer_);
+    ReleaseEntries(buffer_);
     // Too many runs to merge at once: merge groups of them into longer runs.
     while (runs_.size() > mergeFanIn) {
         std::vector<std::string> merged;
