@@ -19,6 +19,8 @@
 #    runs (LORVEX_BENCH_RUNS, default 5).
 # 4. bench/deep_bench.sh BUILD_DIR: 2,000x coverage of a 100 kb genome, the
 #    fast engine against the bit-set and literal ones, and against the peer.
+# 5. The repeat, fragment, trimmed, workflow, gap and compact pair table
+#    benchmarks (bench/*_bench.sh), each on its own data.
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -30,7 +32,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/bench_lib.sh"
 runs=${LORVEX_BENCH_RUNS:-5}
 for tool in micro_benchmarks lorvex lorvex-strict lorvex-literal lorvex-strict-literal \
-    lorvex-bench-data lorvex-prep; do
+    lorvex-bench-data lorvex-prep lorvex-bench-pairs; do
     if [ ! -x "$build/$tool" ]; then
         echo "bench/run.sh: $build/$tool is missing (build the release tree first)" >&2
         exit 1
@@ -194,3 +196,4 @@ echo; echo "== Fragment lengths (bench/fragments_bench.sh)"; "$here/fragments_be
 echo; echo "== Trimmed reads (bench/trimmed_bench.sh)"; "$here/trimmed_bench.sh" "$build" || echo "   bench/trimmed_bench.sh failed (status $?)"
 echo; echo "== The workflow, 1,000 seeds in 8 chunks (bench/workflow_bench.sh)"; "$here/workflow_bench.sh" "$build" || echo "   bench/workflow_bench.sh failed (status $?)"
 echo; echo "== Gap closing (bench/gaps_bench.sh)"; "$here/gaps_bench.sh" "$build" || echo "   bench/gaps_bench.sh failed (status $?)"
+echo; echo "== Compact pair table (bench/pairs_bench.sh)"; "$here/pairs_bench.sh" "$build" || echo "   bench/pairs_bench.sh failed (status $?)"

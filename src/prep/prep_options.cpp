@@ -10,36 +10,42 @@
 #include "base/errors.h"
 #include "input/input_stream.h"
 #include "prep/pair_filter.h"
+#include "prep/pair_table_writer.h"
 #include "tool/command_line.h"
 
 namespace lorvex::prep {
 namespace {
 
 constexpr const char* description =
-    "Builds the read-pair table and prefix index that lorvex and lorvex-strict read, from\n"
-    "paired FASTQ files (plain or gzip-compressed, LF or CR LF line ends).\n"
+    "Builds the read-pair tables that lorvex, lorvex-strict, lorvex-extend and lorvex-close\n"
+    "read, from paired FASTQ files (plain or gzip-compressed, LF or CR LF line ends).\n"
     "\n"
     "  lorvex-prep -1 R1.fq.gz -2 R2.fq.gz -o out/reads\n"
     "      writes out/reads.table and out/reads.index\n"
     "  lorvex-prep --interleaved pairs.fq.gz -o out/reads\n"
     "      the same from one FASTQ file whose records alternate: read 1, read 2, ...\n"
+    "  lorvex-prep -1 R1.fq.gz -2 R2.fq.gz -o out/reads --format compact\n"
+    "      writes out/reads.pairs, the compact table\n"
     "  lorvex-prep --check out/reads.table out/reads.index\n"
-    "      verifies a table and its index\n"
+    "      verifies a table and its index (--check out/reads.pairs: the compact one)\n"
     "\n"
-    "Every read is cut to the read length; pairs with a shorter read or with a base other\n"
-    "than A, C, G, T (N or .) in the kept part are dropped. Each kept pair is written twice,\n"
-    "as (read 1, read 2) and as (read 2, read 1), so that pairs from both strands anchor\n"
-    "windows. Phred+64 qualities are recognised and written as Phred+33. The read length R\n"
-    "is 12 to 1023, and the memory bound at least 32M.\n"
+    "The text table (--format text, the default): every read is cut to the read length;\n"
+    "pairs with a shorter read or with a base other than A, C, G, T (N or .) in the kept\n"
+    "part are dropped. Each kept pair is written twice, as (read 1, read 2) and as (read 2,\n"
+    "read 1), so that pairs from both strands anchor windows. The read length R is 12 to\n"
+    "1023. The compact table (--format compact) keeps every pair whose reads both have\n"
+    "--min-read-length bases or more, whole, N included, each pair once with its two reads\n"
+    "indexed, and qualities reduced to the one bit the votes use (30 or more). Phred+64\n"
+    "qualities are recognised and written as Phred+33. The memory bound is at least 32M.\n"
     "\n"
     "Next: lorvex-extend -s seeds.fa -t out/reads.table -i out/reads.index, or lorvex for one\n"
     "seed (its MIN_DISTANCE at least R).\n";
 
-// Shows "--check TABLE INDEX" rather than the generic "--check TEXT x 2".
+// Shows "--check FILE..." rather than the generic "--check TEXT x [1,3]".
 class PrepFormatter : public CLI::Formatter {
   public:
     std::string make_option_opts(const CLI::Option* option) const override {
-        if (option->get_name() == "--check") return " TABLE INDEX";
+        if (option->get_name() == "--check") return " FILE...";
         return CLI::Formatter::make_option_opts(option);
     }
 };
@@ -47,6 +53,7 @@ class PrepFormatter : public CLI::Formatter {
 // What the options hold before they are checked and turned into PrepOptions.
 struct OptionTexts {
     std::string memory = "2G";
+    std::string format = "text";
     bool noNameCheck = false;
     bool phred33 = false;
     bool phred64 = false;
@@ -66,14 +73,25 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
                   "One FASTQ file whose records alternate: read 1, read 2, read 1, ... "
                   "('-': standard input)");
     app.add_option("-o,--output", options.outputPrefix,
-                   "Writes PREFIX.table and PREFIX.index (folders are created)")
+                   "Writes PREFIX.table and PREFIX.index, or PREFIX.pairs (folders are created)")
         ->type_name("PREFIX");
-    app.add_option("-l,--read-length", options.readLength,
-                   "Read length of the table, 12 to 1023 (default: the one with the most pairs "
-                   "kept x (R - 20) among the first 10,000 pairs, fewer for reads over 104 bases)")
+    app.add_option("--format", texts.format,
+                   "text: the table and index every program reads; compact: the pair table "
+                   "(PREFIX.pairs) with reads of every length; both: the two from one pass")
+        ->type_name("FORM")
+        ->capture_default_str();
+    app.add_option("--min-read-length", options.leastReadLength,
+                   "The compact table keeps pairs whose reads both have at least N bases, 21 "
+                   "to 65535 (default 21)")
+        ->type_name("N");
+    app.add_option(
+           "-l,--read-length", options.readLength,
+           "Read length of the text table, 12 to 1023 (default: the one with the most pairs "
+           "kept x (R - 20) among the first 10,000 pairs, fewer for reads over 104 bases)")
         ->type_name("R");
     app.add_flag("--one-orientation", options.oneOrientation,
-                 "Write each pair only as (read 1, read 2), not also as (read 2, read 1)");
+                 "Write each pair only as (read 1, read 2), not also as (read 2, read 1); the "
+                 "compact table then indexes read 1 only");
     app.add_flag("--no-name-check", texts.noNameCheck,
                  "Pair records by position alone, whatever their names");
     app.add_flag("--phred33", texts.phred33,
@@ -99,7 +117,10 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
         ->type_name("N");
     app.add_flag("-f,--force", options.force, "Replace existing output files");
     app.add_flag("-q,--quiet", options.quiet, "No progress and no summary on standard error");
-    app.add_option("--check", texts.check, "Verify a table and its index, then exit")->expected(2);
+    app.add_option("--check", texts.check,
+                   "Verify tables, then exit: TABLE INDEX for a text table, PAIRS for a "
+                   "compact one (told by its content), or both")
+        ->expected(1, 3);
     app.add_option("bare-files", texts.bareFiles)->group("");
 }
 
@@ -114,17 +135,24 @@ void RefuseBareFiles(const std::vector<std::string>& files) {
                      "'; FASTQ files are named by options: -1 R1 -2 R2, or --interleaved FILE");
 }
 
-// --check TABLE INDEX stands alone.
+// --check FILE... stands alone.
 void TakeCheckFiles(const std::vector<std::string>& check, PrepOptions& options) {
     if (!options.firstReads.empty() || !options.secondReads.empty() ||
         !options.interleaved.empty() || !options.outputPrefix.empty() || !options.statsPath.empty())
-        throw UsageError("--check takes no input or output files besides TABLE and INDEX");
-    if (check[0] == "-" || check[1] == "-")
-        throw UsageError(
-            "--check reads the table by positioned reads, which a pipe cannot serve: give the "
-            "files of TABLE and INDEX, not '-'");
-    options.checkTable = check[0];
-    options.checkIndex = check[1];
+        throw UsageError("--check takes no input or output files besides the tables to check");
+    for (const std::string& file : check)
+        if (file == "-")
+            throw UsageError(
+                "--check reads the table by positioned reads, which a pipe cannot serve: give "
+                "the files of the tables, not '-'");
+    options.checkFiles = check;
+}
+
+TableFormat ParseTableFormat(const std::string& text) {
+    if (text == "text") return TableFormat::Text;
+    if (text == "compact") return TableFormat::Compact;
+    if (text == "both") return TableFormat::Both;
+    throw UsageError("--format takes text, compact or both, not '" + text + "'");
 }
 
 // Whether two input paths name one file ("-": standard input), by device
@@ -171,8 +199,19 @@ void CheckRunOptions(const PrepOptions& options) {
     if (options.readLength != 0 &&
         (options.readLength < leastReadLength || options.readLength > greatestReadLength))
         throw UsageError("--read-length must be from 12 to 1023");
+    if (options.readLength != 0 && !WritesText(options.format))
+        throw UsageError(
+            "--read-length sets the text table's read length; the compact table keeps reads of "
+            "every length (--min-read-length sets the shortest)");
+    if (options.leastReadLength != 0 && !WritesCompact(options.format))
+        throw UsageError(
+            "--min-read-length is for the compact table: give --format compact or both");
+    if (options.leastReadLength != 0 && (options.leastReadLength < defaultLeastReadLength ||
+                                         options.leastReadLength > pairTableLongestRead))
+        throw UsageError("--min-read-length must be from 21 to 65535");
     const std::string prefix = options.outputPrefix;
-    if (options.statsPath == prefix + ".table" || options.statsPath == prefix + ".index")
+    if (options.statsPath == prefix + ".table" || options.statsPath == prefix + ".index" ||
+        options.statsPath == prefix + ".pairs")
         throw UsageError("--stats names an output of -o: give it a file of its own");
     if (options.memoryBytes < (uint64_t{32} << 20))
         throw UsageError("--memory must be at least 32M");
@@ -189,6 +228,7 @@ void TakeOptions(const OptionTexts& texts, PrepOptions& options) {
         return;
     }
     options.memoryBytes = ParseByteSize(texts.memory);
+    options.format = ParseTableFormat(texts.format);
     CheckRunOptions(options);
 }
 
@@ -219,13 +259,18 @@ uint64_t ParseByteSize(const std::string& text) {
     return value << shift;
 }
 
-std::optional<std::string> OutputPrefixWarning(const std::string& prefix) {
-    for (const std::string ending : {".table", ".index"})
+std::optional<std::string> OutputPrefixWarning(const std::string& prefix, TableFormat format) {
+    for (const std::string ending : {".table", ".index", ".pairs"})
         if (prefix.size() > ending.size() &&
             prefix.compare(prefix.size() - ending.size(), ending.size(), ending) == 0) {
             const std::string stem = prefix.substr(0, prefix.size() - ending.size());
-            return "-o " + prefix + " is a name prefix: this writes " + prefix + ".table and " +
-                   prefix + ".index (-o " + stem + " writes " + stem + ".table)";
+            std::string writes;
+            if (WritesText(format)) writes = prefix + ".table and " + prefix + ".index";
+            if (format == TableFormat::Both) writes += " and ";
+            if (WritesCompact(format)) writes += prefix + ".pairs";
+            const std::string example = WritesText(format) ? ".table" : ".pairs";
+            return "-o " + prefix + " is a name prefix: this writes " + writes + " (-o " + stem +
+                   " writes " + stem + example + ")";
         }
     return std::nullopt;
 }

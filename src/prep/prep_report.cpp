@@ -1,6 +1,7 @@
 #include "prep/prep_report.h"
 
 #include <cstdio>
+#include <functional>
 
 #include "base/number_text.h"
 
@@ -50,13 +51,62 @@ std::string DropText(const FilterCounts& counts, int32_t readLength) {
            std::to_string(readLength);
 }
 
+std::string CompactDropText(const PairTableTotals& totals, uint32_t leastReadLength) {
+    return WithThousands(totals.droppedShort) + " with a read shorter than " +
+           Counted(leastReadLength, "base");
+}
+
+namespace {
+
+// What the compact table kept and what it takes on disk.
+void CompactSummaryLines(const PrepSummary& s,
+                         const std::function<void(const std::string&)>& line) {
+    const PairTableTotals& c = s.compact;
+    const std::string kept = WithThousands(c.pairsKept) + " kept (" +
+                             Percent(c.pairsKept, s.counts.pairsRead) + "); dropped " +
+                             CompactDropText(c, s.leastReadLength);
+    if (WritesText(s.format))
+        line("compact table: " + kept);
+    else
+        line(Counted(s.counts.pairsRead, "pair") + " read, " + kept);
+    char perPair[32];
+    std::snprintf(
+        perPair, sizeof perPair, "%.1f",
+        c.pairsKept ? static_cast<double>(c.fileBytes) / static_cast<double>(c.pairsKept) : 0.0);
+    line("wrote " + s.paths.pairs + " (" + Counted(c.pairsKept, "pair") + ", reads of " +
+         std::to_string(c.shortestRead) + " to " + Counted(c.longestRead, "base") +
+         (s.bothOrientations ? ", both reads indexed" : ", read 1 indexed") + ", " +
+         HumanBytes(c.fileBytes) + ": " + perPair + " bytes a pair with the index)" +
+         (s.statsName.empty() || WritesText(s.format) ? "" : "; statistics to " + s.statsName));
+}
+
+// Time, rate and peak memory, with what went through temporary files.
+std::string TimingLine(const PrepSummary& s) {
+    const uint64_t rate = s.seconds > 0 ? static_cast<uint64_t>(s.counts.pairsRead / s.seconds) : 0;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.2f s", s.seconds);
+    std::string timing = std::string(seconds) + ", " + WithThousands(rate) +
+                         " pairs/s, peak memory " + HumanBytes(s.peakMemoryBytes) + " (bound " +
+                         HumanBytes(s.memoryBound) + ")";
+    if (s.grouping.spills > 0)
+        timing += "; input beyond the bound went through " + HumanBytes(s.grouping.bucketBytes) +
+                  " of temporary bucket files";
+    if (s.compact.sort.runs > 0)
+        timing += "; index entries beyond it through " + HumanBytes(s.compact.sort.runBytes) +
+                  " of temporary run files";
+    return "lorvex-prep: " + timing + "\n";
+}
+
+}  // namespace
+
 std::string FormatSummary(const PrepSummary& s) {
     std::string text;
     const auto line = [&text](const std::string& content) {
         text += "lorvex-prep: " + content + "\n";
     };
     const ReadLengthReport& length = s.length;
-    if (!length.given)
+    const bool textTable = WritesText(s.format);
+    if (textTable && !length.given)
         line("read length " + std::to_string(length.used) +
              ", the one with the most pairs kept x (R - 20) among the first " +
              Counted(length.sampledPairs, "pair"));
@@ -67,7 +117,11 @@ std::string FormatSummary(const PrepSummary& s) {
                   : DescribeByte(s.quality.sampled.lowest) + " to " +
                         DescribeByte(s.quality.sampled.highest) + " in both reads of the first " +
                         Counted(s.quality.sampledReads / 2, "pair")) +
-             ") and written as Phred+33");
+             (textTable ? ") and written as Phred+33" : ")"));
+    if (!textTable) {
+        CompactSummaryLines(s, line);
+        return text + TimingLine(s);
+    }
     line(Counted(s.counts.pairsRead, "pair") + " read, " + WithThousands(s.counts.pairsKept) +
          " kept (" + Percent(s.counts.pairsKept, s.counts.pairsRead) + "); dropped " +
          DropText(s.counts, length.used));
@@ -78,17 +132,8 @@ std::string FormatSummary(const PrepSummary& s) {
          (s.bothOrientations ? ", each pair in both orientations" : ", one orientation") +
          ") and " + s.paths.index + " (" + Counted(s.table.groups, "group") + ")" +
          (s.statsName.empty() ? "" : "; statistics to " + s.statsName));
-    const uint64_t rate = s.seconds > 0 ? static_cast<uint64_t>(s.counts.pairsRead / s.seconds) : 0;
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.2f s", s.seconds);
-    std::string timing = std::string(seconds) + ", " + WithThousands(rate) +
-                         " pairs/s, peak memory " + HumanBytes(s.peakMemoryBytes) + " (bound " +
-                         HumanBytes(s.memoryBound) + ")";
-    if (s.grouping.spills > 0)
-        timing += "; input beyond the bound went through " + HumanBytes(s.grouping.bucketBytes) +
-                  " of temporary bucket files";
-    line(timing);
-    return text;
+    if (WritesCompact(s.format)) CompactSummaryLines(s, line);
+    return text + TimingLine(s);
 }
 
 std::string FormatStats(const PrepSummary& s) {
@@ -105,19 +150,33 @@ std::string FormatStats(const PrepSummary& s) {
     };
     const FilterCounts& counts = s.counts;
     count("pairs", "read", counts.pairsRead, counts.pairsRead);
-    count("pairs", "kept", counts.pairsKept, counts.pairsRead);
-    count("dropped", "short_read", counts.droppedTooShort, counts.pairsRead);
-    count("dropped", "not_acgt", counts.droppedNotAcgt, counts.pairsRead);
-    row("read_length", "used", std::to_string(s.length.used));
-    row("read_length", "default", std::to_string(s.length.chosen));
-    row("read_length", "source", s.length.given ? "given" : "default");
-    row("read_length", "sampled_pairs", std::to_string(s.length.sampledPairs));
+    const bool textTable = WritesText(s.format);
+    if (textTable) {
+        count("pairs", "kept", counts.pairsKept, counts.pairsRead);
+        count("dropped", "short_read", counts.droppedTooShort, counts.pairsRead);
+        count("dropped", "not_acgt", counts.droppedNotAcgt, counts.pairsRead);
+        row("read_length", "used", std::to_string(s.length.used));
+        row("read_length", "default", std::to_string(s.length.chosen));
+        row("read_length", "source", s.length.given ? "given" : "default");
+        row("read_length", "sampled_pairs", std::to_string(s.length.sampledPairs));
+    }
     row("quality", "encoding",
         s.quality.encoding == QualityEncoding::Phred64 ? "phred64" : "phred33");
     row("quality", "source", s.quality.given ? "given" : "detected");
-    for (const LengthCandidate& candidate : s.length.candidates)
-        count("candidate", std::to_string(candidate.readLength), candidate.pairsKept,
-              s.length.sampledPairs);
+    if (textTable)
+        for (const LengthCandidate& candidate : s.length.candidates)
+            count("candidate", std::to_string(candidate.readLength), candidate.pairsKept,
+                  s.length.sampledPairs);
+    if (WritesCompact(s.format)) {
+        const PairTableTotals& c = s.compact;
+        count("compact", "kept", c.pairsKept, counts.pairsRead);
+        count("compact", "short_read", c.droppedShort, counts.pairsRead);
+        row("compact", "min_read_length", std::to_string(s.leastReadLength));
+        row("compact", "shortest_read", std::to_string(c.shortestRead));
+        row("compact", "longest_read", std::to_string(c.longestRead));
+        row("compact", "bases", std::to_string(c.basesStored));
+        row("compact", "bytes", std::to_string(c.fileBytes));
+    }
     for (const auto& [section, histogram] :
          {std::pair{"length_read1", &s.firstLengths}, std::pair{"length_read2", &s.secondLengths}})
         for (const auto& [readLength, reads] : histogram->Counts())

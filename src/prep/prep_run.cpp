@@ -7,6 +7,7 @@
 #include "base/errors.h"
 #include "base/number_text.h"
 #include "input/input_stream.h"
+#include "prep/entry_sort.h"
 #include "prep/paired_input.h"
 #include "prep/prep_report.h"
 #include "tool/output_file.h"
@@ -25,13 +26,17 @@ std::string FolderOf(const std::string& path) {
 
 // The output folder exists (it is created when missing) and the outputs do
 // not, unless they may be replaced.
-void PrepareOutputs(const OutputPaths& paths, const std::string& statsPath, bool force) {
+void PrepareOutputs(const OutputPaths& paths, TableFormat format, const std::string& statsPath,
+                    bool force) {
     const std::string folder = FolderOf(paths.table);
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) throw OutputFileError(folder, "cannot create the folder: " + error.message());
     if (force) return;
-    for (const std::string& path : {paths.table, paths.index})
+    std::vector<std::string> outputs;
+    if (WritesText(format)) outputs = {paths.table, paths.index};
+    if (WritesCompact(format)) outputs.push_back(paths.pairs);
+    for (const std::string& path : outputs)
         if (fs::exists(fs::symlink_status(path)))
             throw OutputFileError(path, "exists already (--force replaces it)");
     // Standard output, devices and pipes are written in place, whatever --force says.
@@ -141,31 +146,56 @@ ReadLengthReport SettleReadLength(const PrepOptions& options, const Sample& samp
     return report;
 }
 
+// Every pair read goes to the text table's grouping, the compact table, or
+// both, and is counted.
 class PairIntake {
   public:
-    PairIntake(PairGrouper& grouper, int32_t readLength, ProgressMeter& progress,
-               PrepSummary& summary)
-        : grouper_(grouper), readLength_(readLength), progress_(progress), summary_(summary) {}
+    PairIntake(PairGrouper* grouper, int32_t readLength, PairTableWriter* pairTable,
+               ProgressMeter& progress, PrepSummary& summary)
+        : grouper_(grouper),
+          readLength_(readLength),
+          pairTable_(pairTable),
+          progress_(progress),
+          summary_(summary) {}
 
     void Add(std::string_view firstSequence, std::string_view firstQuality,
              std::string_view secondSequence, std::string_view secondQuality) {
         ThrowIfStopRequested();
         summary_.firstLengths.Add(firstSequence.size());
         summary_.secondLengths.Add(secondSequence.size());
-        const PairVerdict verdict = PackPair(firstSequence, firstQuality, secondSequence,
-                                             secondQuality, readLength_, grouper_.PairSlot());
         FilterCounts& counts = summary_.counts;
-        counts.Count(verdict);
-        if (verdict == PairVerdict::Kept) grouper_.KeepPair();
-        progress_.Reading(counts.pairsRead, counts.pairsKept);
+        if (grouper_) {
+            const PairVerdict verdict = PackPair(firstSequence, firstQuality, secondSequence,
+                                                 secondQuality, readLength_, grouper_->PairSlot());
+            counts.Count(verdict);
+            if (verdict == PairVerdict::Kept) grouper_->KeepPair();
+        } else {
+            ++counts.pairsRead;
+        }
+        if (pairTable_) pairTable_->Add(firstSequence, firstQuality, secondSequence, secondQuality);
+        progress_.Reading(counts.pairsRead,
+                          grouper_ ? counts.pairsKept : pairTable_->totals().pairsKept);
     }
 
   private:
-    PairGrouper& grouper_;
+    PairGrouper* grouper_;
     int32_t readLength_;
+    PairTableWriter* pairTable_;
     ProgressMeter& progress_;
     PrepSummary& summary_;
 };
+
+// The memory for held pairs splits between the two tables in proportion to
+// what each holds per pair.
+uint64_t TextShareOfBudget(uint64_t budget, TableFormat format, int32_t readLength,
+                           bool bothOrientations) {
+    if (!WritesCompact(format)) return budget;
+    if (!WritesText(format)) return 0;
+    const uint64_t lines = bothOrientations ? 2 : 1;
+    const uint64_t text = PackedPairBytes(readLength) + lines * sortKeyBytesPerLine;
+    const uint64_t compact = lines * indexEntryHeldBytes;
+    return budget / (text + compact) * text;
+}
 
 }  // namespace
 
@@ -180,7 +210,8 @@ PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress) {
         input.emplace(options.firstReads, options.secondReads, options.checkNames);
     else
         input.emplace(options.interleaved, options.checkNames);
-    PrepareOutputs(summary.paths, options.statsPath, options.force);
+    summary.format = options.format;
+    PrepareOutputs(summary.paths, options.format, options.statsPath, options.force);
     const std::string workParent = CheckedWorkParent(options, summary.paths);
 
     const std::string firstInput =
@@ -191,40 +222,70 @@ PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress) {
     Sample sample = SampleStart(*input);
     if (sample.pairs.empty()) throw FileError(firstInput, "holds no reads");
     summary.quality = SettleEncoding(options, *input, sample);
-    summary.length = SettleReadLength(options, sample, firstInput);
+    const bool text = WritesText(options.format);
+    if (text) summary.length = SettleReadLength(options, sample, firstInput);
     const int32_t readLength = summary.length.used;
 
-    GroupingSettings settings;
-    settings.readLength = readLength;
-    settings.bothOrientations = summary.bothOrientations;
-    settings.memoryBudget = options.memoryBytes - reservedMemoryBytes;
+    const uint64_t budget = options.memoryBytes - reservedMemoryBytes;
+    const uint64_t textBudget =
+        TextShareOfBudget(budget, options.format, readLength, summary.bothOrientations);
     WorkFolder workFolder(workParent);
-    PairGrouper grouper(settings, workFolder);
     // Created before the long read so that an unwritable output fails early.
-    GroupedTableWriter writer(summary.paths, readLength, options.force);
+    std::optional<PairGrouper> grouper;
+    std::optional<GroupedTableWriter> writer;
+    if (text) {
+        GroupingSettings settings;
+        settings.readLength = readLength;
+        settings.bothOrientations = summary.bothOrientations;
+        settings.memoryBudget = textBudget;
+        grouper.emplace(settings, workFolder);
+        writer.emplace(summary.paths, readLength, options.force);
+    }
+    std::optional<PairTableWriter> pairTable;
+    if (WritesCompact(options.format)) {
+        PairTableSettings settings;
+        if (options.leastReadLength != 0) settings.leastReadLength = options.leastReadLength;
+        settings.bothReads = summary.bothOrientations;
+        settings.memoryBudget = budget - textBudget;
+        summary.leastReadLength = settings.leastReadLength;
+        pairTable.emplace(summary.paths.pairs, settings, workFolder, options.force);
+    }
     std::optional<NamedOutput> stats;
     if (!options.statsPath.empty()) {
         stats.emplace(options.statsPath);
         summary.statsName = stats->name();
     }
 
-    PairIntake intake(grouper, readLength, progress, summary);
+    PairIntake intake(grouper ? &*grouper : nullptr, readLength, pairTable ? &*pairTable : nullptr,
+                      progress, summary);
     for (const SampledPair& pair : sample.pairs)
         intake.Add(pair.firstSequence, pair.firstQuality, pair.secondSequence, pair.secondQuality);
     sample.pairs = {};
     FastqRecord first, second;
     while (input->Next(first, second))
         intake.Add(first.sequence, first.quality, second.sequence, second.quality);
-    if (summary.counts.pairsKept == 0)
+    if (text && summary.counts.pairsKept == 0)
         throw FileError(firstInput, "no pair kept: " + WithThousands(summary.counts.pairsRead) +
                                         " read, " + DropText(summary.counts, readLength));
+    if (pairTable && pairTable->totals().pairsKept == 0)
+        throw FileError(
+            firstInput,
+            "no pair kept for the compact table: " + WithThousands(summary.counts.pairsRead) +
+                " read, " + CompactDropText(pairTable->totals(), summary.leastReadLength));
 
-    grouper.WriteAll(writer, progress);
-    summary.grouping = grouper.totals();
+    if (text) {
+        grouper->WriteAll(*writer, progress);
+        summary.grouping = grouper->totals();
+    }
+    if (pairTable) {
+        pairTable->WriteIndex();
+        summary.compact = pairTable->totals();
+    }
     if (stats) stats->Write(FormatStats(summary));
-    // The table first: a table refused at its name leaves no stats behind.
-    FinishThenCommit(&writer, stats ? &*stats : nullptr);
-    summary.table = writer.totals();
+    // The tables first: a table refused at its name leaves no stats behind.
+    FinishThenCommit(writer ? &*writer : nullptr, pairTable ? &*pairTable : nullptr,
+                     stats ? &*stats : nullptr);
+    if (writer) summary.table = writer->totals();
     summary.seconds = progress.SecondsSinceStart();
     summary.peakMemoryBytes = PeakMemoryBytes();
     return summary;

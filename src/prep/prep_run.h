@@ -1,7 +1,8 @@
 // One run of lorvex-prep, in the order the data flows: open the inputs,
 // sample the pairs at the start to settle the quality encoding and the read
-// length, read and filter every pair into the grouping, write the table and
-// index in group order, move them (and the statistics) into place.
+// length, read and filter every pair into the grouping of the text table
+// and into the compact table, write the text table and index in group order
+// and the compact table's index, move them (and the statistics) into place.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "prep/pair_filter.h"
 #include "prep/pair_grouping.h"
+#include "prep/pair_table_writer.h"
 #include "prep/prep_options.h"
 #include "prep/progress.h"
 #include "prep/quality_encoding.h"
@@ -44,6 +46,7 @@ struct QualityReport {
 };
 
 struct PrepSummary {
+    TableFormat format = TableFormat::Text;
     OutputPaths paths;
     std::string statsName;  // empty without --stats
     ReadLengthReport length;
@@ -53,6 +56,8 @@ struct PrepSummary {
     LengthHistogram firstLengths, secondLengths;  // of all pairs read
     TableTotals table;
     GroupingTotals grouping;
+    uint32_t leastReadLength = 0;  // of the compact table
+    PairTableTotals compact;
     uint64_t memoryBound = 0;
     uint64_t peakMemoryBytes = 0;
     double seconds = 0;

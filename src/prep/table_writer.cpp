@@ -37,7 +37,7 @@ void MoveTableAndIndexIntoPlace(TemporaryOutput& table, TemporaryOutput& index, 
 }  // namespace
 
 OutputPaths OutputPathsFor(const std::string& prefix) {
-    return OutputPaths{prefix + ".table", prefix + ".index"};
+    return OutputPaths{prefix + ".table", prefix + ".index", prefix + ".pairs"};
 }
 
 void FormatTableLine(const char* first, const char* second, const char* firstQuality,

@@ -15,6 +15,7 @@ namespace lorvex::prep {
 struct OutputPaths {
     std::string table;  // "<prefix>.table"
     std::string index;  // "<prefix>.index"
+    std::string pairs;  // "<prefix>.pairs", the compact table
 };
 
 OutputPaths OutputPathsFor(const std::string& prefix);
