@@ -50,13 +50,15 @@ uint32_t ParseCount(const char* line, size_t length, const std::string& path, ui
     return static_cast<uint32_t>(value);
 }
 
-// The count of a line as lorvex-prep writes it, a key of 12 characters, one
-// tab and 1 to 9 digits, without the scans of ParseCount; false for any
+// The count of a line as lorvex-prep writes it, a key of 12 characters without
+// a tab, one tab and 1 to 9 digits, without the scans of ParseCount; false for any
 // other form, which ParseCount then reads or refuses.
 bool ParsePlainCount(std::string_view line, uint32_t& count) {
     constexpr size_t digitsAt = prefixLength + 1;
     if (line.size() <= digitsAt || line.size() > digitsAt + 9 || line[prefixLength] != '\t')
         return false;
+    // A tab inside the key ends the key early: the count is then another field.
+    if (std::memchr(line.data(), '\t', prefixLength)) return false;
     uint32_t value = 0;
     for (size_t i = digitsAt; i < line.size(); ++i) {
         const uint32_t digit = static_cast<unsigned char>(line[i]) - uint32_t{'0'};

@@ -169,6 +169,8 @@ TEST_F(PrefixIndexTest, CheckedLoaderSkipsEmptyLines) {
 TEST_F(PrefixIndexTest, CheckedLoaderNamesTheBadLine) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"AAAAAAAAAAAA\t1\nAAAAAAAAAAA\t1\n", "line 2: key shorter than 12 characters"},
+        // A tab inside the key, even where the line has the length of a plain one.
+        {"AAAAAAAAAA\tT\t1\n", "line 1: key shorter than 12 characters"},
         {"AAAAAAAAAAAA 1\n", "line 1: no tab and count after the key"},
         {"AAAAAAAAAAAA\t\n", "line 1: no count after the key"},
         {"AAAAAAAAAAAA\tmany\n", "line 1: no count after the key"},
