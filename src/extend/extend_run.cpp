@@ -150,7 +150,9 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
     const RunSettings& run = settled.settings;
     ExtensionSettings settings = settled.extension;
     settings.keepVotes = !options.basesPath.empty() || !options.plotPath.empty();
-    settings.closeCircles = true;
+    // --no-repeat-guard extends every side as lorvex does: without the
+    // guard a side can loop between repeat copies, which looks like a circle.
+    settings.closeCircles = options.run.repeatGuard;
     const std::optional<double> depth = settled.guard.singleCopyDepth;
     const std::string fragmentsTsv =
         options.fragmentsPath.empty()

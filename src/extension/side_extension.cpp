@@ -28,9 +28,11 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
     // In the order they look at a cycle: the target, the circle, the guard.
     std::vector<CycleObserver> observers;
     if (towards) observers.push_back(towards);
-    const int32_t overlap =
-        JunctionOverlap(settings.rules.parameters, inputs.table.layout.readLength);
-    if (settings.closeCircles) observers.push_back(CircleObserver(std::move(heldBefore), overlap));
+    const CircleRule circle =
+        CircleRuleFor(settings.rules.parameters, inputs.table.layout.readLength);
+    if (settings.closeCircles)
+        observers.push_back(
+            CircleObserver(std::move(heldBefore), circle, settings.singleCopyDepth));
     if (settings.singleCopyDepth)
         observers.push_back(RepeatGuardObserver(*settings.singleCopyDepth));
     if (!observers.empty()) {
@@ -42,7 +44,7 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
     }
     const ExtensionOutcome outcome = ExtendContig(contig, inputs, settings.rules, tieBreaks, hooks);
     extension.stop = outcome.reason;
-    if (outcome.reason == StopReason::Circular) extension.circleOverlap = overlap;
+    if (outcome.reason == StopReason::Circular) extension.circleOverlap = circle.overlap;
     extension.stopVotes = outcome.stopVotes;
     if (side == Side::Left) {
         for (char& base : extension.bases) base = ComplementBase(base);

@@ -24,6 +24,7 @@ class CircleProgram : public ExtendProgram {
         const std::string sampled = circular ? genome + genome.substr(0, 300) : genome;
         reads_.pairs = SampleReadPairs(sampled, 1103, 50, 200, int(sampled.size()));
         files_ = WriteTableAndIndex(dir_, reads_.pairs);
+        repeatGuard_ = true;  // --no-repeat-guard closes no circle
     }
 
     // Every seed's (topology, stops) from the summary, in input order.
@@ -74,14 +75,18 @@ TEST_F(CircleProgram, ACircleIsClosedAndWrittenOnceFromTheSeedsStart) {
         EXPECT_NE(ReadWholeInput(dir_.path() + "/p.svg").find(">junction: step "),
                   std::string::npos);
     }
+    repeatGuard_ = false;
+    const ExtendRun unguarded =
+        RunExtend(seedsPath, circleDistances, false, false, 2, {"--max-bases", "4000"});
+    EXPECT_EQ(Topologies(unguarded)[0], "at0 right cap-reached linear");
 }
 
-// The seed's first 150 bases recur 800 bases past its end: the right side's
+// The seed's first 150 bases recur 700 bases past its end: the right side's
 // end matches the contig's start there, but the pairs that span the copy's
 // end carry the side on along the genome, which is written linear.
 TEST_F(CircleProgram, ALinearGenomeStaysOpenWhereTheSeedsStartRecurs) {
     std::string genome = RandomBases(1201, 3000);
-    const std::string seed = genome.substr(400, 400);
+    const std::string seed = genome.substr(400, 500);
     genome.replace(1600, 150, seed.substr(0, 150));
     PrepareGenome(genome, false);
     const std::string seedsPath = WriteSeeds({{"recurring", seed}}, "seeds.fa");
@@ -110,7 +115,6 @@ TEST_F(CircleProgram, AnInvertedRepeatStopsBothSidesAtTheCopiesFlanks) {
     const std::string large = RandomBases(1301, 1500), copy = RandomBases(1302, 700);
     const std::string circle = large + copy + RandomBases(1303, 800) + ReverseComplementOf(copy);
     PrepareGenome(circle, true);
-    repeatGuard_ = true;
     const ExtendRun run = RunExtend(WriteSeeds({{"large", large.substr(400, 700)}}, "seeds.fa"),
                                     circleDistances, false, true, 1, {"--max-bases", "20000"});
     ASSERT_EQ(run.run.status, 0) << run.run.err;

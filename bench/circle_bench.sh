@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Circular genomes: lorvex-extend against tadpole and SSAKE on seeds from a
+# plasmid-like circle and a mitochondrion-sized one.
+#
+#   bench/circle_bench.sh BUILD_DIR
+#
+# Data (made once, kept in bench/out/): organelle-like circles (37 % GC,
+# short tandem repeats; lorvex-bench-genome organelle) of 7,000 and 16,500
+# bases, art_illumina HiSeq 2500 reads of 2 x 150 from fragments of 500 +- 30
+# at 200x, read round the circle (simulated_reads ... circular). Five seeds of
+# 1,000 bases a circle: at its first base, a quarter, half and three quarters
+# of the way round, and one running across the genome's end.
+#
+# lorvex-extend --both --max-bases 40000 -j 2, the distances and the depth
+# estimated. tadpole.sh mode=extend k=62 el=er=40000; ssake -m 20 -o 2 -r 0.7
+# (LORVEX_BENCH_SSAKE=0 skips it). Peers' results are kept in
+# bench/out/peer-runs/circle-* and reused (LORVEX_BENCH_RERUN_PEERS=1).
+#
+# Prints Markdown, one row per set, seed and tool: bases written, closed (the
+# record says circular=true), exact (the genome once from the seed's first
+# base), whole (the circle held at least once, every base right), correct
+# (every base the genome's), the stops, the tool's wall time for the set.
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/datasets.sh"
+source "$here/peers.sh"
+bench_setup circle "$@"
+
+# circle_seeds GENOME_FA OUT_FA: the five seeds.
+circle_seeds() {
+    fasta_bases "$1" | awk '{
+        n = length($0); twice = $0 $0
+        split("0 " int(n / 4) " " int(n / 2) " " int(3 * n / 4) " " (n - 500), at, " ")
+        for (i = 1; i <= 5; i++) { print ">at" at[i]; print substr(twice, at[i] + 1, 1000) }
+    }' > "$2"
+}
+
+echo "| set | seed | tool | bases written | closed | exact | whole | correct | stops | wall s (set) |"
+echo "|---|---|---|---|---|---|---|---|---|---|"
+for set in plasmid-7000-2 mito-16500-3; do
+    IFS=- read -r label length seed <<< "$set"
+    genome=$(generated_genome "$build" organelle "$length" "$seed") || exit 1
+    reads=$(simulated_reads "$genome/genome.fa" 150 500 30 200 "$((seed + 40))" circular) || exit 1
+    prep=$(prepared_reads "$build" "$reads") || exit 1
+    circle_seeds "$genome/genome.fa" "$run/$label.seeds.fa"
+    judged=()
+    timed "$run/$label.lorvex-extend.time" "$build/lorvex-extend" -s "$run/$label.seeds.fa" \
+        -t "$prep/reads.table" -i "$prep/reads.index" --both --max-bases 40000 -j "$threads" \
+        -o "$run/$label.lorvex-extend.fa" --summary-tsv "$run/$label.summary.tsv" \
+        2> "$run/$label.lorvex-extend.log" &&
+        judged+=("lorvex-extend=$run/$label.lorvex-extend.fa:$run/$label.lorvex-extend.time")
+    peers="$bench_out/peer-runs/circle-$set"
+    mkdir -p "$peers"
+    if peer_result_cached "$peers" tadpole ||
+        { peer_tadpole_extend "$run/$label.seeds.fa" "$reads" "$peers" 62 40000 "$threads" &&
+          touch "$peers/tadpole.done"; }; then
+        judged+=("tadpole-k62=$peers/tadpole.fa:$peers/tadpole.time")
+    else
+        echo "   tadpole failed: see $peers/tadpole.log" >&2
+    fi
+    if [ "${LORVEX_BENCH_SSAKE:-1}" != 0 ]; then
+        if peer_result_cached "$peers" ssake ||
+            { peer_ssake_extend "$run/$label.seeds.fa" "$reads" "$peers" 20 2 0.7 &&
+              touch "$peers/ssake.done"; }; then
+            judged+=("ssake=$peers/ssake.fa:$peers/ssake.time")
+        else
+            echo "   ssake failed: see $peers/ssake.log" >&2
+        fi
+    fi
+    python3 "$here/eval_circle.py" "$genome/genome.fa" "$run/$label.seeds.fa" \
+        "$label $length" "${judged[@]}"
+done
