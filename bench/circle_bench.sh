@@ -7,9 +7,12 @@
 # Data (made once, kept in bench/out/): organelle-like circles (37 % GC,
 # short tandem repeats; lorvex-bench-genome organelle) of 7,000 and 16,500
 # bases, art_illumina HiSeq 2500 reads of 2 x 150 from fragments of 500 +- 30
-# at 200x, read round the circle (simulated_reads ... circular). Five seeds of
-# 1,000 bases a circle: at its first base, a quarter, half and three quarters
-# of the way round, and one running across the genome's end.
+# at 200x, read round the circle (simulated_reads ... circular); and the
+# 16,500-base circle at 500x among the reads (20x) of a 2 Mb nuclear genome
+# that holds five copies of 1 to 3 kb of circle pieces at 2 to 5 %
+# divergence (embed_copies.py). Five seeds of 1,000 bases a circle: at its
+# first base, a quarter, half and three quarters of the way round, and one
+# running across the genome's end.
 #
 # lorvex-extend --both --max-bases 40000 -j 2, the distances and the depth
 # estimated. tadpole.sh mode=extend k=62 el=er=40000; ssake -m 20 -o 2 -r 0.7
@@ -19,7 +22,8 @@
 # Prints Markdown, one row per set, seed and tool: bases written, closed (the
 # record says circular=true), exact (the genome once from the seed's first
 # base), whole (the circle held at least once, every base right), correct
-# (every base the genome's), the stops, the tool's wall time for the set.
+# (every base the genome's), the stops, the tool's wall time for the set;
+# then the single-copy depth lorvex-extend estimated for each set.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -36,24 +40,55 @@ circle_seeds() {
     }' > "$2"
 }
 
+# nuclear_background CIRCLE_DIR ORGANELLE_READS_DIR: the organelle's reads
+# mixed with those of the nuclear genome; prints the mixed reads folder.
+nuclear_background() {
+    local circle=$1 organelle=$2 nuclear dir reads mixed mate
+    nuclear=$(generated_genome "$build" unique 2000000 5) || return 1
+    dir=$(dataset_dir "$(basename "$circle")-nuclear-2000000-s5-copies5")
+    cached_step "$dir" ||
+        { python3 "$here/embed_copies.py" "$nuclear/genome.fa" "$circle/genome.fa" \
+              "$dir/genome.fa" 5 5 > "$dir/copies.tsv" && mark_done "$dir"; } || return 1
+    reads=$(simulated_reads "$dir/genome.fa" 150 500 30 20 46) || return 1
+    mixed=$(dataset_dir "$(basename "$dir")/mixed-$(basename "$organelle")")
+    if ! cached_step "$mixed"; then
+        for mate in 1 2; do
+            cat "$organelle/reads_$mate.fq" "$reads/reads_$mate.fq" > "$mixed/reads_$mate.fq" ||
+                return 1
+        done
+        mark_done "$mixed"
+    fi
+    echo "$mixed"
+}
+
 echo "| set | seed | tool | bases written | closed | exact | whole | correct | stops | wall s (set) |"
 echo "|---|---|---|---|---|---|---|---|---|---|"
-for set in plasmid-7000-2 mito-16500-3; do
-    IFS=- read -r label length seed <<< "$set"
+depths=()
+for set in plasmid mito nuclear; do
+    case $set in
+        plasmid) length=7000 seed=2 depth=200 label="plasmid 7000" ;;
+        mito) length=16500 seed=3 depth=200 label="circle 16500" ;;
+        nuclear) length=16500 seed=3 depth=500 label="circle 16500 at 500x, nuclear 20x" ;;
+    esac
     genome=$(generated_genome "$build" organelle "$length" "$seed") || exit 1
-    reads=$(simulated_reads "$genome/genome.fa" 150 500 30 200 "$((seed + 40))" circular) || exit 1
+    reads=$(simulated_reads "$genome/genome.fa" 150 500 30 "$depth" "$((seed + 40))" circular) ||
+        exit 1
+    if [ $set = nuclear ]; then
+        reads=$(nuclear_background "$genome" "$reads") || exit 1
+    fi
     prep=$(prepared_reads "$build" "$reads") || exit 1
-    circle_seeds "$genome/genome.fa" "$run/$label.seeds.fa"
+    circle_seeds "$genome/genome.fa" "$run/$set.seeds.fa"
     judged=()
-    timed "$run/$label.lorvex-extend.time" "$build/lorvex-extend" -s "$run/$label.seeds.fa" \
+    timed "$run/$set.lorvex-extend.time" "$build/lorvex-extend" -s "$run/$set.seeds.fa" \
         -t "$prep/reads.table" -i "$prep/reads.index" --both --max-bases 40000 -j "$threads" \
-        -o "$run/$label.lorvex-extend.fa" --summary-tsv "$run/$label.summary.tsv" \
-        2> "$run/$label.lorvex-extend.log" &&
-        judged+=("lorvex-extend=$run/$label.lorvex-extend.fa:$run/$label.lorvex-extend.time")
-    peers="$bench_out/peer-runs/circle-$set"
+        -o "$run/$set.lorvex-extend.fa" --summary-tsv "$run/$set.summary.tsv" \
+        2> "$run/$set.lorvex-extend.log" &&
+        judged+=("lorvex-extend=$run/$set.lorvex-extend.fa:$run/$set.lorvex-extend.time")
+    depths+=("$label: $(grep -o 'single-copy depth [0-9.]* ([a-z]*)' "$run/$set.lorvex-extend.log" || echo 'no single-copy depth')")
+    peers="$bench_out/peer-runs/circle-$set-$length-$seed-${depth}x"
     mkdir -p "$peers"
     if peer_result_cached "$peers" tadpole ||
-        { peer_tadpole_extend "$run/$label.seeds.fa" "$reads" "$peers" 62 40000 "$threads" &&
+        { peer_tadpole_extend "$run/$set.seeds.fa" "$reads" "$peers" 62 40000 "$threads" &&
           touch "$peers/tadpole.done"; }; then
         judged+=("tadpole-k62=$peers/tadpole.fa:$peers/tadpole.time")
     else
@@ -61,13 +96,15 @@ for set in plasmid-7000-2 mito-16500-3; do
     fi
     if [ "${LORVEX_BENCH_SSAKE:-1}" != 0 ]; then
         if peer_result_cached "$peers" ssake ||
-            { peer_ssake_extend "$run/$label.seeds.fa" "$reads" "$peers" 20 2 0.7 &&
+            { peer_ssake_extend "$run/$set.seeds.fa" "$reads" "$peers" 20 2 0.7 &&
               touch "$peers/ssake.done"; }; then
             judged+=("ssake=$peers/ssake.fa:$peers/ssake.time")
         else
             echo "   ssake failed: see $peers/ssake.log" >&2
         fi
     fi
-    python3 "$here/eval_circle.py" "$genome/genome.fa" "$run/$label.seeds.fa" \
-        "$label $length" "${judged[@]}"
+    python3 "$here/eval_circle.py" "$genome/genome.fa" "$run/$set.seeds.fa" "$label" \
+        "${judged[@]}"
 done
+echo
+for line in "${depths[@]}"; do echo "- lorvex-extend, $line"; done
