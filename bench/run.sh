@@ -19,8 +19,8 @@
 #    runs (LORVEX_BENCH_RUNS, default 5).
 # 4. bench/deep_bench.sh BUILD_DIR: 2,000x coverage of a 100 kb genome, the
 #    fast engine against the bit-set and literal ones, and against the peer.
-# 5. The repeat, fragment, trimmed, workflow, gap and compact pair table
-#    benchmarks (bench/*_bench.sh), each on its own data.
+# 5. The repeat, circular genome, fragment, trimmed, workflow, gap and compact
+#    pair table benchmarks (bench/*_bench.sh), each on its own data.
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -192,6 +192,7 @@ for program in lorvex lorvex-strict; do
 done
 
 echo; echo "== Repeats (bench/repeat_bench.sh)"; "$here/repeat_bench.sh" "$build" || echo "   bench/repeat_bench.sh failed (status $?)"
+echo; echo "== Circular genomes (bench/circle_bench.sh)"; "$here/circle_bench.sh" "$build" || echo "   bench/circle_bench.sh failed (status $?)"
 echo; echo "== Fragment lengths (bench/fragments_bench.sh)"; "$here/fragments_bench.sh" "$build" || echo "   bench/fragments_bench.sh failed (status $?)"
 echo; echo "== Trimmed reads (bench/trimmed_bench.sh)"; "$here/trimmed_bench.sh" "$build" || echo "   bench/trimmed_bench.sh failed (status $?)"
 echo; echo "== The workflow, 1,000 seeds in 8 chunks (bench/workflow_bench.sh)"; "$here/workflow_bench.sh" "$build" || echo "   bench/workflow_bench.sh failed (status $?)"

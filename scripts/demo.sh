@@ -2,7 +2,8 @@
 # The whole path a user takes, on the bundled example (examples/README.md):
 # paired FASTQ files -> lorvex-prep -> read-pair table and prefix index ->
 # lorvex and lorvex-strict extend a seed cut from the genome -> lorvex-extend
-# extends three seeds on both sides -> lorvex-close closes gaps cut into the
+# extends three seeds on both sides -> lorvex-extend closes a small circular
+# genome (examples/plasmid.fa) -> lorvex-close closes gaps cut into the
 # genome; every result is compared with the genome it came from.
 #
 #   scripts/demo.sh BUILD_DIR OUTPUT_DIR
@@ -109,6 +110,25 @@ while read -r contig; do
         status=1
     fi
 done < "$work/contigs.txt"
+
+say "a circular genome (examples/plasmid.fa, 6,000 bases): lorvex-extend goes round the circle
+   from a seed, stops where it comes back onto the seed and writes the circle once"
+plasmid=$(grep -v '^>' "$examples/plasmid.fa" | tr -d '\n')
+"$build/lorvex-prep" -q -1 "$examples/plasmid_reads_1.fq.gz" -2 "$examples/plasmid_reads_2.fq.gz" \
+    -o "$work/plasmid"
+printf '>gene_2001 plasmid:2001-2800\n%s\n' "${plasmid:2000:800}" > "$work/plasmid_seed.fa"
+circle=("$build/lorvex-extend" --seeds "$work/plasmid_seed.fa" --table "$work/plasmid.table"
+        --index "$work/plasmid.index" --both -q -o "$work/plasmid_circle.fa"
+        --summary-tsv "$work/plasmid_summary.tsv")
+describe "${circle[@]}"
+"${circle[@]}"
+grep '^>' "$work/plasmid_circle.fa"
+if [ "$(grep -v '^>' "$work/plasmid_circle.fa" | tr -d '\n')" = "${plasmid:2000}${plasmid:0:2000}" ]; then
+    echo "the record is the circle once, from the seed's first base (position 2,001)"
+else
+    echo "the record is NOT the circle once from the seed's first base"
+    status=1
+fi
 
 say "lorvex-close: four gaps cut into the genome (200, 600 and 1,500 bases as Ns of their length,
    400 bases as the unknown-size marker of 100 Ns), closed from both flanks"

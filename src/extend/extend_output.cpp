@@ -35,6 +35,9 @@ std::string FastaHeader(const SequenceRecord& seed, const SeedExtension& extensi
     header += " right=" + std::to_string(extension.right.bases.size());
     if (bothSides) header += std::string(" left_stop=") + SeedStopLabel(extension.left.stop);
     header += std::string(" right_stop=") + SeedStopLabel(extension.right.stop);
+    if (IsCircular(extension))
+        header +=
+            " length=" + std::to_string(WrittenSequence(seed, extension).size()) + " circular=true";
     if (!seed.description.empty()) header += " " + seed.description;
     return header;
 }
@@ -50,8 +53,9 @@ std::string BaseRows(const SequenceRecord& seed, const SeedExtension& extension,
     const auto addSide = [&](const SideExtension& side) {
         for (size_t i = 0; i < side.bases.size(); ++i) {
             const size_t step = i + 1;
-            const size_t position =
-                side.side == Side::Left ? leftLength - i : leftLength + seed.bases.size() + step;
+            const size_t index =
+                side.side == Side::Left ? leftLength - step : leftLength + seed.bases.size() + i;
+            const size_t position = WrittenPosition(seed, extension, index);
             rows += seed.name;
             rows += '\t';
             rows += SideName(side.side);
@@ -69,13 +73,13 @@ std::string BaseRows(const SequenceRecord& seed, const SeedExtension& extension,
 
 std::string SummaryRowsHeader() {
     return "seed\tside\tseed_length\tadded\tstop\tstop_A\tstop_C\tstop_G\tstop_T\tcontig_length\t"
-           "single_copy_depth\n";
+           "single_copy_depth\ttopology\n";
 }
 
 std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides,
                         std::optional<double> singleCopyDepth) {
-    const size_t contigLength =
-        extension.left.bases.size() + seed.bases.size() + extension.right.bases.size();
+    const size_t contigLength = WrittenSequence(seed, extension).size();
+    const char* topology = IsCircular(extension) ? "circular" : "linear";
     const std::string depth = singleCopyDepth ? WithOneDecimal(*singleCopyDepth) : "";
     std::string rows;
     const auto addSide = [&](const SideExtension& side) {
@@ -85,7 +89,7 @@ std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extensi
         rows += '\t' + std::to_string(seed.bases.size()) + '\t' +
                 std::to_string(side.bases.size()) + '\t' + SeedStopLabel(side.stop);
         AppendVotes(rows, side.stopVotes);
-        rows += '\t' + std::to_string(contigLength) + '\t' + depth + '\n';
+        rows += '\t' + std::to_string(contigLength) + '\t' + depth + '\t' + topology + '\n';
     };
     if (bothSides) addSide(extension.left);
     addSide(extension.right);

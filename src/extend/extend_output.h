@@ -19,11 +19,12 @@ const char* SeedStopLabel(StopReason reason);
 
 // ">name left=120 right=3456 left_stop=no-votes right_stop=not-dominant
 // description": the left fields only with both sides, the description when
-// the seed has one.
+// the seed has one; a closed circle adds "length=N circular=true" before it.
 std::string FastaHeader(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides);
 
 // Per accepted base: seed, side, step (1 = next to the seed), position in the
-// extended contig (1-based), base and its four votes, on the seed's strand,
+// written sequence (1-based; on a circle, bases past the junction repeat
+// positions), base and its four votes, on the seed's strand,
 // and the votes over the single-copy depth (empty without one).
 std::string BaseRowsHeader();
 std::string BaseRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides,
@@ -31,7 +32,8 @@ std::string BaseRows(const SequenceRecord& seed, const SeedExtension& extension,
 
 // Per seed and side: how long the seed was, what was added, why it stopped
 // and the votes of the stopping cycle, the length of the extended contig and
-// the repeat guard's single-copy depth (empty without one).
+// the repeat guard's single-copy depth (empty without one), and the
+// topology: "circular" when a side closed a circle, else "linear".
 std::string SummaryRowsHeader();
 std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides,
                         std::optional<double> singleCopyDepth);

@@ -93,7 +93,7 @@ class RunOutputs {
     void Deliver(const SequenceRecord& seed, const SeedExtension& extension) {
         const bool both = options_.bothSides;
         fasta_.Write(FastaRecord(FastaHeader(seed, extension, both),
-                                 ExtendedContig(seed, extension), lineWidth_));
+                                 WrittenSequence(seed, extension), lineWidth_));
         if (bases_) bases_->Write(BaseRows(seed, extension, both, singleCopyDepth_));
         if (summary_) summary_->Write(SummaryRows(seed, extension, both, singleCopyDepth_));
         if (plotPanels_) {
@@ -150,6 +150,9 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
     const RunSettings& run = settled.settings;
     ExtensionSettings settings = settled.extension;
     settings.keepVotes = !options.basesPath.empty() || !options.plotPath.empty();
+    // --no-repeat-guard extends every side as lorvex does: without the
+    // guard a side can loop between repeat copies, which looks like a circle.
+    settings.closeCircles = options.run.repeatGuard;
     const std::optional<double> depth = settled.guard.singleCopyDepth;
     const std::string fragmentsTsv =
         options.fragmentsPath.empty()

@@ -23,6 +23,7 @@ const char* const shareColour = "#2e8b3a";
 const char* const thresholdColour = "#c0392b";
 const char* const runnerUpColour = "#e67e22";
 const char* const guardColour = "#7d3c98";
+const char* const junctionColour = "#000";
 
 std::string Number(double value) {
     return WithOneDecimal(value);
@@ -202,6 +203,12 @@ std::vector<size_t> StepTicks(size_t cycles) {
     return ticks;
 }
 
+size_t JunctionStep(const SideExtension& side) {
+    if (side.stop != StopReason::Circular || side.circleOverlap <= 0) return 0;
+    const size_t overlap = static_cast<size_t>(side.circleOverlap);
+    return side.bases.size() >= overlap ? side.bases.size() - overlap + 1 : 0;
+}
+
 double PanelHeight(const SideExtension& side) {
     return side.bases.empty() ? lineHeight : panelHeight;
 }
@@ -309,6 +316,15 @@ std::string PlotPanel(double top, const SequenceRecord& seed, const SideExtensio
         svg += Text(x, chartBottom + 14, WithThousands(step), " text-anchor=\"middle\"");
     }
     svg += Text(plotLeft + plotWidth + 6, chartBottom + 14, "step", " fill=\"#555\"");
+    if (const size_t junction = JunctionStep(side)) {
+        const double x = plotLeft + (static_cast<double>(junction) - 0.5) /
+                                        static_cast<double>(cycles) * plotWidth;
+        svg += Line(x, depthChartTop, x, chartBottom,
+                    "stroke=\"" + std::string(junctionColour) +
+                        "\" stroke-width=\"1.5\" stroke-dasharray=\"2,2\"");
+        svg += Text(x - 3, depthChartTop + 10, "junction: step " + WithThousands(junction),
+                    " text-anchor=\"end\" fill=\"" + std::string(junctionColour) + "\"");
+    }
     return svg + "</g>\n";
 }
 

@@ -54,6 +54,11 @@ double ShareAxisBottom(double neededShare);
 // round multiples (1, 2 or 5 times a power of ten) up to cycles.
 std::vector<size_t> StepTicks(size_t cycles);
 
+// The step of a side that closed a circle where its bases begin to repeat
+// the contig's start (the panel marks it), or 0 when the side holds no
+// junction.
+size_t JunctionStep(const SideExtension& side);
+
 // The height of a side's panel: a full panel with charts, or one line of
 // text for a side that added no base.
 double PanelHeight(const SideExtension& side);

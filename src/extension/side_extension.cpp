@@ -1,5 +1,8 @@
 #include "extension/side_extension.h"
 
+#include <utility>
+
+#include "extension/circle_closing.h"
 #include "extension/repeat_guard.h"
 #include "seq/nucleotide.h"
 
@@ -10,7 +13,8 @@ BaseVotes ComplementVotes(const BaseVotes& votes) {
 }
 
 SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs& inputs,
-                         const ExtensionSettings& settings, const CycleObserver& towards) {
+                         const ExtensionSettings& settings, const CycleObserver& towards,
+                         std::string heldBefore) {
     SideExtension extension;
     extension.side = side;
     std::string contig = sequence;
@@ -21,17 +25,26 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
         if (settings.keepVotes) extension.votes.push_back(votes);
         extension.bases.push_back(base);
     };
+    // In the order they look at a cycle: the target, the circle, the guard.
+    std::vector<CycleObserver> observers;
+    if (towards) observers.push_back(towards);
+    const CircleRule circle =
+        CircleRuleFor(settings.rules.parameters, inputs.table.layout.readLength);
+    if (settings.closeCircles)
+        observers.push_back(
+            CircleObserver(std::move(heldBefore), circle, settings.singleCopyDepth));
     if (settings.singleCopyDepth)
-        hooks.observeCycle = RepeatGuardObserver(*settings.singleCopyDepth);
-    if (towards) {
-        hooks.observeCycle = [guard = hooks.observeCycle,
-                              &towards](const CycleView& cycle) -> std::optional<StopReason> {
-            if (const std::optional<StopReason> reached = towards(cycle)) return reached;
-            return guard ? guard(cycle) : std::nullopt;
+        observers.push_back(RepeatGuardObserver(*settings.singleCopyDepth));
+    if (!observers.empty()) {
+        hooks.observeCycle = [&observers](const CycleView& cycle) -> std::optional<StopReason> {
+            for (const CycleObserver& observer : observers)
+                if (const std::optional<StopReason> stop = observer(cycle)) return stop;
+            return std::nullopt;
         };
     }
     const ExtensionOutcome outcome = ExtendContig(contig, inputs, settings.rules, tieBreaks, hooks);
     extension.stop = outcome.reason;
+    if (outcome.reason == StopReason::Circular) extension.circleOverlap = circle.overlap;
     extension.stopVotes = outcome.stopVotes;
     if (side == Side::Left) {
         for (char& base : extension.bases) base = ComplementBase(base);

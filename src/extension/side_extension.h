@@ -7,6 +7,7 @@
 // prints for the sequence alone.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@ struct SideExtension {
     // before it, and the votes are those of the complementary bases.
     std::string bases;
     std::vector<BaseVotes> votes;  // one per base, when asked for
+    // With stop Circular: how many bases at the end of the whole contig
+    // repeat its start (circle_closing.h).
+    int32_t circleOverlap = 0;
 };
 
 struct ExtensionSettings {
@@ -41,6 +45,8 @@ struct ExtensionSettings {
     bool keepVotes = false;  // fill SideExtension::votes
     // The repeat guard's single-copy depth; none: no guard.
     std::optional<double> singleCopyDepth;
+    // Stop a side that comes back onto the contig's start (Circular).
+    bool closeCircles = false;
 };
 
 // Votes of the complementary bases: A and T swap, C and G swap.
@@ -49,7 +55,10 @@ BaseVotes ComplementVotes(const BaseVotes& votes);
 // `towards`, when given, sees every cycle (on the strand being extended, so
 // the reverse complement for the left side) before the repeat guard and may
 // end the side, for a caller that extends towards a known sequence.
+// `heldBefore` is what the contig holds before `sequence` on the strand
+// being extended (the other side's bases), for closing circles.
 SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs& inputs,
-                         const ExtensionSettings& settings, const CycleObserver& towards = {});
+                         const ExtensionSettings& settings, const CycleObserver& towards = {},
+                         std::string heldBefore = {});
 
 }  // namespace lorvex

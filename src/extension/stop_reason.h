@@ -16,6 +16,7 @@ enum class StopReason {
     RepetitiveTail,  // the last read length of the contig was one repeated base
     CapReached,      // the cap on added bases was reached
     Target,          // the caller's observer found what it extended towards
+    Circular,        // the contig came back onto its own start (circle_closing.h)
 };
 
 }  // namespace lorvex

@@ -14,6 +14,7 @@ const char* StopLabel(StopReason reason, const StopWords& words) {
         case StopReason::RepetitiveTail: return "repetitive-tail";
         case StopReason::CapReached: return "cap-reached";
         case StopReason::Target: return words.target;
+        case StopReason::Circular: return "circular";
     }
     return "unknown";
 }

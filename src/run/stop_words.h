@@ -13,7 +13,8 @@ struct StopWords {
 };
 
 // "no-windows", "window-past-end", "repeat", "no-votes", "too-few-votes",
-// "not-dominant", "repetitive-tail", "cap-reached", or one of `words`.
+// "not-dominant", "repetitive-tail", "cap-reached", "circular", or one of
+// `words`.
 const char* StopLabel(StopReason reason, const StopWords& words);
 
 }  // namespace lorvex

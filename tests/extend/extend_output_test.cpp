@@ -39,11 +39,32 @@ TEST(ExtendOutput, RowsGiveStepsAndContigPositions) {
     EXPECT_EQ(BaseRows(seed, TwoSidedExtension(), false, std::nullopt),
               "s\tright\t1\t7\tT\t0\t1\t0\t9\t\n");
     EXPECT_EQ(SummaryRows(seed, TwoSidedExtension(), true, 18.5),
-              "s\tleft\t4\t2\tno-votes\t0\t0\t0\t0\t7\t18.5\n"
-              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t18.5\n");
+              "s\tleft\t4\t2\tno-votes\t0\t0\t0\t0\t7\t18.5\tlinear\n"
+              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t18.5\tlinear\n");
     EXPECT_EQ(SummaryRows(seed, TwoSidedExtension(), false, std::nullopt),
-              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t\n");
+              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t\tlinear\n");
     EXPECT_EQ(BaseRowsHeader(), "seed\tside\tstep\tposition\tbase\tA\tC\tG\tT\tdepth_ratio\n");
+}
+
+// The circle ACGGTTCA from the seed ACGG: the left side added A, C, the right
+// side met it, its last two bases repeating the contig's start CAACGGTTCA.
+TEST(ExtendOutput, ACircleIsWrittenOnceFromTheSeedsStart) {
+    const SequenceRecord seed{"s", "", "ACGG"};
+    SeedExtension extension;
+    extension.left = SideExtension{Side::Left, StopReason::NoVotes, {}, "AC", {}};
+    extension.right = SideExtension{Side::Right, StopReason::Circular, {}, "TTCACA", {}, 2};
+    EXPECT_EQ(ExtendedContig(seed, extension), "CAACGGTTCACA");
+    EXPECT_EQ(WrittenSequence(seed, extension), "ACGGTTCACA");
+    extension.right.bases = "TTCA";
+    EXPECT_EQ(WrittenSequence(seed, extension), "ACGGTTCA");
+    EXPECT_EQ(FastaHeader(seed, extension, true),
+              ">s left=2 right=4 left_stop=no-votes right_stop=circular length=8 circular=true");
+    std::string positions;
+    for (size_t index = 0; index < 10; ++index)
+        positions += std::to_string(WrittenPosition(seed, extension, index)) + " ";
+    EXPECT_EQ(positions, "7 8 1 2 3 4 5 6 7 8 ");
+    EXPECT_EQ(SummaryRows(seed, extension, false, std::nullopt),
+              "s\tright\t4\t4\tcircular\t0\t0\t0\t0\t8\t\tcircular\n");
 }
 
 }  // namespace
