@@ -9,8 +9,10 @@
 #   repeat_seeds BUILD GENOME_DIR PER_CLASS SEED [LENGTH]   seeds.fa, seeds.tsv
 #   gapped_scaffolds BUILD GENOME_FA REPEATS_TSV|- GAPS MARKER RECORDS IN_REPEATS SPACING SEED
 #                                          scaffolds.fa, scaffolds.tsv
-#   simulated_reads GENOME_FA READ_LENGTH MEAN SD COVERAGE SEED [circular]
-#                                          reads_1.fq, reads_2.fq (art_illumina, HiSeq 2500 profile)
+#   simulated_reads GENOME_FA READ_LENGTH MEAN SD COVERAGE SEED [circular] [QUALITY_SHIFT]
+#                                          reads_1.fq, reads_2.fq (art_illumina, HiSeq 2500 profile;
+#                                          a negative QUALITY_SHIFT lowers the qualities and so
+#                                          raises the error rate, measured into error_rate)
 #   trimmed_reads BUILD READS_DIR SEED     reads_1.fq, reads_2.fq cut as quality trimming leaves them
 #   prepared_reads BUILD READS_DIR [LORVEX-PREP OPTION...]   reads.table, reads.index
 #   example_reads                          reads_1.fq, reads_2.fq, genome.fa of examples/
@@ -73,9 +75,13 @@ gapped_scaffolds() {
 # own first bases, and pairs whose fragment starts in that appended copy are
 # dropped, so every start on the circle is equally likely.
 simulated_reads() {
-    local genome=$1 length=$2 mean=$3 sd=$4 coverage=$5 seed=$6 circular=${7:-}
-    local dir
-    dir=$(dataset_dir "$(basename "$(dirname "$genome")")/reads-${length}-${mean}-${sd}-${coverage}x-s$seed${circular:+-circular}")
+    local genome=$1 length=$2 mean=$3 sd=$4 coverage=$5 seed=$6 circular=${7:-} shift=${8:-}
+    local dir shifted=() alignments=-na
+    dir=$(dataset_dir "$(basename "$(dirname "$genome")")/reads-${length}-${mean}-${sd}-${coverage}x-s$seed${circular:+-circular}${shift:+-qs$shift}")
+    if [ -n "$shift" ]; then
+        shifted=(-qs "$shift" -qs2 "$shift")
+        alignments=""
+    fi
     if ! cached_step "$dir"; then
         ensure_debian_packages art-nextgen-simulation-tools || return 1
         local source=$genome art_coverage=$coverage
@@ -89,7 +95,16 @@ simulated_reads() {
             art_coverage=$(awk -v c="$coverage" -v n="$genome_length" -v w="$wrap" 'BEGIN { printf "%.2f", c * (n + w) / n }')
         fi
         art_illumina -ss HS25 -i "$source" -p -l "$length" -f "$art_coverage" -m "$mean" -s "$sd" \
-            -rs "$seed" -na -q ${circular:+-sam} -o "$dir/art_" > "$dir/art.log" 2>&1 || return 1
+            -rs "$seed" $alignments "${shifted[@]}" -q ${circular:+-sam} -o "$dir/art_" \
+            > "$dir/art.log" 2>&1 || return 1
+        if [ -n "$shift" ]; then
+            # Substitutions per base over the first reads' alignments (the
+            # genome's line, then the read's, after each header line).
+            awk '/^>/ { header = NR; next } NR == header + 1 { ref = $0; next }
+                 NR == header + 2 { for (i = 1; i <= length($0); i++) { n++; if (substr($0, i, 1) != substr(ref, i, 1)) e++ } }
+                 END { printf "%.4f\n", n ? e / n : 0 }' "$dir/art_1.aln" > "$dir/error_rate"
+            rm -f "$dir/art_1.aln" "$dir/art_2.aln"
+        fi
         if [ -n "$circular" ]; then
             # Names of the pairs whose fragment starts past the genome's end.
             awk -F'\t' -v n="$genome_length" '!/^@/ && int($2 / 64) % 2 == 1 {

@@ -19,8 +19,8 @@
 #    runs (LORVEX_BENCH_RUNS, default 5).
 # 4. bench/deep_bench.sh BUILD_DIR: 2,000x coverage of a 100 kb genome, the
 #    fast engine against the bit-set and literal ones, and against the peer.
-# 5. The repeat, circular genome, fragment, trimmed, workflow, gap and compact
-#    pair table benchmarks (bench/*_bench.sh), each on its own data.
+# 5. The repeat, circular genome, fragment, trimmed, anchor, workflow, gap and
+#    compact pair table benchmarks (bench/*_bench.sh), each on its own data.
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -195,6 +195,15 @@ echo; echo "== Repeats (bench/repeat_bench.sh)"; "$here/repeat_bench.sh" "$build
 echo; echo "== Circular genomes (bench/circle_bench.sh)"; "$here/circle_bench.sh" "$build" || echo "   bench/circle_bench.sh failed (status $?)"
 echo; echo "== Fragment lengths (bench/fragments_bench.sh)"; "$here/fragments_bench.sh" "$build" || echo "   bench/fragments_bench.sh failed (status $?)"
 echo; echo "== Trimmed reads (bench/trimmed_bench.sh)"; "$here/trimmed_bench.sh" "$build" || echo "   bench/trimmed_bench.sh failed (status $?)"
+# The full anchor table (three ART error levels, three simulated, six rules)
+# takes some minutes more: LORVEX_BENCH_ANCHORS_FULL=1.
+echo; echo "== Anchors against read errors (bench/anchors_bench.sh)"
+if [ "${LORVEX_BENCH_ANCHORS_FULL:-0}" = 1 ]; then
+    "$here/anchors_bench.sh" "$build"
+else
+    LORVEX_BENCH_ANCHOR_SHIFTS="${LORVEX_BENCH_ANCHOR_SHIFTS:-0 -7}" LORVEX_BENCH_ANCHOR_ERRORS="${LORVEX_BENCH_ANCHOR_ERRORS:-1}" \
+        LORVEX_BENCH_ANCHORS="${LORVEX_BENCH_ANCHORS:-0:measured 0:0 0:2}" "$here/anchors_bench.sh" "$build"
+fi || echo "   bench/anchors_bench.sh failed (status $?)"
 echo; echo "== The workflow, 1,000 seeds in 8 chunks (bench/workflow_bench.sh)"; "$here/workflow_bench.sh" "$build" || echo "   bench/workflow_bench.sh failed (status $?)"
 echo; echo "== Gap closing (bench/gaps_bench.sh)"; "$here/gaps_bench.sh" "$build" || echo "   bench/gaps_bench.sh failed (status $?)"
 echo; echo "== Compact pair table (bench/pairs_bench.sh)"; "$here/pairs_bench.sh" "$build" || echo "   bench/pairs_bench.sh failed (status $?)"

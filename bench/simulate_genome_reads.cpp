@@ -8,9 +8,11 @@
 // every extension that reaches them runs out of votes there.
 //
 // Usage: lorvex-bench-data FOLDER GENOME_LENGTH COVERAGE READ_LENGTH FRAGMENT STOP_AT SEED
-//                          [REPEAT_COPIES]
+//                          [REPEAT_COPIES [ERROR_PERCENT]]
 // REPEAT_COPIES (default 60) is the number of copies of each repeat element;
-// an organelle-like genome has few.
+// an organelle-like genome has few. ERROR_PERCENT miscalls that share of the
+// bases instead of 0.1 %, more towards a read's end (half the rate at its
+// first base, one and a half times at its last), as sequencers do.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -84,8 +86,26 @@ struct TableLine {
 // The two reads and qualities of a pair: first read from the fragment's
 // start, second the reverse complement of its end; 0.1 % of bases miscalled
 // (most of them with a low quality), 2 % of other bases of low quality.
-void ReadsOf(const std::string& genome, const Pair& pair, int readLength, std::string reads[2],
-             std::string qualities[2]) {
+// Miscalls at errorPercent on average, rising along the read; about 2 % of
+// the other bases of low quality.
+void AddRisingErrors(Random& noise, double errorPercent, std::string& read, std::string& quality) {
+    const size_t r = read.size();
+    for (size_t i = 0; i < r; ++i) {
+        const double along = r > 1 ? static_cast<double>(i) / static_cast<double>(r - 1) : 0.5;
+        const double rate = errorPercent / 100.0 * (0.5 + along);
+        const double roll = static_cast<double>(noise() % 1000000) / 1000000.0;
+        if (roll < rate) {
+            const char miscall = "ACGT"[noise() & 3];
+            read[i] = miscall == read[i] ? "CGTA"[noise() & 3] : miscall;
+            if (noise() % 10 < 5) quality[i] = '#';
+        } else if (roll < rate + 0.02) {
+            quality[i] = '+';
+        }
+    }
+}
+
+void ReadsOf(const std::string& genome, const Pair& pair, int readLength, double errorPercent,
+             std::string reads[2], std::string qualities[2]) {
     Random noise(pair.noiseSeed);
     const size_t r = static_cast<size_t>(readLength);
     reads[0] = genome.substr(pair.start, r);
@@ -94,6 +114,10 @@ void ReadsOf(const std::string& genome, const Pair& pair, int readLength, std::s
     for (size_t i = 0; i < r; ++i) reads[1][i] = Complement(genome[end - 1 - i]);
     for (int side = 0; side < 2; ++side) {
         qualities[side].assign(r, 'I');
+        if (errorPercent >= 0) {
+            AddRisingErrors(noise, errorPercent, reads[side], qualities[side]);
+            continue;
+        }
         for (size_t i = 0; i < r; ++i) {
             const uint64_t roll = noise() % 1000;
             if (roll < 1) {
@@ -109,10 +133,10 @@ void ReadsOf(const std::string& genome, const Pair& pair, int readLength, std::s
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 8 && argc != 9) {
+    if (argc < 8 || argc > 10) {
         std::fputs(
             "Usage: lorvex-bench-data FOLDER GENOME_LENGTH COVERAGE READ_LENGTH FRAGMENT STOP_AT "
-            "SEED [REPEAT_COPIES]\n",
+            "SEED [REPEAT_COPIES [ERROR_PERCENT]]\n",
             stderr);
         return 2;
     }
@@ -123,7 +147,9 @@ int main(int argc, char** argv) {
     const int fragment = std::atoi(argv[5]);
     const size_t stopAt = std::strtoull(argv[6], nullptr, 10);
     Random random(std::strtoull(argv[7], nullptr, 10));
-    const int repeatCopies = argc == 9 ? std::atoi(argv[8]) : 60;
+    const int repeatCopies = argc >= 9 ? std::atoi(argv[8]) : 60;
+    // Below 0: the default noise, 0.1 % miscalls along the whole read.
+    const double errorPercent = argc == 10 ? std::strtod(argv[9], nullptr) : -1.0;
 
     const std::string genome = MakeGenome(random, genomeLength, repeatCopies);
     {
@@ -153,7 +179,7 @@ int main(int argc, char** argv) {
     lines.reserve(2 * pairCount);
     std::string reads[2], qualities[2];
     for (uint32_t p = 0; p < pairCount; ++p) {
-        ReadsOf(genome, pairs[p], readLength, reads, qualities);
+        ReadsOf(genome, pairs[p], readLength, errorPercent, reads, qualities);
         lines.push_back({PrefixCode(reads[0].data()), p, false});
         lines.push_back({PrefixCode(reads[1].data()), p, true});
     }
@@ -168,7 +194,7 @@ int main(int argc, char** argv) {
         std::string key;
         while (groupEnd < lines.size() && lines[groupEnd].code == lines[i].code) {
             const TableLine& line = lines[groupEnd];
-            ReadsOf(genome, pairs[line.pair], readLength, reads, qualities);
+            ReadsOf(genome, pairs[line.pair], readLength, errorPercent, reads, qualities);
             const int first = line.swapped ? 1 : 0;
             text = reads[first] + '\t' + reads[1 - first] + '\t' + qualities[first] + '\t' +
                    qualities[1 - first] + '\n';

@@ -26,10 +26,17 @@ int64_t CycleMates(const TrackedQueueSet& queues) {
 
 namespace {
 
+AnchorRule AnchorOf(const CyclesSetup& setup) {
+    const int32_t readLength = setup.inputs.table.layout.readLength;
+    if (setup.anchor.length > 0)
+        return {std::min(setup.anchor.length, readLength), setup.anchor.mismatches};
+    return {FirstReadCompareLength(readLength, setup.variant), setup.anchor.mismatches};
+}
+
 std::unique_ptr<ExtensionCycles> MakeTrackedCycles(const CyclesSetup& setup, TableReadMode mode) {
     return std::make_unique<IncrementalCycles<TrackedQueueSet, MatesAhead>>(
         setup, TrackedQueueSet(setup.windows, setup.inputs.table.layout.readLength),
-        MatesAhead(setup.inputs.table, setup.inputs.index, setup.variant, mode));
+        MatesAhead(setup.inputs.table, setup.inputs.index, AnchorOf(setup), mode));
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "base/variant.h"
 #include "calling/overlap_voting.h"
 #include "extension/run_setup.h"
+#include "mates/mate_fetch.h"
 
 namespace lorvex {
 
@@ -29,6 +30,10 @@ struct CyclesSetup {
     int32_t maxDistance = 0;
     Variant variant = Variant::Main;
     size_t windows = 0;  // slots of the queue set
+    // How first reads must lie on their windows; a length of 0 for the
+    // variant's own rule (the fast cycles only; the reference cycles always
+    // use the variant's).
+    AnchorRule anchor;
 };
 
 class ExtensionCycles {

@@ -71,7 +71,8 @@ ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
     if (static_cast<int64_t>(contig.size()) < rules.parameters.maxDistance)
         return EndedBeforeTheFirstCycle(StopReason::SeedTooShort);
     const std::unique_ptr<ExtensionCycles> cycles = rules.makeCycles(
-        {inputs, rules.parameters.maxDistance, rules.variant, static_cast<size_t>(windows)});
+        {inputs, rules.parameters.maxDistance, rules.variant, static_cast<size_t>(windows),
+         RunAnchor(rules.variant, rules.parameters, readLength)});
     return RunCycles(*cycles, windows, contig, rules, readLength, tieBreaks, hooks);
 }
 

@@ -266,13 +266,13 @@ FragmentEstimate EstimateFragmentLengths(const FragmentSample& sample) {
 }
 
 AnchorDistances DistancesFor(const FragmentEstimate& estimate, int32_t readLength,
-                             Variant variant) {
-    const int32_t least = variant == Variant::Main ? readLength : 2 * readLength - 2;
+                             int64_t leastMinDistance) {
+    const double least = static_cast<double>(leastMinDistance);
     const double low = std::floor(estimate.low);
     const double high = std::ceil(estimate.high);
     AnchorDistances distances;
-    distances.minDistance = static_cast<int32_t>(
-        std::clamp(low - readLength + 20, static_cast<double>(least), 2147483647.0));
+    distances.minDistance =
+        static_cast<int32_t>(std::clamp(low - readLength + 20, least, 2147483647.0));
     distances.maxDistance = static_cast<int32_t>(std::clamp(high - 1, 0.0, 2147483647.0));
     return distances;
 }

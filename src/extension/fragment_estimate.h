@@ -83,8 +83,9 @@ struct AnchorDistances {
     int32_t maxDistance = 0;
 };
 
-// MIN = low - R + 20, and at least R (2R - 2 in the strict variant);
-// MAX = high - 1 (low rounded down, high up).
-AnchorDistances DistancesFor(const FragmentEstimate& estimate, int32_t readLength, Variant variant);
+// MIN = low - R + 20, and at least leastMinDistance (LeastMinDistance of the
+// run); MAX = high - 1 (low rounded down, high up).
+AnchorDistances DistancesFor(const FragmentEstimate& estimate, int32_t readLength,
+                             int64_t leastMinDistance);
 
 }  // namespace lorvex

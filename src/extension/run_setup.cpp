@@ -9,6 +9,7 @@
 
 #include "base/errors.h"
 #include "calling/overlap_voting.h"
+#include "mates/mate_fetch.h"
 #include "mates/mate_queues.h"
 
 namespace lorvex {
@@ -92,13 +93,21 @@ ParameterFault ImpossibleParameters(Variant variant, const RunParameters& parame
     return ParameterFault::None;
 }
 
-int64_t LeastMinDistance(Variant variant, int32_t readLength) {
-    return variant == Variant::Main ? readLength : 2 * int64_t{readLength} - 2;
+AnchorRule RunAnchor(Variant variant, const RunParameters& parameters, int32_t readLength) {
+    if (variant == Variant::Main && parameters.anchorLength > 0)
+        return {std::min(parameters.anchorLength, readLength), parameters.anchorMismatches};
+    return {FirstReadCompareLength(readLength, variant), parameters.anchorMismatches};
+}
+
+int64_t LeastMinDistance(Variant variant, const RunParameters& parameters, int32_t readLength) {
+    if (variant == Variant::Strict) return 2 * int64_t{readLength} - 2;
+    return parameters.anchorLength > 0 ? RunAnchor(variant, parameters, readLength).length
+                                       : readLength;
 }
 
 bool WindowPastEnd(Variant variant, const RunParameters& parameters, int32_t readLength) {
     return WindowCount(variant, parameters, readLength) > 0 &&
-           parameters.minDistance < LeastMinDistance(variant, readLength);
+           parameters.minDistance < LeastMinDistance(variant, parameters, readLength);
 }
 
 ParameterFault RunParameterFault(Variant variant, const RunParameters& parameters,

@@ -9,6 +9,7 @@
 #include "base/variant.h"
 #include "input/prefix_index.h"
 #include "input/read_table.h"
+#include "mates/mate_fetch.h"
 
 namespace lorvex {
 
@@ -20,6 +21,13 @@ struct RunParameters {
     int32_t maxDistance = 0;
     int32_t minVotes = 0;
     float dominanceRatio = 0.0f;
+    // Main variant: a pair is selected when its first read equals the window
+    // on its first anchorLength bases, and windows may then start as near as
+    // anchorLength bases behind the end. 0: the variant's own rule (the
+    // first min(R, 100) bases, windows at least R bases behind the end).
+    int32_t anchorLength = 0;
+    // Mismatches a first read may have with its window past the index key.
+    int32_t anchorMismatches = 0;
 };
 
 struct RunInputs {
@@ -56,9 +64,15 @@ ParameterFault ImpossibleParameters(Variant variant, const RunParameters& parame
 // The anchor windows the distances give (0 or less: none at all).
 int64_t WindowCount(Variant variant, const RunParameters& parameters, int32_t readLength);
 
+// How a first read must lie on its window: over the parameters' anchorLength
+// (main variant, at most the read length), else the variant's own compare
+// length, with the parameters' mismatches.
+AnchorRule RunAnchor(Variant variant, const RunParameters& parameters, int32_t readLength);
+
 // The least minDistance that keeps every window inside the contig: the read
-// length (main), twice the read length minus 2 (strict).
-int64_t LeastMinDistance(Variant variant, int32_t readLength);
+// length (main) or the anchor length when one is given, twice the read
+// length minus 2 (strict).
+int64_t LeastMinDistance(Variant variant, const RunParameters& parameters, int32_t readLength);
 
 // Whether there are windows and minDistance puts one past the contig's end.
 bool WindowPastEnd(Variant variant, const RunParameters& parameters, int32_t readLength);

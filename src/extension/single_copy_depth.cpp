@@ -99,7 +99,8 @@ std::vector<int32_t> ReplayedVoteTotals(std::string_view strand, int32_t cycles,
     const int64_t count = std::min<int64_t>(cycles, available);
     std::string contig(strand.substr(0, static_cast<size_t>(maxDistance)));
     const std::unique_ptr<ExtensionCycles> replay =
-        rules.makeCycles({inputs, maxDistance, rules.variant, static_cast<size_t>(windows)});
+        rules.makeCycles({inputs, maxDistance, rules.variant, static_cast<size_t>(windows),
+                          RunAnchor(rules.variant, rules.parameters, readLength)});
     replay->Start(contig);
     totals.reserve(static_cast<size_t>(count));
     for (int64_t cycle = 0; cycle < count; ++cycle) {

@@ -52,6 +52,17 @@ void AppendMate(const char* line, int32_t readLength, SelectedMates& selected) {
 
 }  // namespace
 
+bool AnchorMatches(const char* firstRead, const char* window, const AnchorRule& rule) {
+    const size_t length = static_cast<size_t>(rule.length);
+    if (rule.mismatches == 0) return std::memcmp(firstRead, window, length) == 0;
+    const size_t key = std::min<size_t>(length, prefixLength);
+    if (std::memcmp(firstRead, window, key) != 0) return false;
+    int32_t left = rule.mismatches;
+    for (size_t i = key; i < length; ++i)
+        if (firstRead[i] != window[i] && --left < 0) return false;
+    return true;
+}
+
 void ClearSelectedMates(int32_t readLength, SelectedMates& selected) {
     selected.readLength = readLength;
     selected.count = 0;
@@ -59,17 +70,28 @@ void ClearSelectedMates(int32_t readLength, SelectedMates& selected) {
 
 void SelectMates(const char* window, const char* lines, uint64_t count, const TableLayout& layout,
                  Variant variant, SelectedMates& selected) {
-    const size_t compareLength =
-        static_cast<size_t>(FirstReadCompareLength(layout.readLength, variant));
+    SelectMates(window, lines, count, layout,
+                AnchorRule{FirstReadCompareLength(layout.readLength, variant), 0}, selected);
+}
+
+void SelectMates(const char* window, const char* lines, uint64_t count, const TableLayout& layout,
+                 const AnchorRule& anchor, SelectedMates& selected) {
+    const AnchorRule rule{std::min(anchor.length, layout.readLength), anchor.mismatches};
     for (uint64_t i = 0; i < count; ++i) {
         const char* line = lines + i * layout.lineSize;
-        if (std::memcmp(line, window, compareLength) == 0)
-            AppendMate(line, layout.readLength, selected);
+        if (AnchorMatches(line, window, rule)) AppendMate(line, layout.readLength, selected);
     }
 }
 
 void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,
                         Variant variant, SelectedMates& selected, uint64_t chunkBytes) {
+    FetchSelectedMates(window, table, index,
+                       AnchorRule{FirstReadCompareLength(table.layout.readLength, variant), 0},
+                       selected, chunkBytes);
+}
+
+void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,
+                        const AnchorRule& anchor, SelectedMates& selected, uint64_t chunkBytes) {
     ClearSelectedMates(table.layout.readLength, selected);
     const uint32_t code = DnaToUint(window, prefixLength);
     const PrefixGroup group = FindGroup(index, code);
@@ -77,7 +99,7 @@ void FetchSelectedMates(const char* window, const TableStream& table, const Pref
     ReadGroupInChunks(
         table, code, group, selected.group,
         [&](const char* lines, uint64_t count) {
-            SelectMates(window, lines, count, table.layout, variant, selected);
+            SelectMates(window, lines, count, table.layout, anchor, selected);
         },
         chunkBytes);
 }

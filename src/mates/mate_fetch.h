@@ -40,11 +40,26 @@ struct SelectedMates {
 // FirstReadMatches on the terminated strings.
 int32_t FirstReadCompareLength(int32_t readLength, Variant variant);
 
+// Which first reads lie on a window: those whose first `length` bases (12 to
+// the read length) equal the window's, but for at most `mismatches` of them
+// past the 12-base index key.
+struct AnchorRule {
+    int32_t length = 0;
+    int32_t mismatches = 0;
+};
+
+// Whether the first `rule.length` bytes of a first read lie on the window.
+bool AnchorMatches(const char* firstRead, const char* window, const AnchorRule& rule);
+
 // Empties `selected` for mates of readLength bases.
 void ClearSelectedMates(int32_t readLength, SelectedMates& selected);
 
 // Appends to `selected` the mates of those of `count` sound lines of one
-// group whose first read lies on the window.
+// group whose first read lies on the window by the anchor rule (its length
+// at most the read length).
+void SelectMates(const char* window, const char* lines, uint64_t count, const TableLayout& layout,
+                 const AnchorRule& anchor, SelectedMates& selected);
+// The same with the variant's compare length.
 void SelectMates(const char* window, const char* lines, uint64_t count, const TableLayout& layout,
                  Variant variant, SelectedMates& selected);
 
@@ -54,6 +69,11 @@ void SelectMates(const char* window, const char* lines, uint64_t count, const Ta
 // each with its own SelectedMates.
 void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,
                         Variant variant, SelectedMates& selected,
+                        uint64_t chunkBytes = groupChunkBytes);
+// The same for first reads that lie on the window by the anchor rule; only
+// the anchor's bytes of the window are read.
+void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,
+                        const AnchorRule& anchor, SelectedMates& selected,
                         uint64_t chunkBytes = groupChunkBytes);
 
 }  // namespace lorvex

@@ -6,11 +6,11 @@
 
 namespace lorvex {
 
-MatesAhead::MatesAhead(const TableStream& table, const PrefixIndex& index, Variant variant,
+MatesAhead::MatesAhead(const TableStream& table, const PrefixIndex& index, const AnchorRule& anchor,
                        TableReadMode mode, uint64_t readsBeforeRing, uint64_t batchBytes)
     : table_(table),
       index_(index),
-      variant_(variant),
+      anchor_{std::min(anchor.length, table.layout.readLength), anchor.mismatches},
       mode_(mode),
       readsBeforeRing_(readsBeforeRing),
       batchBytes_(batchBytes) {}
@@ -19,7 +19,7 @@ const SelectedMates& MatesAhead::Fetch(const std::string& contig, int64_t window
     if (windowStart < firstStart_ || windowStart >= firstStart_ + static_cast<int64_t>(count_))
         ReadBatch(contig, windowStart);
     if (count_ == 0) {
-        FetchSelectedMates(contig.data() + windowStart, table_, index_, variant_, alone_);
+        FetchSelectedMates(contig.data() + windowStart, table_, index_, anchor_, alone_);
         return alone_;
     }
     const Window& window = windows_[static_cast<size_t>(windowStart - firstStart_)];
@@ -29,7 +29,7 @@ const SelectedMates& MatesAhead::Fetch(const std::string& contig, int64_t window
 
 void MatesAhead::ReadBatch(const std::string& contig, int64_t firstStart) {
     const TableLayout& layout = table_.layout;
-    const int64_t lastStart = static_cast<int64_t>(contig.size()) - layout.readLength;
+    const int64_t lastStart = static_cast<int64_t>(contig.size()) - anchor_.length;
     firstStart_ = firstStart;
     count_ = 0;
     reads_.clear();
@@ -73,7 +73,7 @@ void MatesAhead::ReadBatch(const std::string& contig, int64_t firstStart) {
             if (group.got < 0) ThrowTableReadFailure(table_, check.LineNumber(), -group.got);
             if (check.Take(group.into, 0, check.Lines(), static_cast<uint64_t>(group.got)))
                 SelectMates(contig.data() + firstStart + static_cast<int64_t>(i), group.into,
-                            check.Lines(), layout, variant_, window.mates);
+                            check.Lines(), layout, anchor_, window.mates);
             check.Finish();
         } catch (...) {
             window.failure = std::current_exception();

@@ -30,13 +30,14 @@ class MatesAhead {
   public:
     // A batch holds at most batchBytes of table lines; the reads go through
     // io_uring (with mode Batched) once readsBeforeRing groups were read.
-    MatesAhead(const TableStream& table, const PrefixIndex& index, Variant variant,
+    // First reads are selected by the anchor rule.
+    MatesAhead(const TableStream& table, const PrefixIndex& index, const AnchorRule& anchor,
                TableReadMode mode, uint64_t readsBeforeRing = 1024,
                uint64_t batchBytes = groupChunkBytes);
 
     // The mates of the window at windowStart. Windows are asked for in the
     // order of their starts (a start may be asked for again); the windows
-    // after it that lie inside the contig may be read with it.
+    // after it whose anchors lie inside the contig may be read with it.
     const SelectedMates& Fetch(const std::string& contig, int64_t windowStart);
 
   private:
@@ -49,7 +50,7 @@ class MatesAhead {
 
     const TableStream& table_;
     const PrefixIndex& index_;
-    Variant variant_;
+    AnchorRule anchor_;
     TableReadMode mode_;
     uint64_t readsBeforeRing_;
     uint64_t batchBytes_;

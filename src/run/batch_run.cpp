@@ -1,5 +1,6 @@
 #include "run/batch_run.h"
 
+#include "run/anchor_setup.h"
 #include "run/distance_estimate.h"
 #include "run/parameter_words.h"
 #include "tool/messages.h"
@@ -20,6 +21,7 @@ SettledRun SettleRun(const RunSettings& requested, const KnownSequences& known,
     settled.settings = std::move(distances.settings);
     settled.estimate = std::move(distances.estimate);
     settled.estimateReport = std::move(distances.report);
+    SettleAnchorMismatches(settled.settings, known, inputs, progress);
     const RunSettings& settings = settled.settings;
     if (const std::optional<std::string> warning = CheckRunParameters(
             settings.variant, settings.parameters, inputs.table.layout.readLength))

@@ -35,7 +35,13 @@ std::string HistogramRows(const std::vector<FragmentBin>& bins) {
 
 std::string DistancesText(const RunParameters& parameters) {
     return "distances: --min-distance " + std::to_string(parameters.minDistance) +
-           " --max-distance " + std::to_string(parameters.maxDistance);
+           " --max-distance " + std::to_string(parameters.maxDistance) +
+           (parameters.anchorLength > 0
+                ? " --anchor-length " + std::to_string(parameters.anchorLength)
+                : "") +
+           (parameters.anchorMismatches > 0
+                ? " --anchor-mismatches " + std::to_string(parameters.anchorMismatches)
+                : "");
 }
 
 }  // namespace
@@ -111,7 +117,10 @@ SettledDistances SettleDistances(const RunSettings& requested, const KnownSequen
     std::optional<AnchorDistances> distances;
     size_t shortSequences = 0;
     if (sound) {
-        distances = DistancesFor(estimate, inputs.table.layout.readLength, requested.variant);
+        const int32_t readLength = inputs.table.layout.readLength;
+        distances =
+            DistancesFor(estimate, readLength,
+                         LeastMinDistance(requested.variant, requested.parameters, readLength));
         for (const std::string_view sequence : sequences)
             shortSequences += static_cast<int64_t>(sequence.size()) < distances->maxDistance;
     }

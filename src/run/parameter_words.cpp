@@ -28,9 +28,10 @@ std::string ParameterFaultText(ParameterFault fault, Variant variant,
                    std::to_string(readLength) + " bases";
         case ParameterFault::WindowPastEnd:
             return minDistance + " must be at least " +
-                   std::to_string(LeastMinDistance(variant, readLength)) +
-                   (variant == Variant::Main ? " (the read length)"
-                                             : " (twice the read length, minus 2)");
+                   std::to_string(LeastMinDistance(variant, parameters, readLength)) +
+                   (variant == Variant::Strict    ? " (twice the read length, minus 2)"
+                    : parameters.anchorLength > 0 ? " (the anchor length)"
+                                                  : " (the read length)");
     }
     return "";
 }

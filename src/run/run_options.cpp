@@ -22,6 +22,37 @@ void TakeRepeatGuardOptions(const RunOptionTexts& texts, RunSettings& settings) 
     settings.singleCopyDepth = depth;
 }
 
+void TakeAnchorOptions(const RunOptionTexts& texts, RunSettings& settings) {
+    RunParameters& parameters = settings.parameters;
+    parameters.anchorLength = defaultAnchorLength;
+    parameters.anchorMismatches = defaultAnchorMismatches;
+    settings.estimateAnchorMismatches = false;
+    if (settings.variant == Variant::Strict) {
+        if (!texts.anchorLength.empty() || !texts.anchorMismatches.empty())
+            throw UsageError(
+                "--strict selects pairs on their whole first read; drop --anchor-length and "
+                "--anchor-mismatches");
+        parameters.anchorLength = 0;
+        parameters.anchorMismatches = 0;
+        return;
+    }
+    if (!texts.anchorLength.empty()) {
+        parameters.anchorLength = ParseIntegerArgument(texts.anchorLength, "--anchor-length");
+        if (parameters.anchorLength != 0 && parameters.anchorLength < prefixLength)
+            throw UsageError("--anchor-length must be 0 (the whole read) or at least " +
+                             std::to_string(prefixLength) + " (the index key), not " +
+                             texts.anchorLength);
+    }
+    settings.estimateAnchorMismatches = texts.anchorMismatches.empty();
+    if (!texts.anchorMismatches.empty()) {
+        parameters.anchorMismatches =
+            ParseIntegerArgument(texts.anchorMismatches, "--anchor-mismatches");
+        if (parameters.anchorMismatches < 0)
+            throw UsageError("--anchor-mismatches must be 0 or more, not " +
+                             texts.anchorMismatches);
+    }
+}
+
 CLI::Option* AddCount(CLI::App& app, const std::string& name, auto& value,
                       const std::string& help) {
     return app.add_option(name, value, help)->capture_default_str()->type_name("N");
@@ -45,6 +76,15 @@ void AddRunOptions(CLI::App& app, RunSettings& settings, RunOptionTexts& texts) 
     number("--ratio,--dominance-ratio", texts.ratio, "The winner needs this times the other votes",
            "X")
         ->default_str(RatioText(defaultDominanceRatio));
+    number("--anchor-length", texts.anchorLength,
+           "Select a pair when the first K bases of its first read lie on the contig (12 or "
+           "more; 0: the whole read, up to 100 bases)",
+           "K")
+        ->default_str(std::to_string(defaultAnchorLength));
+    number("--anchor-mismatches", texts.anchorMismatches,
+           "Mismatches a first read may have with the contig past its first 12 bases "
+           "(default: 0 to 2, from the read errors measured on the known sequences)",
+           "M");
     app.add_flag("--strict", texts.strict, "Extend as lorvex-strict does");
 }
 
@@ -101,6 +141,7 @@ void TakeRunOptions(const RunOptionTexts& texts, RunSettings& settings) {
     parameters.dominanceRatio =
         texts.ratio.empty() ? defaultDominanceRatio : ParseRatioArgument(texts.ratio, "--ratio");
     settings.variant = texts.strict ? Variant::Strict : Variant::Main;
+    TakeAnchorOptions(texts, settings);
     if (const ParameterFault impossible = ImpossibleParameters(settings.variant, parameters);
         impossible != ParameterFault::None)
         throw UsageError(ParameterFaultText(impossible, settings.variant, parameters, 0));

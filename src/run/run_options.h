@@ -13,13 +13,13 @@ namespace lorvex {
 
 // What the shared options hold before they are checked.
 struct RunOptionTexts {
-    std::string minDistance, maxDistance, minVotes, ratio;
+    std::string minDistance, maxDistance, minVotes, ratio, anchorLength, anchorMismatches;
     bool strict = false;
     std::string depth;
     bool noRepeatGuard = false;
 };
 
-// -t, -i, the four numbers and --strict.
+// -t, -i, the four numbers, --anchor-length and --strict.
 void AddRunOptions(CLI::App& app, RunSettings& settings, RunOptionTexts& texts);
 // --depth and --no-repeat-guard.
 void AddRepeatGuardOptions(CLI::App& app, RunOptionTexts& texts);

@@ -22,6 +22,11 @@ inline constexpr unsigned maxThreads = 256;
 // --min-votes and --ratio when they are not given.
 inline constexpr int32_t defaultMinVotes = 2;
 inline constexpr float defaultDominanceRatio = 1.5f;
+// --anchor-length when it is not given: 0 selects pairs on their whole first
+// read (at most 100 bases), as lorvex does.
+inline constexpr int32_t defaultAnchorLength = 0;
+// --anchor-mismatches when the reads cannot tell.
+inline constexpr int32_t defaultAnchorMismatches = 0;
 
 struct RunSettings {
     std::string tablePath;
@@ -29,6 +34,9 @@ struct RunSettings {
     RunParameters parameters;
     // Neither distance given: both are estimated from the known sequences.
     bool estimateDistances = false;
+    // --anchor-mismatches left out: measured from the reads on the known
+    // sequences (main variant).
+    bool estimateAnchorMismatches = false;
     Variant variant = Variant::Main;
     unsigned threads = 1;
     int32_t cap = extensionCap;  // most bases one side adds

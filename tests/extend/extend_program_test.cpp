@@ -97,6 +97,63 @@ std::vector<testing::ReadPair> TiePairs(const std::string& contig, int readLengt
     return pairs;
 }
 
+// Anchors: K equal to the read length selects as the whole read does; on
+// reads with an error every 50 bases, anchors of half a read, or whole reads
+// with a mismatch allowed, select the pairs whose errors the strict rule
+// loses, and the contigs grow, still the genome's. A K below the index key,
+// or either option with --strict, is refused.
+TEST_F(ExtendProgram, LooserAnchorsSelectPairsWithErrorsAndStayInTheGenome) {
+    const DataSetup& setup = dataSetups[1];
+    Prepare(setup);
+    const std::string batchPath = WriteSeeds(SeedsAlongTheGenome(), "seeds.fa");
+    // The programs' default votes and ratio: the data set's own are lenient
+    // enough for read errors to win a cycle now and then.
+    const Distances distances{setup.main.minDistance, setup.main.maxDistance, "2", "1.5"};
+    const auto run = [&](std::vector<std::string> anchor) {
+        const ExtendRun extended = RunExtend(batchPath, distances, false, true, 1, anchor);
+        EXPECT_EQ(extended.run.status, 0) << extended.run.err;
+        return extended;
+    };
+    const ExtendRun whole = run({});
+    const ExtendRun asLong = run({"--anchor-length", std::to_string(setup.readLength)});
+    EXPECT_EQ(asLong.fasta, whole.fasta);
+    EXPECT_EQ(asLong.bases, whole.bases);
+    const std::string& genome = reads_.genome;
+    const std::string reverse = testing::ReverseComplementOf(genome);
+    const auto inGenome = [&](const std::string& bases) {
+        return genome.find(bases) != std::string::npos || reverse.find(bases) != std::string::npos;
+    };
+    const auto addedBases = [&](const ExtendRun& extended) {
+        size_t total = 0;
+        for (const FastaEntry& entry : ParseFasta(extended.fasta)) {
+            const auto added = [&](const std::string& key) {
+                const size_t at = entry.header.find(key);
+                return at == std::string::npos ? size_t{0}
+                                               : std::stoul(entry.header.substr(at + key.size()));
+            };
+            const size_t left = added(" left="), right = added(" right=");
+            EXPECT_TRUE(inGenome(entry.sequence.substr(0, left))) << entry.header;
+            EXPECT_TRUE(inGenome(entry.sequence.substr(entry.sequence.size() - right)))
+                << entry.header;
+            total += left + right;
+        }
+        return total;
+    };
+    const size_t wholeBases = addedBases(whole);
+    EXPECT_GT(addedBases(run({"--anchor-length", std::to_string(setup.readLength / 2)})),
+              wholeBases);
+    EXPECT_GT(addedBases(run({"--anchor-mismatches", "1"})), wholeBases);
+    for (const std::vector<std::string>& refused :
+         {std::vector<std::string>{"--anchor-length", "11"},
+          std::vector<std::string>{"--anchor-mismatches", "-1"},
+          std::vector<std::string>{"--anchor-length", "20", "--strict"},
+          std::vector<std::string>{"--anchor-mismatches", "1", "--strict"}}) {
+        const ExtendRun extended = RunExtend(batchPath, distances, false, true, 1, refused);
+        EXPECT_EQ(extended.run.status, 2) << extended.run.err;
+        EXPECT_NE(extended.run.err.find("--anchor-"), std::string::npos) << extended.run.err;
+    }
+}
+
 // Every side of every seed meets a four-way tie in its first cycle. Drawn
 // from one shared generator, the seeds after the first would get other bases
 // (the unseeded sequence modulo 4 runs 3, 2, 1, 3, 1, ...); drawn from a

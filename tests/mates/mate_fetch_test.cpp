@@ -5,11 +5,15 @@
 // one line and more, down to a group split over many reads. The look-ahead
 // lookup is held against the single one at every start of a contig, in
 // batches of every size and with both ways of reading; its failures must
-// come at the damaged window, not before.
+// come at the damaged window, not before. Anchors of K bases select exactly
+// the pairs whose first read equals the window on its first K bases (but for
+// the mismatches allowed past the index key), and are looked up ahead up to
+// the last window whose anchor lies in the contig.
 #include "mates/mate_fetch.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -20,6 +24,7 @@
 
 #include "mates/mates_ahead.h"
 #include "reference/literal_mates.h"
+#include "seq/nucleotide.h"
 #include "test_support.h"
 
 namespace lorvex {
@@ -116,25 +121,27 @@ void ExpectSameLookup(const std::string& window, const LoadedTable& table, Varia
 // Batches of the default size, of one line (every group alone) and of a
 // few lines, read through io_uring and one by one.
 template <typename Check>
-void ForEveryLookAhead(const LoadedTable& table, Variant variant, const Check& check) {
+void ForEveryLookAhead(const LoadedTable& table, const AnchorRule& anchor, const Check& check) {
     for (const TableReadMode mode : {TableReadMode::Batched, TableReadMode::Positioned})
         for (const uint64_t batchLines : {0, 1, 5}) {
-            MatesAhead ahead(*table.stream, table.index, variant, mode, 0,
+            MatesAhead ahead(*table.stream, table.index, anchor, mode, 0,
                              ChunkBytes(table, batchLines));
             check(ahead, "batches of " + std::to_string(batchLines) + " lines" +
                              (mode == TableReadMode::Batched ? ", batched" : ", one by one"));
         }
 }
 
-// Every window of the contig in turn, some asked for twice.
-void ExpectSameLookupsAhead(const std::string& contig, const LoadedTable& table, Variant variant) {
-    const int64_t r = table.stream->layout.readLength;
+// Every window of the contig whose anchor lies in it, in turn, some asked
+// for twice.
+void ExpectSameLookupsAhead(const std::string& contig, const LoadedTable& table,
+                            const AnchorRule& anchor) {
     SelectedMates alone;
-    ForEveryLookAhead(table, variant, [&](MatesAhead& ahead, const std::string& label) {
-        for (int64_t start = 0; start + r <= static_cast<int64_t>(contig.size()); ++start)
+    ForEveryLookAhead(table, anchor, [&](MatesAhead& ahead, const std::string& label) {
+        for (int64_t start = 0; start + anchor.length <= static_cast<int64_t>(contig.size());
+             ++start)
             for (int times = start % 7 == 0 ? 2 : 1; times > 0; --times) {
                 const SelectedMates& fetched = ahead.Fetch(contig, start);
-                FetchSelectedMates(contig.data() + start, *table.stream, table.index, variant,
+                FetchSelectedMates(contig.data() + start, *table.stream, table.index, anchor,
                                    alone);
                 ASSERT_EQ(fetched.count, alone.count) << label << ", start " << start;
                 const size_t bytes = static_cast<size_t>(alone.count) * alone.readLength;
@@ -146,6 +153,33 @@ void ExpectSameLookupsAhead(const std::string& contig, const LoadedTable& table,
                     << label << ", start " << start;
             }
     });
+}
+
+// With anchors of K bases the mates are those of the pairs whose first read
+// equals the window on its first 12 bases and on the rest of its first K but
+// for the mismatches allowed (compared as sorted lists).
+void ExpectAnchoredPairs(const std::string& window, const AnchorRule& anchor,
+                         const std::vector<ReadPair>& pairs, const LoadedTable& table,
+                         SelectedMates& selected) {
+    const size_t k = static_cast<size_t>(anchor.length);
+    std::vector<std::string> expected;
+    for (const ReadPair& pair : pairs) {
+        int mismatches = 0;
+        for (size_t i = 12; i < k; ++i) mismatches += pair.first[i] != window[i];
+        if (pair.first.compare(0, 12, window, 0, 12) == 0 && mismatches <= anchor.mismatches) {
+            std::string mate = pair.second;
+            ReverseComplement(mate.data(), static_cast<int32_t>(mate.size()));
+            expected.push_back(mate);
+        }
+    }
+    FetchSelectedMates(window.data(), *table.stream, table.index, anchor, selected);
+    std::vector<std::string> fetched;
+    for (int32_t i = 0; i < selected.count; ++i)
+        fetched.emplace_back(selected.Mate(i), static_cast<size_t>(selected.readLength));
+    std::sort(expected.begin(), expected.end());
+    std::sort(fetched.begin(), fetched.end());
+    EXPECT_EQ(fetched, expected) << window << ", anchors of " << anchor.length << " with "
+                                 << anchor.mismatches << " mismatches";
 }
 
 TEST(FetchSelectedMates, AgreesWithTheLiteralLookupOverRandomGroups) {
@@ -170,8 +204,17 @@ TEST(FetchSelectedMates, AgreesWithTheLiteralLookupOverRandomGroups) {
             SelectedMates selected;  // reused across lookups, as the engine does
             std::string contig;
             for (const std::string& window : windows) contig += window;
-            if (lineEnd == "\n")
-                ExpectSameLookupsAhead(contig, table, r % 2 ? Variant::Main : Variant::Strict);
+            if (lineEnd == "\n") {
+                const Variant variant = r % 2 ? Variant::Main : Variant::Strict;
+                ExpectSameLookupsAhead(contig, table, {FirstReadCompareLength(r, variant), 0});
+                const AnchorRule shortAnchor{std::max(12, r / 3), 0};
+                const AnchorRule looseAnchor{r, 2};
+                ExpectSameLookupsAhead(contig, table, shortAnchor);
+                ExpectSameLookupsAhead(contig, table, looseAnchor);
+                for (const std::string& window : windows)
+                    for (const AnchorRule& anchor : {shortAnchor, looseAnchor})
+                        ExpectAnchoredPairs(window, anchor, pairs, table, selected);
+            }
             for (const std::string& window : windows) {
                 for (const Variant variant : {Variant::Main, Variant::Strict}) {
                     ExpectSameLookup(window, table, variant, selected);
@@ -281,7 +324,7 @@ TEST(FetchSelectedMates, DamagedTablesFailWithTheLiteralMessages) {
         // Looked up ahead with the windows before it, the damaged group
         // fails only when its own window is asked for.
         const std::string contig = "GATTACA" + window;
-        ForEveryLookAhead(table, Variant::Main, [&](MatesAhead& ahead, const std::string& label) {
+        ForEveryLookAhead(table, {r, 0}, [&](MatesAhead& ahead, const std::string& label) {
             for (int64_t start = 0; start < 7; ++start)
                 EXPECT_NO_THROW(ahead.Fetch(contig, start)) << damage.what << ", " << label;
             std::string message;

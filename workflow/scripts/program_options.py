@@ -22,6 +22,8 @@ OPTIONS = {
         "strict": "--strict",
         "min_votes": "--min-votes",
         "ratio": "--ratio",
+        "anchor_length": "--anchor-length",
+        "anchor_mismatches": "--anchor-mismatches",
         "max_bases": "--max-bases",
         "line_width": "--line-width",
         "min_distance": "--min-distance",
@@ -46,7 +48,8 @@ PROGRAMS = {"prep": "lorvex-prep", "extend": "lorvex-extend", "close": "lorvex-c
 # estimate's values instead.
 SETTLED = ("min_distance", "max_distance", "depth", "no_repeat_guard")
 # The extension rules that lorvex-close shares, so gaps close by the rules the seeds extend by.
-CLOSE_SHARES = ("strict", "min_votes", "ratio", "no_repeat_guard")
+CLOSE_SHARES = ("strict", "min_votes", "ratio", "anchor_length", "anchor_mismatches",
+                "no_repeat_guard")
 
 
 def settings(config, sample, block):

@@ -1,0 +1,106 @@
+#include "extension/anchor_errors.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "mates/group_chunks.h"
+#include "seq/nucleotide.h"
+
+namespace lorvex {
+namespace {
+
+// Mismatches of a first read with the window past the key, counted up to 3;
+// -1 when the keys differ (an N read as A by the prefix code).
+int CountMismatches(const char* firstRead, const char* window, int32_t anchorLength) {
+    for (int i = 0; i < prefixLength; ++i)
+        if (firstRead[i] != window[i]) return -1;
+    int mismatches = 0;
+    for (int32_t i = prefixLength; i < anchorLength && mismatches <= 3; ++i)
+        mismatches += firstRead[i] != window[i];
+    return mismatches;
+}
+
+int64_t Total(const std::array<int64_t, 4>& found) {
+    return found[0] + found[1] + found[2] + found[3];
+}
+
+// Adds the windows whose reads look like one copy's: a window in a repeat
+// family gathers the reads of every copy, which differ from it by the
+// copies' divergence, not by errors. Windows with more than four times the
+// median of reads (and more than 5) are left out.
+void AddSingleCopyWindows(std::vector<std::array<int64_t, 4>>& perWindow,
+                          AnchorMismatchCounts& counts) {
+    if (perWindow.empty()) return;
+    std::vector<int64_t> totals;
+    totals.reserve(perWindow.size());
+    for (const auto& found : perWindow) totals.push_back(Total(found));
+    const auto middle = totals.begin() + static_cast<std::ptrdiff_t>(totals.size() / 2);
+    std::nth_element(totals.begin(), middle, totals.end());
+    const int64_t most = std::max<int64_t>(5, 4 * *middle);
+    for (const auto& found : perWindow) {
+        if (Total(found) > most) continue;
+        for (size_t m = 0; m < found.size(); ++m) counts.firstReads[m] += found[m];
+    }
+}
+
+}  // namespace
+
+AnchorMismatchCounts CountAnchorMismatches(const std::vector<std::string_view>& sequences,
+                                           const RunInputs& inputs, int32_t anchorLength,
+                                           int64_t mostWindows) {
+    AnchorMismatchCounts counts;
+    const TableLayout& layout = inputs.table.layout;
+    anchorLength = std::min(anchorLength, layout.readLength);
+    int64_t available = 0;
+    for (const std::string_view sequence : sequences)
+        available += std::max<int64_t>(0, static_cast<int64_t>(sequence.size()) - anchorLength + 1);
+    if (available == 0 || mostWindows <= 0) return counts;
+    const int64_t stride = std::max<int64_t>(1, (available + mostWindows - 1) / mostWindows);
+    std::vector<char> buffer;
+    std::vector<std::array<int64_t, 4>> perWindow;
+    int64_t position = 0;  // over all windows of all sequences
+    for (const std::string_view sequence : sequences) {
+        const int64_t windows = static_cast<int64_t>(sequence.size()) - anchorLength + 1;
+        for (int64_t start = (stride - position % stride) % stride; start < windows;
+             start += stride) {
+            const char* window = sequence.data() + start;
+            const uint32_t code = DnaToUint(window, prefixLength);
+            const PrefixGroup group = FindGroup(inputs.index, code);
+            ++counts.windows;
+            if (group.count == 0) continue;
+            std::array<int64_t, 4> found{};
+            ReadGroupInChunks(
+                inputs.table, code, group, buffer, [&](const char* lines, uint64_t count) {
+                    for (uint64_t i = 0; i < count; ++i) {
+                        const int m =
+                            CountMismatches(lines + i * layout.lineSize, window, anchorLength);
+                        if (m >= 0 && m <= 3) ++found[static_cast<size_t>(m)];
+                    }
+                });
+            if (Total(found) > 0) perWindow.push_back(found);
+        }
+        position += std::max<int64_t>(0, windows);
+    }
+    AddSingleCopyWindows(perWindow, counts);
+    return counts;
+}
+
+std::optional<double> ErrorsPerAnchor(const AnchorMismatchCounts& counts) {
+    if (counts.firstReads[0] < leastExactReads) return std::nullopt;
+    return static_cast<double>(counts.firstReads[1]) / static_cast<double>(counts.firstReads[0]);
+}
+
+int32_t ChooseAnchorMismatches(std::optional<double> errorsPerAnchor) {
+    if (!errorsPerAnchor) return 0;
+    const double mean = *errorsPerAnchor;
+    double term = std::exp(-mean);  // P(0)
+    double kept = term;
+    for (int32_t mismatches = 0; mismatches < 2; ++mismatches) {
+        if (kept >= keptShare) return mismatches;
+        term *= mean / (mismatches + 1);
+        kept += term;
+    }
+    return 2;
+}
+
+}  // namespace lorvex
