@@ -61,6 +61,21 @@ peer_result_cached() {
     [ "${LORVEX_BENCH_RERUN_PEERS:-0}" = 0 ] && [ -e "$1/$2.done" ]
 }
 
+# cached_peer PEERS_DIR NAME COMMAND...: a peer's result kept in PEERS_DIR,
+# reused when peer_result_cached finds it, else made by COMMAND and marked
+# done; when COMMAND fails, one line names its log and the status is 1.
+cached_peer() {
+    local peers=$1 name=$2
+    shift 2
+    peer_result_cached "$peers" "$name" && return 0
+    if "$@"; then
+        touch "$peers/$name.done"
+    else
+        echo "   $name failed: see $peers/$name.log" >&2
+        return 1
+    fi
+}
+
 bench_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # bench_setup NAME "$@": the common start of bench/NAME_bench.sh: checks for

@@ -106,21 +106,11 @@ for set in plasmid mito nuclear inverted; do
     depths+=("$label: $(grep -o 'single-copy depth [0-9.]* ([a-z]*)' "$run/$set.lorvex-extend.log" || echo 'no single-copy depth')")
     peers="$bench_out/peer-runs/circle-$set-$length-$seed-${depth}x"
     mkdir -p "$peers"
-    if peer_result_cached "$peers" tadpole ||
-        { peer_tadpole_extend "$run/$set.seeds.fa" "$reads" "$peers" 62 "$cap" "$threads" &&
-          touch "$peers/tadpole.done"; }; then
-        judged+=("tadpole-k62=$peers/tadpole.fa:$peers/tadpole.time")
-    else
-        echo "   tadpole failed: see $peers/tadpole.log" >&2
-    fi
+    cached_peer "$peers" tadpole peer_tadpole_extend "$run/$set.seeds.fa" "$reads" "$peers" 62 \
+        "$cap" "$threads" && judged+=("tadpole-k62=$peers/tadpole.fa:$peers/tadpole.time")
     if [ "${LORVEX_BENCH_SSAKE:-1}" != 0 ]; then
-        if peer_result_cached "$peers" ssake ||
-            { peer_ssake_extend "$run/$set.seeds.fa" "$reads" "$peers" 20 2 0.7 &&
-              touch "$peers/ssake.done"; }; then
-            judged+=("ssake=$peers/ssake.fa:$peers/ssake.time")
-        else
-            echo "   ssake failed: see $peers/ssake.log" >&2
-        fi
+        cached_peer "$peers" ssake peer_ssake_extend "$run/$set.seeds.fa" "$reads" "$peers" 20 2 \
+            0.7 && judged+=("ssake=$peers/ssake.fa:$peers/ssake.time")
     fi
     python3 "$here/eval_circle.py" "$genome/genome.fa" "$run/$set.seeds.fa" "$label" \
         "${judged[@]}"

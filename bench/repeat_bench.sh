@@ -55,23 +55,16 @@ if "$build/lorvex-extend" --help 2>&1 | grep -q -- --no-repeat-guard; then
 fi
 peers="$bench_out/peer-runs/repeat"
 mkdir -p "$peers"
-if peer_result_cached "$peers" tadpole ||
-    { peer_tadpole_extend "$seeds/seeds.fa" "$reads" "$peers" 62 20000 "$threads" &&
-      touch "$peers/tadpole.done"; }; then
+if cached_peer "$peers" tadpole peer_tadpole_extend "$seeds/seeds.fa" "$reads" "$peers" 62 20000 \
+    "$threads"; then
     cp "$peers/tadpole.time" "$run/tadpole-k62.time"
     judge_extension tadpole-k62 "$genome/genome.fa" "$seeds" "$peers/tadpole.fa" &&
         tools+=(tadpole-k62)
-else
-    echo "   tadpole failed: see $peers/tadpole.log" >&2
 fi
 if [ "${LORVEX_BENCH_SSAKE:-1}" != 0 ]; then
-    if peer_result_cached "$peers" ssake ||
-        { peer_ssake_extend "$seeds/seeds.fa" "$reads" "$peers" 20 2 0.7 &&
-          touch "$peers/ssake.done"; }; then
+    if cached_peer "$peers" ssake peer_ssake_extend "$seeds/seeds.fa" "$reads" "$peers" 20 2 0.7; then
         cp "$peers/ssake.time" "$run/ssake.time"
         judge_extension ssake "$genome/genome.fa" "$seeds" "$peers/ssake.fa" && tools+=(ssake)
-    else
-        echo "   ssake failed: see $peers/ssake.log" >&2
     fi
 fi
 
