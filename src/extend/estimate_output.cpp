@@ -36,7 +36,8 @@ std::string LorvexCommand(const RunSettings& settings) {
 
 std::string FragmentsTsv(const std::optional<FragmentEstimate>& estimate,
                          const AnchorDistances& distances, size_t seeds, int32_t readLength,
-                         Variant variant, std::optional<double> singleCopyDepth) {
+                         Variant variant, std::optional<double> singleCopyDepth,
+                         int32_t anchorMismatches) {
     const auto measured = [&estimate](auto value) { return estimate ? value(*estimate) : ""; };
     using E = const FragmentEstimate&;
     const std::vector<std::pair<std::string, std::string>> values = {
@@ -55,6 +56,7 @@ std::string FragmentsTsv(const std::optional<FragmentEstimate>& estimate,
         {"min_distance", std::to_string(distances.minDistance)},
         {"max_distance", std::to_string(distances.maxDistance)},
         {"single_copy_depth", singleCopyDepth ? ExactText(*singleCopyDepth) : ""},
+        {"anchor_mismatches", std::to_string(anchorMismatches)},
     };
     std::string tsv = "key\tvalue\n";
     for (const auto& [key, value] : values) tsv += key + "\t" + value + "\n";

@@ -26,12 +26,14 @@ void WriteEstimate(const std::string& report, const std::string& depthLine,
 std::string LorvexCommand(const RunSettings& settings);
 
 // A key and value block (pairs, quartiles, min_distance, max_distance, ...,
-// single_copy_depth), an empty line, then the histogram with its own header.
+// single_copy_depth, anchor_mismatches), an empty line, then the histogram
+// with its own header.
 // Without an estimate (distances given) its keys are empty and the
 // histogram has no rows; without a depth (guard off or not estimated) that
 // value is empty. The depth is written so that --depth reads it back exactly.
 std::string FragmentsTsv(const std::optional<FragmentEstimate>& estimate,
                          const AnchorDistances& distances, size_t seeds, int32_t readLength,
-                         Variant variant, std::optional<double> singleCopyDepth);
+                         Variant variant, std::optional<double> singleCopyDepth,
+                         int32_t anchorMismatches);
 
 }  // namespace lorvex::extend

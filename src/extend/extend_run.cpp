@@ -159,7 +159,8 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
             ? ""
             : FragmentsTsv(settled.estimate,
                            {run.parameters.minDistance, run.parameters.maxDistance}, seeds.size(),
-                           inputs.table.layout.readLength, run.variant, depth);
+                           inputs.table.layout.readLength, run.variant, depth,
+                           run.parameters.anchorMismatches);
     if (options.estimateOnly) {
         WriteEstimate(settled.estimateReport, GuardSummary(settled.guard) + "\n", run,
                       options.fragmentsPath, fragmentsTsv);

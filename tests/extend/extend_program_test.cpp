@@ -114,8 +114,9 @@ TEST_F(ExtendProgram, LooserAnchorsSelectPairsWithErrorsAndStayInTheGenome) {
         EXPECT_EQ(extended.run.status, 0) << extended.run.err;
         return extended;
     };
-    const ExtendRun whole = run({});
-    const ExtendRun asLong = run({"--anchor-length", std::to_string(setup.readLength)});
+    const ExtendRun whole = run({"--anchor-mismatches", "0"});
+    const ExtendRun asLong =
+        run({"--anchor-length", std::to_string(setup.readLength), "--anchor-mismatches", "0"});
     EXPECT_EQ(asLong.fasta, whole.fasta);
     EXPECT_EQ(asLong.bases, whole.bases);
     const std::string& genome = reads_.genome;
@@ -140,7 +141,8 @@ TEST_F(ExtendProgram, LooserAnchorsSelectPairsWithErrorsAndStayInTheGenome) {
         return total;
     };
     const size_t wholeBases = addedBases(whole);
-    EXPECT_GT(addedBases(run({"--anchor-length", std::to_string(setup.readLength / 2)})),
+    EXPECT_GT(addedBases(run({"--anchor-length", std::to_string(setup.readLength / 2),
+                              "--anchor-mismatches", "0"})),
               wholeBases);
     EXPECT_GT(addedBases(run({"--anchor-mismatches", "1"})), wholeBases);
     for (const std::vector<std::string>& refused :

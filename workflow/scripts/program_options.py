@@ -46,10 +46,10 @@ PROGRAMS = {"prep": "lorvex-prep", "extend": "lorvex-extend", "close": "lorvex-c
 
 # Settled once per sample by the estimate: the chunks and the closing take the
 # estimate's values instead.
-SETTLED = ("min_distance", "max_distance", "depth", "no_repeat_guard")
+SETTLED = ("min_distance", "max_distance", "depth", "no_repeat_guard", "anchor_mismatches")
 # The extension rules that lorvex-close shares, so gaps close by the rules the seeds extend by.
-CLOSE_SHARES = ("strict", "min_votes", "ratio", "anchor_length", "anchor_mismatches",
-                "no_repeat_guard")
+# (The anchor mismatches reach it settled, with the distances and the depth.)
+CLOSE_SHARES = ("strict", "min_votes", "ratio", "anchor_length", "no_repeat_guard")
 
 
 def settings(config, sample, block):

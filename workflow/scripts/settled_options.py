@@ -4,7 +4,8 @@
     settled_options.py ESTIMATE.tsv [--no-guard-option]
 
 ESTIMATE.tsv is lorvex-extend's --fragments-tsv from --estimate-only over all
-the sample's seeds: --min-distance N --max-distance N, then --depth X or, when
+the sample's seeds: --min-distance N --max-distance N, --anchor-mismatches N
+(but with --strict, which anchors on whole reads), then --depth X or, when
 no depth came out (guard off or not estimated), --no-repeat-guard, so that a
 chunk never estimates a depth of its own (--no-guard-option leaves that out).
 """
@@ -29,6 +30,9 @@ def settled_options(path, guard_option=True):
     if not values.get("min_distance") or not values.get("max_distance"):
         sys.exit(f"settled_options.py: {path}: no min_distance and max_distance")
     options = ["--min-distance", values["min_distance"], "--max-distance", values["max_distance"]]
+    # Measured once over all the sample's seeds, so every chunk anchors alike.
+    if values.get("anchor_mismatches") and values.get("variant") != "strict":
+        options += ["--anchor-mismatches", values["anchor_mismatches"]]
     depth = values.get("single_copy_depth", "")
     if depth:
         return options + ["--depth", depth]
