@@ -78,7 +78,9 @@ TEST(FastaRecords, BlanksEndingSequenceLinesAreDroppedAndCounted) {
         ASSERT_EQ(parsed.size(), expected.size());
         for (size_t i = 0; i < parsed.size(); ++i) EXPECT_EQ(parsed[i].bases, expected[i].bases);
         EXPECT_EQ(notes.linesWithTrailingBlanks, paddedLines) << padded;
-        if (paddedLines > 0) EXPECT_EQ(notes.firstLineWithTrailingBlanks, firstPadded);
+        if (paddedLines > 0) {
+            EXPECT_EQ(notes.firstLineWithTrailingBlanks, firstPadded);
+        }
     }
 }
 
