@@ -98,17 +98,17 @@ std::string EstimateRefusal(const FragmentEstimate& estimate, const std::string&
     return "";
 }
 
-std::string DistanceAdvice(const FragmentEstimate& estimate, int32_t readLength, Variant variant) {
-    const int32_t least = variant == Variant::Main ? readLength : 2 * readLength - 2;
+std::string DistanceAdvice(const FragmentEstimate& estimate, int32_t readLength,
+                           int64_t leastMinDistance) {
     const std::string measure =
         "measure the library's fragment lengths (from pairs mapped to an assembly, say) and give "
         "--min-distance the shortest fragment minus " +
-        std::to_string(readLength - 20) + " (at least " + std::to_string(least) +
+        std::to_string(readLength - 20) + " (at least " + std::to_string(leastMinDistance) +
         ") and --max-distance the longest minus 1";
     std::string advice = "give --min-distance and --max-distance: ";
     if (estimate.pairs == 0 || estimate.verdict == EstimateVerdict::NotOneLibrary)
         return advice + measure;
-    const AnchorDistances suggested = DistancesFor(estimate, readLength, variant);
+    const AnchorDistances suggested = DistancesFor(estimate, readLength, leastMinDistance);
     if (suggested.minDistance > suggested.maxDistance) return advice + measure;
     const bool cutShort = estimate.verdict == EstimateVerdict::SequencesTooShort;
     return advice + "the " + Counted(estimate.pairs, "pair") + " placed suggest --min-distance " +
@@ -145,10 +145,13 @@ SettledDistances SettleDistances(const RunSettings& requested, const KnownSequen
         settled.report =
             EstimateReport(estimate, distances, sequences.size(), shortSequences, known.word);
     if (!requested.quiet && (!sound || echoSoundReport)) Tell(progress.program(), settled.report);
-    if (!sound)
+    if (!sound) {
+        const int32_t readLength = inputs.table.layout.readLength;
         throw UsageError(
             EstimateRefusal(estimate, known.word) + "; " +
-            DistanceAdvice(estimate, inputs.table.layout.readLength, requested.variant));
+            DistanceAdvice(estimate, readLength,
+                           LeastMinDistance(requested.variant, requested.parameters, readLength)));
+    }
 
     settled.settings.parameters.minDistance = distances->minDistance;
     settled.settings.parameters.maxDistance = distances->maxDistance;

@@ -29,7 +29,8 @@ struct SettledDistances {
 // What the user of a refused estimate can give instead: the distances the
 // pairs it placed suggest (unless they come from more than one library),
 // and how to choose them from measured fragment lengths.
-std::string DistanceAdvice(const FragmentEstimate& estimate, int32_t readLength, Variant variant);
+std::string DistanceAdvice(const FragmentEstimate& estimate, int32_t readLength,
+                           int64_t leastMinDistance);
 
 SettledDistances SettleDistances(const RunSettings& requested, const KnownSequences& known,
                                  const RunInputs& inputs, ProgressLine& progress,
