@@ -99,6 +99,9 @@ timed separate bash -c '
 # Start-up alone: one seed whose first cycle fails the vote check.
 unguarded=()
 "$build/lorvex-extend" --help | grep -q -- --no-repeat-guard && unguarded=(--no-repeat-guard)
+# The repeated runs write the same files: builds that keep existing outputs need --force.
+force=()
+"$build/lorvex-extend" --help | grep -q -- --force && force=(--force)
 for ((i = 0; i < runs; i++)); do
     timed startup "$build/lorvex-extend" -q -s "$work/seeds/seed0001.fa" -t "$data/reads.table" \
         -i "$data/reads.index" --min-distance $MIN_DISTANCE --max-distance $MAX_DISTANCE \
@@ -111,7 +114,7 @@ for threads in 1 2; do
             -i "$data/reads.index" --min-distance $MIN_DISTANCE --max-distance $MAX_DISTANCE \
             --min-votes $MIN_VOTES --ratio $RATIO --threads "$threads" -o "$work/batch$threads.fa" \
             --bases-tsv "$work/batch$threads.tsv" --summary-tsv "$work/summary$threads.tsv" \
-            "${unguarded[@]}"
+            "${unguarded[@]}" "${force[@]}"
     done
 done
 

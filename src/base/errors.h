@@ -28,6 +28,11 @@ inline OutputError OutputFileError(const std::string& path, const std::string& w
     return OutputError(path + ": " + what);
 }
 
+// A write to a pipe whose reader has gone (standard output into `head`).
+struct ClosedPipe : OutputError {
+    using OutputError::OutputError;
+};
+
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };

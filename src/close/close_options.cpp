@@ -56,6 +56,7 @@ void AddOptions(CLI::App& app, CloseOptions& options, RunOptionTexts& texts) {
     AddOutputOption(app, run, "FASTA of the closed scaffolds ('-': standard output)");
     AddLineWidthOption(app, run, "Bases per FASTA sequence line, 0: one line per record");
     AddFileOption(app, "--gaps-tsv", options.gapsPath, "Also write one row per gap (TSV)");
+    AddForceOption(app, run);
     AddQuietOption(app, run);
     AddRepeatGuardOptions(app, texts);
 }

@@ -14,6 +14,7 @@
 #include "run/run_summary.h"
 #include "tool/output_file.h"
 #include "tool/progress_line.h"
+#include "tool/stop_signals.h"
 
 namespace lorvex::close {
 namespace {
@@ -140,9 +141,11 @@ std::string FormatTotals(const CloseTotals& totals) {
 }  // namespace
 
 std::string RunClose(const CloseOptions& options, ProgressLine& progress) {
-    const BatchInputs batch = LoadBatch(options.scaffoldsPath, options.run);
+    const BatchInputs batch = LoadBatch(progress.program(), options.scaffoldsPath, options.run);
     const std::vector<SequenceRecord>& records = batch.records;
     const RunInputs& inputs = batch.inputs;
+    PrepareRunOutputs(options.run, options.scaffoldsPath,
+                      {options.run.outputPath, options.gapsPath});
     const ScaffoldGaps found = FindAllGaps(records, options.minGap);
 
     CloseTotals totals;
@@ -159,6 +162,7 @@ std::string RunClose(const CloseOptions& options, ProgressLine& progress) {
     const ClosingRules rules = ClosingRulesFor(options, extension);
 
     // Outputs are created only once every input has passed its checks.
+    DeferStopSignals();
     CloseOutputs outputs(options, records);
     std::vector<GapOutcome> recordOutcomes;
     RunBatch<GapOutcome>(

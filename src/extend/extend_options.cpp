@@ -55,6 +55,7 @@ void AddOptions(CLI::App& app, ExtendOptions& options, RunOptionTexts& texts) {
                   "Also write the fragment lengths, distances and depth (TSV)");
     app.add_flag("--estimate-only", options.estimateOnly,
                  "Print the distances and the depth, extend nothing");
+    AddForceOption(app, run);
     AddQuietOption(app, run);
     AddRepeatGuardOptions(app, texts);
 }

@@ -13,12 +13,15 @@
 #include "base/number_text.h"
 #include "extend/estimate_output.h"
 #include "extend/extend_output.h"
+#include "extend/seed_anchoring.h"
 #include "extend/vote_plot.h"
 #include "run/batch_run.h"
 #include "run/fasta_output.h"
 #include "run/run_summary.h"
+#include "tool/messages.h"
 #include "tool/output_file.h"
 #include "tool/progress_line.h"
+#include "tool/stop_signals.h"
 
 namespace lorvex::extend {
 namespace {
@@ -136,12 +139,77 @@ std::string FormatTotals(const RunTotals& totals) {
     return text + SummaryEnd(&totals.guard);
 }
 
+// The seeds shorter than the estimated --max-distance get it capped to
+// their length (0: the run's own), and the user is told.
+std::vector<int32_t> CapMaxDistances(const std::vector<SequenceRecord>& seeds,
+                                     const RunSettings& run, int32_t readLength,
+                                     const std::string& program) {
+    std::vector<int32_t> capped(seeds.size(), 0);
+    if (!run.estimateDistances) return capped;
+    size_t count = 0;
+    size_t shortest = 0;
+    for (size_t i = 0; i < seeds.size(); ++i) {
+        capped[i] =
+            CappedMaxDistance(seeds[i].bases.size(), run.variant, run.parameters, readLength);
+        if (capped[i] == 0) continue;
+        if (count++ == 0 || capped[i] < capped[shortest]) shortest = i;
+    }
+    if (count > 0)
+        Warn(program, Counted(count, "seed") + " shorter than the estimated --max-distance " +
+                          std::to_string(run.parameters.maxDistance) +
+                          (count == 1 ? " is" : " are") +
+                          " extended with --max-distance capped to the seed's length (the "
+                          "shortest: " +
+                          seeds[shortest].name + ", " + Counted(capped[shortest], "base") + ")");
+    return capped;
+}
+
+// Sides that added nothing for want of votes while Ns fill the stretch
+// where their mates anchor: the first few named, then a count, once the
+// progress line is gone.
+class UnanchoredSides {
+  public:
+    explicit UnanchoredSides(std::string program) : program_(std::move(program)) {}
+
+    void Check(const SequenceRecord& seed, const SideExtension& side, int32_t maxDistance) {
+        if (!side.bases.empty() ||
+            (side.stop != StopReason::NoVotes && side.stop != StopReason::TooFewVotes))
+            return;
+        const size_t unanchored = UnanchoredBases(seed.bases, side.side, maxDistance);
+        if (unanchored == 0) return;
+        if (++count_ > named) return;
+        const size_t stretch = std::min(seed.bases.size(), static_cast<size_t>(maxDistance));
+        warnings_.push_back(
+            "seed " + seed.name + ": its " + SideName(side.side) + " side added nothing (" +
+            SeedStopLabel(side.stop) + "): " + WithThousands(unanchored) + " of its " +
+            (side.side == Side::Right ? "last " : "first ") + WithThousands(stretch) +
+            " bases, where the mates anchor, are not A, C, G or T");
+    }
+
+    void Finish() const {
+        for (const std::string& warning : warnings_) Warn(program_, warning);
+        if (count_ > named)
+            Warn(program_, WithThousands(count_ - named) +
+                               " more sides added nothing where Ns fill the stretch their "
+                               "mates anchor on");
+    }
+
+  private:
+    static constexpr size_t named = 5;
+    std::string program_;
+    std::vector<std::string> warnings_;
+    size_t count_ = 0;
+};
+
 }  // namespace
 
 std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
-    const BatchInputs batch = LoadBatch(options.seedsPath, options.run);
+    const BatchInputs batch = LoadBatch(progress.program(), options.seedsPath, options.run);
     const std::vector<SequenceRecord>& seeds = batch.records;
     const RunInputs& inputs = batch.inputs;
+    PrepareRunOutputs(options.run, options.seedsPath,
+                      {options.run.outputPath, options.basesPath, options.summaryPath,
+                       options.plotPath, options.fragmentsPath});
     KnownSequences known{{}, "seed", options.bothSides};
     known.sequences.reserve(seeds.size());
     for (const SequenceRecord& seed : seeds) known.sequences.push_back(seed.bases);
@@ -161,11 +229,20 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
                            {run.parameters.minDistance, run.parameters.maxDistance}, seeds.size(),
                            inputs.table.layout.readLength, run.variant, depth,
                            run.parameters.anchorMismatches);
+    DeferStopSignals();
     if (options.estimateOnly) {
         WriteEstimate(settled.estimateReport, GuardSummary(settled.guard) + "\n", run,
                       options.fragmentsPath, fragmentsTsv);
         return "";
     }
+
+    const std::vector<int32_t> cappedMaxDistances =
+        CapMaxDistances(seeds, run, inputs.table.layout.readLength, progress.program());
+    const auto maxDistanceOf = [&](size_t item) {
+        return cappedMaxDistances[item] != 0 ? cappedMaxDistances[item]
+                                             : run.parameters.maxDistance;
+    };
+    UnanchoredSides unanchored(progress.program());
 
     // Outputs are created only once every input has passed its checks.
     RunOutputs outputs(options, run, depth, fragmentsTsv);
@@ -173,9 +250,17 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
     totals.guard = settled.guard;
     RunBatch<SeedExtension>(
         seeds.size(), run.threads,
-        [&](size_t item) { return ExtendSeed(seeds[item], inputs, settings); },
+        [&](size_t item) {
+            if (cappedMaxDistances[item] == 0) return ExtendSeed(seeds[item], inputs, settings);
+            ExtensionSettings capped = settings;
+            capped.rules.parameters.maxDistance = cappedMaxDistances[item];
+            return ExtendSeed(seeds[item], inputs, capped);
+        },
         [&](size_t item, SeedExtension& extension) {
             outputs.Deliver(seeds[item], extension);
+            if (options.bothSides)
+                unanchored.Check(seeds[item], extension.left, maxDistanceOf(item));
+            unanchored.Check(seeds[item], extension.right, maxDistanceOf(item));
             if (options.bothSides) ++totals.stops[extension.left.stop];
             ++totals.stops[extension.right.stop];
             totals.basesAdded += extension.left.bases.size() + extension.right.bases.size();
@@ -183,6 +268,7 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
         },
         progress, "seed", [&] { return Counted(totals.basesAdded, "base") + " added"; });
     outputs.Close();
+    unanchored.Finish();
     totals.seconds = progress.SecondsSinceStart();
     return FormatTotals(totals);
 }

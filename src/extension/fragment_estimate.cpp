@@ -202,6 +202,7 @@ std::vector<FragmentBin> Histogram(const std::vector<LengthWeight>& lengths, dou
     std::vector<FragmentBin> bins;
     for (int32_t start = first; start < high; start += width)
         bins.push_back({start, start + width, 0, 0});
+    if (bins.empty()) return bins;  // every fragment of one length, no spread
     for (const LengthWeight& entry : lengths) {
         if (entry.length < first || entry.length >= bins.back().end) continue;
         FragmentBin& bin = bins[static_cast<size_t>((entry.length - first) / width)];
@@ -238,10 +239,8 @@ FragmentEstimate EstimateFragmentLengths(const FragmentSample& sample) {
     estimate.farShare =
         allPairs > 0 ? static_cast<double>(estimate.farPairs) / static_cast<double>(allPairs) : 0;
 
-    if (estimate.effectivePairs < leastEffectivePairs) {
-        estimate.verdict = EstimateVerdict::TooFewPairs;
-        return estimate;
-    }
+    if (kept.empty()) return estimate;  // TooFewPairs
+    // Measured even for too few pairs: a refusal still suggests distances.
     estimate.lowerQuartile = Quantile(kept, 0.25);
     estimate.median = Quantile(kept, 0.5);
     estimate.upperQuartile = Quantile(kept, 0.75);
@@ -251,7 +250,9 @@ FragmentEstimate EstimateFragmentLengths(const FragmentSample& sample) {
     estimate.high = estimate.median + takenDeviations * upperDeviation;
     estimate.histogram = Histogram(kept, estimate.low, estimate.high);
 
-    if (estimate.farShare > mostFarShare) {
+    if (estimate.effectivePairs < leastEffectivePairs) {
+        estimate.verdict = EstimateVerdict::TooFewPairs;
+    } else if (estimate.farShare > mostFarShare) {
         estimate.verdict = EstimateVerdict::NotOneLibrary;
     } else if (const std::optional<FragmentGroups> groups =
                    FindTwoGroups(kept, (lowerDeviation + upperDeviation) / 2)) {

@@ -56,6 +56,8 @@ struct FragmentGroups {
     double second = 0;
 };
 
+// Every number but the verdict's own is measured whenever a pair was kept,
+// also for an estimate that is not sound.
 struct FragmentEstimate {
     EstimateVerdict verdict = EstimateVerdict::TooFewPairs;
     std::optional<FragmentGroups> groups;  // NotOneLibrary for two groups

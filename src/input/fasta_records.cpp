@@ -68,7 +68,8 @@ SequenceRecord ParseHeader(const std::string& text, const Line& line, const std:
 
 }  // namespace
 
-std::vector<SequenceRecord> ParseFastaRecords(const std::string& text, const std::string& path) {
+std::vector<SequenceRecord> ParseFastaRecords(const std::string& text, const std::string& path,
+                                              FastaNotes* notes) {
     std::vector<SequenceRecord> records;
     LineCursor cursor(text);
     Line line;
@@ -88,7 +89,14 @@ std::vector<SequenceRecord> ParseFastaRecords(const std::string& text, const std
                                               ": text before the first '>' header line");
             continue;
         }
-        const std::string_view lineText(text.data() + line.begin, line.end - line.begin);
+        std::string_view lineText(text.data() + line.begin, line.end - line.begin);
+        const size_t kept = lineText.find_last_not_of(" \t\r");
+        if (kept + 1 < lineText.size() &&
+            lineText.find_first_not_of('\r', kept + 1) != std::string_view::npos) {
+            lineText = lineText.substr(0, kept + 1);
+            if (notes && notes->linesWithTrailingBlanks++ == 0)
+                notes->firstLineWithTrailingBlanks = line.number;
+        }
         if (lineText.find('\0') != std::string_view::npos)
             throw RecordError(path, line.number, records.size(),
                               "holds a zero byte, which is not a base");
@@ -102,8 +110,8 @@ std::vector<SequenceRecord> ParseFastaRecords(const std::string& text, const std
     return records;
 }
 
-std::vector<SequenceRecord> LoadFastaRecords(const std::string& path) {
-    return ParseFastaRecords(ReadWholeInput(path), InputName(path));
+std::vector<SequenceRecord> LoadFastaRecords(const std::string& path, FastaNotes* notes) {
+    return ParseFastaRecords(ReadWholeInput(path), InputName(path), notes);
 }
 
 }  // namespace lorvex

@@ -9,6 +9,17 @@
 
 namespace lorvex {
 
+bool BeginsGzipCompressed(const void* bytes, size_t size) {
+    const auto* first = static_cast<const unsigned char*>(bytes);
+    return size >= 2 && first[0] == 0x1f && first[1] == 0x8b;
+}
+
+InputError CompressedFileError(const std::string& path, const std::string& what) {
+    return FileError(path, "is compressed (gzip), but " + what +
+                               " is read as plain text: give it uncompressed (gunzip -k " + path +
+                               ")");
+}
+
 std::string ReadFailure() {
     return std::strerror(errno ? errno : EIO);
 }

@@ -29,6 +29,13 @@ uint64_t FileSize(std::FILE* file, const std::string& path);
 // The whole contents of an input file.
 std::string ReadWholeFile(const std::string& path);
 
+// The first bytes of a file begin a gzip member.
+bool BeginsGzipCompressed(const void* bytes, size_t size);
+
+// "<path>: is compressed (gzip), but <what> is read as plain text: give it
+// uncompressed (gunzip -k <path>)".
+InputError CompressedFileError(const std::string& path, const std::string& what);
+
 // Text of errno for a failed read, with EIO when errno was not set.
 std::string ReadFailure();
 

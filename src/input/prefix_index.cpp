@@ -164,6 +164,8 @@ class IndexLineReader {
         const size_t got = std::fread(buffer_.get() + filled_, 1, bufferBytes - filled_, file_);
         if (std::ferror(file_)) throw FileError(path_, ReadFailure());
         endOfFile_ = got == 0;
+        if (lineNumber_ == 0 && filled_ == 0 && BeginsGzipCompressed(buffer_.get(), got))
+            throw CompressedFileError(path_, "the prefix index");
         filled_ += got;
         // One scan of the block for zero bytes; lines are searched one by one
         // only when there is one to name.

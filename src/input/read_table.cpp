@@ -22,6 +22,8 @@ TableLayout MeasureTable(const std::string& path) {
     const size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
     if (std::ferror(file.get())) throw FileError(path, ReadFailure());
     if (got == 0) throw FileError(path, "the read-pair table is empty");
+    if (BeginsGzipCompressed(buffer.data(), got))
+        throw CompressedFileError(path, "the read-pair table");
     const char* newline = static_cast<const char*>(std::memchr(buffer.data(), '\n', got));
     size_t lineSize;
     if (newline) {

@@ -81,13 +81,12 @@ int Run(const PrepOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return RunTool(
-        "lorvex-prep",
-        [&] {
-            const CommandLine commandLine = ParseCommandLine(argc, argv);
-            if (commandLine.exitStatus) return *commandLine.exitStatus;
-            InstallStopHandlers();
-            return Run(commandLine.options);
-        },
-        "a smaller --memory bound may help");
+    return RunTool("lorvex-prep",
+                   [&] {
+                       const CommandLine commandLine = ParseCommandLine(argc, argv);
+                       if (commandLine.exitStatus) return *commandLine.exitStatus;
+                       InstallStopHandlers();
+                       return Run(commandLine.options);
+                   },
+                   {"a smaller --memory bound may help"});
 }

@@ -10,7 +10,9 @@
 #include "prep/entry_sort.h"
 #include "prep/paired_input.h"
 #include "prep/prep_report.h"
+#include "tool/messages.h"
 #include "tool/output_file.h"
+#include "tool/output_policy.h"
 #include "tool/peak_memory.h"
 #include "tool/stop_signals.h"
 
@@ -24,25 +26,16 @@ std::string FolderOf(const std::string& path) {
     return parent.empty() ? std::string(".") : parent.string();
 }
 
-// The output folder exists (it is created when missing) and the outputs do
-// not, unless they may be replaced.
-void PrepareOutputs(const OutputPaths& paths, TableFormat format, const std::string& statsPath,
-                    bool force) {
-    const std::string folder = FolderOf(paths.table);
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error) throw OutputFileError(folder, "cannot create the folder: " + error.message());
-    if (force) return;
-    std::vector<std::string> outputs;
-    if (WritesText(format)) outputs = {paths.table, paths.index};
-    if (WritesCompact(format)) outputs.push_back(paths.pairs);
-    for (const std::string& path : outputs)
-        if (fs::exists(fs::symlink_status(path)))
-            throw OutputFileError(path, "exists already (--force replaces it)");
-    // Standard output, devices and pipes are written in place, whatever --force says.
-    if (!statsPath.empty() && statsPath != "-" &&
-        fs::is_regular_file(fs::symlink_status(statsPath)))
-        throw OutputFileError(statsPath, "exists already (--force replaces it)");
+// No output is an input or (without --force) an existing file, and the
+// output folder exists (it is created when missing).
+void PrepareOutputs(const PrepOptions& options, const OutputPaths& paths) {
+    OutputPlan plan;
+    plan.inputs = {options.firstReads, options.secondReads, options.interleaved};
+    if (WritesText(options.format)) plan.outputs = {paths.table, paths.index};
+    if (WritesCompact(options.format)) plan.outputs.push_back(paths.pairs);
+    plan.outputs.push_back(options.statsPath);
+    plan.replace = options.force;
+    PrepareOutputFiles(plan);
 }
 
 std::string CheckedWorkParent(const PrepOptions& options, const OutputPaths& paths) {
@@ -105,14 +98,23 @@ QualityReport SettleEncoding(const PrepOptions& options, PairedInput& input, Sam
     QualityReport report;
     report.sampled = sample.qualities;
     report.sampledReads = 2 * sample.pairs.size();
-    if (options.qualityEncoding) {
-        report.given = true;
-        report.encoding = *options.qualityEncoding;
-        return report;  // --phred64 was applied before the sample was read
-    }
     const QualityRange& range = sample.qualities;
     const std::optional<QualityEncoding> guess = GuessEncoding(range);
     const std::string reads = "both reads of the first " + Counted(sample.pairs.size(), "pair");
+    if (options.qualityEncoding) {
+        report.given = true;
+        report.encoding = *options.qualityEncoding;
+        // Only a warning: Phred+33 reads of uniformly high quality (filtered
+        // or simulated) look the same, and --phred33 is how their owner says so.
+        if (report.encoding == QualityEncoding::Phred33 && guess == QualityEncoding::Phred64)
+            Warn("lorvex-prep", "--phred33 is given, but the quality characters of " + reads +
+                                    " run from " + DescribeByte(range.lowest) + " to " +
+                                    DescribeByte(range.highest) +
+                                    ", which only Phred+64 explains " +
+                                    "(as Phred+33 every quality would be 31 too high); give " +
+                                    "--phred64 or leave both out if the file is Phred+64");
+        return report;  // --phred64 was applied before the sample was read
+    }
     if (!guess)
         throw UndecidedEncoding(input.PlaceOf(range.lowestAt / 2 + 1, range.lowestAt % 2 + 1),
                                 range, reads);
@@ -211,7 +213,7 @@ PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress) {
     else
         input.emplace(options.interleaved, options.checkNames);
     summary.format = options.format;
-    PrepareOutputs(summary.paths, options.format, options.statsPath, options.force);
+    PrepareOutputs(options, summary.paths);
     const std::string workParent = CheckedWorkParent(options, summary.paths);
 
     const std::string firstInput =

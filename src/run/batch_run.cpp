@@ -1,16 +1,39 @@
 #include "run/batch_run.h"
 
+#include "base/number_text.h"
+#include "input/input_stream.h"
 #include "run/anchor_setup.h"
 #include "run/distance_estimate.h"
 #include "run/parameter_words.h"
 #include "tool/messages.h"
+#include "tool/output_policy.h"
 
 namespace lorvex {
 
-BatchInputs LoadBatch(const std::string& recordsPath, const RunSettings& settings) {
-    std::vector<SequenceRecord> records = LoadFastaRecords(recordsPath);
+BatchInputs LoadBatch(const std::string& program, const std::string& recordsPath,
+                      const RunSettings& settings) {
+    FastaNotes notes;
+    std::vector<SequenceRecord> records = LoadFastaRecords(recordsPath, &notes);
+    if (notes.linesWithTrailingBlanks > 0)
+        Warn(program,
+             InputName(recordsPath) + ": " +
+                 (notes.linesWithTrailingBlanks == 1
+                      ? "line " + WithThousands(notes.firstLineWithTrailingBlanks) + " ends"
+                      : WithThousands(notes.linesWithTrailingBlanks) +
+                            " sequence lines end (the first is line " +
+                            WithThousands(notes.firstLineWithTrailingBlanks) + ")") +
+                 " in spaces or tabs, which were dropped, not read as bases");
     return {std::move(records),
             LoadRunInputs(settings.tablePath, settings.indexPath, "--table TABLE --index INDEX")};
+}
+
+void PrepareRunOutputs(const RunSettings& settings, const std::string& recordsPath,
+                       const std::vector<std::string>& outputs) {
+    OutputPlan plan;
+    plan.inputs = {recordsPath, settings.tablePath, settings.indexPath};
+    plan.outputs = outputs;
+    plan.replace = settings.replaceOutputs;
+    PrepareOutputFiles(plan);
 }
 
 SettledRun SettleRun(const RunSettings& requested, const KnownSequences& known,

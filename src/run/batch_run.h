@@ -25,6 +25,7 @@
 #include "tool/parsed_options.h"
 #include "tool/progress_line.h"
 #include "tool/run_tool.h"
+#include "tool/stop_signals.h"
 
 namespace lorvex {
 
@@ -33,8 +34,16 @@ struct BatchInputs {
     RunInputs inputs;
 };
 
-// Reads the records, then the table and its index. Throws InputError.
-BatchInputs LoadBatch(const std::string& recordsPath, const RunSettings& settings);
+// Reads the records, then the table and its index; warns once when lines
+// of the records ended in blanks. Throws InputError.
+BatchInputs LoadBatch(const std::string& program, const std::string& recordsPath,
+                      const RunSettings& settings);
+
+// Refuses outputs that are inputs (the records, the table, the index) and,
+// without --force, existing files; creates missing folders. Throws
+// OutputError. Called once the inputs are read, before the long work.
+void PrepareRunOutputs(const RunSettings& settings, const std::string& recordsPath,
+                       const std::vector<std::string>& outputs);
 
 struct SettledRun {
     RunSettings settings;                      // with the distances of the run
@@ -61,33 +70,48 @@ template <typename Result>
 void RunBatch(size_t count, unsigned threads, const ItemWork<Result>& work,
               const ItemDelivery<Result>& deliver, ProgressLine& progress, const std::string& noun,
               const std::function<std::string()>& detail) {
-    RunInOrder<Result>(count, threads, 4 * size_t{threads}, work, [&](size_t item, Result& result) {
-        deliver(item, result);
-        if (progress.Due() || item + 1 == count)
-            progress.Show(
-                BatchProgressText(item + 1, count, noun, detail(), progress.SecondsSinceStart()));
-    });
+    const ItemWork<Result> stoppableWork = [&work](size_t item) {
+        ThrowIfStopRequested();
+        return work(item);
+    };
+    RunInOrder<Result>(count, threads, 4 * size_t{threads}, stoppableWork,
+                       [&](size_t item, Result& result) {
+                           ThrowIfStopRequested();
+                           deliver(item, result);
+                           if (progress.Due() || item + 1 == count)
+                               progress.Show(BatchProgressText(item + 1, count, noun, detail(),
+                                                               progress.SecondsSinceStart()));
+                       });
     progress.Clear();
 }
 
 // The main of a batch program: parses the command line (options.run holds
 // the shared settings), runs with a progress line that shows when standard
 // error is a terminal and the run is not quiet, and prints the summary the
-// run returns unless the run is quiet.
+// run returns unless the run is quiet. A stop signal ends the run at once
+// until the run calls DeferStopSignals (before it creates its outputs), and
+// then removes the partial files; a closed standard output ends it quietly.
 template <typename Options>
 int BatchMain(const std::string& program, int argc, char** argv,
               ParsedOptions<Options> (*parse)(int, char**),
               std::string (*run)(const Options& options, ProgressLine& progress)) {
-    return RunTool(program, [&] {
-        const ParsedOptions<Options> parsed = parse(argc, argv);
-        if (parsed.exitStatus) return *parsed.exitStatus;
-        const bool quiet = parsed.options.run.quiet;
-        ProgressLine progress(program, !quiet && ::isatty(STDERR_FILENO));
-        const std::string summary = run(parsed.options, progress);
-        progress.Clear();
-        if (!quiet) std::fputs(summary.c_str(), stderr);
-        return 0;
-    });
+    ToolEnds ends;
+    ends.stoppedNote = "partial files removed";
+    ends.quietOnClosedPipe = true;
+    return RunTool(
+        program,
+        [&] {
+            const ParsedOptions<Options> parsed = parse(argc, argv);
+            if (parsed.exitStatus) return *parsed.exitStatus;
+            InstallImmediateStopHandlers(program);
+            const bool quiet = parsed.options.run.quiet;
+            ProgressLine progress(program, !quiet && ::isatty(STDERR_FILENO));
+            const std::string summary = run(parsed.options, progress);
+            progress.Clear();
+            if (!quiet) std::fputs(summary.c_str(), stderr);
+            return 0;
+        },
+        ends);
 }
 
 }  // namespace lorvex

@@ -61,8 +61,7 @@ std::string EstimateReport(const FragmentEstimate& estimate,
         report += DistancesText({distances->minDistance, distances->maxDistance, 0, 0});
         if (shortSequences > 0)
             report += " (" + WithThousands(shortSequences) + " of " +
-                      Counted(sequences, sequenceWord) + " shorter: " + sequenceWord +
-                      "-too-short)";
+                      Counted(sequences, sequenceWord) + " shorter than --max-distance)";
         report += "\n";
     }
     return report;
@@ -99,6 +98,24 @@ std::string EstimateRefusal(const FragmentEstimate& estimate, const std::string&
     return "";
 }
 
+std::string DistanceAdvice(const FragmentEstimate& estimate, int32_t readLength,
+                           int64_t leastMinDistance) {
+    const std::string measure =
+        "measure the library's fragment lengths (from pairs mapped to an assembly, say) and give "
+        "--min-distance the shortest fragment minus " +
+        std::to_string(readLength - 20) + " (at least " + std::to_string(leastMinDistance) +
+        ") and --max-distance the longest minus 1";
+    std::string advice = "give --min-distance and --max-distance: ";
+    if (estimate.pairs == 0 || estimate.verdict == EstimateVerdict::NotOneLibrary)
+        return advice + measure;
+    const AnchorDistances suggested = DistancesFor(estimate, readLength, leastMinDistance);
+    if (suggested.minDistance > suggested.maxDistance) return advice + measure;
+    const bool cutShort = estimate.verdict == EstimateVerdict::SequencesTooShort;
+    return advice + "the " + Counted(estimate.pairs, "pair") + " placed suggest --min-distance " +
+           std::to_string(suggested.minDistance) + " --max-distance " +
+           std::to_string(suggested.maxDistance) + (cutShort ? " or more" : "") + ", or " + measure;
+}
+
 SettledDistances SettleDistances(const RunSettings& requested, const KnownSequences& known,
                                  const RunInputs& inputs, ProgressLine& progress,
                                  bool echoSoundReport) {
@@ -128,9 +145,13 @@ SettledDistances SettleDistances(const RunSettings& requested, const KnownSequen
         settled.report =
             EstimateReport(estimate, distances, sequences.size(), shortSequences, known.word);
     if (!requested.quiet && (!sound || echoSoundReport)) Tell(progress.program(), settled.report);
-    if (!sound)
-        throw UsageError(EstimateRefusal(estimate, known.word) +
-                         "; give --min-distance and --max-distance");
+    if (!sound) {
+        const int32_t readLength = inputs.table.layout.readLength;
+        throw UsageError(
+            EstimateRefusal(estimate, known.word) + "; " +
+            DistanceAdvice(estimate, readLength,
+                           LeastMinDistance(requested.variant, requested.parameters, readLength)));
+    }
 
     settled.settings.parameters.minDistance = distances->minDistance;
     settled.settings.parameters.maxDistance = distances->maxDistance;

@@ -26,6 +26,12 @@ struct SettledDistances {
 // report on standard error (as messages of the progress line's program)
 // unless quiet, or when the estimate is sound and not echoSoundReport, and
 // throws a UsageError when the estimate is not sound.
+// What the user of a refused estimate can give instead: the distances the
+// pairs it placed suggest (unless they come from more than one library),
+// and how to choose them from measured fragment lengths.
+std::string DistanceAdvice(const FragmentEstimate& estimate, int32_t readLength,
+                           int64_t leastMinDistance);
+
 SettledDistances SettleDistances(const RunSettings& requested, const KnownSequences& known,
                                  const RunInputs& inputs, ProgressLine& progress,
                                  bool echoSoundReport = true);

@@ -120,6 +120,10 @@ void AddQuietOption(CLI::App& app, RunSettings& settings) {
                  "No progress, estimate or summary on standard error");
 }
 
+void AddForceOption(CLI::App& app, RunSettings& settings) {
+    app.add_flag("-f,--force", settings.replaceOutputs, "Replace existing output files");
+}
+
 void TakeRunOptions(const RunOptionTexts& texts, RunSettings& settings) {
     if (settings.outputPath.empty()) settings.outputPath = "-";
     if (settings.tablePath == "-" || settings.indexPath == "-")

@@ -29,6 +29,8 @@ void AddMaxBasesOption(CLI::App& app, RunSettings& settings, const std::string& 
 void AddOutputOption(CLI::App& app, RunSettings& settings, const std::string& help);
 void AddLineWidthOption(CLI::App& app, RunSettings& settings, const std::string& help);
 void AddQuietOption(CLI::App& app, RunSettings& settings);
+// -f, --force: existing output files are replaced.
+void AddForceOption(CLI::App& app, RunSettings& settings);
 
 // Checks and takes them: files for the table and index, both distances or
 // neither (estimateDistances), numbers that are numbers and can mean a run,

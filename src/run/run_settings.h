@@ -44,6 +44,7 @@ struct RunSettings {
     std::string outputPath = "-";
     int32_t lineWidth = defaultLineWidth;
     bool quiet = false;
+    bool replaceOutputs = false;  // --force
     bool repeatGuard = true;
     std::optional<double> singleCopyDepth;  // --depth; none: estimated
 };

@@ -11,6 +11,7 @@
 
 #include "base/errors.h"
 #include "tool/gzip_writer.h"
+#include "tool/stop_signals.h"
 
 namespace lorvex {
 
@@ -39,9 +40,13 @@ void FileWriter::Flush() {
     if (file_.get() < 0) throw OutputFileError(path_, "written after it was closed");
     size_t done = 0;
     while (done < used_) {
+        // A stop signal ends a write that a full pipe holds up: the write
+        // returns early (EINTR, or the part that fitted) and is not resumed.
+        ThrowIfStopRequested();
         const ssize_t n = ::write(file_.get(), buffer_.data() + done, used_ - done);
         if (n < 0) {
             if (errno == EINTR) continue;
+            if (errno == EPIPE) throw ClosedPipe(path_ + ": " + std::strerror(errno));
             throw OutputFileError(path_, std::strerror(errno));
         }
         done += static_cast<size_t>(n);
@@ -168,11 +173,13 @@ NamedOutput::NamedOutput(const std::string& path, size_t bufferSize) {
 }
 
 NamedOutput::~NamedOutput() {
-    if (!direct_) return;
+    // A stopped run passes nothing more on: the reader may be what holds it up.
+    if (!direct_ || StopRequested()) return;
     try {
         direct_->Flush();
     } catch (const OutputError&) {
         // The run has failed already; its own error is the one to report.
+    } catch (const Interrupted&) {
     }
 }
 

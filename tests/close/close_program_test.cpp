@@ -63,7 +63,8 @@ class CloseProgram : public ::testing::Test {
                                               "--gaps-tsv",
                                               gapsTsv(),
                                               "--line-width",
-                                              "0"};
+                                              "0",
+                                              "--force"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         return RunBuiltProgram("lorvex-close", arguments);
     }
@@ -201,7 +202,11 @@ TEST_F(CloseProgram, ARefusedEstimateSpeaksOfTheFlanks) {
               0u)
         << run.err;
     EXPECT_NE(run.err.find(" placed inside the flanks"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("; give --min-distance and --max-distance\n"), std::string::npos);
+    // No pair to suggest distances from: what to measure instead.
+    EXPECT_NE(run.err.find("; give --min-distance and --max-distance: measure the library's "
+                           "fragment lengths"),
+              std::string::npos)
+        << run.err;
     EXPECT_EQ(run.err.find("seed"), std::string::npos) << run.err;
     EXPECT_EQ(testing::FolderEntries(dir_.path()),
               (std::vector<std::string>{"reads.index", "reads.table", "scaffolds.fa", "short.fa"}));

@@ -307,7 +307,7 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
     std::vector<std::string> toFull = base(seeds, files_.table, d.minDistance);
     toFull.insert(toFull.end(), {"-o", "/dev/full"});
     std::vector<std::string> noFolder = base(seeds, files_.table, d.minDistance);
-    noFolder.insert(noFolder.end(), {"--summary-tsv", missing + "/s.tsv"});
+    noFolder.insert(noFolder.end(), {"--summary-tsv", seeds + "/sub/s.tsv"});
     std::vector<std::string> noThreads = base(seeds, files_.table, d.minDistance);
     noThreads.insert(noThreads.end(), {"--threads", "0"});
     std::vector<std::string> twoToStdout = base(seeds, files_.table, d.minDistance);
@@ -341,7 +341,7 @@ TEST_F(ExtendProgram, BadInputsAndOutputsGiveOneLineAndAStatus) {
         {base(seeds, files_.table, "49"), 2,
          "lorvex-extend: --min-distance 49 must be at least 50 (the read length)"},
         {toFull, 1, "lorvex-extend: /dev/full: No space left on device"},
-        {noFolder, 1, "lorvex-extend: " + missing + "/s.tsv: No such file or directory"},
+        {noFolder, 1, "lorvex-extend: " + seeds + "/sub: cannot create the folder: "},
         {noThreads, 2, "lorvex-extend: --threads"},
         {badRatio, 2, "lorvex-extend: --ratio must be a number, not '0.2x'"},
         {twoToStdout, 2, "lorvex-extend: two outputs go to standard output"},

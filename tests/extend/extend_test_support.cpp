@@ -144,7 +144,7 @@ ExtendRun ExtendProgram::RunExtend(const std::string& seedsPath, const Distances
     const std::vector<std::string> distances = DistanceArguments(d);
     arguments.insert(arguments.end(), distances.begin(), distances.end());
     arguments.insert(arguments.end(), {"-o", out, "--bases-tsv", bases, "--summary-tsv", summary,
-                                       "--threads", std::to_string(threads)});
+                                       "--threads", std::to_string(threads), "--force"});
     if (strict) arguments.push_back("--strict");
     if (both) arguments.push_back("--both");
     if (!repeatGuard_) arguments.push_back("--no-repeat-guard");

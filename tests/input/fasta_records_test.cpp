@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "input/input_file.h"
 #include "input/seed_reader.h"
 
@@ -47,6 +49,39 @@ TEST(FastaRecords, EveryRecordReadsAsItWouldAlone) {
     ASSERT_EQ(seeds.size(), records.size());
     for (size_t i = 0; i < records.size(); ++i)
         EXPECT_EQ(seeds[i].bases, SeedBasesFromText(records[i])) << records[i];
+}
+
+// Spaces and tabs at the ends of sequence lines (before a CR or not) are
+// dropped and counted; the records equal those of the file without them.
+TEST(FastaRecords, BlanksEndingSequenceLinesAreDroppedAndCounted) {
+    std::mt19937 random(27);
+    const std::vector<std::string> blanks = {"", " ", "\t", " \t ", "  \r"};
+    for (int file = 0; file < 50; ++file) {
+        std::string clean, padded;
+        size_t paddedLines = 0, firstPadded = 0, line = 0;
+        for (int record = 0; record < 3; ++record) {
+            clean += ">r" + std::to_string(record) + "\n";
+            padded += ">r" + std::to_string(record) + " \n";
+            ++line;
+            for (int bases = 0; bases < 3; ++bases) {
+                const std::string text = std::string("ACGTNacg").substr(random() % 4, random() % 5);
+                const std::string& blank = blanks[random() % blanks.size()];
+                clean += text + "\n";
+                padded += text + blank + "\n";
+                ++line;
+                if (!blank.empty() && paddedLines++ == 0) firstPadded = line;
+            }
+        }
+        FastaNotes notes;
+        const std::vector<SequenceRecord> parsed = ParseFastaRecords(padded, "p.fa", &notes);
+        const std::vector<SequenceRecord> expected = ParseFastaRecords(clean, "c.fa");
+        ASSERT_EQ(parsed.size(), expected.size());
+        for (size_t i = 0; i < parsed.size(); ++i) EXPECT_EQ(parsed[i].bases, expected[i].bases);
+        EXPECT_EQ(notes.linesWithTrailingBlanks, paddedLines) << padded;
+        if (paddedLines > 0) {
+            EXPECT_EQ(notes.firstLineWithTrailingBlanks, firstPadded);
+        }
+    }
 }
 
 TEST(FastaRecords, RefusesBrokenFilesWithLineAndRecord) {

@@ -39,10 +39,32 @@ TEST(RunTool, EveryFailureHasItsStatusAndOneLine) {
     };
     for (const auto& c : cases) {
         ::testing::internal::CaptureStderr();
-        const int status = RunTool("tool", c.body, "less, please");
+        const int status = RunTool("tool", c.body, {"less, please"});
         const std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(status, c.status) << c.message;
         EXPECT_EQ(err, c.message.empty() ? "" : "tool: " + c.message + "\n");
+    }
+}
+
+// A closed pipe is a failed write for the programs that report it, and a
+// quiet end (128 + SIGPIPE) for those that end as readers such as head expect.
+TEST(RunTool, AClosedPipeEndsQuietlyWhenAsked) {
+    for (const bool quiet : {false, true}) {
+        ToolEnds ends;
+        ends.quietOnClosedPipe = quiet;
+        ends.stoppedNote = "partial files removed";
+        ::testing::internal::CaptureStderr();
+        const int status = RunTool(
+            "tool", []() -> int { throw ClosedPipe("standard output: Broken pipe"); }, ends);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  quiet ? "" : "tool: standard output: Broken pipe\n");
+        EXPECT_EQ(status, quiet ? 128 + SIGPIPE : 1);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(RunTool(
+                      "tool", []() -> int { throw Interrupted(SIGHUP); }, ends),
+                  128 + SIGHUP);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "tool: stopped by signal Hangup; partial files removed\n");
     }
 }
 
