@@ -20,9 +20,8 @@ bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth, dou
         static_cast<double>(runnerUp) * guardRunnerUpFactor.denominator <
             guardRunnerUpFactor.numerator * std::min(singleCopyDepth, localDepth))
         return false;
-    const double reference = std::max(singleCopyDepth, localDepth);
-    const double excess = std::max(runnerUp / 2.0, 1.5 * std::sqrt(reference));
-    return votes.Total() >= reference + excess;
+    const double excess = std::max(runnerUp / 2.0, std::sqrt(localDepth));
+    return votes.Total() >= singleCopyDepth && votes.Total() >= localDepth + excess;
 }
 
 double GuardRunnerUpThreshold(double singleCopyDepth) {

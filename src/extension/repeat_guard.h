@@ -6,10 +6,11 @@
 // of the votes on top of the others', so two things show together:
 // - a split: the runner-up holds a sizeable part of the single-copy depth
 //   (a third of it, and at least 2 votes), far above what errors give;
-// - a depth jump: the votes exceed the reference depth by at least half the
-//   runner-up (and by more than the counts' own noise, 1.5 x its square
-//   root). The reference is the larger of the global single-copy depth D
-//   and the side's local depth (the median of its recent steady cycles).
+// - a depth jump: the votes exceed the side's local depth (the median of
+//   its recent steady cycles) by at least half the runner-up, and by more
+//   than the counts' own noise (its square root), and they reach the
+//   global single-copy depth D, which keeps the guard out of thin
+//   stretches, where a split is a dip in coverage.
 // A variant of a population (a quasispecies, heteroplasmy, a pooled or
 // diploid sample) splits the votes of one copy: the total stays at the
 // local depth, so the side follows the majority, and the dominance ratio

@@ -14,8 +14,10 @@
 //   votes and queued mates exactly as an extension does, but take the
 //   sequence's own next base. Both grow alike with the copies, so known
 //   sequence that lies in a repeat leaves the ratio as it is.
-// Where the table's sample gives no rate the median of the replayed vote
-// totals is the estimate.
+// The estimate is the lower of that product and the median of the replayed
+// vote totals: the fit errs upward where many of the table's reads lie in
+// repeats, the median where many of the known sequences do. Where the
+// table's sample gives no rate the median alone is the estimate.
 #pragma once
 
 #include <cstdint>

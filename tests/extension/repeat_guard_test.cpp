@@ -38,7 +38,8 @@ TEST(RepeatGuard, FiresWhereASecondCopyAddsItsVotes) {
         {3, 3, {4, 3, 0, 0}, true},         // ... of three, at a low depth, a copy
         {15, 200, {170, 40, 0, 0}, false},  // a variant where the coverage is high
         {15, 200, {200, 60, 0, 0}, true},   // a copy on top of high coverage
-        {15, 6, {8, 4, 0, 0}, false},       // a thin stretch: not above D
+        {15, 6, {8, 4, 0, 0}, false},       // a thin stretch: below D
+        {15, 10, {9, 11, 0, 0}, true},      // a copy's end after a thin stretch
         {1, 1, {0, 0, 0, 0}, false},
     };
     for (const Case& c : cases)
