@@ -20,7 +20,7 @@ bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth, dou
         static_cast<double>(runnerUp) * guardRunnerUpFactor.denominator <
             guardRunnerUpFactor.numerator * std::min(singleCopyDepth, localDepth))
         return false;
-    const double excess = std::max(runnerUp / 2.0, std::sqrt(localDepth));
+    const double excess = std::max(runnerUp / 3.0, std::sqrt(localDepth));
     return votes.Total() >= singleCopyDepth && votes.Total() >= localDepth + excess;
 }
 

@@ -7,7 +7,8 @@
 // - a split: the runner-up holds a sizeable part of the single-copy depth
 //   (a third of it, and at least 2 votes), far above what errors give;
 // - a depth jump: the votes exceed the side's local depth (the median of
-//   its recent steady cycles) by at least half the runner-up, and by more
+//   its recent steady cycles) by at least a third of the runner-up (a copy
+//   on top adds about as many votes as it brings against), and by more
 //   than the counts' own noise (its square root), and they reach the
 //   global single-copy depth D, which keeps the guard out of thin
 //   stretches, where a split is a dip in coverage.
