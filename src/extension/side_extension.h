@@ -40,7 +40,7 @@ struct SideExtension {
     int32_t circleOverlap = 0;
     // The accepted bases that are variant sites, in order, on the sequence's
     // strand like the bases.
-    std::vector<VariantSite> variants;
+    std::vector<VariantSite> variants = {};
 };
 
 struct ExtensionSettings {
