@@ -66,7 +66,7 @@ TEST(ExtendOutput, ACircleIsWrittenOnceFromTheSeedsStart) {
         positions += std::to_string(WrittenPosition(seed, extension, index)) + " ";
     EXPECT_EQ(positions, "7 8 1 2 3 4 5 6 7 8 ");
     EXPECT_EQ(SummaryRows(seed, extension, false, std::nullopt),
-              "s\tright\t4\t4\tcircular\t0\t0\t0\t0\t8\t\tcircular\n");
+              "s\tright\t4\t4\tcircular\t0\t0\t0\t0\t8\t\tcircular\t0\n");
 }
 
 }  // namespace
