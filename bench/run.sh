@@ -193,6 +193,7 @@ done
 
 echo; echo "== Repeats (bench/repeat_bench.sh)"; "$here/repeat_bench.sh" "$build" || echo "   bench/repeat_bench.sh failed (status $?)"
 echo; echo "== Circular genomes (bench/circle_bench.sh)"; "$here/circle_bench.sh" "$build" || echo "   bench/circle_bench.sh failed (status $?)"
+echo; echo "== Populations (bench/population_bench.sh)"; "$here/population_bench.sh" "$build" || echo "   bench/population_bench.sh failed (status $?)"
 echo; echo "== Fragment lengths (bench/fragments_bench.sh)"; "$here/fragments_bench.sh" "$build" || echo "   bench/fragments_bench.sh failed (status $?)"
 echo; echo "== Trimmed reads (bench/trimmed_bench.sh)"; "$here/trimmed_bench.sh" "$build" || echo "   bench/trimmed_bench.sh failed (status $?)"
 # The full anchor table (three ART error levels, three simulated, six rules)

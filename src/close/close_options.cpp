@@ -57,13 +57,15 @@ void AddOptions(CLI::App& app, CloseOptions& options, RunOptionTexts& texts) {
     AddLineWidthOption(app, run, "Bases per FASTA sequence line, 0: one line per record");
     AddFileOption(app, "--gaps-tsv", options.gapsPath, "Also write one row per gap (TSV)");
     AddForceOption(app, run);
+    AddVariantOptions(app, options.variantsPath, texts,
+                      "Also write one row per variant site of the filled bases (TSV)");
     AddQuietOption(app, run);
     AddRepeatGuardOptions(app, texts);
 }
 
 void TakeOptions(const RunOptionTexts& texts, CloseOptions& options) {
     TakeRunOptions(texts, options.run);
-    CheckOutputsDiffer({options.run.outputPath, options.gapsPath});
+    CheckOutputsDiffer({options.run.outputPath, options.gapsPath, options.variantsPath});
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ struct CloseOptions {
     // The FASTA output is the closed scaffolds; the cap counts the bases a
     // side may add to a gap of unknown length.
     RunSettings run;
-    std::string gapsPath;  // --gaps-tsv; empty: not written
+    std::string gapsPath;      // --gaps-tsv; empty: not written
+    std::string variantsPath;  // --variants-tsv; empty: not written
     // The defaults come from the gap benchmark (bench/RESULTS.md).
     int64_t minGap = 1;
     int32_t minOverlap = 25;

@@ -12,6 +12,7 @@
 #include "run/batch_run.h"
 #include "run/fasta_output.h"
 #include "run/run_summary.h"
+#include "run/variant_rows.h"
 #include "tool/output_file.h"
 #include "tool/progress_line.h"
 #include "tool/stop_signals.h"
@@ -64,11 +65,16 @@ class CloseOutputs {
             gaps_.emplace(options.gapsPath);
             gaps_->Write(GapRowsHeader());
         }
+        if (!options.variantsPath.empty()) {
+            variants_.emplace(options.variantsPath);
+            variants_->Write(VariantRowsHeader("record"));
+        }
     }
 
     // Writes the records before `record` that are still unwritten (they have
     // no gaps), then `record` with its gaps' outcomes.
-    void WriteRecord(size_t record, const std::vector<GapOutcome>& outcomes) {
+    // Returns the variant sites of the record's fills.
+    size_t WriteRecord(size_t record, const std::vector<GapOutcome>& outcomes) {
         WriteUpTo(record);
         const SequenceRecord& scaffold = records_[record];
         fasta_.Write(
@@ -79,11 +85,19 @@ class CloseOutputs {
             for (size_t gap = 0; gap < outcomes.size(); ++gap)
                 gaps_->Write(GapRow(scaffold.name, gap + 1, outcomes[gap]));
         ++written_;
+        const std::vector<PlacedVariant> sites =
+            PlacedVariants(outcomes, options_.partial, options_.minGap);
+        if (variants_)
+            for (const PlacedVariant& site : sites)
+                variants_->Write(VariantRow(scaffold.name,
+                                            site.side == Side::Left ? "left" : "right",
+                                            site.position + 1, site.site));
+        return sites.size();
     }
 
     void Close() {
         WriteUpTo(records_.size());
-        FinishThenCommit(&fasta_, gaps_ ? &*gaps_ : nullptr);
+        FinishThenCommit(&fasta_, gaps_ ? &*gaps_ : nullptr, variants_ ? &*variants_ : nullptr);
     }
 
   private:
@@ -97,6 +111,7 @@ class CloseOutputs {
     const std::vector<SequenceRecord>& records_;
     NamedOutput fasta_;
     std::optional<NamedOutput> gaps_;
+    std::optional<NamedOutput> variants_;
     size_t written_ = 0;
 };
 
@@ -116,6 +131,7 @@ struct CloseTotals {
     size_t gaps = 0;
     size_t closed = 0;
     int64_t basesFilled = 0;  // bases of the closed gaps' fills
+    size_t variantSites = 0;  // in the bases written
     std::map<OpenReason, size_t> open;
     double seconds = 0;
     GuardSetting guard;
@@ -135,6 +151,7 @@ std::string FormatTotals(const CloseTotals& totals) {
     const std::string reasons = LabelledCounts(totals.open, OpenReasonLabel);
     if (!reasons.empty()) text += " (" + reasons + ")";
     text += SecondsTaken(totals.seconds);
+    if (totals.gaps > 0) text += "; " + Counted(totals.variantSites, "variant site");
     return text + SummaryEnd(totals.gaps > 0 ? &totals.guard : nullptr);
 }
 
@@ -184,7 +201,7 @@ std::string RunClose(const CloseOptions& options, ProgressLine& progress) {
             }
             recordOutcomes.push_back(std::move(outcome));
             if (recordOutcomes.size() == found.gaps[task.record].size()) {
-                outputs.WriteRecord(task.record, recordOutcomes);
+                totals.variantSites += outputs.WriteRecord(task.record, recordOutcomes);
                 recordOutcomes.clear();
             }
         },

@@ -28,6 +28,7 @@ SideOutcome ExtendTowards(std::string_view flank, Side side, std::string target,
     SideOutcome outcome;
     outcome.stop = extension.stop;
     outcome.bases = std::move(extension.bases);
+    outcome.variants = std::move(extension.variants);
     // The left side's bases go outward from the flank's start.
     if (side == Side::Left) std::reverse(outcome.bases.begin(), outcome.bases.end());
     return outcome;
@@ -121,6 +122,48 @@ std::string ClosedRecord(std::string_view bases, const std::vector<GapOutcome>& 
     }
     record += bases.substr(cursor);
     return record;
+}
+
+std::vector<PlacedVariant> PlacedVariants(const std::vector<GapOutcome>& outcomes, bool partial,
+                                          int64_t minGap) {
+    std::vector<PlacedVariant> placed;
+    int64_t written = 0;  // bases of the record written before the gap
+    int64_t cursor = 0;   // the next base of the input record
+    for (const GapOutcome& outcome : outcomes) {
+        const Gap& gap = outcome.gap;
+        written += gap.start - cursor;
+        cursor = gap.end();
+        const auto leftLength = static_cast<int64_t>(outcome.left.bases.size());
+        const auto rightLength = static_cast<int64_t>(outcome.right.bases.size());
+        int64_t added = gap.length;
+        // The left flank's steps run forward from the gap's start over `span`
+        // bases, the right flank's backward from `rightEnd`.
+        int64_t rightEnd = 0, span = 0;
+        if (outcome.closed()) {
+            added = static_cast<int64_t>(outcome.join.fill.size());
+            if (outcome.join.fillLength < 0) cursor -= outcome.join.fillLength;
+            rightEnd = span = added;
+        } else if (partial) {
+            added =
+                leftLength + std::max(minGap, gap.length - leftLength - rightLength) + rightLength;
+            rightEnd = added;
+            span = leftLength;
+        }
+        std::vector<int64_t> leftSites;
+        for (const VariantSite& site : outcome.left.variants) {
+            if (site.step > span) break;
+            leftSites.push_back(site.step - 1);
+            placed.push_back({Side::Left, static_cast<size_t>(written + site.step - 1), site});
+        }
+        for (const VariantSite& site : outcome.right.variants) {
+            const int64_t at = rightEnd - site.step;
+            if (at < 0 || rightEnd == 0) break;
+            if (std::find(leftSites.begin(), leftSites.end(), at) != leftSites.end()) continue;
+            placed.push_back({Side::Right, static_cast<size_t>(written + at), site});
+        }
+        written += added;
+    }
+    return placed;
 }
 
 }  // namespace lorvex::close

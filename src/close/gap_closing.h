@@ -49,6 +49,8 @@ int64_t LengthTolerance(const ClosingRules& rules, int64_t gapLength);
 struct SideOutcome {
     std::optional<StopReason> stop;
     std::string bases;  // on the scaffold's strand, in scaffold order
+    // Steps count outward from the flank; votes on the scaffold's strand.
+    std::vector<VariantSite> variants;
 };
 
 struct GapOutcome {
@@ -68,5 +70,18 @@ GapOutcome CloseGap(const Gap& gap, const GapFlanks& flanks, const RunInputs& in
 // sides added around an N run of max(minGap, N run - bases added) Ns.
 std::string ClosedRecord(std::string_view bases, const std::vector<GapOutcome>& outcomes,
                          bool partial, int64_t minGap);
+
+// A variant site of the bases a record's closed gaps (or, with `partial`,
+// its open ones) were filled with: which flank's side added it and where it
+// lies in the written record, 0-based. Where both sides name one position
+// the left flank's is kept.
+struct PlacedVariant {
+    Side side = Side::Right;
+    size_t position = 0;
+    VariantSite site;
+};
+
+std::vector<PlacedVariant> PlacedVariants(const std::vector<GapOutcome>& outcomes, bool partial,
+                                          int64_t minGap);
 
 }  // namespace lorvex::close

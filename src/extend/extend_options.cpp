@@ -53,6 +53,8 @@ void AddOptions(CLI::App& app, ExtendOptions& options, RunOptionTexts& texts) {
                   "Also draw the votes along each extension (SVG)");
     AddFileOption(app, "--fragments-tsv", options.fragmentsPath,
                   "Also write the fragment lengths, distances and depth (TSV)");
+    AddVariantOptions(app, options.variantsPath, texts,
+                      "Also write one row per variant site of the added bases (TSV)");
     app.add_flag("--estimate-only", options.estimateOnly,
                  "Print the distances and the depth, extend nothing");
     AddForceOption(app, run);
@@ -63,16 +65,18 @@ void AddOptions(CLI::App& app, ExtendOptions& options, RunOptionTexts& texts) {
 // No contigs asked for when none will be made.
 void CheckEstimateOutputs(const ExtendOptions& options) {
     if (options.estimateOnly && (options.run.outputPath != "-" || !options.basesPath.empty() ||
-                                 !options.summaryPath.empty() || !options.plotPath.empty()))
+                                 !options.summaryPath.empty() || !options.plotPath.empty() ||
+                                 !options.variantsPath.empty()))
         throw UsageError(
-            "--estimate-only extends nothing: leave out -o, --bases-tsv, --summary-tsv and --plot");
+            "--estimate-only extends nothing: leave out -o, --bases-tsv, --summary-tsv, --plot "
+            "and --variants-tsv");
 }
 
 void TakeOptions(const RunOptionTexts& texts, ExtendOptions& options) {
     TakeRunOptions(texts, options.run);
     CheckEstimateOutputs(options);
     CheckOutputsDiffer({options.run.outputPath, options.basesPath, options.summaryPath,
-                        options.plotPath, options.fragmentsPath});
+                        options.plotPath, options.fragmentsPath, options.variantsPath});
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ struct ExtendOptions {
     std::string summaryPath;
     std::string plotPath;
     std::string fragmentsPath;  // the estimate as TSV
+    std::string variantsPath;
 };
 
 using CommandLine = ParsedOptions<ExtendOptions>;

@@ -4,6 +4,7 @@
 
 #include "base/number_text.h"
 #include "run/stop_words.h"
+#include "run/variant_rows.h"
 
 namespace lorvex::extend {
 namespace {
@@ -20,6 +21,15 @@ std::string DepthRatio(const BaseVotes& votes, std::optional<double> singleCopyD
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", votes.Total() / *singleCopyDepth);
     return text;
+}
+
+// Where a side's base at `step` lies in the written contig, 1-based.
+size_t ContigPosition(const SequenceRecord& seed, const SeedExtension& extension, Side side,
+                      size_t step) {
+    const size_t leftLength = extension.left.bases.size();
+    const size_t index =
+        side == Side::Left ? leftLength - step : leftLength + seed.bases.size() + step - 1;
+    return WrittenPosition(seed, extension, index);
 }
 
 }  // namespace
@@ -49,13 +59,10 @@ std::string BaseRowsHeader() {
 std::string BaseRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides,
                      std::optional<double> singleCopyDepth) {
     std::string rows;
-    const size_t leftLength = extension.left.bases.size();
     const auto addSide = [&](const SideExtension& side) {
         for (size_t i = 0; i < side.bases.size(); ++i) {
             const size_t step = i + 1;
-            const size_t index =
-                side.side == Side::Left ? leftLength - step : leftLength + seed.bases.size() + i;
-            const size_t position = WrittenPosition(seed, extension, index);
+            const size_t position = ContigPosition(seed, extension, side.side, step);
             rows += seed.name;
             rows += '\t';
             rows += SideName(side.side);
@@ -73,7 +80,7 @@ std::string BaseRows(const SequenceRecord& seed, const SeedExtension& extension,
 
 std::string SummaryRowsHeader() {
     return "seed\tside\tseed_length\tadded\tstop\tstop_A\tstop_C\tstop_G\tstop_T\tcontig_length\t"
-           "single_copy_depth\ttopology\n";
+           "single_copy_depth\ttopology\tvariants\n";
 }
 
 std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides,
@@ -89,7 +96,22 @@ std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extensi
         rows += '\t' + std::to_string(seed.bases.size()) + '\t' +
                 std::to_string(side.bases.size()) + '\t' + SeedStopLabel(side.stop);
         AppendVotes(rows, side.stopVotes);
-        rows += '\t' + std::to_string(contigLength) + '\t' + depth + '\t' + topology + '\n';
+        rows += '\t' + std::to_string(contigLength) + '\t' + depth + '\t' + topology + '\t' +
+                std::to_string(side.variants.size()) + '\n';
+    };
+    if (bothSides) addSide(extension.left);
+    addSide(extension.right);
+    return rows;
+}
+
+std::string VariantRows(const SequenceRecord& seed, const SeedExtension& extension,
+                        bool bothSides) {
+    std::string rows;
+    const auto addSide = [&](const SideExtension& side) {
+        for (const VariantSite& site : side.variants)
+            rows += VariantRow(
+                seed.name, SideName(side.side),
+                ContigPosition(seed, extension, side.side, static_cast<size_t>(site.step)), site);
     };
     if (bothSides) addSide(extension.left);
     addSide(extension.right);

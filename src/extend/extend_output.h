@@ -31,11 +31,17 @@ std::string BaseRows(const SequenceRecord& seed, const SeedExtension& extension,
                      std::optional<double> singleCopyDepth);
 
 // Per seed and side: how long the seed was, what was added, why it stopped
-// and the votes of the stopping cycle, the length of the extended contig and
-// the repeat guard's single-copy depth (empty without one), and the
-// topology: "circular" when a side closed a circle, else "linear".
+// and the votes of the stopping cycle, the length of the extended contig,
+// the repeat guard's single-copy depth (empty without one), the topology
+// ("circular" when a side closed a circle, else "linear") and the side's
+// variant sites.
 std::string SummaryRowsHeader();
 std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides,
                         std::optional<double> singleCopyDepth);
+
+// Per variant site: seed, side, position in the extended contig (1-based),
+// the accepted base and the runner-up, the four votes, the runner-up's share
+// and the votes in all, on the seed's strand.
+std::string VariantRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides);
 
 }  // namespace lorvex::extend

@@ -85,11 +85,13 @@ class RunOutputs {
           summary_(OpenIfNamed(options.summaryPath)),
           plot_(OpenIfNamed(options.plotPath)),
           fragments_(OpenIfNamed(options.fragmentsPath)),
+          variants_(OpenIfNamed(options.variantsPath)),
           plotSettings_{settings.parameters.minVotes, settings.parameters.dominanceRatio,
                         singleCopyDepth.value_or(0)} {
         if (fragments_) fragments_->Write(fragmentsTsv);
         if (bases_) bases_->Write(BaseRowsHeader());
         if (summary_) summary_->Write(SummaryRowsHeader());
+        if (variants_) variants_->Write(VariantRowsHeader("seed"));
         if (plot_) plotPanels_.emplace();
     }
 
@@ -99,6 +101,7 @@ class RunOutputs {
                                  WrittenSequence(seed, extension), lineWidth_));
         if (bases_) bases_->Write(BaseRows(seed, extension, both, singleCopyDepth_));
         if (summary_) summary_->Write(SummaryRows(seed, extension, both, singleCopyDepth_));
+        if (variants_) variants_->Write(VariantRows(seed, extension, both));
         if (plotPanels_) {
             if (both) plotPanels_->Add(seed, extension.left, plotSettings_);
             plotPanels_->Add(seed, extension.right, plotSettings_);
@@ -107,7 +110,8 @@ class RunOutputs {
 
     void Close() {
         if (plot_) plotPanels_->WriteTo(*plot_, plotSettings_);
-        FinishThenCommit(&fasta_, bases_.get(), summary_.get(), plot_.get(), fragments_.get());
+        FinishThenCommit(&fasta_, bases_.get(), summary_.get(), plot_.get(), fragments_.get(),
+                         variants_.get());
     }
 
   private:
@@ -119,6 +123,7 @@ class RunOutputs {
     std::unique_ptr<NamedOutput> summary_;
     std::unique_ptr<NamedOutput> plot_;
     std::unique_ptr<NamedOutput> fragments_;
+    std::unique_ptr<NamedOutput> variants_;
     PlotSettings plotSettings_;
     std::optional<PlotPanels> plotPanels_;
 };
@@ -126,6 +131,7 @@ class RunOutputs {
 struct RunTotals {
     size_t seeds = 0;
     uint64_t basesAdded = 0;
+    uint64_t variantSites = 0;
     std::map<StopReason, size_t> stops;  // sides per stop
     double seconds = 0;
     GuardSetting guard;
@@ -136,6 +142,7 @@ std::string FormatTotals(const RunTotals& totals) {
                        Counted(totals.basesAdded, "base") + " added" + SecondsTaken(totals.seconds);
     const std::string stops = LabelledCounts(totals.stops, SeedStopLabel);
     if (!stops.empty()) text += "; stops: " + stops;
+    text += "; " + Counted(totals.variantSites, "variant site");
     return text + SummaryEnd(&totals.guard);
 }
 
@@ -264,6 +271,7 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
             if (options.bothSides) ++totals.stops[extension.left.stop];
             ++totals.stops[extension.right.stop];
             totals.basesAdded += extension.left.bases.size() + extension.right.bases.size();
+            totals.variantSites += extension.left.variants.size() + extension.right.variants.size();
             ++totals.seeds;
         },
         progress, "seed", [&] { return Counted(totals.basesAdded, "base") + " added"; });

@@ -244,8 +244,9 @@ std::string PlotHeader(double panelsHeight, const PlotSettings& settings) {
                                 Number(GuardRunnerUpThreshold(depth)) + "</tspan>"
                           : runnerUp + "; repeat guard off");
     svg += Text(10, 78,
-                "The guard stops a side where the votes reach D and the runner-up its threshold. "
-                "A long extension shows in each",
+                "The guard stops a side where the runner-up reaches its threshold and the votes "
+                "jump above D and the side's own depth; red ticks under a panel mark the variant "
+                "sites. A long extension shows in each",
                 " fill=\"#555\"");
     svg += Text(10, 92,
                 "column the lowest depth and share and the highest runner-up of the steps it "
@@ -324,6 +325,11 @@ std::string PlotPanel(double top, const SequenceRecord& seed, const SideExtensio
                         "\" stroke-width=\"1.5\" stroke-dasharray=\"2,2\"");
         svg += Text(x - 3, depthChartTop + 10, "junction: step " + WithThousands(junction),
                     " text-anchor=\"end\" fill=\"" + std::string(junctionColour) + "\"");
+    }
+    for (const VariantSite& site : side.variants) {
+        const double x = plotLeft + (static_cast<double>(site.step) - 0.5) /
+                                        static_cast<double>(cycles) * plotWidth;
+        svg += Line(x, chartBottom - 6, x, chartBottom, "stroke=\"#c0392b\" stroke-width=\"1\"");
     }
     return svg + "</g>\n";
 }

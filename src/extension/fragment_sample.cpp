@@ -92,6 +92,18 @@ int64_t PlaceMate(const char* mate, std::string_view sequence, const KmerTable& 
     return placed;
 }
 
+// The most pairs a window may anchor and still count: far above what one
+// copy gives (a Poisson law around the median of the windows that anchor
+// any), below what a window shared by many copies of a repeat gathers,
+// whose mates, placed on copies inside the sequence, give false lengths.
+int32_t MostPairsPerWindow(std::vector<int32_t> counts) {
+    std::erase(counts, 0);
+    if (counts.empty()) return 0;
+    const auto middle = counts.begin() + static_cast<std::ptrdiff_t>(counts.size() / 2);
+    std::nth_element(counts.begin(), middle, counts.end());
+    return 4 * *middle + 4;
+}
+
 void SampleSequence(std::string_view sequence, const RunInputs& inputs, Variant variant,
                     FragmentSample& sample) {
     sequence = SampledStretch(sequence);
@@ -101,8 +113,14 @@ void SampleSequence(std::string_view sequence, const RunInputs& inputs, Variant 
     const KmerTable kmers(sequence, std::min(probeLength, readLength));
     SelectedMates selected;
     std::vector<int64_t> candidates;
+    std::vector<int32_t> pairsPerWindow;
+    // Per window, its placed lengths: counted once the windows' usual
+    // number of pairs is known.
+    std::vector<std::vector<int32_t>> lengths;
     for (int64_t window = 0; window <= lastWindow; ++window) {
         FetchSelectedMates(sequence.data() + window, inputs.table, inputs.index, variant, selected);
+        pairsPerWindow.push_back(selected.count);
+        lengths.emplace_back();
         for (int32_t i = 0; i < selected.count; ++i) {
             ++sample.mates;
             const int64_t start =
@@ -112,9 +130,18 @@ void SampleSequence(std::string_view sequence, const RunInputs& inputs, Variant 
             } else if (start < window) {
                 ++sample.unplaced;
             } else {
-                sample.fragmentLengths.push_back(static_cast<int32_t>(start + readLength - window));
+                lengths.back().push_back(static_cast<int32_t>(start + readLength - window));
             }
         }
+    }
+    const int32_t most = MostPairsPerWindow(pairsPerWindow);
+    for (size_t window = 0; window < lengths.size(); ++window) {
+        if (pairsPerWindow[window] > most) {
+            sample.ambiguous += lengths[window].size();
+            continue;
+        }
+        sample.fragmentLengths.insert(sample.fragmentLengths.end(), lengths[window].begin(),
+                                      lengths[window].end());
     }
 }
 

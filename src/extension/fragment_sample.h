@@ -8,9 +8,12 @@
 // start, middle and end so that a sequencing error in one probe does not
 // lose it, and then compared whole, with a few mismatches allowed. A mate
 // that fits at more than one place (a repeat inside the sequence) says
-// nothing certain about its fragment and is left out. The table holds every
-// pair in both orientations, so the forward windows alone meet every
-// fragment once.
+// nothing certain about its fragment and is left out, and so are the pairs
+// of a window that anchors more than 4 x (the median of the sequence's
+// windows) + 4 pairs: a window shared by many copies of a repeat, whose mates
+// fit copies inside the sequence with the mismatches a placement allows.
+// The table holds every pair in both orientations, so the forward windows
+// alone meet every fragment once.
 #pragma once
 
 #include <cstddef>
@@ -38,7 +41,7 @@ struct FragmentSample {
     std::vector<int32_t> sequenceLengths;
     uint64_t mates = 0;      // selected mates looked for
     uint64_t unplaced = 0;   // not found in their sequence (or not downstream)
-    uint64_t ambiguous = 0;  // found at more than one place
+    uint64_t ambiguous = 0;  // found at more than one place, or on a crowded window
 };
 
 // The last mostSampledBases of the sequence (all of a shorter one).

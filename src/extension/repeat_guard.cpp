@@ -2,16 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <functional>
+#include <memory>
 
 namespace lorvex {
-namespace {
-
-bool AtLeast(int32_t votes, DepthFactor factor, double singleCopyDepth) {
-    return static_cast<double>(votes) * factor.denominator >= factor.numerator * singleCopyDepth;
-}
-
-}  // namespace
 
 int32_t RunnerUpVotes(const BaseVotes& votes) {
     std::array<int32_t, 4> counts = {votes.a, votes.c, votes.g, votes.t};
@@ -19,11 +14,14 @@ int32_t RunnerUpVotes(const BaseVotes& votes) {
     return counts[1];
 }
 
-bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth) {
+bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth, double localDepth) {
     const int32_t runnerUp = RunnerUpVotes(votes);
-    return AtLeast(votes.Total(), guardVotesFactor, singleCopyDepth) &&
-           runnerUp >= guardRunnerUpFloor &&
-           AtLeast(runnerUp, guardRunnerUpFactor, singleCopyDepth);
+    if (runnerUp < guardRunnerUpFloor ||
+        static_cast<double>(runnerUp) * guardRunnerUpFactor.denominator <
+            guardRunnerUpFactor.numerator * std::min(singleCopyDepth, localDepth))
+        return false;
+    const double excess = std::max(runnerUp / 3.0, std::sqrt(localDepth));
+    return votes.Total() >= singleCopyDepth && votes.Total() >= localDepth + excess;
 }
 
 double GuardRunnerUpThreshold(double singleCopyDepth) {
@@ -31,9 +29,27 @@ double GuardRunnerUpThreshold(double singleCopyDepth) {
                                                     guardRunnerUpFactor.denominator);
 }
 
+void LocalDepth::Observe(int32_t votes) {
+    if (votes >= std::max(admitFactor * Value(), global_)) return;
+    if (recent_.size() < localDepthCycles) {
+        recent_.push_back(votes);
+    } else {
+        recent_[next_] = votes;
+        next_ = (next_ + 1) % localDepthCycles;
+    }
+    if (recent_.size() < localDepthLeast) return;
+    std::vector<int32_t> sorted = recent_;
+    const auto middle = sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2);
+    std::nth_element(sorted.begin(), middle, sorted.end());
+    value_ = std::max(1, *middle);
+}
+
 CycleObserver RepeatGuardObserver(double singleCopyDepth) {
-    return [singleCopyDepth](const CycleView& cycle) -> std::optional<StopReason> {
-        if (VotesSplitBetweenCopies(cycle.votes, singleCopyDepth)) return StopReason::Repeat;
+    auto local = std::make_shared<LocalDepth>(singleCopyDepth);
+    return [singleCopyDepth, local](const CycleView& cycle) -> std::optional<StopReason> {
+        if (VotesSplitBetweenCopies(cycle.votes, singleCopyDepth, local->Value()))
+            return StopReason::Repeat;
+        local->Observe(cycle.votes.Total());
         return std::nullopt;
     };
 }

@@ -1,18 +1,29 @@
 // The repeat guard: ends an extension at the cycle whose votes show the
-// contig's end in more than one copy of the genome. Inside a repeat whose
-// copies agree, extending is right whichever copy the reads came from; what
-// goes wrong is the cycle where the copies disagree (a repeat's exit, a
-// divergent site). There each copy brings its own single-copy share of the
-// votes, so the runner-up base holds a sizeable part of the single-copy depth
-// D, far above the one or two votes that sequencing errors give. The guard
-// therefore fires when the runner-up holds at least D / 3 (and at least 2).
-// In deep repeats the seed's own copy is the minority, which is why the
-// runner-up is measured against D and not against the cycle's votes.
-// Requiring the votes to reach D keeps the guard out of thin stretches,
-// where a split is a dip in coverage and the dominance check decides.
+// contig's end in more than one copy of the genome, and lets it go on
+// through a variant of one copy. Inside a repeat whose copies agree,
+// extending is right whichever copy the reads came from; what goes wrong is
+// the cycle where the copies disagree. There each copy brings its own share
+// of the votes on top of the others', so two things show together:
+// - a split: the runner-up holds a sizeable part of the single-copy depth
+//   (a third of it, and at least 2 votes), far above what errors give;
+// - a depth jump: the votes exceed the side's local depth (the median of
+//   its recent steady cycles) by at least a third of the runner-up (a copy
+//   on top adds about as many votes as it brings against), and by more
+//   than the counts' own noise (its square root), and they reach the
+//   global single-copy depth D, which keeps the guard out of thin
+//   stretches, where a split is a dip in coverage.
+// A variant of a population (a quasispecies, heteroplasmy, a pooled or
+// diploid sample) splits the votes of one copy: the total stays at the
+// local depth, so the side follows the majority, and the dominance ratio
+// still decides where the split is too even. The local depth follows slow
+// changes of coverage but not jumps: a cycle enters it only below 1.5 times
+// the local depth (or below D, so that it comes back after a thin stretch),
+// so inside a repeat it keeps the depth from before the repeat. It starts at D, which is why a seed
+// that lies in a repeat family stops at the family's first split.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "calling/overlap_voting.h"
 #include "extension/extend_contig.h"
@@ -26,25 +37,47 @@ struct DepthFactor {
     int32_t denominator = 1;
 };
 
-// The guard fires at a cycle whose votes total at least guardVotesFactor x D
-// and whose runner-up holds at least guardRunnerUpFactor x D and at least
-// guardRunnerUpFloor votes.
-inline constexpr DepthFactor guardVotesFactor{1, 1};
+// A split: the runner-up holds at least guardRunnerUpFactor x the local
+// depth and at least guardRunnerUpFloor votes.
 inline constexpr DepthFactor guardRunnerUpFactor{1, 3};
 inline constexpr int32_t guardRunnerUpFloor = 2;
+// The local depth: the median of the last localDepthCycles cycles that
+// entered it, once localDepthLeast have; cycles below admitFactor x the
+// local depth (or below D) enter it.
+inline constexpr size_t localDepthCycles = 200;
+inline constexpr size_t localDepthLeast = 20;
+inline constexpr double admitFactor = 1.5;
 
 // The second highest of the four counts (the highest again on a tie).
 int32_t RunnerUpVotes(const BaseVotes& votes);
 
-// Whether the cycle's votes fire the guard at single-copy depth D (> 0).
-bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth);
+// Whether the cycle's votes fire the guard against the global single-copy
+// depth and the local depth (both > 0).
+bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth, double localDepth);
 
-// The fewest runner-up votes that fire the guard at depth D (for display:
+// The fewest runner-up votes that count as a split at depth D (for display:
 // the rule compares exactly).
 double GuardRunnerUpThreshold(double singleCopyDepth);
 
+// The depth of a side's recent steady cycles.
+class LocalDepth {
+  public:
+    explicit LocalDepth(double singleCopyDepth) : global_(singleCopyDepth) {}
+    // D until localDepthLeast cycles have entered, then their median.
+    double Value() const { return value_ > 0 ? value_ : global_; }
+    // Takes a cycle's vote total in when it lies below the larger of D and
+    // admitFactor x the local depth.
+    void Observe(int32_t votes);
+
+  private:
+    double global_;
+    double value_ = 0;
+    std::vector<int32_t> recent_;  // a ring of the last localDepthCycles
+    size_t next_ = 0;
+};
+
 // An observer for ExtensionHooks that ends the run with StopReason::Repeat
-// at the first cycle that fires the guard.
+// at the first cycle that fires the guard; each run needs its own.
 CycleObserver RepeatGuardObserver(double singleCopyDepth);
 
 }  // namespace lorvex

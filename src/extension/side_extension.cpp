@@ -24,6 +24,9 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
     hooks.onAccepted = [&](char base, const BaseVotes& votes) {
         if (settings.keepVotes) extension.votes.push_back(votes);
         extension.bases.push_back(base);
+        if (IsVariantSite(votes, settings.minVariantShare))
+            extension.variants.push_back(
+                {static_cast<int32_t>(extension.bases.size()), base, votes});
     };
     // In the order they look at a cycle: the target, the circle, the guard.
     std::vector<CycleObserver> observers;
@@ -49,6 +52,10 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
     if (side == Side::Left) {
         for (char& base : extension.bases) base = ComplementBase(base);
         for (BaseVotes& votes : extension.votes) votes = ComplementVotes(votes);
+        for (VariantSite& site : extension.variants) {
+            site.base = ComplementBase(site.base);
+            site.votes = ComplementVotes(site.votes);
+        }
         extension.stopVotes = ComplementVotes(extension.stopVotes);
     }
     return extension;

@@ -16,6 +16,7 @@
 #include "extension/extend_contig.h"
 #include "extension/run_setup.h"
 #include "extension/stop_reason.h"
+#include "extension/variant_sites.h"
 
 namespace lorvex {
 
@@ -37,6 +38,9 @@ struct SideExtension {
     // With stop Circular: how many bases at the end of the whole contig
     // repeat its start (circle_closing.h).
     int32_t circleOverlap = 0;
+    // The accepted bases that are variant sites, in order, on the sequence's
+    // strand like the bases.
+    std::vector<VariantSite> variants = {};
 };
 
 struct ExtensionSettings {
@@ -47,6 +51,7 @@ struct ExtensionSettings {
     std::optional<double> singleCopyDepth;
     // Stop a side that comes back onto the contig's start (Circular).
     bool closeCircles = false;
+    double minVariantShare = defaultMinVariantShare;  // 0: no variant sites
 };
 
 // Votes of the complementary bases: A and T swap, C and G swap.

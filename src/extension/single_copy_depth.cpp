@@ -1,10 +1,12 @@
 #include "extension/single_copy_depth.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 
 #include "base/worker_pool.h"
+#include "mates/mate_fetch.h"
 #include "seq/nucleotide.h"
 
 namespace lorvex {
@@ -50,49 +52,74 @@ std::vector<Replay> PlanReplays(const std::vector<std::string_view>& sequences, 
     return planned;
 }
 
-std::vector<int32_t> RunReplay(const Replay& replay, const std::vector<std::string_view>& sequences,
-                               const RunInputs& inputs, const ExtensionRules& rules) {
+std::vector<ReplayedCycle> RunReplay(const Replay& replay,
+                                     const std::vector<std::string_view>& sequences,
+                                     const RunInputs& inputs, const ExtensionRules& rules) {
     const std::string_view sequence = sequences[replay.sequence];
-    if (!replay.reverse) return ReplayedVoteTotals(sequence, replay.cycles, inputs, rules);
+    if (!replay.reverse) return ReplayedCycles(sequence, replay.cycles, inputs, rules);
     // The reverse strand's first bases are the complement of the last ones.
     const size_t used = std::min(sequence.size(),
                                  static_cast<size_t>(rules.parameters.maxDistance) + replay.cycles);
     std::string strand(sequence.substr(sequence.size() - used));
     ReverseComplement(strand.data(), static_cast<int32_t>(strand.size()));
-    return ReplayedVoteTotals(strand, replay.cycles, inputs, rules);
+    return ReplayedCycles(strand, replay.cycles, inputs, rules);
 }
 
 // Runs the replays on `threads` threads. The first failure stops the others
 // and is rethrown.
-std::vector<std::vector<int32_t>> RunReplays(const std::vector<Replay>& replays,
-                                             const std::vector<std::string_view>& sequences,
-                                             const RunInputs& inputs, const ExtensionRules& rules,
-                                             unsigned threads) {
-    std::vector<std::vector<int32_t>> totals(replays.size());
+std::vector<std::vector<ReplayedCycle>> RunReplays(const std::vector<Replay>& replays,
+                                                   const std::vector<std::string_view>& sequences,
+                                                   const RunInputs& inputs,
+                                                   const ExtensionRules& rules, unsigned threads) {
+    std::vector<std::vector<ReplayedCycle>> totals(replays.size());
     ForEachItem(replays.size(), threads, [&](size_t item, unsigned) {
         totals[item] = RunReplay(replays[item], sequences, inputs, rules);
     });
     return totals;
 }
 
-double Median(std::vector<int32_t>& values) {
+template <typename Number>
+double Median(std::vector<Number>& values) {
     if (values.empty()) return 0;
     const size_t middle = values.size() / 2;
     std::nth_element(values.begin(), values.begin() + middle, values.end());
     if (values.size() % 2 == 1) return values[middle];
-    const int32_t below = *std::max_element(values.begin(), values.begin() + middle);
+    const Number below = *std::max_element(values.begin(), values.begin() + middle);
     return (static_cast<double>(below) + values[middle]) / 2;
+}
+
+// The mean of a Poisson law of rate r cut to the counts 1 to `bound`.
+double CutPoissonMean(double rate, int64_t bound) {
+    double weight = 0, sum = 0;
+    for (int64_t k = 1; k <= bound; ++k) {
+        const double p = std::exp(k * std::log(rate) - rate - std::lgamma(k + 1.0));
+        weight += p;
+        sum += k * p;
+    }
+    return weight > 0 ? sum / weight : 1;
+}
+
+// The rate whose law cut to 1 .. bound has `mean`, by bisection (the cut
+// mean grows with the rate).
+double RateForCutMean(double mean, int64_t bound) {
+    if (!(mean > 1)) return 0;
+    double low = 1e-9, high = 4.0 * bound + 10;
+    for (int step = 0; step < 80; ++step) {
+        const double rate = (low + high) / 2;
+        (CutPoissonMean(rate, bound) < mean ? low : high) = rate;
+    }
+    return (low + high) / 2;
 }
 
 }  // namespace
 
-std::vector<int32_t> ReplayedVoteTotals(std::string_view strand, int32_t cycles,
-                                        const RunInputs& inputs, const ExtensionRules& rules) {
+std::vector<ReplayedCycle> ReplayedCycles(std::string_view strand, int32_t cycles,
+                                          const RunInputs& inputs, const ExtensionRules& rules) {
     const int32_t maxDistance = rules.parameters.maxDistance;
     const int32_t readLength = inputs.table.layout.readLength;
     const int64_t windows = WindowCount(rules.variant, rules.parameters, readLength);
     const int64_t available = static_cast<int64_t>(strand.size()) - maxDistance;
-    std::vector<int32_t> totals;
+    std::vector<ReplayedCycle> totals;
     if (windows <= 0 || available <= 0 || cycles <= 0 ||
         WindowPastEnd(rules.variant, rules.parameters, readLength))
         return totals;
@@ -108,9 +135,66 @@ std::vector<int32_t> ReplayedVoteTotals(std::string_view strand, int32_t cycles,
             contig.push_back(strand[contig.size()]);
             replay->AfterAppend(contig);
         }
-        totals.push_back(replay->Votes(contig).Total());
+        totals.push_back({replay->Votes(contig).Total(), replay->QueuedMates()});
     }
     return totals;
+}
+
+std::vector<int32_t> ReplayedVoteTotals(std::string_view strand, int32_t cycles,
+                                        const RunInputs& inputs, const ExtensionRules& rules) {
+    std::vector<int32_t> totals;
+    for (const ReplayedCycle& cycle : ReplayedCycles(strand, cycles, inputs, rules))
+        totals.push_back(cycle.votes);
+    return totals;
+}
+
+std::vector<int32_t> SampledWindowPairs(const RunInputs& inputs, Variant variant, int64_t reads,
+                                        unsigned threads) {
+    const TableLayout& layout = inputs.table.layout;
+    const uint64_t lines = layout.lineSize > 0 ? layout.fileSize / layout.lineSize : 0;
+    const uint64_t count =
+        std::min<uint64_t>(lines, static_cast<uint64_t>(std::max<int64_t>(reads, 0)));
+    std::vector<int32_t> others(count, -1);
+    const unsigned workers = WorkersFor(count, threads);
+    std::vector<SelectedMates> selected(workers);
+    std::vector<std::vector<char>> blocks(workers);
+    ForEachItem(count, workers, [&](size_t item, unsigned worker) {
+        const uint64_t line = static_cast<uint64_t>(item) * lines / count;
+        ReadTableLines(inputs.table, line * layout.lineSize, 1, blocks[worker]);
+        FetchSelectedMates(blocks[worker].data(), inputs.table, inputs.index, variant,
+                           selected[worker]);
+        others[item] = selected[worker].count - 1;
+    });
+    std::erase_if(others, [](int32_t value) { return value < 0; });
+    return others;
+}
+
+double AnchorsPerWindow(const std::vector<int32_t>& otherPairs) {
+    std::vector<int64_t> histogram(2, 0);
+    for (const int32_t pairs : otherPairs) {
+        if (pairs < 1) continue;
+        if (static_cast<size_t>(pairs) + 1 >= histogram.size()) histogram.resize(pairs + 2, 0);
+        ++histogram[pairs];
+    }
+    const int64_t highest = *std::max_element(histogram.begin() + 1, histogram.end());
+    if (highest == 0) return 0;
+    // The single-copy peak: the first local maximum that holds a good part
+    // of the highest count, so that a family of many copies does not take it.
+    size_t peak = 1;
+    while (peak + 1 < histogram.size() &&
+           (4 * histogram[peak] < highest || histogram[peak] < histogram[peak + 1]))
+        ++peak;
+    // The single-copy law's own spread around its peak, short of the next copies.
+    const auto bound = static_cast<int64_t>(peak + 1 + 2 * std::sqrt(peak + 1.0));
+    int64_t counted = 0;
+    double sum = 0;
+    for (int64_t pairs = 1; pairs <= bound && pairs < static_cast<int64_t>(histogram.size());
+         ++pairs) {
+        counted += histogram[pairs];
+        sum += static_cast<double>(pairs) * histogram[pairs];
+    }
+    if (counted < 20) return 0;
+    return RateForCutMean(sum / counted, bound);
 }
 
 DepthEstimate EstimateSingleCopyDepth(const std::vector<std::string_view>& sequences,
@@ -118,15 +202,33 @@ DepthEstimate EstimateSingleCopyDepth(const std::vector<std::string_view>& seque
                                       const DepthSampling& sampling) {
     const std::vector<Replay> replays =
         PlanReplays(sequences, rules.parameters.maxDistance, sampling);
+    const int64_t windows =
+        WindowCount(rules.variant, rules.parameters, inputs.table.layout.readLength);
     std::vector<int32_t> totals;
-    for (const std::vector<int32_t>& replayed :
-         RunReplays(replays, sequences, inputs, rules, sampling.threads))
-        totals.insert(totals.end(), replayed.begin(), replayed.end());
+    std::vector<double> votesPerAnchor;
+    for (const std::vector<ReplayedCycle>& replayed :
+         RunReplays(replays, sequences, inputs, rules, sampling.threads)) {
+        for (const ReplayedCycle& cycle : replayed) {
+            totals.push_back(cycle.votes);
+            if (cycle.mates > 0)
+                votesPerAnchor.push_back(static_cast<double>(cycle.votes) * windows / cycle.mates);
+        }
+    }
     DepthEstimate estimate;
     estimate.cycles = static_cast<int64_t>(totals.size());
     estimate.median = Median(totals);
-    if (estimate.cycles >= sampling.leastCycles && estimate.median > 0)
-        estimate.depth = estimate.median;
+    if (estimate.cycles < sampling.leastCycles || !(estimate.median > 0)) return estimate;
+    estimate.votesPerAnchor = Median(votesPerAnchor);
+    if (sampling.tableReads > 0)
+        estimate.anchorsPerWindow = AnchorsPerWindow(
+            SampledWindowPairs(inputs, rules.variant, sampling.tableReads, sampling.threads));
+    const double product = estimate.anchorsPerWindow * estimate.votesPerAnchor;
+    // The table's rate errs upward where many reads lie in repeats (their
+    // counts of a few pairs pass for single-copy ones), the seeds' median
+    // where the seeds do: the lower of the two. To a tenth, as every output
+    // shows it.
+    estimate.depth =
+        product > 0 ? std::min(estimate.median, std::round(product * 10) / 10) : estimate.median;
     return estimate;
 }
 

@@ -53,6 +53,7 @@ SettledRun SettleRun(const RunSettings& requested, const KnownSequences& known,
     settled.extension.bothSides = known.bothStrands;
     settled.guard = SetUpRepeatGuard(settings, known, inputs, settled.extension.rules, progress);
     settled.extension.singleCopyDepth = settled.guard.singleCopyDepth;
+    settled.extension.minVariantShare = settings.minVariantShare;
     return settled;
 }
 

@@ -96,6 +96,15 @@ void AddRepeatGuardOptions(CLI::App& app, RunOptionTexts& texts) {
                  "Extend through repeats, as lorvex does");
 }
 
+void AddVariantOptions(CLI::App& app, std::string& path, RunOptionTexts& texts,
+                       const std::string& help) {
+    AddFileOption(app, "--variants-tsv", path, help);
+    app.add_option("--min-variant-share", texts.minVariantShare,
+                   "A variant site's runner-up holds at least this share of the votes")
+        ->type_name("X")
+        ->default_str(ExactText(defaultMinVariantShare));
+}
+
 void AddThreadsOption(CLI::App& app, RunSettings& settings, const std::string& help) {
     AddCount(app, "-j,--threads", settings.threads, help)
         ->check(CLI::Range(1u, maxThreads).description(""));
@@ -150,6 +159,13 @@ void TakeRunOptions(const RunOptionTexts& texts, RunSettings& settings) {
         impossible != ParameterFault::None)
         throw UsageError(ParameterFaultText(impossible, settings.variant, parameters, 0));
     TakeRepeatGuardOptions(texts, settings);
+    if (!texts.minVariantShare.empty()) {
+        const double share = ParseNumberArgument(texts.minVariantShare, "--min-variant-share");
+        if (!(share > 0 && share <= 0.5))
+            throw UsageError("--min-variant-share must be above 0 and at most 0.5, not '" +
+                             texts.minVariantShare + "'");
+        settings.minVariantShare = share;
+    }
 }
 
 void CheckOutputsDiffer(const std::vector<std::string>& outputs) {

@@ -17,12 +17,16 @@ struct RunOptionTexts {
     bool strict = false;
     std::string depth;
     bool noRepeatGuard = false;
+    std::string minVariantShare;
 };
 
 // -t, -i, the four numbers, --anchor-length and --strict.
 void AddRunOptions(CLI::App& app, RunSettings& settings, RunOptionTexts& texts);
 // --depth and --no-repeat-guard.
 void AddRepeatGuardOptions(CLI::App& app, RunOptionTexts& texts);
+// --variants-tsv (into `path`) and --min-variant-share.
+void AddVariantOptions(CLI::App& app, std::string& path, RunOptionTexts& texts,
+                       const std::string& help);
 // -j, --max-bases, -o, --line-width and -q, with the program's help texts.
 void AddThreadsOption(CLI::App& app, RunSettings& settings, const std::string& help);
 void AddMaxBasesOption(CLI::App& app, RunSettings& settings, const std::string& help);

@@ -14,6 +14,7 @@
 #include "calling/continuation.h"
 #include "extension/extend_contig.h"
 #include "extension/run_setup.h"
+#include "extension/variant_sites.h"
 
 namespace lorvex {
 
@@ -47,6 +48,7 @@ struct RunSettings {
     bool replaceOutputs = false;  // --force
     bool repeatGuard = true;
     std::optional<double> singleCopyDepth;  // --depth; none: estimated
+    double minVariantShare = defaultMinVariantShare;
 };
 
 // The sequences known before a run (a batch's seeds, a scaffold's flanks):

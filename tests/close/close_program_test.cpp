@@ -212,5 +212,60 @@ TEST_F(CloseProgram, ARefusedEstimateSpeaksOfTheFlanks) {
               (std::vector<std::string>{"reads.index", "reads.table", "scaffolds.fa", "short.fa"}));
 }
 
+// A population whose minority (15 % of the pairs) differs every 61 bases:
+// the gaps close with the majority, and every variant row names a site of
+// the fill where the haplotypes differ, with the majority base that the
+// closed record holds there.
+TEST(CloseVariants, FilledSitesAreReportedWhereTheRecordHoldsThem) {
+    testing::TempDir dir;
+    const std::string genome = testing::RandomBases(1717, 6000);
+    std::string minority = genome;
+    for (size_t site = 40; site < minority.size(); site += 61)
+        minority[site] = minority[site] == 'A' ? 'C' : 'A';
+    std::vector<testing::ReadPair> pairs = testing::SampleReadPairs(genome, 17, 50, 200, 10200);
+    const std::vector<testing::ReadPair> minor =
+        testing::SampleReadPairs(minority, 18, 50, 200, 1800);
+    pairs.insert(pairs.end(), minor.begin(), minor.end());
+    const testing::TableFiles files = testing::WriteTableAndIndex(dir, pairs);
+    const std::string scaffold = genome.substr(0, 2500) + std::string(400, 'N') +
+                                 genome.substr(2900, 1600) + std::string(300, 'N') +
+                                 genome.substr(4800);
+    const std::string scaffolds = dir.Write("population.fa", ">p\n" + scaffold + "\n");
+    const std::string closed = dir.path() + "/closed.fa", variants = dir.path() + "/v.tsv";
+    const ProgramRun run =
+        RunBuiltProgram("lorvex-close", {"-s", scaffolds, "-t", files.table, "-i", files.index,
+                                         "--min-distance", "150", "--max-distance", "199", "-o",
+                                         closed, "--line-width", "0", "--variants-tsv", variants});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(ReadFile(closed), ">p\n" + genome + "\n") << run.err;
+    const std::string tsv = ReadFile(variants);
+    size_t at = tsv.find('\n') + 1, rows = 0;
+    EXPECT_EQ(tsv.substr(0, at),
+              "record\tside\tposition\tmajor\tminor\tA\tC\tG\tT\tminor_share\tdepth\n");
+    while (at < tsv.size()) {
+        const size_t end = tsv.find('\n', at);
+        const std::string row = tsv.substr(at, end - at);
+        at = end + 1;
+        std::vector<std::string> f;
+        for (size_t from = 0;;) {
+            const size_t tab = row.find('\t', from);
+            f.push_back(row.substr(from, tab - from));
+            if (tab == std::string::npos) break;
+            from = tab + 1;
+        }
+        ASSERT_EQ(f.size(), 11u) << row;
+        const size_t site = std::stoul(f[2]) - 1;
+        EXPECT_TRUE((site >= 2500 && site < 2900) || (site >= 4500 && site < 4800)) << row;
+        EXPECT_NE(genome[site], minority[site]) << row;
+        EXPECT_EQ(f[3], std::string(1, genome[site])) << row;
+        EXPECT_EQ(f[4], std::string(1, minority[site])) << row;
+        ++rows;
+    }
+    // 11 sites in the fills; most have their three minority votes.
+    EXPECT_GE(rows, 7u) << tsv;
+    EXPECT_NE(run.err.find("; " + std::to_string(rows) + " variant sites"), std::string::npos)
+        << run.err;
+}
+
 }  // namespace
 }  // namespace lorvex

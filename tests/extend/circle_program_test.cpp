@@ -35,7 +35,7 @@ class CircleProgram : public ExtendProgram {
         std::getline(lines, line);
         while (std::getline(lines, line)) {
             const std::vector<std::string> f = Fields(line);
-            rows.push_back(f[0] + " " + f[1] + " " + f[4] + " " + f.back());
+            rows.push_back(f[0] + " " + f[1] + " " + f[4] + " " + f[11]);
         }
         return rows;
     }

@@ -13,9 +13,11 @@ SeedExtension TwoSidedExtension() {
     SeedExtension extension;
     // G next to the seed, then A.
     extension.left = SideExtension{
-        Side::Left, StopReason::NoVotes, {}, std::string("GA"), {{0, 0, 5, 1}, {3, 0, 0, 0}}};
+        Side::Left, StopReason::NoVotes, {}, std::string("GA"), {{0, 0, 5, 1}, {3, 0, 0, 0}}, 0,
+        {}};
     extension.right = SideExtension{
-        Side::Right, StopReason::NotDominant, {2, 2, 0, 1}, std::string("T"), {{0, 1, 0, 9}}};
+        Side::Right, StopReason::NotDominant, {2, 2, 0, 1}, std::string("T"), {{0, 1, 0, 9}}, 0,
+        {}};
     return extension;
 }
 
@@ -39,10 +41,10 @@ TEST(ExtendOutput, RowsGiveStepsAndContigPositions) {
     EXPECT_EQ(BaseRows(seed, TwoSidedExtension(), false, std::nullopt),
               "s\tright\t1\t7\tT\t0\t1\t0\t9\t\n");
     EXPECT_EQ(SummaryRows(seed, TwoSidedExtension(), true, 18.5),
-              "s\tleft\t4\t2\tno-votes\t0\t0\t0\t0\t7\t18.5\tlinear\n"
-              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t18.5\tlinear\n");
+              "s\tleft\t4\t2\tno-votes\t0\t0\t0\t0\t7\t18.5\tlinear\t0\n"
+              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t18.5\tlinear\t0\n");
     EXPECT_EQ(SummaryRows(seed, TwoSidedExtension(), false, std::nullopt),
-              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t\tlinear\n");
+              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t\tlinear\t0\n");
     EXPECT_EQ(BaseRowsHeader(), "seed\tside\tstep\tposition\tbase\tA\tC\tG\tT\tdepth_ratio\n");
 }
 
@@ -64,7 +66,7 @@ TEST(ExtendOutput, ACircleIsWrittenOnceFromTheSeedsStart) {
         positions += std::to_string(WrittenPosition(seed, extension, index)) + " ";
     EXPECT_EQ(positions, "7 8 1 2 3 4 5 6 7 8 ");
     EXPECT_EQ(SummaryRows(seed, extension, false, std::nullopt),
-              "s\tright\t4\t4\tcircular\t0\t0\t0\t0\t8\t\tcircular\n");
+              "s\tright\t4\t4\tcircular\t0\t0\t0\t0\t8\t\tcircular\t0\n");
 }
 
 }  // namespace

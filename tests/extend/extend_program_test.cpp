@@ -204,13 +204,13 @@ TEST_F(ExtendProgram, SummaryReportsEachSideAndTheStoppingVotes) {
     std::getline(lines, line);
     EXPECT_EQ(line,
               "seed\tside\tseed_length\tadded\tstop\tstop_A\tstop_C\tstop_G\tstop_T\t"
-              "contig_length\tsingle_copy_depth\ttopology");
+              "contig_length\tsingle_copy_depth\ttopology\tvariants");
     const std::vector<FastaEntry> entries = ParseFasta(run.fasta);
     for (size_t i = 0; i < seeds.size(); ++i) {
         for (const std::string side : {"left", "right"}) {
             ASSERT_TRUE(std::getline(lines, line));
             const std::vector<std::string> f = Fields(line);
-            ASSERT_EQ(f.size(), 12u) << line;
+            ASSERT_EQ(f.size(), 13u) << line;
             EXPECT_EQ(f[10], "") << "no repeat guard, no depth";
             EXPECT_EQ(f[11], "linear");
             EXPECT_EQ(f[0], seeds[i].name);

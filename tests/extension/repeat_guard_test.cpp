@@ -1,51 +1,102 @@
-// The repeat guard's rule at its edges, and the single-copy depth: replayed
-// cycles count the votes an extension counts, and the estimate is their
-// median, bounded and the same on any number of threads.
+// The repeat guard's rule at its edges, its local depth, variant sites, and
+// the single-copy depth: the per-window rate fitted to the table's sample,
+// replayed cycles that count the votes an extension counts, and an estimate
+// bounded and the same on any number of threads.
 #include "extension/repeat_guard.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "extension/single_copy_depth.h"
+#include "extension/variant_sites.h"
 #include "test_support.h"
 
 namespace lorvex {
 namespace {
 
-TEST(RepeatGuard, FiresWhereASecondCopyVotesAtSingleCopyDepth) {
+TEST(RepeatGuard, FiresWhereASecondCopyAddsItsVotes) {
     struct Case {
-        double depth;
+        double depth, local;
         BaseVotes votes;
         bool fires;
     };
     const std::vector<Case> cases = {
-        {15, {15, 4, 0, 0}, false},    // a minority below D / 3: errors, a thin copy
-        {15, {15, 5, 0, 0}, true},     // two copies disagree
-        {15, {0, 5, 0, 10}, true},     // in any order
-        {15, {9, 5, 0, 0}, false},     // a split in a thin stretch
-        {15, {5, 5, 5, 0}, true},      // a three-way tie
-        {15, {300, 5, 0, 0}, true},    // a deep repeat: the seed's copy a small part
-        {15, {300, 4, 4, 4}, false},   // deep, but no copy disagrees
-        {3, {2, 1, 0, 0}, false},      // a runner-up of one vote is an error
-        {3, {2, 2, 0, 0}, true},       // ... of two, at a low depth, is a copy
-        {18.5, {12, 6, 1, 0}, false},  // 19 votes; runner-up below 18.5 / 3
-        {18.5, {12, 7, 0, 0}, true},   // 19 votes, runner-up 7
-        {18.5, {11, 7, 0, 0}, false},  // 18 votes
-        {1, {0, 0, 0, 0}, false},
+        {15, 15, {15, 4, 0, 0}, false},     // a minority below D / 3: errors, a thin copy
+        {15, 15, {20, 10, 0, 0}, true},     // a second copy on top of the first
+        {15, 15, {0, 8, 0, 14}, true},      // in any order
+        {15, 15, {10, 5, 0, 0}, false},     // a variant at steady depth
+        {15, 15, {9, 9, 0, 0}, false},      // an even one: the ratio decides
+        {15, 15, {300, 5, 0, 0}, true},     // a deep repeat: the seed's copy a small part
+        {15, 15, {300, 4, 4, 4}, false},    // deep, but no copy disagrees
+        {3, 3, {2, 1, 0, 0}, false},        // a runner-up of one vote is an error
+        {3, 3, {4, 3, 0, 0}, true},         // ... of three, at a low depth, a copy
+        {15, 200, {170, 40, 0, 0}, false},  // a variant where the coverage is high
+        {15, 200, {200, 60, 0, 0}, true},   // a copy on top of high coverage
+        {15, 6, {8, 4, 0, 0}, false},       // a thin stretch: below D
+        {15, 10, {9, 11, 0, 0}, true},      // a copy's end after a thin stretch
+        {1, 1, {0, 0, 0, 0}, false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(VotesSplitBetweenCopies(c.votes, c.depth), c.fires)
-            << "D " << c.depth << " votes " << c.votes.a << " " << c.votes.c << " " << c.votes.g
-            << " " << c.votes.t;
+        EXPECT_EQ(VotesSplitBetweenCopies(c.votes, c.depth, c.local), c.fires)
+            << "D " << c.depth << " local " << c.local << " votes " << c.votes.a << " " << c.votes.c
+            << " " << c.votes.g << " " << c.votes.t;
     EXPECT_EQ(RunnerUpVotes({3, 9, 9, 1}), 9);
     EXPECT_EQ(RunnerUpVotes({0, 0, 7, 0}), 0);
     EXPECT_DOUBLE_EQ(GuardRunnerUpThreshold(15), 5);
     EXPECT_DOUBLE_EQ(GuardRunnerUpThreshold(3), 2);
+}
+
+// The local depth starts at D, follows steady cycles with their median, and
+// keeps out the cycles of a jump.
+TEST(RepeatGuard, LocalDepthFollowsSteadyCyclesNotJumps) {
+    LocalDepth local(15);
+    for (int i = 0; i < 300; ++i) local.Observe(30);  // a repeat from the start
+    EXPECT_EQ(local.Value(), 15);
+    for (int i = 0; i < 19; ++i) local.Observe(20);
+    EXPECT_EQ(local.Value(), 15);
+    local.Observe(20);
+    EXPECT_EQ(local.Value(), 20);
+    for (int step = 0; step < 40; ++step)  // a slow rise is followed
+        for (int i = 0; i < 50; ++i) local.Observe(20 + step);
+    EXPECT_EQ(local.Value(), 58);
+    for (int i = 0; i < 500; ++i) local.Observe(120);  // a jump is not
+    EXPECT_EQ(local.Value(), 58);
+    for (int i = 0; i < 500; ++i) local.Observe(5);  // a thin stretch is
+    EXPECT_EQ(local.Value(), 5);
+}
+
+TEST(RepeatGuard, VariantSitesNeedTheShareAndAFewVotes) {
+    EXPECT_TRUE(IsVariantSite({90, 0, 10, 0}, 0.05));
+    EXPECT_FALSE(IsVariantSite({90, 0, 10, 0}, 0.11));
+    EXPECT_FALSE(IsVariantSite({10, 2, 0, 0}, 0.05));  // two votes: errors
+    EXPECT_FALSE(IsVariantSite({10, 5, 0, 0}, 0));
+    EXPECT_EQ(MinorBase({5, 9, 5, 0}, 'C'), 'A');
+    EXPECT_EQ(MinorBase({5, 5, 0, 0}, 'A'), 'C');  // the accepted base of a tie is the major
+    EXPECT_DOUBLE_EQ(MinorShare({0, 0, 3, 9}), 0.25);
+}
+
+// Other pairs per window: a Poisson law at the single-copy rate, with reads
+// whose errors leave them alone and repeats at a hundred times the rate mixed in;
+// the fit finds the single-copy rate.
+TEST(RepeatGuard, AnchorsPerWindowFitsTheSingleCopyRate) {
+    std::mt19937_64 random(7);
+    for (const double rate : {0.3, 1.0, 4.0, 12.0}) {
+        std::vector<int32_t> others;
+        std::poisson_distribution<int32_t> single(rate), repeat(100 * rate);
+        std::uniform_real_distribution<double> share(0, 1);
+        for (int i = 0; i < 40000; ++i) {
+            const double draw = share(random);
+            others.push_back(draw < 0.3 ? 0 : draw < 0.6 ? repeat(random) : single(random));
+        }
+        EXPECT_NEAR(AnchorsPerWindow(others), rate, 0.1 * rate) << rate;
+    }
+    EXPECT_EQ(AnchorsPerWindow({0, 0, 1, 2}), 0);  // too few to fit
 }
 
 class SingleCopyDepthTest : public ::testing::Test {

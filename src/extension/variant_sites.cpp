@@ -1,0 +1,43 @@
+#include "extension/variant_sites.h"
+
+#include <array>
+
+#include "extension/repeat_guard.h"
+
+namespace lorvex {
+namespace {
+
+constexpr std::array<char, 4> bases = {'A', 'C', 'G', 'T'};
+
+std::array<int32_t, 4> Counts(const BaseVotes& votes) {
+    return {votes.a, votes.c, votes.g, votes.t};
+}
+
+// The index of the highest count other than `skip` (-1: none skipped).
+int HighestIndex(const std::array<int32_t, 4>& counts, int skip) {
+    int best = -1;
+    for (int i = 0; i < 4; ++i)
+        if (i != skip && (best < 0 || counts[i] > counts[best])) best = i;
+    return best;
+}
+
+}  // namespace
+
+bool IsVariantSite(const BaseVotes& votes, double minShare) {
+    if (!(minShare > 0)) return false;
+    const int32_t runnerUp = RunnerUpVotes(votes);
+    return runnerUp >= leastVariantVotes && runnerUp >= minShare * votes.Total();
+}
+
+char MinorBase(const BaseVotes& votes, char major) {
+    int skip = -1;
+    for (int i = 0; i < 4; ++i)
+        if (bases[i] == major) skip = i;
+    return bases[HighestIndex(Counts(votes), skip)];
+}
+
+double MinorShare(const BaseVotes& votes) {
+    return votes.Total() > 0 ? static_cast<double>(RunnerUpVotes(votes)) / votes.Total() : 0;
+}
+
+}  // namespace lorvex
