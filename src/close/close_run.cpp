@@ -162,7 +162,7 @@ std::string RunClose(const CloseOptions& options, ProgressLine& progress) {
     const std::vector<SequenceRecord>& records = batch.records;
     const RunInputs& inputs = batch.inputs;
     PrepareRunOutputs(options.run, options.scaffoldsPath,
-                      {options.run.outputPath, options.gapsPath});
+                      {options.run.outputPath, options.gapsPath, options.variantsPath});
     const ScaffoldGaps found = FindAllGaps(records, options.minGap);
 
     CloseTotals totals;

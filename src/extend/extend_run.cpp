@@ -216,7 +216,7 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
     const RunInputs& inputs = batch.inputs;
     PrepareRunOutputs(options.run, options.seedsPath,
                       {options.run.outputPath, options.basesPath, options.summaryPath,
-                       options.plotPath, options.fragmentsPath});
+                       options.plotPath, options.fragmentsPath, options.variantsPath});
     KnownSequences known{{}, "seed", options.bothSides};
     known.sequences.reserve(seeds.size());
     for (const SequenceRecord& seed : seeds) known.sequences.push_back(seed.bases);

@@ -105,6 +105,8 @@ TEST_F(SafeOutputs, NoProgramWritesOverItsInputs) {
         {"lorvex-extend", {"--summary-tsv", Path("index_link")}, ": is the input " + files_.index},
         {"lorvex-close", {"-o", files_.table, "-f"}, ": is also an input"},
         {"lorvex-close", {"--gaps-tsv", scaffolds_}, ": is also an input"},
+        {"lorvex-extend", {"--variants-tsv", seeds_}, ": is also an input"},
+        {"lorvex-close", {"--variants-tsv", Path("index_link")}, ": is the input " + files_.index},
     };
     const std::vector<std::string> entries = FolderEntries(dir_.path());
     for (const auto& c : cases) {
