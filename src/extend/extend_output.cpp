@@ -9,6 +9,12 @@
 namespace lorvex::extend {
 namespace {
 
+// A side's mean per cycle, empty when no cycle ran.
+std::string PerCycle(int64_t total, int64_t cycles) {
+    return cycles > 0 ? WithOneDecimal(static_cast<double>(total) / static_cast<double>(cycles))
+                      : "";
+}
+
 void AppendVotes(std::string& row, const BaseVotes& votes) {
     for (int32_t count : {votes.a, votes.c, votes.g, votes.t}) {
         row += '\t';
@@ -80,7 +86,7 @@ std::string BaseRows(const SequenceRecord& seed, const SeedExtension& extension,
 
 std::string SummaryRowsHeader() {
     return "seed\tside\tseed_length\tadded\tstop\tstop_A\tstop_C\tstop_G\tstop_T\tcontig_length\t"
-           "single_copy_depth\ttopology\tvariants\n";
+           "single_copy_depth\ttopology\tvariants\tmates_per_cycle\tvotes_per_cycle\n";
 }
 
 std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides,
@@ -97,7 +103,9 @@ std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extensi
                 std::to_string(side.bases.size()) + '\t' + SeedStopLabel(side.stop);
         AppendVotes(rows, side.stopVotes);
         rows += '\t' + std::to_string(contigLength) + '\t' + depth + '\t' + topology + '\t' +
-                std::to_string(side.variants.size()) + '\n';
+                std::to_string(side.variants.size()) + '\t' +
+                PerCycle(side.queuedMates, side.cycles) + '\t' +
+                PerCycle(side.votesCast, side.cycles) + '\n';
     };
     if (bothSides) addSide(extension.left);
     addSide(extension.right);

@@ -18,6 +18,7 @@
 #include "run/batch_run.h"
 #include "run/fasta_output.h"
 #include "run/run_summary.h"
+#include "run/variant_rows.h"
 #include "tool/messages.h"
 #include "tool/output_file.h"
 #include "tool/progress_line.h"

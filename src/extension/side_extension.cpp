@@ -30,6 +30,12 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
     };
     // In the order they look at a cycle: the target, the circle, the guard.
     std::vector<CycleObserver> observers;
+    observers.push_back([&extension](const CycleView& cycle) -> std::optional<StopReason> {
+        ++extension.cycles;
+        extension.queuedMates += cycle.depth.mates;
+        extension.votesCast += cycle.votes.Total();
+        return std::nullopt;
+    });
     if (towards) observers.push_back(towards);
     const CircleRule circle =
         CircleRuleFor(settings.rules.parameters, inputs.table.layout.readLength);
@@ -38,13 +44,11 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
             CircleObserver(std::move(heldBefore), circle, settings.singleCopyDepth));
     if (settings.singleCopyDepth)
         observers.push_back(RepeatGuardObserver(*settings.singleCopyDepth));
-    if (!observers.empty()) {
-        hooks.observeCycle = [&observers](const CycleView& cycle) -> std::optional<StopReason> {
-            for (const CycleObserver& observer : observers)
-                if (const std::optional<StopReason> stop = observer(cycle)) return stop;
-            return std::nullopt;
-        };
-    }
+    hooks.observeCycle = [&observers](const CycleView& cycle) -> std::optional<StopReason> {
+        for (const CycleObserver& observer : observers)
+            if (const std::optional<StopReason> stop = observer(cycle)) return stop;
+        return std::nullopt;
+    };
     const ExtensionOutcome outcome = ExtendContig(contig, inputs, settings.rules, tieBreaks, hooks);
     extension.stop = outcome.reason;
     if (outcome.reason == StopReason::Circular) extension.circleOverlap = circle.overlap;

@@ -41,6 +41,13 @@ struct SideExtension {
     // The accepted bases that are variant sites, in order, on the sequence's
     // strand like the bases.
     std::vector<VariantSite> variants = {};
+    // Over the side's cycles, the one that stopped it included: the mates
+    // its anchor windows held and the votes they gave, so that a side that
+    // starved shows whether pairs did not anchor or anchored mates did not
+    // vote.
+    int64_t cycles = 0;
+    int64_t queuedMates = 0;
+    int64_t votesCast = 0;
 };
 
 struct ExtensionSettings {

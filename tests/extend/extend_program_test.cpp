@@ -204,13 +204,24 @@ TEST_F(ExtendProgram, SummaryReportsEachSideAndTheStoppingVotes) {
     std::getline(lines, line);
     EXPECT_EQ(line,
               "seed\tside\tseed_length\tadded\tstop\tstop_A\tstop_C\tstop_G\tstop_T\t"
-              "contig_length\tsingle_copy_depth\ttopology\tvariants");
+              "contig_length\tsingle_copy_depth\ttopology\tvariants\tmates_per_cycle\t"
+              "votes_per_cycle");
     const std::vector<FastaEntry> entries = ParseFasta(run.fasta);
     for (size_t i = 0; i < seeds.size(); ++i) {
         for (const std::string side : {"left", "right"}) {
             ASSERT_TRUE(std::getline(lines, line));
             const std::vector<std::string> f = Fields(line);
-            ASSERT_EQ(f.size(), 13u) << line;
+            ASSERT_EQ(f.size(), 15u) << line;
+            // A side that ran cycles shows its mates and votes per cycle; a
+            // vote comes from a queued mate.
+            if (f[4] == "seed-too-short") {
+                EXPECT_EQ(f[13] + f[14], "") << line;
+            } else {
+                EXPECT_LE(std::stod(f[14]), std::stod(f[13])) << line;
+                if (f[3] != "0") {
+                    EXPECT_GT(std::stod(f[14]), 0) << line;
+                }
+            }
             EXPECT_EQ(f[10], "") << "no repeat guard, no depth";
             EXPECT_EQ(f[11], "linear");
             EXPECT_EQ(f[0], seeds[i].name);
