@@ -33,7 +33,7 @@ GuardSetting SetUpRepeatGuard(const RunSettings& settings, const KnownSequences&
                       " could be replayed, " + std::to_string(sampling.leastCycles) +
                       " are needed: " + known.word + "s longer than --max-distance give them"
                 : "the replayed cycles' median is 0 votes";
-        Tell(progress.program(), "cannot estimate the single-copy depth (" + why +
+        Warn(progress.program(), "cannot estimate the single-copy depth (" + why +
                                      "); extending without the repeat guard, give --depth N to "
                                      "set it");
     }
