@@ -164,8 +164,14 @@ class IndexLineReader {
         const size_t got = std::fread(buffer_.get() + filled_, 1, bufferBytes - filled_, file_);
         if (std::ferror(file_)) throw FileError(path_, ReadFailure());
         endOfFile_ = got == 0;
-        if (lineNumber_ == 0 && filled_ == 0 && BeginsGzipCompressed(buffer_.get(), got))
-            throw CompressedFileError(path_, "the prefix index");
+        // A first line with a zero byte is refused either way; a gzip file
+        // is named as what it is.
+        if (lineNumber_ == 0 && filled_ == 0 && BeginsGzipCompressed(buffer_.get(), got)) {
+            const char* newline = static_cast<const char*>(std::memchr(buffer_.get(), '\n', got));
+            const size_t firstLine = newline ? static_cast<size_t>(newline - buffer_.get()) : got;
+            if (std::memchr(buffer_.get(), '\0', firstLine))
+                throw CompressedFileError(path_, "the prefix index");
+        }
         filled_ += got;
         // One scan of the block for zero bytes; lines are searched one by one
         // only when there is one to name.

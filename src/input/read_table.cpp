@@ -22,9 +22,12 @@ TableLayout MeasureTable(const std::string& path) {
     const size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
     if (std::ferror(file.get())) throw FileError(path, ReadFailure());
     if (got == 0) throw FileError(path, "the read-pair table is empty");
-    if (BeginsGzipCompressed(buffer.data(), got))
-        throw CompressedFileError(path, "the read-pair table");
     const char* newline = static_cast<const char*>(std::memchr(buffer.data(), '\n', got));
+    // A first line with a zero byte is refused either way; a gzip file is
+    // named as what it is.
+    const size_t firstLine = newline ? static_cast<size_t>(newline - buffer.data()) : got;
+    if (BeginsGzipCompressed(buffer.data(), got) && std::memchr(buffer.data(), '\0', firstLine))
+        throw CompressedFileError(path, "the read-pair table");
     size_t lineSize;
     if (newline) {
         lineSize = static_cast<size_t>(newline - buffer.data()) + 1;

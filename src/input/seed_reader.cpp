@@ -24,13 +24,15 @@ std::string SeedBasesFromText(const std::string& fileContents) {
 
 std::string LoadSeed(const std::string& path) {
     const std::string contents = ReadWholeFile(path);
-    if (BeginsGzipCompressed(contents.data(), contents.size()))
-        throw CompressedFileError(path, "the seed");
     std::string bases = SeedBasesFromText(contents);
     if (bases.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
         throw FileError(path, "seed holds more than 2,147,483,647 bases");
-    if (bases.find('\0') != std::string::npos)
+    if (bases.find('\0') != std::string::npos) {
+        // Refused either way; a gzip file is named as what it is.
+        if (BeginsGzipCompressed(contents.data(), contents.size()))
+            throw CompressedFileError(path, "the seed");
         throw FileError(path, "seed holds a zero byte, which is not a base");
+    }
     return bases;
 }
 
