@@ -79,7 +79,8 @@ void PairTable::CheckSections() const {
     if (h.keyBases != pairTableKeyBases || h.qualityBits != 1 ||
         h.qualityThreshold != pairTableVoteQuality || (h.readsIndexed != 1 && h.readsIndexed != 2))
         throw fail("unknown key, quality or index settings");
-    if (h.directoryBits > 32 || h.offsetBits == 0 || h.offsetBits > 62 ||
+    // Each part bounded first, so that the sums below cannot wrap.
+    if (h.directoryBits > 32 || h.offsetBits == 0 || h.offsetBits > 62 || h.fragmentBits > 63 ||
         h.fragmentBits + h.offsetBits + 1 > 64 || h.fragmentBits + h.directoryBits > 64)
         throw fail("impossible entry layout");
     if (h.longestRead > pairTableLongestRead || h.shortestRead > h.longestRead ||
