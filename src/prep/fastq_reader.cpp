@@ -88,8 +88,9 @@ bool FastqReader::ParseBuffered(FastqRecord* records, int count, size_t& end, in
         std::string_view header, sequence, separator, quality;
         const size_t recordStart = position;
         if (!TakeLine(data, position, end_, lastLineMayLackEnd, header)) return false;
-        // Blank lines may close the file; Next decides once it has all of them.
-        if (header.empty() && OnlyLineEnds(data + recordStart, end_ - recordStart)) return false;
+        // Blank lines (stray CRs included) may close the file; Next decides
+        // once it has all of them.
+        if (OnlyLineEnds(data + recordStart, end_ - recordStart)) return false;
         if (header.empty() || header[0] != '@')
             Fail(recordsRead_ + 1 + static_cast<uint64_t>(i),
                  "does not begin with '@' (not FASTQ, or sequence lines wrapped)");

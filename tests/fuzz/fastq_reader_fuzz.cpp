@@ -2,7 +2,7 @@
 // cut short or damaged. Plain input is held against a small reference
 // parser of the format (four lines per record, LF or CR LF, '@' header, '+'
 // separator, quality as long as the sequence and within '!' to '~', blank
-// lines tolerated after the last record): the reader must hand out exactly
+// lines, stray CRs included, tolerated after the last record): the reader must hand out exactly
 // the records the reference finds before the first broken one, and fail
 // exactly when the reference finds one. Compressed input must read like the
 // plain text, a cut stream must fail, and a damaged one must fail or read
@@ -54,7 +54,10 @@ Reading ReferenceParse(std::string_view text) {
     size_t i = 0;
     while (i < lines.size()) {
         bool onlyBlankLeft = true;
-        for (size_t k = i; k < lines.size(); ++k) onlyBlankLeft = onlyBlankLeft && lines[k].empty();
+        // Stray CRs count as blank there too.
+        for (size_t k = i; k < lines.size(); ++k)
+            onlyBlankLeft =
+                onlyBlankLeft && lines[k].find_first_not_of('\r') == std::string_view::npos;
         if (onlyBlankLeft) break;
         if (i + 4 > lines.size() || lines[i].empty() || lines[i][0] != '@' ||
             lines[i + 2].empty() || lines[i + 2][0] != '+' ||
