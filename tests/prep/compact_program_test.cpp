@@ -145,13 +145,7 @@ TEST(CompactPrep, TrimmedPairsKeptWholeWhateverTheMemoryBound) {
 TEST(CompactPrep, OptionsOutputsAndChecks) {
     const TempDir dir;
     const std::vector<FastqPair> pairs = testing::SimulatePairs(23, 60, 40);
-    const std::vector<std::string> inputs = {"-1",
-                                             dir.Write("1.fq", testing::FastqText(pairs, 1)),
-                                             "-2",
-                                             dir.Write("2.fq", testing::FastqText(pairs, 2)),
-                                             "-q",
-                                             "-o",
-                                             dir.path() + "/out"};
+    const std::vector<std::string> inputs = testing::QuietPrepArguments(dir, pairs);
     const auto run = [&](std::vector<std::string> options) {
         options.insert(options.begin(), inputs.begin(), inputs.end());
         return Prep(options);

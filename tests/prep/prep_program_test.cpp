@@ -470,13 +470,7 @@ TEST(PrepProgram, BadQualityIsAnErrorNamingFileAndRecord) {
 TEST(PrepProgram, KeepsExistingOutputsUnlessForced) {
     const TempDir dir;
     const std::vector<FastqPair> pairs = testing::SimulatePairs(61, 50, 30);
-    const std::vector<std::string> inputs = {"-1",
-                                             dir.Write("1.fq", testing::FastqText(pairs, 1)),
-                                             "-2",
-                                             dir.Write("2.fq", testing::FastqText(pairs, 2)),
-                                             "-q",
-                                             "-o",
-                                             dir.path() + "/out"};
+    const std::vector<std::string> inputs = testing::QuietPrepArguments(dir, pairs);
     dir.Write("out.index", "precious");
     ProgramRun run = Prep(inputs);
     EXPECT_EQ(run.status, 1);

@@ -65,6 +65,17 @@ std::vector<FastqPair> TrimmedPairs(uint64_t seed, std::vector<FastqPair> pairs,
     return pairs;
 }
 
+std::vector<std::string> QuietPrepArguments(const lorvex::testing::TempDir& dir,
+                                            const std::vector<FastqPair>& pairs) {
+    return {"-1",
+            dir.Write("1.fq", FastqText(pairs, 1)),
+            "-2",
+            dir.Write("2.fq", FastqText(pairs, 2)),
+            "-q",
+            "-o",
+            dir.path() + "/out"};
+}
+
 std::string FastqText(const std::vector<FastqPair>& pairs, int mate, const std::string& lineEnd) {
     std::string text;
     const auto record = [&](const FastqPair& pair, int which) {

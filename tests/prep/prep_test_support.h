@@ -39,6 +39,11 @@ std::vector<FastqPair> TrimmedPairs(uint64_t seed, std::vector<FastqPair> pairs,
 std::string FastqText(const std::vector<FastqPair>& pairs, int mate,
                       const std::string& lineEnd = "\n");
 
+// lorvex-prep's arguments for the pairs written as 1.fq and 2.fq into dir:
+// -1, -2, -q and -o dir/out.
+std::vector<std::string> QuietPrepArguments(const lorvex::testing::TempDir& dir,
+                                            const std::vector<FastqPair>& pairs);
+
 struct ExpectedOutput {
     std::string table;
     std::string index;
