@@ -4,21 +4,11 @@
 #include <cmath>
 
 #include "mates/group_chunks.h"
+#include "mates/mate_fetch.h"
 #include "seq/nucleotide.h"
 
 namespace lorvex {
 namespace {
-
-// Mismatches of a first read with the window past the key, counted up to 3;
-// -1 when the keys differ (an N read as A by the prefix code).
-int CountMismatches(const char* firstRead, const char* window, int32_t anchorLength) {
-    for (int i = 0; i < prefixLength; ++i)
-        if (firstRead[i] != window[i]) return -1;
-    int mismatches = 0;
-    for (int32_t i = prefixLength; i < anchorLength && mismatches <= 3; ++i)
-        mismatches += firstRead[i] != window[i];
-    return mismatches;
-}
 
 int64_t Total(const std::array<int64_t, 4>& found) {
     return found[0] + found[1] + found[2] + found[3];
@@ -72,8 +62,9 @@ AnchorMismatchCounts CountAnchorMismatches(const std::vector<std::string_view>& 
             ReadGroupInChunks(
                 inputs.table, code, group, buffer, [&](const char* lines, uint64_t count) {
                     for (uint64_t i = 0; i < count; ++i) {
-                        const int m =
-                            CountMismatches(lines + i * layout.lineSize, window, anchorLength);
+                        // Keys differ where an N reads as A in the prefix code.
+                        const int32_t m =
+                            MismatchesPastKey(lines + i * layout.lineSize, window, anchorLength, 3);
                         if (m >= 0 && m <= 3) ++found[static_cast<size_t>(m)];
                     }
                 });

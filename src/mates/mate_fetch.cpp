@@ -52,15 +52,20 @@ void AppendMate(const char* line, int32_t readLength, SelectedMates& selected) {
 
 }  // namespace
 
+int32_t MismatchesPastKey(const char* firstRead, const char* window, int32_t length, int32_t most) {
+    const int32_t key = std::min(length, prefixLength);
+    if (std::memcmp(firstRead, window, static_cast<size_t>(key)) != 0) return -1;
+    int32_t mismatches = 0;
+    for (int32_t i = key; i < length && mismatches <= most; ++i)
+        mismatches += firstRead[i] != window[i];
+    return mismatches;
+}
+
 bool AnchorMatches(const char* firstRead, const char* window, const AnchorRule& rule) {
-    const size_t length = static_cast<size_t>(rule.length);
-    if (rule.mismatches == 0) return std::memcmp(firstRead, window, length) == 0;
-    const size_t key = std::min<size_t>(length, prefixLength);
-    if (std::memcmp(firstRead, window, key) != 0) return false;
-    int32_t left = rule.mismatches;
-    for (size_t i = key; i < length; ++i)
-        if (firstRead[i] != window[i] && --left < 0) return false;
-    return true;
+    if (rule.mismatches == 0)
+        return std::memcmp(firstRead, window, static_cast<size_t>(rule.length)) == 0;
+    const int32_t mismatches = MismatchesPastKey(firstRead, window, rule.length, rule.mismatches);
+    return mismatches >= 0 && mismatches <= rule.mismatches;
 }
 
 void ClearSelectedMates(int32_t readLength, SelectedMates& selected) {

@@ -48,6 +48,11 @@ struct AnchorRule {
     int32_t mismatches = 0;
 };
 
+// The bytes of a first read that differ from the window's among its first
+// `length` past the 12-byte key, counted up to most + 1; -1 when the keys
+// differ.
+int32_t MismatchesPastKey(const char* firstRead, const char* window, int32_t length, int32_t most);
+
 // Whether the first `rule.length` bytes of a first read lie on the window.
 bool AnchorMatches(const char* firstRead, const char* window, const AnchorRule& rule);
 
