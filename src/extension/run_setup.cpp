@@ -98,6 +98,8 @@ RunInputs LoadEitherRunInputs(const std::string& tablePath, const std::string& i
                          "-i/--index " + indexPath);
     RunInputs inputs;
     inputs.pairs = std::make_unique<PairTable>(tablePath);
+    // A run reads a few records and entries per window, scattered over the file.
+    inputs.pairs->File().AdviseRandom(0, inputs.pairs->File().size());
     if (inputs.pairs->PairCount() == 0)
         throw FileError(tablePath, "a compact pair table without read pairs");
     return inputs;
