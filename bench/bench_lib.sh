@@ -105,11 +105,14 @@ judge_extension() {
 # extend_and_judge LABEL GENOME_FA SEEDS_DIR PREP_DIR OPTION...: lorvex-extend
 # --both on the seeds with the options given, timed ($run/LABEL.time; contigs
 # in $run/LABEL.fa, messages in $run/LABEL.log), then judge_extension.
+# PREP_DIR holds reads.table and reads.index, or only the compact reads.pairs.
 extend_and_judge() {
     local label=$1 genome=$2 seeds=$3 prep=$4
     shift 4
-    timed "$run/$label.time" "$build/lorvex-extend" -s "$seeds/seeds.fa" -t "$prep/reads.table" \
-        -i "$prep/reads.index" --both -j "$threads" -o "$run/$label.fa" "$@" \
+    local tables=(-t "$prep/reads.table" -i "$prep/reads.index")
+    [ -e "$prep/reads.table" ] || tables=(-t "$prep/reads.pairs")
+    timed "$run/$label.time" "$build/lorvex-extend" -s "$seeds/seeds.fa" "${tables[@]}" \
+        --both -j "$threads" -o "$run/$label.fa" "$@" \
         2> "$run/$label.log" && judge_extension "$label" "$genome" "$seeds" "$run/$label.fa"
 }
 

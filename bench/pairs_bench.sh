@@ -5,6 +5,10 @@
 #
 #   bench/pairs_bench.sh BUILD_DIR
 #
+# Then lorvex-extend from each form on every set: 40 seeds of 1,000 bases
+# spread along the genome, both sides, at most 5,000 bases a side, distances
+# estimated: wall, system time, peak memory, and whether the outputs agree.
+#
 # Data: the bundled example (lambda, 19,400 pairs of 2 x 100, gzip -9), and a
 # generated genome of 10 Mb without repeat families (LORVEX_PAIRS_GENOME_LENGTH)
 # with art_illumina reads of 2 x 150 from 400 +- 30 at 30x (about a million
@@ -87,6 +91,39 @@ data_set() {
         awk -F'\t' 'NR > 1 { printf "| %s | %s | %s | %s |\n", $1, $2, $3, $4 }'
     "$build/lorvex-bench-pairs" "$genome" "$compact.pairs" "$windows" 20 |
         awk -F'\t' 'NR > 1 { printf "| %s | %s | %s | %s |\n", $1, $2, $3, $4 }'
+    echo
+    extension_rows "$name" "$genome" "$text" "$compact"
+}
+
+# extension_rows NAME GENOME_FA TEXT_PREFIX COMPACT_PREFIX: lorvex-extend from
+# each form on the same seeds.
+extension_rows() {
+    local name=$1 genome=$2 text=$3 compact=$4 out="$run/$1-extend"
+    mkdir -p "$out"
+    fasta_bases "$genome" | awk -v count=40 '{
+        step = int((length($0) - 1000) / count)
+        for (i = 0; i < count; i++) printf ">s%d\n%s\n", i, substr($0, 1 + i * step, 1000) }' \
+        > "$out/seeds.fa"
+    echo "lorvex-extend from each form (40 seeds of 1,000 bases, --both, --max-bases 5000, one thread):"
+    echo
+    echo "| table | wall s | system s | peak MiB | bases added | output |"
+    echo "|---|---|---|---|---|---|"
+    local form
+    for form in text compact; do
+        local tables=(-t "$text.table" -i "$text.index")
+        [ "$form" = compact ] && tables=(-t "$compact.pairs")
+        /usr/bin/time -f '%e %S %M' -o "$out/$form.time" "$build/lorvex-extend" -q -f \
+            -s "$out/seeds.fa" "${tables[@]}" --both --max-bases 5000 -o "$out/$form.fa" \
+            --summary-tsv "$out/$form.tsv" 2> "$out/$form.log" ||
+            { echo "   lorvex-extend from the $form table failed (see $out/$form.log)" >&2; continue; }
+        local same=reference
+        [ "$form" = compact ] && { cmp -s "$out/text.fa" "$out/compact.fa" && same=identical || same=differs; }
+        read -r wall sys kib < "$out/$form.time"
+        awk -F'\t' -v f="$form" -v w="$wall" -v s="$sys" -v k="$kib" -v same="$same" '
+            NR > 1 { added += $4 }
+            END { printf "| %s | %.2f | %.2f | %.0f | %d | %s |\n", f, w, s, k / 1024, added, same }' \
+            "$out/$form.tsv"
+    done
     echo
 }
 

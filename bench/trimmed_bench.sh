@@ -13,7 +13,9 @@
 # with probability 0.45, so about a fifth of the pairs whole; falling
 # qualities at the cut). 200 seeds of 1,000 bases, both sides, at most 5,000
 # bases a side, --min-votes 2 --ratio 0.7; distances by hand for each read
-# length R: MIN = max(310 - R + 20, R), MAX = 489. The tables are made afresh
+# length R: MIN = max(310 - R + 20, R), MAX = 489. The compact table's row
+# keeps the short pairs (21 bases and more) and reads them at R = 100, its
+# longest read. The tables are made afresh
 # in the run folder, so that a change of the default shows at once.
 set -uo pipefail
 
@@ -65,3 +67,53 @@ for length in 90 80 70 60 50; do
     row "l$length" "$trimmed" "\`-l $length\`" -l "$length"
 done
 row untrimmed "$full" "default, untrimmed reads"
+
+# The compact table of the trimmed reads: every pair whose reads both have 21
+# bases or more, whole.
+compact_row() {
+    local prep="$run/prep-compact"
+    mkdir -p "$prep"
+    "$build/lorvex-prep" -f -1 "$trimmed/reads_1.fq" -2 "$trimmed/reads_2.fq" -o "$prep/reads" \
+        --format compact --stats "$prep/stats.tsv" 2> "$prep/prep.log" ||
+        { echo "   lorvex-prep --format compact failed (see $prep/prep.log)" >&2; return 1; }
+    local length pairs kept
+    length=$(awk -F'\t' '$1 == "compact" && $2 == "longest_read" { print $3 }' "$prep/stats.tsv")
+    pairs=$(awk -F'\t' '$1 == "pairs" && $2 == "read" { print $3 }' "$prep/stats.tsv")
+    kept=$(awk -F'\t' '$1 == "compact" && $2 == "kept" { print $3 }' "$prep/stats.tsv")
+    local min=$((310 - length + 20))
+    [ "$min" -ge "$length" ] || min=$length
+    extend_and_judge compact "$genome/genome.fa" "$seeds" "$prep" --min-distance "$min" \
+        --max-distance 489 --min-votes 2 --ratio 0.7 --max-bases 5000 || return 1
+    awk -F'\t' -v read_length="$length" -v pairs="$pairs" -v kept="$kept" \
+        -v distances="$min-489" '{
+        printf "| `--format compact` (reads of 21 to %d) | %d | %d | %d | %.0f %% | %s | %d | %d | %d | %.0f |\n",
+            read_length, read_length, pairs, kept, 100 * kept / pairs, distances, $3, $4, $5,
+            $3 / (2 * $2) }' "$run/compact.summary"
+}
+compact_row
+echo
+echo "Per seed and side, the compact row against the default row:"
+echo
+python3 - "$run/default.seeds.tsv" "$run/compact.seeds.tsv" <<'PY' || true
+import csv, sys
+def load(path):
+    with open(path) as f:
+        return {(r["seed"], r["side"]): r for r in csv.DictReader(f, delimiter="\t")}
+old, new = load(sys.argv[1]), load(sys.argv[2])
+further = nearer = same = 0
+gained = wrong_old = wrong_new = 0
+for key, row in old.items():
+    other = new.get(key)
+    if other is None:
+        continue
+    delta = int(other["correct"]) - int(row["correct"])
+    further += delta > 0
+    nearer += delta < 0
+    same += delta == 0
+    gained += delta
+    wrong_old += int(row["wrong"])
+    wrong_new += int(other["wrong"])
+print(f"| sides | compact further | as far | less far | correct bases gained | wrong (default) | wrong (compact) |")
+print("|---|---|---|---|---|---|---|")
+print(f"| {len(old)} | {further} | {same} | {nearer} | {gained} | {wrong_old} | {wrong_new} |")
+PY

@@ -235,7 +235,7 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
             ? ""
             : FragmentsTsv(settled.estimate,
                            {run.parameters.minDistance, run.parameters.maxDistance}, seeds.size(),
-                           inputs.table.layout.readLength, run.variant, depth,
+                           inputs.ReadLength(), run.variant, depth,
                            run.parameters.anchorMismatches);
     DeferStopSignals();
     if (options.estimateOnly) {
@@ -245,7 +245,7 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
     }
 
     const std::vector<int32_t> cappedMaxDistances =
-        CapMaxDistances(seeds, run, inputs.table.layout.readLength, progress.program());
+        CapMaxDistances(seeds, run, inputs.ReadLength(), progress.program());
     const auto maxDistanceOf = [&](size_t item) {
         return cappedMaxDistances[item] != 0 ? cappedMaxDistances[item]
                                              : run.parameters.maxDistance;

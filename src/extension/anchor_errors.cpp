@@ -33,20 +33,52 @@ void AddSingleCopyWindows(std::vector<std::array<int64_t, 4>>& perWindow,
     }
 }
 
+// Calls count(first read) for every line of the window's group.
+template <typename Count>
+void CountText(const RunInputs& inputs, const char* window, std::vector<char>& buffer,
+               const Count& count) {
+    const uint32_t code = DnaToUint(window, prefixLength);
+    const PrefixGroup group = FindGroup(inputs.index, code);
+    if (group.count == 0) return;
+    const uint64_t lineSize = inputs.table.layout.lineSize;
+    ReadGroupInChunks(inputs.table, code, group, buffer,
+                      [&](const char* lines, uint64_t lineCount) {
+                          for (uint64_t i = 0; i < lineCount; ++i) count(lines + i * lineSize);
+                      });
+}
+
+// The same for the compact table's first reads that share the key. Reads
+// shorter than the anchor are left out: fewer bases hold fewer errors, and
+// the measure is of errors over the anchor's length. Nothing but the
+// anchors is decoded.
+template <typename Count>
+void CountCompact(const PairTable& table, const char* window, int32_t anchorLength,
+                  FoundPairs& found, const Count& count) {
+    found.Clear();
+    const auto [first, last] = table.KeyRange(window, prefixLength);
+    table.AppendEntriesWhere(
+        first, last,
+        [&](std::string_view read) {
+            if (static_cast<int32_t>(read.size()) >= anchorLength) count(read.data());
+            return false;
+        },
+        found, MateOrientation::AsRead);
+}
+
 }  // namespace
 
 AnchorMismatchCounts CountAnchorMismatches(const std::vector<std::string_view>& sequences,
                                            const RunInputs& inputs, int32_t anchorLength,
                                            int64_t mostWindows) {
     AnchorMismatchCounts counts;
-    const TableLayout& layout = inputs.table.layout;
-    anchorLength = std::min(anchorLength, layout.readLength);
+    anchorLength = std::min(anchorLength, inputs.ReadLength());
     int64_t available = 0;
     for (const std::string_view sequence : sequences)
         available += std::max<int64_t>(0, static_cast<int64_t>(sequence.size()) - anchorLength + 1);
     if (available == 0 || mostWindows <= 0) return counts;
     const int64_t stride = std::max<int64_t>(1, (available + mostWindows - 1) / mostWindows);
     std::vector<char> buffer;
+    FoundPairs foundPairs;
     std::vector<std::array<int64_t, 4>> perWindow;
     int64_t position = 0;  // over all windows of all sequences
     for (const std::string_view sequence : sequences) {
@@ -54,20 +86,17 @@ AnchorMismatchCounts CountAnchorMismatches(const std::vector<std::string_view>& 
         for (int64_t start = (stride - position % stride) % stride; start < windows;
              start += stride) {
             const char* window = sequence.data() + start;
-            const uint32_t code = DnaToUint(window, prefixLength);
-            const PrefixGroup group = FindGroup(inputs.index, code);
             ++counts.windows;
-            if (group.count == 0) continue;
             std::array<int64_t, 4> found{};
-            ReadGroupInChunks(
-                inputs.table, code, group, buffer, [&](const char* lines, uint64_t count) {
-                    for (uint64_t i = 0; i < count; ++i) {
-                        // Keys differ where an N reads as A in the prefix code.
-                        const int32_t m =
-                            MismatchesPastKey(lines + i * layout.lineSize, window, anchorLength, 3);
-                        if (m >= 0 && m <= 3) ++found[static_cast<size_t>(m)];
-                    }
-                });
+            // Keys differ where an N reads as A in the prefix code.
+            const auto count = [&](const char* firstRead) {
+                const int32_t m = MismatchesPastKey(firstRead, window, anchorLength, 3);
+                if (m >= 0 && m <= 3) ++found[static_cast<size_t>(m)];
+            };
+            if (inputs.pairs)
+                CountCompact(*inputs.pairs, window, anchorLength, foundPairs, count);
+            else
+                CountText(inputs, window, buffer, count);
             if (Total(found) > 0) perWindow.push_back(found);
         }
         position += std::max<int64_t>(0, windows);

@@ -3,6 +3,7 @@
 #include "calling/overlap_tracking.h"
 #include "extension/incremental_cycles.h"
 #include "mates/mates_ahead.h"
+#include "mates/pair_table_mates.h"
 
 namespace lorvex {
 
@@ -27,13 +28,18 @@ int64_t CycleMates(const TrackedQueueSet& queues) {
 namespace {
 
 AnchorRule AnchorOf(const CyclesSetup& setup) {
-    const int32_t readLength = setup.inputs.table.layout.readLength;
+    const int32_t readLength = setup.inputs.ReadLength();
     if (setup.anchor.length > 0)
         return {std::min(setup.anchor.length, readLength), setup.anchor.mismatches};
     return {FirstReadCompareLength(readLength, setup.variant), setup.anchor.mismatches};
 }
 
 std::unique_ptr<ExtensionCycles> MakeTrackedCycles(const CyclesSetup& setup, TableReadMode mode) {
+    // One form of lookup per run, chosen here: the cycles call it per window.
+    if (setup.inputs.pairs)
+        return std::make_unique<IncrementalCycles<TrackedQueueSet, PairTableMates>>(
+            setup, TrackedQueueSet(setup.windows, setup.inputs.ReadLength()),
+            PairTableMates(*setup.inputs.pairs, AnchorOf(setup), setup.inputs.ReadLength()));
     return std::make_unique<IncrementalCycles<TrackedQueueSet, MatesAhead>>(
         setup, TrackedQueueSet(setup.windows, setup.inputs.table.layout.readLength),
         MatesAhead(setup.inputs.table, setup.inputs.index, AnchorOf(setup), mode));

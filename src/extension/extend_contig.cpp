@@ -62,7 +62,7 @@ ExtensionOutcome RunCycles(ExtensionCycles& cycles, int64_t windows, std::string
 ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
                               const ExtensionRules& rules, TieBreakSource& tieBreaks,
                               const ExtensionHooks& hooks) {
-    const int32_t readLength = inputs.table.layout.readLength;
+    const int32_t readLength = inputs.ReadLength();
     const int64_t windows = WindowCount(rules.variant, rules.parameters, readLength);
     if (windows <= 0) return EndedBeforeTheFirstCycle(StopReason::NoWindows);
     // Every window must lie inside the contig; the cycles index it directly.

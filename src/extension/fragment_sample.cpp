@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "base/worker_pool.h"
+#include "extension/run_setup.h"
 #include "mates/mate_fetch.h"
 #include "seq/nucleotide.h"
 
@@ -54,6 +55,8 @@ class KmerTable {
         return {std::to_address(first), std::to_address(last)};
     }
 
+    int32_t K() const { return k_; }
+
   private:
     int32_t k_;
     std::vector<uint64_t> entries_;
@@ -69,7 +72,8 @@ bool FitsWithin(const char* mate, const char* place, int32_t readLength, int32_t
 // nowhere, -2 when it fits at more than one place.
 int64_t PlaceMate(const char* mate, std::string_view sequence, const KmerTable& kmers,
                   int32_t readLength, std::vector<int64_t>& candidates) {
-    const int32_t k = std::min(probeLength, readLength);
+    const int32_t k = kmers.K();
+    if (readLength < k) return -1;  // too short to probe (compact tables only)
     const int64_t lastStart = static_cast<int64_t>(sequence.size()) - readLength;
     candidates.clear();
     for (const int32_t offset : {0, (readLength - k) / 2, readLength - k}) {
@@ -107,7 +111,7 @@ int32_t MostPairsPerWindow(std::vector<int32_t> counts) {
 void SampleSequence(std::string_view sequence, const RunInputs& inputs, Variant variant,
                     FragmentSample& sample) {
     sequence = SampledStretch(sequence);
-    const int32_t readLength = inputs.table.layout.readLength;
+    const int32_t readLength = inputs.ReadLength();
     const int64_t lastWindow = static_cast<int64_t>(sequence.size()) - readLength;
     if (lastWindow < 0) return;
     const KmerTable kmers(sequence, std::min(probeLength, readLength));
@@ -117,20 +121,24 @@ void SampleSequence(std::string_view sequence, const RunInputs& inputs, Variant 
     // Per window, its placed lengths: counted once the windows' usual
     // number of pairs is known.
     std::vector<std::vector<int32_t>> lengths;
+    const AnchorRule anchor = VariantAnchor(inputs, variant);
     for (int64_t window = 0; window <= lastWindow; ++window) {
-        FetchSelectedMates(sequence.data() + window, inputs.table, inputs.index, variant, selected);
+        FetchMates(sequence.data() + window, inputs, anchor, selected);
         pairsPerWindow.push_back(selected.count);
         lengths.emplace_back();
         for (int32_t i = 0; i < selected.count; ++i) {
             ++sample.mates;
+            // A mate placed by its own bases: its end is the fragment's,
+            // however much of its other end was trimmed.
+            const int32_t mateLength = selected.MateLength(i);
             const int64_t start =
-                PlaceMate(selected.Mate(i), sequence, kmers, readLength, candidates);
+                PlaceMate(selected.Mate(i), sequence, kmers, mateLength, candidates);
             if (start == -2) {
                 ++sample.ambiguous;
             } else if (start < window) {
                 ++sample.unplaced;
             } else {
-                lengths.back().push_back(static_cast<int32_t>(start + readLength - window));
+                lengths.back().push_back(static_cast<int32_t>(start + mateLength - window));
             }
         }
     }
@@ -163,7 +171,7 @@ FragmentSample SampleFragments(const std::vector<std::string_view>& sequences,
     });
 
     FragmentSample sample;
-    sample.readLength = inputs.table.layout.readLength;
+    sample.readLength = inputs.ReadLength();
     for (const FragmentSample& part : parts) {
         sample.fragmentLengths.insert(sample.fragmentLengths.end(), part.fragmentLengths.begin(),
                                       part.fragmentLengths.end());

@@ -11,6 +11,7 @@
 #include "calling/overlap_voting.h"
 #include "mates/mate_fetch.h"
 #include "mates/mate_queues.h"
+#include "mates/pair_table_mates.h"
 
 namespace lorvex {
 namespace {
@@ -74,11 +75,46 @@ RunInputs LoadRunInputs(const std::string& tablePath, const std::string& indexPa
         const TableLayout layout = MeasureTable(tablePath);
         PrefixIndex index;
         LoadIndexChecked(indexPath, tablePath, layout, index);
-        return RunInputs{OpenTableStream(tablePath, layout), std::move(index)};
+        return RunInputs{OpenTableStream(tablePath, layout), std::move(index), nullptr};
     } catch (const InputError&) {
         RefuseMisplacedInputs(tablePath, indexPath, order);
         throw;
     }
+}
+
+RunInputs LoadEitherRunInputs(const std::string& tablePath, const std::string& indexPath,
+                              const std::string& order) {
+    if (!IsPairTableFile(tablePath)) {
+        if (indexPath.empty()) {
+            MeasureTable(tablePath);  // a missing or foreign file says so first
+            throw UsageError(tablePath +
+                             " is not a compact pair table: a text read-pair table needs its "
+                             "prefix index (-i/--index)");
+        }
+        return LoadRunInputs(tablePath, indexPath, order);
+    }
+    if (!indexPath.empty())
+        throw UsageError(tablePath + " is a compact pair table, which holds its own index: drop " +
+                         "-i/--index " + indexPath);
+    RunInputs inputs;
+    inputs.pairs = std::make_unique<PairTable>(tablePath);
+    // A run reads a few records and entries per window, scattered over the file.
+    inputs.pairs->File().AdviseRandom(0, inputs.pairs->File().size());
+    if (inputs.pairs->PairCount() == 0)
+        throw FileError(tablePath, "a compact pair table without read pairs");
+    return inputs;
+}
+
+void FetchMates(const char* window, const RunInputs& inputs, const AnchorRule& anchor,
+                SelectedMates& selected) {
+    if (inputs.pairs)
+        FetchPairTableMates(window, *inputs.pairs, anchor, inputs.ReadLength(), selected);
+    else
+        FetchSelectedMates(window, inputs.table, inputs.index, anchor, selected);
+}
+
+AnchorRule VariantAnchor(const RunInputs& inputs, Variant variant) {
+    return {FirstReadCompareLength(inputs.ReadLength(), variant), 0};
 }
 
 int64_t WindowCount(Variant variant, const RunParameters& parameters, int32_t readLength) {

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/variant.h"
+#include "input/pair_table.h"
 #include "input/prefix_index.h"
 #include "input/read_table.h"
 #include "mates/mate_fetch.h"
@@ -30,9 +32,19 @@ struct RunParameters {
     int32_t anchorMismatches = 0;
 };
 
+// The read pairs of a run in one of two forms: the text table with its
+// prefix index, or the compact table (pairs set), which holds its own index
+// and reads of every length.
 struct RunInputs {
     TableStream table;
     PrefixIndex index;
+    std::unique_ptr<PairTable> pairs;
+
+    bool Compact() const { return pairs != nullptr; }
+    // R: the text table's read length, or the compact table's longest read.
+    int32_t ReadLength() const {
+        return pairs ? static_cast<int32_t>(pairs->header().longestRead) : table.layout.readLength;
+    }
 };
 
 // Measures the table, then loads the index against it; throws InputError.
@@ -42,6 +54,21 @@ struct RunInputs {
 // the two) when the two are swapped.
 RunInputs LoadRunInputs(const std::string& tablePath, const std::string& indexPath,
                         const std::string& order = "");
+
+// The batch programs' inputs: a compact table (told by its content) or a
+// text table with its index. A compact table is refused with an index (it
+// holds its own), a text table without one (UsageError); a compact table
+// without pairs is refused too (InputError).
+RunInputs LoadEitherRunInputs(const std::string& tablePath, const std::string& indexPath,
+                              const std::string& order = "");
+
+// Looks up the window's first anchor.length bytes in whichever form the
+// inputs hold: mates of ReadLength() bases, the shorter ones padded.
+void FetchMates(const char* window, const RunInputs& inputs, const AnchorRule& anchor,
+                SelectedMates& selected);
+
+// The anchor rule of a lookup by the variant's compare length, no mismatches.
+AnchorRule VariantAnchor(const RunInputs& inputs, Variant variant);
 
 // What makes numbers unusable for a run, as a value: the programs word it.
 // In the order the checks run.

@@ -37,8 +37,7 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
         return std::nullopt;
     });
     if (towards) observers.push_back(towards);
-    const CircleRule circle =
-        CircleRuleFor(settings.rules.parameters, inputs.table.layout.readLength);
+    const CircleRule circle = CircleRuleFor(settings.rules.parameters, inputs.ReadLength());
     if (settings.closeCircles)
         observers.push_back(
             CircleObserver(std::move(heldBefore), circle, settings.singleCopyDepth));

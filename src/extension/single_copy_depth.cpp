@@ -116,7 +116,7 @@ double RateForCutMean(double mean, int64_t bound) {
 std::vector<ReplayedCycle> ReplayedCycles(std::string_view strand, int32_t cycles,
                                           const RunInputs& inputs, const ExtensionRules& rules) {
     const int32_t maxDistance = rules.parameters.maxDistance;
-    const int32_t readLength = inputs.table.layout.readLength;
+    const int32_t readLength = inputs.ReadLength();
     const int64_t windows = WindowCount(rules.variant, rules.parameters, readLength);
     const int64_t available = static_cast<int64_t>(strand.size()) - maxDistance;
     std::vector<ReplayedCycle> totals;
@@ -148,12 +148,14 @@ std::vector<int32_t> ReplayedVoteTotals(std::string_view strand, int32_t cycles,
     return totals;
 }
 
-std::vector<int32_t> SampledWindowPairs(const RunInputs& inputs, Variant variant, int64_t reads,
-                                        unsigned threads) {
+namespace {
+
+// The text table's lines evenly spaced, each first read looked up as a window.
+std::vector<int32_t> SampledTextPairs(const RunInputs& inputs, Variant variant, uint64_t reads,
+                                      unsigned threads) {
     const TableLayout& layout = inputs.table.layout;
     const uint64_t lines = layout.lineSize > 0 ? layout.fileSize / layout.lineSize : 0;
-    const uint64_t count =
-        std::min<uint64_t>(lines, static_cast<uint64_t>(std::max<int64_t>(reads, 0)));
+    const uint64_t count = std::min(lines, reads);
     std::vector<int32_t> others(count, -1);
     const unsigned workers = WorkersFor(count, threads);
     std::vector<SelectedMates> selected(workers);
@@ -165,6 +167,42 @@ std::vector<int32_t> SampledWindowPairs(const RunInputs& inputs, Variant variant
                            selected[worker]);
         others[item] = selected[worker].count - 1;
     });
+    return others;
+}
+
+// The compact table's entries evenly spaced, the same way. A first read
+// shorter than the compare length is no window of it and is left out: its
+// own lookup would gather the reads that begin with fewer bases.
+std::vector<int32_t> SampledCompactPairs(const RunInputs& inputs, Variant variant, uint64_t reads,
+                                         unsigned threads) {
+    const PairTable& table = *inputs.pairs;
+    const uint64_t entries = table.EntryCount();
+    const uint64_t count = std::min(entries, reads);
+    const AnchorRule anchor = VariantAnchor(inputs, variant);
+    std::vector<int32_t> others(count, -1);
+    const unsigned workers = WorkersFor(count, threads);
+    std::vector<SelectedMates> selected(workers);
+    std::vector<FoundPairs> sampled(workers);
+    ForEachItem(count, workers, [&](size_t item, unsigned worker) {
+        FoundPairs& entry = sampled[worker];
+        entry.Clear();
+        table.AppendEntry(static_cast<uint64_t>(item) * entries / count, entry);
+        const std::string_view window = entry.Anchor(0);
+        if (static_cast<int32_t>(window.size()) < anchor.length) return;
+        FetchMates(window.data(), inputs, anchor, selected[worker]);
+        others[item] = selected[worker].count - 1;
+    });
+    return others;
+}
+
+}  // namespace
+
+std::vector<int32_t> SampledWindowPairs(const RunInputs& inputs, Variant variant, int64_t reads,
+                                        unsigned threads) {
+    const uint64_t wanted = static_cast<uint64_t>(std::max<int64_t>(reads, 0));
+    std::vector<int32_t> others = inputs.pairs
+                                      ? SampledCompactPairs(inputs, variant, wanted, threads)
+                                      : SampledTextPairs(inputs, variant, wanted, threads);
     std::erase_if(others, [](int32_t value) { return value < 0; });
     return others;
 }
@@ -202,8 +240,7 @@ DepthEstimate EstimateSingleCopyDepth(const std::vector<std::string_view>& seque
                                       const DepthSampling& sampling) {
     const std::vector<Replay> replays =
         PlanReplays(sequences, rules.parameters.maxDistance, sampling);
-    const int64_t windows =
-        WindowCount(rules.variant, rules.parameters, inputs.table.layout.readLength);
+    const int64_t windows = WindowCount(rules.variant, rules.parameters, inputs.ReadLength());
     std::vector<int32_t> totals;
     std::vector<double> votesPerAnchor;
     for (const std::vector<ReplayedCycle>& replayed :

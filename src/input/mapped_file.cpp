@@ -134,6 +134,10 @@ void MappedFile::AdviseSequential(uint64_t offset, uint64_t bytes) const {
     AdviseRange(data_, size_, offset, bytes, MADV_SEQUENTIAL);
 }
 
+void MappedFile::AdviseRandom(uint64_t offset, uint64_t bytes) const {
+    AdviseRange(data_, size_, offset, bytes, MADV_RANDOM);
+}
+
 void MappedFile::AdviseNormal(uint64_t offset, uint64_t bytes) const {
     AdviseRange(data_, size_, offset, bytes, MADV_NORMAL);
 }

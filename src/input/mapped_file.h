@@ -32,6 +32,8 @@ class MappedFile {
     // Page-cache hints for a part of the file (offsets need no alignment).
     void AdviseSequential(uint64_t offset, uint64_t bytes) const;
     void AdviseNormal(uint64_t offset, uint64_t bytes) const;
+    // Lookups touch a few scattered bytes: no read-ahead around them.
+    void AdviseRandom(uint64_t offset, uint64_t bytes) const;
 
   private:
     std::string path_;

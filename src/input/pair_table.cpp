@@ -121,9 +121,15 @@ InputError PairTable::DamagedRecord(uint64_t offset, const std::string& what) co
                                  "(lorvex-prep --check tells more)");
 }
 
-std::pair<uint64_t, uint64_t> PairTable::CandidateRange(const char* key, uint32_t keyLength) const {
-    const uint32_t keyBits = 2 * std::min<uint32_t>(keyLength, pairTableKeyBases);
-    const uint64_t code = ReadKey(key, keyLength);
+std::pair<uint64_t, uint64_t> PairTable::KeyRange(const char* key, uint32_t keyLength) const {
+    return CodeRange(ReadKey(key, keyLength), 2 * std::min<uint32_t>(keyLength, pairTableKeyBases));
+}
+
+std::pair<uint64_t, uint64_t> PairTable::ExactKeyRange(const char* bases, uint32_t length) const {
+    return CodeRange(ReadKey(bases, length), 2 * pairTableKeyBases);
+}
+
+std::pair<uint64_t, uint64_t> PairTable::CodeRange(uint64_t code, uint32_t keyBits) const {
     const uint32_t directoryBits = layout_.directoryBits;
     uint64_t firstSlot = layout_.Slot(code), endSlot = firstSlot + 1;
     if (keyBits < directoryBits) endSlot = firstSlot + (uint64_t{1} << (directoryBits - keyBits));
@@ -147,19 +153,23 @@ std::pair<uint64_t, uint64_t> PairTable::CandidateRange(const char* key, uint32_
     return {static_cast<uint64_t>(low - entries_), static_cast<uint64_t>(high - entries_)};
 }
 
-void PairTable::AppendIfMatches(uint64_t index, const char* key, uint32_t keyLength,
-                                FoundPairs& found, MateOrientation orientation) const {
-    const uint64_t entry = entries_[index];
-    const uint64_t offset = layout_.RecordOffset(entry);
-    const int anchorRead = layout_.Read(entry);
-    PairRecord record;
+std::string_view PairTable::DecodeAnchor(uint64_t index, PairRecord& record,
+                                         FoundPairs& found) const {
+    const uint64_t offset = layout_.RecordOffset(entries_[index]);
     if (!ParseRecordAt(offset, record))
         throw DamagedRecord(offset, "entry " + WithThousands(index));
+    const int anchorRead = layout_.Read(entries_[index]);
     const uint32_t anchorLength = record.Length(anchorRead);
-    if (anchorLength < keyLength) return;
     char* anchor = RoomFor(found.anchorBases, found.anchorUsed, anchorLength);
     DecodeReadBases(record, anchorRead, anchor);
-    if (keyLength > 0 && std::memcmp(anchor, key, keyLength) != 0) return;
+    return {anchor, anchorLength};
+}
+
+void PairTable::AppendDecoded(uint64_t index, const PairRecord& record, FoundPairs& found,
+                              MateOrientation orientation) const {
+    const uint64_t entry = entries_[index];
+    const int anchorRead = layout_.Read(entry);
+    const uint32_t anchorLength = record.Length(anchorRead);
     const int mateRead = 3 - anchorRead;
     const uint32_t mateLength = record.Length(mateRead);
     char* mate = RoomFor(found.mateBases, found.mateUsed, mateLength);
@@ -171,8 +181,8 @@ void PairTable::AppendIfMatches(uint64_t index, const char* key, uint32_t keyLen
         DecodeReadBases(record, mateRead, mate);
         DecodeVoteQualities(record, mateRead, qualities);
     }
-    found.pairs.push_back(
-        FoundPair{offset, anchorRead, anchorLength, mateLength, found.anchorUsed, found.mateUsed});
+    found.pairs.push_back(FoundPair{layout_.RecordOffset(entry), anchorRead, anchorLength,
+                                    mateLength, found.anchorUsed, found.mateUsed});
     found.anchorUsed += anchorLength;
     found.mateUsed += mateLength;
 }
@@ -181,20 +191,25 @@ void PairTable::FindPairs(const char* key, uint32_t keyLength, FoundPairs& found
                           MateOrientation orientation) const {
     if (keyLength == 0) throw std::invalid_argument("FindPairs: a key of no bases");
     found.Clear();
-    const auto [first, last] = CandidateRange(key, keyLength);
-    for (uint64_t index = first; index < last; ++index)
-        AppendIfMatches(index, key, keyLength, found, orientation);
+    const auto [first, last] = KeyRange(key, keyLength);
+    AppendEntriesWhere(
+        first, last,
+        [&](std::string_view anchor) {
+            return anchor.size() >= keyLength && std::memcmp(anchor.data(), key, keyLength) == 0;
+        },
+        found, orientation);
 }
 
 uint64_t PairTable::Candidates(const char* key, uint32_t keyLength) const {
     if (keyLength == 0) throw std::invalid_argument("Candidates: a key of no bases");
-    const auto [first, last] = CandidateRange(key, keyLength);
+    const auto [first, last] = KeyRange(key, keyLength);
     return last - first;
 }
 
 void PairTable::AppendEntry(uint64_t index, FoundPairs& found, MateOrientation orientation) const {
     if (index >= header_.entryCount) throw std::out_of_range("AppendEntry: no such entry");
-    AppendIfMatches(index, nullptr, 0, found, orientation);
+    AppendEntriesWhere(
+        index, index + 1, [](std::string_view) { return true; }, found, orientation);
 }
 
 bool PairTable::PairCursor::Next(StoredPair& pair) {

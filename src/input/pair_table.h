@@ -51,6 +51,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/errors.h"
@@ -137,6 +138,28 @@ class PairTable {
     void AppendEntry(uint64_t index, FoundPairs& found,
                      MateOrientation orientation = MateOrientation::AsRead) const;
 
+    // Entries by index range, for lookups by a rule of the caller's:
+    // KeyRange holds every entry whose anchoring read begins with the first
+    // min(keyLength, 32) bases at key (and some that do not: check the
+    // bases); ExactKeyRange every entry whose key equals that of a read of
+    // exactly these `length` bases (1 to 31), which is where such a read and
+    // its equals stand, zeros after their bases.
+    std::pair<uint64_t, uint64_t> KeyRange(const char* key, uint32_t keyLength) const;
+    std::pair<uint64_t, uint64_t> ExactKeyRange(const char* bases, uint32_t length) const;
+    // Appends to `found` each entry of [first, last) for which
+    // accept(anchor) holds, anchor being its anchoring read decoded (valid
+    // during the call only). accept may return false for all and count
+    // what it sees: nothing but the anchors is decoded then.
+    template <typename Accept>
+    void AppendEntriesWhere(uint64_t first, uint64_t last, Accept&& accept, FoundPairs& found,
+                            MateOrientation orientation) const {
+        PairRecord record;
+        for (uint64_t index = first; index < last; ++index) {
+            const std::string_view anchor = DecodeAnchor(index, record, found);
+            if (accept(anchor)) AppendDecoded(index, record, found, orientation);
+        }
+    }
+
     // Reads the pairs one by one in input order.
     class PairCursor {
       public:
@@ -166,13 +189,15 @@ class PairTable {
   private:
     void CheckSections() const;
     void CheckDirectory() const;
-    // The entries [first, last) whose key begins with the key's first
-    // min(keyLength, 32) bases.
-    std::pair<uint64_t, uint64_t> CandidateRange(const char* key, uint32_t keyLength) const;
-    // Decodes the entry into found when its anchoring read begins with the
-    // key (keyLength 0: always).
-    void AppendIfMatches(uint64_t index, const char* key, uint32_t keyLength, FoundPairs& found,
-                         MateOrientation orientation) const;
+    // The entries [first, last) whose key begins with the top keyBits bits
+    // of `code`.
+    std::pair<uint64_t, uint64_t> CodeRange(uint64_t code, uint32_t keyBits) const;
+    // Parses the entry's record and decodes its anchoring read after the
+    // used part of found's anchor bases; throws InputError for a damaged one.
+    std::string_view DecodeAnchor(uint64_t index, PairRecord& record, FoundPairs& found) const;
+    // Appends the entry whose anchor DecodeAnchor just decoded, with its mate.
+    void AppendDecoded(uint64_t index, const PairRecord& record, FoundPairs& found,
+                       MateOrientation orientation) const;
 
     MappedFile file_;
     ClosingHeader header_;

@@ -71,6 +71,7 @@ bool AnchorMatches(const char* firstRead, const char* window, const AnchorRule& 
 void ClearSelectedMates(int32_t readLength, SelectedMates& selected) {
     selected.readLength = readLength;
     selected.count = 0;
+    selected.lengths.clear();
 }
 
 void SelectMates(const char* window, const char* lines, uint64_t count, const TableLayout& layout,

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "input/pair_table.h"
 #include "input/prefix_index.h"
 #include "input/read_table.h"
 #include "mates/group_chunks.h"
@@ -19,20 +20,37 @@ namespace lorvex {
 // The mates of one anchor window, flat: mate i is bases[i*R .. i*R+R) and its
 // decoded qualities are qualities[i*R .. i*R+R), in table order, for i below
 // count (the arrays keep the room of earlier lookups). The group
-// buffer is kept between lookups so that a run of lookups stops allocating
-// once it has seen its largest group.
+// buffer (text table) and the found pairs (compact table) are kept between
+// lookups so that a run of lookups stops allocating once it has seen its
+// largest group.
+//
+// A mate shorter than R (compact table only; `lengths` then holds every
+// mate's own length) is padded after its bases with mateEndPadding bytes of
+// quality 0: no contig byte equals one, so an overlap ends before the
+// padding and the padding never votes, as if the mate were R bases of its
+// own length.
 struct SelectedMates {
     int32_t readLength = 0;
     int32_t count = 0;
     std::vector<char> bases;
     std::vector<uint8_t> qualities;
+    std::vector<int32_t> lengths;  // empty: every mate is R bases long
     std::vector<char> group;
+    FoundPairs found;
 
     const char* Mate(int32_t i) const { return bases.data() + static_cast<size_t>(i) * readLength; }
     const uint8_t* Quality(int32_t i) const {
         return qualities.data() + static_cast<size_t>(i) * readLength;
     }
+    int32_t MateLength(int32_t i) const {
+        return lengths.empty() ? readLength : lengths[static_cast<size_t>(i)];
+    }
 };
+
+// What pads a mate shorter than R: a zero byte, which no contig holds (the
+// seed and FASTA readers refuse it) and which ends an overlap in overlap
+// tracking.
+inline constexpr char mateEndPadding = '\0';
 
 // How many leading bytes of a first read must equal the window: min(R, 100)
 // in the main variant, R in the strict one. Fields hold no zero byte (the

@@ -25,7 +25,7 @@ constexpr const char* description =
     "  lorvex-prep --interleaved pairs.fq.gz -o out/reads\n"
     "      the same from one FASTQ file whose records alternate: read 1, read 2, ...\n"
     "  lorvex-prep -1 R1.fq.gz -2 R2.fq.gz -o out/reads --format compact\n"
-    "      writes out/reads.pairs, the compact table\n"
+    "      writes out/reads.pairs, the compact table (lorvex-extend, lorvex-close)\n"
     "  lorvex-prep --check out/reads.table out/reads.index\n"
     "      verifies a table and its index (--check out/reads.pairs: the compact one)\n"
     "\n"
@@ -38,8 +38,10 @@ constexpr const char* description =
     "indexed, and qualities reduced to the one bit the votes use (30 or more). Phred+64\n"
     "qualities are recognised and written as Phred+33. The memory bound is at least 32M.\n"
     "\n"
-    "Next: lorvex-extend -s seeds.fa -t out/reads.table -i out/reads.index, or lorvex for one\n"
-    "seed (its MIN_DISTANCE at least R).\n";
+    "lorvex-extend and lorvex-close read either form; lorvex and lorvex-strict the text one.\n"
+    "\n"
+    "Next: lorvex-extend -s seeds.fa -t out/reads.pairs (or -t out/reads.table -i\n"
+    "out/reads.index), or lorvex for one seed (its MIN_DISTANCE at least R).\n";
 
 // Shows "--check FILE..." rather than the generic "--check TEXT x [1,3]".
 class PrepFormatter : public CLI::Formatter {

@@ -11,7 +11,7 @@ namespace lorvex {
 void SettleAnchorMismatches(RunSettings& settings, const KnownSequences& known,
                             const RunInputs& inputs, ProgressLine& progress) {
     if (!settings.estimateAnchorMismatches) return;
-    const int32_t readLength = inputs.table.layout.readLength;
+    const int32_t readLength = inputs.ReadLength();
     const AnchorRule anchor = RunAnchor(settings.variant, settings.parameters, readLength);
     progress.Show("measuring read errors on the " + known.word + "s");
     const AnchorMismatchCounts counts =

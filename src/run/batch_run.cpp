@@ -23,14 +23,15 @@ BatchInputs LoadBatch(const std::string& program, const std::string& recordsPath
                             " sequence lines end (the first is line " +
                             WithThousands(notes.firstLineWithTrailingBlanks) + ")") +
                  " in spaces or tabs, which were dropped, not read as bases");
-    return {std::move(records),
-            LoadRunInputs(settings.tablePath, settings.indexPath, "--table TABLE --index INDEX")};
+    return {std::move(records), LoadEitherRunInputs(settings.tablePath, settings.indexPath,
+                                                    "--table TABLE --index INDEX")};
 }
 
 void PrepareRunOutputs(const RunSettings& settings, const std::string& recordsPath,
                        const std::vector<std::string>& outputs) {
     OutputPlan plan;
-    plan.inputs = {recordsPath, settings.tablePath, settings.indexPath};
+    plan.inputs = {recordsPath, settings.tablePath};
+    if (!settings.indexPath.empty()) plan.inputs.push_back(settings.indexPath);
     plan.outputs = outputs;
     plan.replace = settings.replaceOutputs;
     PrepareOutputFiles(plan);
@@ -46,8 +47,8 @@ SettledRun SettleRun(const RunSettings& requested, const KnownSequences& known,
     settled.estimateReport = std::move(distances.report);
     SettleAnchorMismatches(settled.settings, known, inputs, progress);
     const RunSettings& settings = settled.settings;
-    if (const std::optional<std::string> warning = CheckRunParameters(
-            settings.variant, settings.parameters, inputs.table.layout.readLength))
+    if (const std::optional<std::string> warning =
+            CheckRunParameters(settings.variant, settings.parameters, inputs.ReadLength()))
         Warn(progress.program(), *warning);
     settled.extension.rules = RulesFor(settings);
     settled.extension.bothSides = known.bothStrands;

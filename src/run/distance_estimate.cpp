@@ -134,7 +134,7 @@ SettledDistances SettleDistances(const RunSettings& requested, const KnownSequen
     std::optional<AnchorDistances> distances;
     size_t shortSequences = 0;
     if (sound) {
-        const int32_t readLength = inputs.table.layout.readLength;
+        const int32_t readLength = inputs.ReadLength();
         distances =
             DistancesFor(estimate, readLength,
                          LeastMinDistance(requested.variant, requested.parameters, readLength));
@@ -146,7 +146,7 @@ SettledDistances SettleDistances(const RunSettings& requested, const KnownSequen
             EstimateReport(estimate, distances, sequences.size(), shortSequences, known.word);
     if (!requested.quiet && (!sound || echoSoundReport)) Tell(progress.program(), settled.report);
     if (!sound) {
-        const int32_t readLength = inputs.table.layout.readLength;
+        const int32_t readLength = inputs.ReadLength();
         throw UsageError(
             EstimateRefusal(estimate, known.word) + "; " +
             DistanceAdvice(estimate, readLength,

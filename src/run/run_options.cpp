@@ -61,8 +61,11 @@ CLI::Option* AddCount(CLI::App& app, const std::string& name, auto& value,
 }  // namespace
 
 void AddRunOptions(CLI::App& app, RunSettings& settings, RunOptionTexts& texts) {
-    AddFileOption(app, "-t,--table", settings.tablePath, "Read-pair table")->required();
-    AddFileOption(app, "-i,--index", settings.indexPath, "Prefix index of the table")->required();
+    AddFileOption(app, "-t,--table", settings.tablePath,
+                  "Read-pair table: compact (PREFIX.pairs) or text (PREFIX.table)")
+        ->required();
+    AddFileOption(app, "-i,--index", settings.indexPath,
+                  "Prefix index of a text table (a compact table holds its own)");
     const auto number = [&app](const std::string& name, std::string& text, const std::string& help,
                                const std::string& typeName) {
         return app.add_option(name, text, help)->type_name(typeName);

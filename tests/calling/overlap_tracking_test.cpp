@@ -12,6 +12,7 @@
 
 #include "calling/incremental_voting.h"
 #include "calling/random_mates.h"
+#include "mates/mate_fetch.h"
 #include "reference/literal_mates.h"
 #include "reference/literal_voting.h"
 
@@ -169,6 +170,53 @@ TEST(OverlapTracking, VotesLikeTheBitSetsAtDeepCoverage) {
 // The overlaps a mate has with the tail, from the keys, against a search of
 // every overlap length; tails that move on by one byte (the keys shifted)
 // and tails that jump (the keys made anew), with repeats and unusual bytes.
+// Mates shorter than R, padded past their end as the compact table's lookup
+// pads them, vote in every cycle as reads of their own length would: an
+// overlap never reaches the padding, and mates of 20 bases or fewer never
+// vote.
+TEST(OverlapTracking, PaddedShortMatesVoteAsReadsOfTheirOwnLength) {
+    int64_t votes = 0;
+    for (uint64_t seed = 1; seed <= 200; ++seed) {
+        Random random(seed);
+        const int32_t r = Uniform(random, 21, 160);
+        const size_t contigStart = static_cast<size_t>(2 * r + 50);
+        const int cycles = 40;
+        const std::string sequence =
+            FutureSequence(random, contigStart + static_cast<size_t>(cycles + 2 * r), contigStart);
+        std::vector<std::string> mates(12);
+        std::vector<std::vector<uint8_t>> qualities(mates.size());
+        for (size_t j = 0; j < mates.size(); ++j) {
+            const int32_t length = Uniform(random, 0, 3) == 0 ? r : Uniform(random, 1, r);
+            const size_t back = static_cast<size_t>(Uniform(random, 0, length + 5));
+            MakeMate(random, sequence, contigStart - back, length, mates[j], qualities[j]);
+        }
+        for (const Variant variant : {Variant::Main, Variant::Strict}) {
+            std::string contig = sequence.substr(0, contigStart);
+            TrackedQueueSet tracked(1, r);
+            for (size_t j = 0; j < mates.size(); ++j) {
+                std::string padded = mates[j];
+                std::vector<uint8_t> quality = qualities[j];
+                padded.resize(static_cast<size_t>(r), mateEndPadding);
+                quality.resize(static_cast<size_t>(r), 0);
+                tracked.AddMate(0, padded.data(), quality.data(), contig);
+            }
+            for (int cycle = 0; cycle < cycles; ++cycle) {
+                BaseVotes own;
+                for (size_t j = 0; j < mates.size(); ++j)
+                    IncrementCountsFromRead(mates[j].data(), qualities[j].data(), own,
+                                            contig.data(), static_cast<int32_t>(contig.size()),
+                                            static_cast<int32_t>(mates[j].size()), variant);
+                ASSERT_EQ(tracked.Votes(variant), own) << "seed " << seed << " R " << r << " cycle "
+                                                       << cycle << " " << VariantName(variant);
+                votes += own.Total();
+                contig.push_back(sequence[contig.size()]);
+                tracked.Append(contig);
+            }
+        }
+    }
+    EXPECT_GT(votes, 10000);  // the short mates did vote
+}
+
 TEST(RecentTailFilter, FindsTheOverlapsOfAFullSearch) {
     Random random(12);
     for (int round = 0; round < 40; ++round) {

@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const InputError&) {
         return 0;
     }
-    RunInputs inputs{OpenTableStream(tableFile.path(), layout), std::move(prefixIndex)};
+    RunInputs inputs{OpenTableStream(tableFile.path(), layout), std::move(prefixIndex), nullptr};
 
     for (const Variant variant : {Variant::Main, Variant::Strict}) {
         const Extension literal = Extend(seed, inputs, parameters, variant, MakeLiteralCycles);

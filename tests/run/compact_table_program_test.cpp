@@ -1,0 +1,218 @@
+// lorvex-extend and lorvex-close on the compact table, end to end: on reads
+// of one length every output equals the text table's, whatever the anchor
+// rule; on trimmed reads the compact table, which keeps the short ones,
+// extends further and still right; a table and an index that do not go
+// together are refused.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "child_process.h"
+#include "test_support.h"
+
+namespace lorvex {
+namespace {
+
+using testing::ProgramRun;
+using testing::ReadFile;
+using testing::RunBuiltProgram;
+using testing::TempDir;
+
+struct Pair {
+    std::string read1, read2, quality1, quality2;
+    size_t fragmentEnd = 0;  // in the genome
+};
+
+// Pairs from both strands of the genome: reads of readLength bases, read 1
+// at the fragment's start on its strand, about one miscall in 400 bases and
+// one quality in 20 below the vote threshold.
+std::vector<Pair> SimulatePairs(const std::string& genome, uint64_t seed, int count,
+                                int readLength) {
+    std::mt19937_64 random(seed);
+    const auto uniform = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    std::vector<Pair> pairs;
+    for (int i = 0; i < count; ++i) {
+        const int fragment = uniform(260, 340);
+        const size_t start =
+            static_cast<size_t>(uniform(0, static_cast<int>(genome.size()) - fragment));
+        const std::string left = genome.substr(start, static_cast<size_t>(readLength));
+        const std::string right = testing::ReverseComplementOf(genome.substr(
+            start + static_cast<size_t>(fragment - readLength), static_cast<size_t>(readLength)));
+        Pair pair{left, right, "", "", start + static_cast<size_t>(fragment)};
+        if (uniform(0, 1)) std::swap(pair.read1, pair.read2);
+        for (std::string* read : {&pair.read1, &pair.read2}) {
+            std::string& quality = read == &pair.read1 ? pair.quality1 : pair.quality2;
+            for (char& base : *read) {
+                if (uniform(0, 399) == 0) base = "ACGT"[uniform(0, 3)];
+                quality.push_back(uniform(0, 19) == 0 ? '+' : 'I');
+            }
+        }
+        pairs.push_back(pair);
+    }
+    return pairs;
+}
+
+std::string Fastq(const std::vector<Pair>& pairs, int mate) {
+    std::string text;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        const Pair& pair = pairs[i];
+        text += "@p" + std::to_string(i) + "/" + std::to_string(mate) + "\n" +
+                (mate == 1 ? pair.read1 : pair.read2) + "\n+\n" +
+                (mate == 1 ? pair.quality1 : pair.quality2) + "\n";
+    }
+    return text;
+}
+
+// Writes the pairs and makes PREFIX.table, PREFIX.index and PREFIX.pairs.
+std::string PrepareBoth(const TempDir& dir, const std::vector<Pair>& pairs, int readLength) {
+    const std::string prefix = dir.path() + "/reads";
+    const ProgramRun prep =
+        RunBuiltProgram("lorvex-prep", {"-q", "-1", dir.Write("1.fq", Fastq(pairs, 1)), "-2",
+                                        dir.Write("2.fq", Fastq(pairs, 2)), "-o", prefix,
+                                        "--format", "both", "-l", std::to_string(readLength)});
+    EXPECT_EQ(prep.status, 0) << prep.err;
+    return prefix;
+}
+
+// The table arguments of either form.
+std::vector<std::string> TableArguments(const std::string& prefix, bool compact) {
+    if (compact) return {"-t", prefix + ".pairs"};
+    return {"-t", prefix + ".table", "-i", prefix + ".index"};
+}
+
+// Runs a program on one form; returns its status and errors, and the text
+// of each output named in `outputs` (written into dir with the form's name).
+struct FormRun {
+    ProgramRun run;
+    std::vector<std::string> outputs;
+};
+FormRun RunOnForm(const TempDir& dir, const std::string& program,
+                  std::vector<std::string> arguments, const std::string& prefix, bool compact,
+                  const std::vector<std::string>& outputOptions) {
+    const std::string form = compact ? "compact" : "text";
+    for (const std::string& table : TableArguments(prefix, compact)) arguments.push_back(table);
+    std::vector<std::string> paths;
+    for (const std::string& option : outputOptions) {
+        paths.push_back(dir.path() + "/" + form + option);
+        arguments.insert(arguments.end(), {option, paths.back()});
+    }
+    arguments.insert(arguments.end(), {"-q", "-f", "--line-width", "0"});
+    FormRun result{RunBuiltProgram(program, arguments), {}};
+    for (const std::string& path : paths) result.outputs.push_back(ReadFile(path));
+    return result;
+}
+
+// The sequences of a FASTA file written one line per record.
+std::vector<std::string> FastaSequences(const std::string& text) {
+    std::vector<std::string> sequences;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = text.find('\n', at);
+        const std::string line = text.substr(at, end - at);
+        if (!line.empty() && line[0] != '>') sequences.push_back(line);
+        at = end == std::string::npos ? text.size() : end + 1;
+    }
+    return sequences;
+}
+
+TEST(CompactTableRuns, ReadsOfOneLengthGiveTheTextTablesOutputs) {
+    const TempDir dir;
+    const std::string genome = testing::RandomBases(2828, 9000);
+    const std::string prefix = PrepareBoth(dir, SimulatePairs(genome, 28, 4000, 60), 60);
+    const auto g = [&](size_t from, size_t to) { return genome.substr(from, to - from); };
+    const std::string seeds =
+        dir.Write("seeds.fa", ">a\n" + g(1000, 2500) + "\n>b\n" + g(4000, 4800) + "\n>c\n" +
+                                  g(6000, 7600) + "\n");
+    const std::string n300(300, 'N'), n100(100, 'N');
+    const std::string scaffolds = dir.Write(
+        "scaffolds.fa", ">s1\n" + g(200, 2000) + n300 + g(2300, 4000) + n100 + g(4400, 6000) +
+                            "\n>s2\n" + g(6200, 7400) + n300 + g(7650, 8900) + "\n");
+    // Default anchors (the whole read), anchors of R (the same rule spelled
+    // out), short anchors whose reads the compact table finds by more than
+    // one key, and mismatches past the index key.
+    const std::vector<std::vector<std::string>> rules = {
+        {}, {"--anchor-length", "60"}, {"--anchor-length", "24"}, {"--anchor-mismatches", "1"}};
+    for (const std::vector<std::string>& rule : rules) {
+        std::vector<std::string> extend = {"-s", seeds, "--both"};
+        extend.insert(extend.end(), rule.begin(), rule.end());
+        std::vector<std::string> close = {"-s", scaffolds};
+        close.insert(close.end(), rule.begin(), rule.end());
+        const std::string label = rule.empty() ? "default anchors" : rule[0] + " " + rule[1];
+        for (const auto& [program, arguments, outputs] :
+             {std::tuple{std::string("lorvex-extend"), extend,
+                         std::vector<std::string>{"-o", "--summary-tsv", "--variants-tsv"}},
+              std::tuple{std::string("lorvex-close"), close,
+                         std::vector<std::string>{"-o", "--gaps-tsv", "--variants-tsv"}}}) {
+            const FormRun text = RunOnForm(dir, program, arguments, prefix, false, outputs);
+            const FormRun compact = RunOnForm(dir, program, arguments, prefix, true, outputs);
+            ASSERT_EQ(text.run.status, 0) << program << " " << label << ": " << text.run.err;
+            ASSERT_EQ(compact.run.status, 0) << program << " " << label << ": " << compact.run.err;
+            for (size_t i = 0; i < outputs.size(); ++i)
+                EXPECT_EQ(compact.outputs[i], text.outputs[i])
+                    << program << " " << label << " " << outputs[i];
+            EXPECT_GT(text.outputs[0].size(), 4000u) << program << " " << label;
+        }
+    }
+
+    // A table and an index that do not go together: one line, no output.
+    const std::string out = dir.path() + "/refused.fa";
+    for (const std::vector<std::string>& tables :
+         {std::vector<std::string>{"-t", prefix + ".pairs", "-i", prefix + ".index"},
+          std::vector<std::string>{"-t", prefix + ".table"}}) {
+        std::vector<std::string> arguments = {"-s", seeds, "-o", out};
+        arguments.insert(arguments.end(), tables.begin(), tables.end());
+        const ProgramRun run = RunBuiltProgram("lorvex-extend", arguments);
+        EXPECT_NE(run.status, 0);
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_NE(run.err.find(tables[1]), std::string::npos) << run.err;
+        EXPECT_FALSE(testing::FolderEntries(dir.path()).empty());
+        EXPECT_NE(::access(out.c_str(), F_OK), 0);
+    }
+}
+
+// Trimmed reads: the pairs whose fragments end in the genome's last 300
+// bases have one read cut to 25-45 bases (read 1 or read 2, so short reads
+// both anchor and vote). The text table (R = 60) loses them and stops
+// short of the end; the compact table keeps them and extends further, every
+// base right.
+TEST(CompactTableRuns, ShortReadsAnchorAndVote) {
+    const TempDir dir;
+    const std::string genome = testing::RandomBases(3131, 7000);
+    std::vector<Pair> pairs = SimulatePairs(genome, 31, 3500, 60);
+    std::mt19937_64 random(31);
+    int trimmed = 0;
+    for (Pair& pair : pairs) {
+        if (pair.fragmentEnd + 300 <= genome.size()) continue;
+        const size_t length = std::uniform_int_distribution<size_t>(25, 45)(random);
+        const bool first = (trimmed++ % 2) == 0;
+        (first ? pair.read1 : pair.read2).resize(length);
+        (first ? pair.quality1 : pair.quality2).resize(length);
+    }
+    ASSERT_GT(trimmed, 100);
+    const std::string prefix = PrepareBoth(dir, pairs, 60);
+    const std::string seeds = dir.Write("seed.fa", ">s\n" + genome.substr(4000, 1500) + "\n");
+    const std::vector<std::string> arguments = {
+        "-s", seeds, "--min-distance", "230", "--max-distance", "300"};
+    const FormRun text =
+        RunOnForm(dir, "lorvex-extend", arguments, prefix, false, {"-o", "--summary-tsv"});
+    const FormRun compact =
+        RunOnForm(dir, "lorvex-extend", arguments, prefix, true, {"-o", "--summary-tsv"});
+    ASSERT_EQ(text.run.status, 0) << text.run.err;
+    ASSERT_EQ(compact.run.status, 0) << compact.run.err;
+    const std::string fromText = FastaSequences(text.outputs[0]).at(0);
+    const std::string fromCompact = FastaSequences(compact.outputs[0]).at(0);
+    EXPECT_EQ(fromCompact, genome.substr(4000, fromCompact.size()));
+    EXPECT_EQ(fromText, genome.substr(4000, fromText.size()));
+    EXPECT_LT(4000 + fromText.size(), genome.size() - 200);
+    EXPECT_GT(fromCompact.size(), fromText.size() + 150) << text.outputs[1] << compact.outputs[1];
+}
+
+}  // namespace
+}  // namespace lorvex
