@@ -34,7 +34,7 @@ for at in (len(genome) // 4, 3 * len(genome) // 4):
     print(f">seed_{at + 1}\n{genome[at:at + 1000]}")
 PY
     "$build/lorvex-extend" -s "$run/seeds.fa" -t "$prep/reads.table" -i "$prep/reads.index" \
-        --both -j "$threads" -o "$run/contigs.fa" --variants-tsv "$run/variants.tsv" \
+        --both -f -j "$threads" -o "$run/contigs.fa" --variants-tsv "$run/variants.tsv" \
         --summary-tsv "$run/summary.tsv" 2> "$run/extend.log" || { cat "$run/extend.log"; exit 1; }
     python3 - "$dir/genome.fa" "$dir/sites.tsv" "$run/contigs.fa" "$run/variants.tsv" \
         "$run/summary.tsv" "$shares $low-${high}x" <<'PY'
