@@ -10,12 +10,30 @@
 # are extended on both sides with --variants-tsv. Prints per set: the bases
 # added, the bases that disagree with the majority, the stops, and the
 # variant rows against the true sites whose minority share is 10 % or more
-# (recovered, and precision: rows at a true site of any share).
+# (recovered, and precision: rows at a true site of any share). Then what
+# the rows cost: the same runs, and 16 seeds of the bundled example whose
+# sides run over the whole genome, timed without and with --variants-tsv
+# (medians of LORVEX_BENCH_RUNS runs, 3 by default).
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/datasets.sh"
 bench_setup population "$@"
+
+runs=${LORVEX_BENCH_RUNS:-3}
+costs=()
+# cost LABEL SEEDS PREP: the medians without and with the rows, as a row.
+cost() {
+    local label=$1 seeds=$2 prep=$3 without with
+    local extend=("$build/lorvex-extend" -s "$seeds" -t "$prep/reads.table" -i "$prep/reads.index"
+                  --both -f -q -j "$threads" -o "$run/timed.fa")
+    without=$(python3 "$here/timed_runs.py" "$runs" "$run/timed.out" "${extend[@]}") || exit 1
+    with=$(python3 "$here/timed_runs.py" "$runs" "$run/timed.out" "${extend[@]}" \
+        --variants-tsv "$run/timed.tsv") || exit 1
+    read -r w0 _ s0 p0 <<< "$without"
+    read -r w1 _ s1 p1 <<< "$with"
+    costs+=("| $label | $w0 / $w1 | $s0 / $s1 | $((p0 / 1024)) / $((p1 / 1024)) |")
+}
 
 echo "| set | bases added | disagree with the majority | stops | sites >= 10 % in reach | recovered | rows | precision |"
 echo "|---|---|---|---|---|---|---|---|"
@@ -34,7 +52,7 @@ for at in (len(genome) // 4, 3 * len(genome) // 4):
     print(f">seed_{at + 1}\n{genome[at:at + 1000]}")
 PY
     "$build/lorvex-extend" -s "$run/seeds.fa" -t "$prep/reads.table" -i "$prep/reads.index" \
-        --both -j "$threads" -o "$run/contigs.fa" --variants-tsv "$run/variants.tsv" \
+        --both -f -j "$threads" -o "$run/contigs.fa" --variants-tsv "$run/variants.tsv" \
         --summary-tsv "$run/summary.tsv" 2> "$run/extend.log" || { cat "$run/extend.log"; exit 1; }
     python3 - "$dir/genome.fa" "$dir/sites.tsv" "$run/contigs.fa" "$run/variants.tsv" \
         "$run/summary.tsv" "$shares $low-${high}x" <<'PY'
@@ -84,4 +102,20 @@ print(f"| {label} | {added:,} | {wrong} | {', '.join(f'{k} {v}' for k, v in sort
       f"| {len(target)} | {got} ({100 * got / max(1, len(target)):.0f} %) | {rows} "
       f"| {100 * found / max(1, rows):.0f} % |")
 PY
+    cost "$shares $low-${high}x" "$run/seeds.fa" "$prep"
 done
+
+examples=$(example_reads) && example=$(prepared_reads "$build" "$examples") || exit 1
+python3 - "$examples/genome.fa" > "$run/example-seeds.fa" <<'PY'
+import sys
+genome = "".join(l.strip() for l in open(sys.argv[1]) if not l.startswith(">"))
+for i in range(16):
+    at = 1000 + i * (len(genome) - 3000) // 16
+    print(f">seed_{at + 1}\n{genome[at:at + 1000]}")
+PY
+cost "example, 16 seeds" "$run/example-seeds.fa" "$example"
+
+echo
+echo "| run | wall ms without / with --variants-tsv | system ms | peak MiB |"
+echo "|---|---|---|---|"
+printf '%s\n' "${costs[@]}"

@@ -130,8 +130,9 @@ struct CloseTotals {
     size_t records = 0;
     size_t gaps = 0;
     size_t closed = 0;
-    int64_t basesFilled = 0;  // bases of the closed gaps' fills
-    size_t variantSites = 0;  // in the bases written
+    int64_t basesFilled = 0;     // bases of the closed gaps' fills
+    bool variantsFound = false;  // looked for: --variants-tsv
+    size_t variantSites = 0;     // in the bases written
     std::map<OpenReason, size_t> open;
     double seconds = 0;
     GuardSetting guard;
@@ -151,7 +152,8 @@ std::string FormatTotals(const CloseTotals& totals) {
     const std::string reasons = LabelledCounts(totals.open, OpenReasonLabel);
     if (!reasons.empty()) text += " (" + reasons + ")";
     text += SecondsTaken(totals.seconds);
-    if (totals.gaps > 0) text += "; " + Counted(totals.variantSites, "variant site");
+    if (totals.gaps > 0 && totals.variantsFound)
+        text += "; " + Counted(totals.variantSites, "variant site");
     return text + SummaryEnd(totals.gaps > 0 ? &totals.guard : nullptr);
 }
 
@@ -175,6 +177,9 @@ std::string RunClose(const CloseOptions& options, ProgressLine& progress) {
             SettleRun(options.run, {found.flanks, "flank", true}, inputs, progress);
         extension = settled.extension;
         totals.guard = settled.guard;
+        // The variant sites' pileup is made only for the rows that ask for it.
+        totals.variantsFound = !options.variantsPath.empty();
+        if (!totals.variantsFound) extension.minVariantShare = 0;
     }
     const ClosingRules rules = ClosingRulesFor(options, extension);
 

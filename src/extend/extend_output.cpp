@@ -90,7 +90,7 @@ std::string SummaryRowsHeader() {
 }
 
 std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides,
-                        std::optional<double> singleCopyDepth) {
+                        std::optional<double> singleCopyDepth, bool variantsFound) {
     const size_t contigLength = WrittenSequence(seed, extension).size();
     const char* topology = IsCircular(extension) ? "circular" : "linear";
     const std::string depth = singleCopyDepth ? WithOneDecimal(*singleCopyDepth) : "";
@@ -103,7 +103,7 @@ std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extensi
                 std::to_string(side.bases.size()) + '\t' + SeedStopLabel(side.stop);
         AppendVotes(rows, side.stopVotes);
         rows += '\t' + std::to_string(contigLength) + '\t' + depth + '\t' + topology + '\t' +
-                std::to_string(side.variants.size()) + '\t' +
+                (variantsFound ? std::to_string(side.variants.size()) : "") + '\t' +
                 PerCycle(side.queuedMates, side.cycles) + '\t' +
                 PerCycle(side.votesCast, side.cycles) + '\n';
     };

@@ -34,14 +34,14 @@ std::string BaseRows(const SequenceRecord& seed, const SeedExtension& extension,
 // and the votes of the stopping cycle, the length of the extended contig,
 // the repeat guard's single-copy depth (empty without one), the topology
 // ("circular" when a side closed a circle, else "linear") and the side's
-// variant sites.
+// variant sites (empty when they were not looked for).
 std::string SummaryRowsHeader();
 std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides,
-                        std::optional<double> singleCopyDepth);
+                        std::optional<double> singleCopyDepth, bool variantsFound);
 
 // Per variant site: seed, side, position in the extended contig (1-based),
-// the accepted base and the runner-up, the four votes, the runner-up's share
-// and the votes in all, on the seed's strand.
+// the accepted base and the runner-up, the four counts of the placed mates,
+// the runner-up's share and the counts in all, on the seed's strand.
 std::string VariantRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides);
 
 }  // namespace lorvex::extend

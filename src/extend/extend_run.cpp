@@ -101,7 +101,9 @@ class RunOutputs {
         fasta_.Write(FastaRecord(FastaHeader(seed, extension, both),
                                  WrittenSequence(seed, extension), lineWidth_));
         if (bases_) bases_->Write(BaseRows(seed, extension, both, singleCopyDepth_));
-        if (summary_) summary_->Write(SummaryRows(seed, extension, both, singleCopyDepth_));
+        if (summary_)
+            summary_->Write(
+                SummaryRows(seed, extension, both, singleCopyDepth_, variants_ != nullptr));
         if (variants_) variants_->Write(VariantRows(seed, extension, both));
         if (plotPanels_) {
             if (both) plotPanels_->Add(seed, extension.left, plotSettings_);
@@ -132,8 +134,8 @@ class RunOutputs {
 struct RunTotals {
     size_t seeds = 0;
     uint64_t basesAdded = 0;
-    uint64_t variantSites = 0;
-    std::map<StopReason, size_t> stops;  // sides per stop
+    std::optional<uint64_t> variantSites;  // when they were looked for
+    std::map<StopReason, size_t> stops;    // sides per stop
     double seconds = 0;
     GuardSetting guard;
 };
@@ -143,7 +145,7 @@ std::string FormatTotals(const RunTotals& totals) {
                        Counted(totals.basesAdded, "base") + " added" + SecondsTaken(totals.seconds);
     const std::string stops = LabelledCounts(totals.stops, SeedStopLabel);
     if (!stops.empty()) text += "; stops: " + stops;
-    text += "; " + Counted(totals.variantSites, "variant site");
+    if (totals.variantSites) text += "; " + Counted(*totals.variantSites, "variant site");
     return text + SummaryEnd(&totals.guard);
 }
 
@@ -226,6 +228,9 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
     const RunSettings& run = settled.settings;
     ExtensionSettings settings = settled.extension;
     settings.keepVotes = !options.basesPath.empty() || !options.plotPath.empty();
+    // The variant sites' pileup costs about what the extension's own lookups
+    // cost: it is made only for the rows that ask for it.
+    if (options.variantsPath.empty()) settings.minVariantShare = 0;
     // --no-repeat-guard extends every side as lorvex does: without the
     // guard a side can loop between repeat copies, which looks like a circle.
     settings.closeCircles = options.run.repeatGuard;
@@ -256,6 +261,7 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
     RunOutputs outputs(options, run, depth, fragmentsTsv);
     RunTotals totals;
     totals.guard = settled.guard;
+    if (!options.variantsPath.empty()) totals.variantSites = 0;
     RunBatch<SeedExtension>(
         seeds.size(), run.threads,
         [&](size_t item) {
@@ -272,7 +278,9 @@ std::string RunExtend(const ExtendOptions& options, ProgressLine& progress) {
             if (options.bothSides) ++totals.stops[extension.left.stop];
             ++totals.stops[extension.right.stop];
             totals.basesAdded += extension.left.bases.size() + extension.right.bases.size();
-            totals.variantSites += extension.left.variants.size() + extension.right.variants.size();
+            if (totals.variantSites)
+                *totals.variantSites +=
+                    extension.left.variants.size() + extension.right.variants.size();
             ++totals.seeds;
         },
         progress, "seed", [&] { return Counted(totals.basesAdded, "base") + " added"; });

@@ -3,10 +3,28 @@
 #include <utility>
 
 #include "extension/circle_closing.h"
+#include "extension/mate_pileup.h"
 #include "extension/repeat_guard.h"
 #include "seq/nucleotide.h"
 
 namespace lorvex {
+
+namespace {
+
+// The added bases whose placed mates hold another base often enough.
+std::vector<VariantSite> VariantSites(const std::string& contig, int64_t sequenceLength,
+                                      const std::string& added, const RunInputs& inputs,
+                                      const ExtensionSettings& settings) {
+    const std::vector<BaseVotes> counts =
+        SidePileup(contig, sequenceLength, inputs, settings.rules);
+    std::vector<VariantSite> sites;
+    for (size_t i = 0; i < added.size(); ++i)
+        if (IsVariantSite(counts[i], added[i], settings.minVariantShare))
+            sites.push_back({static_cast<int32_t>(i + 1), added[i], counts[i]});
+    return sites;
+}
+
+}  // namespace
 
 BaseVotes ComplementVotes(const BaseVotes& votes) {
     return BaseVotes{votes.t, votes.g, votes.c, votes.a};
@@ -24,9 +42,6 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
     hooks.onAccepted = [&](char base, const BaseVotes& votes) {
         if (settings.keepVotes) extension.votes.push_back(votes);
         extension.bases.push_back(base);
-        if (IsVariantSite(votes, settings.minVariantShare))
-            extension.variants.push_back(
-                {static_cast<int32_t>(extension.bases.size()), base, votes});
     };
     // In the order they look at a cycle: the target, the circle, the guard.
     std::vector<CycleObserver> observers;
@@ -52,6 +67,12 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
     extension.stop = outcome.reason;
     if (outcome.reason == StopReason::Circular) extension.circleOverlap = circle.overlap;
     extension.stopVotes = outcome.stopVotes;
+    if (settings.minVariantShare > 0 && !extension.bases.empty()) {
+        // The contig may hold the base of the cycle that stopped it.
+        contig.resize(sequence.size() + extension.bases.size());
+        extension.variants = VariantSites(contig, static_cast<int64_t>(sequence.size()),
+                                          extension.bases, inputs, settings);
+    }
     if (side == Side::Left) {
         for (char& base : extension.bases) base = ComplementBase(base);
         for (BaseVotes& votes : extension.votes) votes = ComplementVotes(votes);

@@ -58,7 +58,8 @@ struct ExtensionSettings {
     std::optional<double> singleCopyDepth;
     // Stop a side that comes back onto the contig's start (Circular).
     bool closeCircles = false;
-    double minVariantShare = defaultMinVariantShare;  // 0: no variant sites
+    // 0: no variant sites, and no pileup of the mates to find them.
+    double minVariantShare = defaultMinVariantShare;
 };
 
 // Votes of the complementary bases: A and T swap, C and G swap.

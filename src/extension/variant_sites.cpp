@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "extension/repeat_guard.h"
-
 namespace lorvex {
 namespace {
 
@@ -21,23 +19,29 @@ int HighestIndex(const std::array<int32_t, 4>& counts, int skip) {
     return best;
 }
 
-}  // namespace
-
-bool IsVariantSite(const BaseVotes& votes, double minShare) {
-    if (!(minShare > 0)) return false;
-    const int32_t runnerUp = RunnerUpVotes(votes);
-    return runnerUp >= leastVariantVotes && runnerUp >= minShare * votes.Total();
-}
-
-char MinorBase(const BaseVotes& votes, char major) {
+int MinorIndex(const BaseVotes& votes, char major) {
     int skip = -1;
     for (int i = 0; i < 4; ++i)
         if (bases[i] == major) skip = i;
-    return bases[HighestIndex(Counts(votes), skip)];
+    return HighestIndex(Counts(votes), skip);
 }
 
-double MinorShare(const BaseVotes& votes) {
-    return votes.Total() > 0 ? static_cast<double>(RunnerUpVotes(votes)) / votes.Total() : 0;
+}  // namespace
+
+bool IsVariantSite(const BaseVotes& votes, char major, double minShare) {
+    if (!(minShare > 0)) return false;
+    const int32_t minor = Counts(votes)[MinorIndex(votes, major)];
+    return minor >= leastVariantVotes && minor >= minShare * votes.Total();
+}
+
+char MinorBase(const BaseVotes& votes, char major) {
+    return bases[MinorIndex(votes, major)];
+}
+
+double MinorShare(const BaseVotes& votes, char major) {
+    return votes.Total() > 0
+               ? static_cast<double>(Counts(votes)[MinorIndex(votes, major)]) / votes.Total()
+               : 0;
 }
 
 }  // namespace lorvex

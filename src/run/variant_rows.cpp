@@ -12,7 +12,7 @@ std::string VariantRow(const std::string& sequence, const std::string& side, siz
                        const VariantSite& site) {
     const BaseVotes& votes = site.votes;
     char share[32];
-    std::snprintf(share, sizeof share, "%.4f", MinorShare(votes));
+    std::snprintf(share, sizeof share, "%.4f", MinorShare(votes, site.base));
     std::string row = sequence + '\t' + side + '\t' + std::to_string(position) + '\t' + site.base +
                       '\t' + MinorBase(votes, site.base);
     for (const int32_t count : {votes.a, votes.c, votes.g, votes.t})

@@ -72,13 +72,13 @@ TEST(RepeatGuard, LocalDepthFollowsSteadyCyclesNotJumps) {
 }
 
 TEST(RepeatGuard, VariantSitesNeedTheShareAndAFewVotes) {
-    EXPECT_TRUE(IsVariantSite({90, 0, 10, 0}, 0.05));
-    EXPECT_FALSE(IsVariantSite({90, 0, 10, 0}, 0.11));
-    EXPECT_FALSE(IsVariantSite({10, 2, 0, 0}, 0.05));  // two votes: errors
-    EXPECT_FALSE(IsVariantSite({10, 5, 0, 0}, 0));
+    EXPECT_TRUE(IsVariantSite({90, 0, 10, 0}, 'A', 0.05));
+    EXPECT_FALSE(IsVariantSite({90, 0, 10, 0}, 'A', 0.11));
+    EXPECT_FALSE(IsVariantSite({10, 2, 0, 0}, 'A', 0.05));  // two votes: errors
+    EXPECT_FALSE(IsVariantSite({10, 5, 0, 0}, 'A', 0));
     EXPECT_EQ(MinorBase({5, 9, 5, 0}, 'C'), 'A');
     EXPECT_EQ(MinorBase({5, 5, 0, 0}, 'A'), 'C');  // the accepted base of a tie is the major
-    EXPECT_DOUBLE_EQ(MinorShare({0, 0, 3, 9}), 0.25);
+    EXPECT_DOUBLE_EQ(MinorShare({0, 0, 3, 9}, 'T'), 0.25);
 }
 
 // Other pairs per window: a Poisson law at the single-copy rate, with reads
