@@ -267,6 +267,13 @@ std::string PlotPanel(double top, const SequenceRecord& seed, const SideExtensio
                         SideName(side.side) + " side: " + Counted(side.bases.size(), "base") +
                         " added, stop: " + SeedStopLabel(side.stop);
     if (SideWasExtended(side)) title += " (" + VotesText(side.stopVotes) + ")";
+    // Whether a starved side lacked anchored pairs or mates that voted.
+    if (side.cycles > 0) {
+        const double cycles = static_cast<double>(side.cycles);
+        title += "; a cycle held " +
+                 WithOneDecimal(static_cast<double>(side.queuedMates) / cycles) + " mates, " +
+                 WithOneDecimal(static_cast<double>(side.votesCast) / cycles) + " votes";
+    }
     if (side.bases.empty()) {
         if (!SideWasExtended(side))
             title += side.stop == StopReason::SeedTooShort

@@ -1,6 +1,6 @@
 // The plot's numbers: the share threshold agrees with the dominance check it
 // stands for, long extensions keep their thinnest stretches, and names cannot
-// break the XML.
+// break the XML, and a panel's title says what its cycles held.
 #include "extend/vote_plot.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +81,21 @@ TEST(VotePlot, ColumnsKeepTheLowestValues) {
 TEST(VotePlot, NamesAreEscapedForXml) {
     EXPECT_EQ(XmlText("a<b>&\"c'"), "a&lt;b&gt;&amp;&quot;c&apos;");
     EXPECT_EQ(XmlText(std::string("x\x01y\xc3\xa9")), "x?y??");
+}
+
+TEST(VotePlot, TitleTellsWhetherPairsAnchoredOrMatesVoted) {
+    SideExtension side;
+    side.stop = StopReason::TooFewVotes;
+    side.bases = "AC";
+    side.votes = {BaseVotes{5, 0, 0, 0}, BaseVotes{0, 4, 0, 0}};
+    side.cycles = 3;
+    side.queuedMates = 40;
+    side.votesCast = 10;
+    const SequenceRecord seed{"seed", "", "ACGTACGT"};
+    EXPECT_NE(PlotPanel(0, seed, side, {}).find("a cycle held 13.3 mates, 3.3 votes"),
+              std::string::npos);
+    side.cycles = 0;
+    EXPECT_EQ(PlotPanel(0, seed, side, {}).find("a cycle held"), std::string::npos);
 }
 
 }  // namespace
