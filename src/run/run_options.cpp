@@ -103,7 +103,7 @@ void AddVariantOptions(CLI::App& app, std::string& path, RunOptionTexts& texts,
                        const std::string& help) {
     AddFileOption(app, "--variants-tsv", path, help);
     app.add_option("--min-variant-share", texts.minVariantShare,
-                   "A variant site's runner-up holds at least this share of the votes")
+                   "A variant site's runner-up holds at least this share of the reads over it")
         ->type_name("X")
         ->default_str(ExactText(defaultMinVariantShare));
 }
