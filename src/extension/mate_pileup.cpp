@@ -6,6 +6,7 @@
 
 #include "mates/mate_fetch.h"
 #include "mates/mates_ahead.h"
+#include "mates/pair_table_mates.h"
 #include "seq/nucleotide.h"
 
 namespace lorvex {
@@ -159,12 +160,22 @@ std::vector<BaseVotes> StrandPileup(const std::string& contig, int64_t from, int
     MatePileup pileup(contig, from, to, geometry);
     last = std::min(
         last, static_cast<int64_t>(contig.size()) - std::max(anchor.length, int32_t{prefixLength}));
-    // The windows are all known: their groups are read in batches.
-    MatesAhead mates(inputs.table, inputs.index, anchor, TableReadMode::Batched, 0);
-    for (int64_t window = std::max<int64_t>(0, first); window <= last; ++window) {
-        const SelectedMates& selected = mates.Fetch(contig, window);
-        for (int32_t i = 0; i < selected.count; ++i)
-            pileup.Add(window, selected.Mate(i), selected.Quality(i));
+    const auto addWindows = [&](auto& mates) {
+        for (int64_t window = std::max<int64_t>(0, first); window <= last; ++window) {
+            const SelectedMates& selected = mates.Fetch(contig, window);
+            for (int32_t i = 0; i < selected.count; ++i)
+                pileup.Add(window, selected.Mate(i), selected.Quality(i));
+        }
+    };
+    if (inputs.Compact()) {
+        // Shorter mates come padded with bytes that lie on no contig and
+        // never count.
+        PairTableMates mates(*inputs.pairs, anchor, inputs.ReadLength());
+        addWindows(mates);
+    } else {
+        // The windows are all known: their groups are read in batches.
+        MatesAhead mates(inputs.table, inputs.index, anchor, TableReadMode::Batched, 0);
+        addWindows(mates);
     }
     return pileup.Counts();
 }
@@ -173,7 +184,7 @@ std::vector<BaseVotes> StrandPileup(const std::string& contig, int64_t from, int
 
 std::vector<BaseVotes> SidePileup(const std::string& contig, int64_t sequenceLength,
                                   const RunInputs& inputs, const ExtensionRules& rules) {
-    const int32_t readLength = inputs.table.layout.readLength;
+    const int32_t readLength = inputs.ReadLength();
     const PileupGeometry geometry = PileupGeometryFor(rules, readLength);
     AnchorRule anchor = RunAnchor(rules.variant, rules.parameters, readLength);
     anchor.mismatches = std::max(anchor.mismatches, pileupAnchorMismatches);
