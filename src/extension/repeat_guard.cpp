@@ -44,14 +44,18 @@ void LocalDepth::Observe(int32_t votes) {
     value_ = std::max(1, *middle);
 }
 
-CycleObserver RepeatGuardObserver(double singleCopyDepth) {
+CycleObserver RepeatGuardObserver(double singleCopyDepth, std::vector<int32_t>* copySplits) {
     auto local = std::make_shared<LocalDepth>(singleCopyDepth);
-    return [singleCopyDepth, local](const CycleView& cycle) -> std::optional<StopReason> {
-        if (VotesSplitBetweenCopies(cycle.votes, singleCopyDepth, local->Value()))
-            return StopReason::Repeat;
-        local->Observe(cycle.votes.Total());
-        return std::nullopt;
-    };
+    return
+        [singleCopyDepth, local, copySplits](const CycleView& cycle) -> std::optional<StopReason> {
+            if (VotesSplitBetweenCopies(cycle.votes, singleCopyDepth, local->Value())) {
+                if (!copySplits) return StopReason::Repeat;
+                copySplits->push_back(cycle.accepted + 1);
+                return std::nullopt;
+            }
+            local->Observe(cycle.votes.Total());
+            return std::nullopt;
+        };
 }
 
 }  // namespace lorvex

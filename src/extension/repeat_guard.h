@@ -77,7 +77,10 @@ class LocalDepth {
 };
 
 // An observer for ExtensionHooks that ends the run with StopReason::Repeat
-// at the first cycle that fires the guard; each run needs its own.
-CycleObserver RepeatGuardObserver(double singleCopyDepth);
+// at the first cycle that fires the guard, or, given `copySplits`, lets the
+// run go on and adds the step of every such cycle there (1 for the cycle of
+// the first base); each run needs its own.
+CycleObserver RepeatGuardObserver(double singleCopyDepth,
+                                  std::vector<int32_t>* copySplits = nullptr);
 
 }  // namespace lorvex
