@@ -30,7 +30,10 @@ double GuardRunnerUpThreshold(double singleCopyDepth) {
 }
 
 void LocalDepth::Observe(int32_t votes) {
-    if (votes >= std::max(admitFactor * Value(), global_)) return;
+    // Until the side has localDepthLeast cycles of its own, every cycle
+    // enters: the depth where a side starts is its own, however far from D.
+    const bool started = recent_.size() >= localDepthLeast;
+    if (started && votes >= std::max(admitFactor * Value(), global_)) return;
     if (recent_.size() < localDepthCycles) {
         recent_.push_back(votes);
     } else {
