@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "seq/nucleotide.h"
 
@@ -29,12 +31,51 @@ SideOutcome ExtendTowards(std::string_view flank, Side side, std::string target,
     outcome.stop = extension.stop;
     outcome.bases = std::move(extension.bases);
     outcome.variants = std::move(extension.variants);
+    outcome.copySplits = std::move(extension.copySplits);
     // The left side's bases go outward from the flank's start.
     if (side == Side::Left) std::reverse(outcome.bases.begin(), outcome.bases.end());
     return outcome;
 }
 
+// Both sides extended again with the repeat guard marking the cycles where
+// the votes split between copies instead of stopping there. The far flank
+// is what an open end lacks: a side that follows another copy past a split
+// writes that copy's bases, which the other side, coming from the far
+// flank, contradicts where its own votes there are clean. So the fill
+// stands when the sides join and every base of it has a clean vote from at
+// least one of them; a base only one side reaches is then before that
+// side's first split, as the guarded side would have added it.
+std::optional<GapOutcome> RetryMarkingSplits(const GapOutcome& guarded, const GapFlanks& flanks,
+                                             const RunInputs& inputs, const ClosingRules& rules,
+                                             const ExtensionSettings& settings,
+                                             const std::string& rightTarget,
+                                             const std::string& leftTarget) {
+    ExtensionSettings marking = settings;
+    marking.markCopySplits = true;
+    GapOutcome retried = guarded;
+    retried.left = ExtendTowards(flanks.left, Side::Right, rightTarget, inputs, marking);
+    retried.right = ExtendTowards(flanks.right, Side::Left, leftTarget, inputs, marking);
+    retried.join = JoinSides({flanks.left, retried.left.bases, retried.right.bases, flanks.right},
+                             rules.minOverlap);
+    if (retried.join.verdict != JoinVerdict::Joined) return std::nullopt;
+    if (!EveryFillBaseVouched(retried.join.fillLength, retried.left, retried.right))
+        return std::nullopt;
+    return retried;
+}
+
 }  // namespace
+
+bool EveryFillBaseVouched(int64_t fillLength, const SideOutcome& left, const SideOutcome& right) {
+    // Whether a side added the base `step` bases out from its flank in a
+    // cycle whose votes did not split between copies.
+    const auto vouches = [](const SideOutcome& side, int64_t step) {
+        return step >= 1 && step <= static_cast<int64_t>(side.bases.size()) &&
+               !std::binary_search(side.copySplits.begin(), side.copySplits.end(), step);
+    };
+    for (int64_t at = 0; at < fillLength; ++at)
+        if (!vouches(left, at + 1) && !vouches(right, fillLength - at)) return false;
+    return true;
+}
 
 const char* OpenReasonLabel(OpenReason reason) {
     switch (reason) {
@@ -76,11 +117,17 @@ GapOutcome CloseGap(const Gap& gap, const GapFlanks& flanks, const RunInputs& in
     ReverseComplement(leftTarget.data(), static_cast<int32_t>(leftTarget.size()));
     outcome.left =
         ExtendTowards(flanks.left, Side::Right, std::string(rightTarget), inputs, settings);
-    outcome.right =
-        ExtendTowards(flanks.right, Side::Left, std::move(leftTarget), inputs, settings);
+    outcome.right = ExtendTowards(flanks.right, Side::Left, leftTarget, inputs, settings);
 
     outcome.join = JoinSides({flanks.left, outcome.left.bases, outcome.right.bases, flanks.right},
                              rules.minOverlap);
+    const bool guardStopped =
+        outcome.left.stop == StopReason::Repeat || outcome.right.stop == StopReason::Repeat;
+    if (outcome.join.verdict != JoinVerdict::Joined && guardStopped) {
+        if (std::optional<GapOutcome> retried = RetryMarkingSplits(
+                outcome, flanks, inputs, rules, settings, std::string(rightTarget), leftTarget))
+            outcome = std::move(*retried);
+    }
     const bool tooShort = outcome.left.stop == StopReason::SeedTooShort ||
                           outcome.right.stop == StopReason::SeedTooShort;
     if (outcome.join.verdict == JoinVerdict::Joined) {

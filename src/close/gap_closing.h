@@ -51,6 +51,7 @@ struct SideOutcome {
     std::string bases;  // on the scaffold's strand, in scaffold order
     // Steps count outward from the flank; votes on the scaffold's strand.
     std::vector<VariantSite> variants;
+    std::vector<int32_t> copySplits;  // SideExtension::copySplits
 };
 
 struct GapOutcome {
@@ -62,6 +63,14 @@ struct GapOutcome {
     bool closed() const { return open == OpenReason::None; }
 };
 
+// Whether each base of a fill of `fillLength` bases between the sides'
+// flanks was added by at least one side in a cycle whose votes showed no
+// split between copies (SideOutcome::copySplits).
+bool EveryFillBaseVouched(int64_t fillLength, const SideOutcome& left, const SideOutcome& right);
+
+// The sides are extended with the repeat guard; where it stopped one before
+// they met, both are extended again with the guard marking the cycles that
+// fire it, and that join stands when EveryFillBaseVouched.
 GapOutcome CloseGap(const Gap& gap, const GapFlanks& flanks, const RunInputs& inputs,
                     const ClosingRules& rules);
 

@@ -30,7 +30,10 @@ double GuardRunnerUpThreshold(double singleCopyDepth) {
 }
 
 void LocalDepth::Observe(int32_t votes) {
-    if (votes >= std::max(admitFactor * Value(), global_)) return;
+    // Until the side has localDepthLeast cycles of its own, every cycle
+    // enters: the depth where a side starts is its own, however far from D.
+    const bool started = recent_.size() >= localDepthLeast;
+    if (started && votes >= std::max(admitFactor * Value(), global_)) return;
     if (recent_.size() < localDepthCycles) {
         recent_.push_back(votes);
     } else {
@@ -44,14 +47,18 @@ void LocalDepth::Observe(int32_t votes) {
     value_ = std::max(1, *middle);
 }
 
-CycleObserver RepeatGuardObserver(double singleCopyDepth) {
+CycleObserver RepeatGuardObserver(double singleCopyDepth, std::vector<int32_t>* copySplits) {
     auto local = std::make_shared<LocalDepth>(singleCopyDepth);
-    return [singleCopyDepth, local](const CycleView& cycle) -> std::optional<StopReason> {
-        if (VotesSplitBetweenCopies(cycle.votes, singleCopyDepth, local->Value()))
-            return StopReason::Repeat;
-        local->Observe(cycle.votes.Total());
-        return std::nullopt;
-    };
+    return
+        [singleCopyDepth, local, copySplits](const CycleView& cycle) -> std::optional<StopReason> {
+            if (VotesSplitBetweenCopies(cycle.votes, singleCopyDepth, local->Value())) {
+                if (!copySplits) return StopReason::Repeat;
+                copySplits->push_back(cycle.accepted + 1);
+                return std::nullopt;
+            }
+            local->Observe(cycle.votes.Total());
+            return std::nullopt;
+        };
 }
 
 }  // namespace lorvex

@@ -18,8 +18,11 @@
 // still decides where the split is too even. The local depth follows slow
 // changes of coverage but not jumps: a cycle enters it only below 1.5 times
 // the local depth (or below D, so that it comes back after a thin stretch),
-// so inside a repeat it keeps the depth from before the repeat. It starts at D, which is why a seed
-// that lies in a repeat family stops at the family's first split.
+// so inside a repeat it keeps the depth from before the repeat. It is D
+// until the side has 20 cycles of its own, which enter at any depth: a side
+// that starts where coverage is high takes that depth, and a seed inside a
+// repeat family, whose copies split the votes within a few cycles, still
+// stops at the family's first split.
 #pragma once
 
 #include <cstdint>
@@ -42,8 +45,9 @@ struct DepthFactor {
 inline constexpr DepthFactor guardRunnerUpFactor{1, 3};
 inline constexpr int32_t guardRunnerUpFloor = 2;
 // The local depth: the median of the last localDepthCycles cycles that
-// entered it, once localDepthLeast have; cycles below admitFactor x the
-// local depth (or below D) enter it.
+// entered it, once localDepthLeast have; the first localDepthLeast enter
+// whatever their depth, later ones below admitFactor x the local depth (or
+// below D).
 inline constexpr size_t localDepthCycles = 200;
 inline constexpr size_t localDepthLeast = 20;
 inline constexpr double admitFactor = 1.5;
@@ -65,8 +69,8 @@ class LocalDepth {
     explicit LocalDepth(double singleCopyDepth) : global_(singleCopyDepth) {}
     // D until localDepthLeast cycles have entered, then their median.
     double Value() const { return value_ > 0 ? value_ : global_; }
-    // Takes a cycle's vote total in when it lies below the larger of D and
-    // admitFactor x the local depth.
+    // Takes a cycle's vote total in: any of the first localDepthLeast, then
+    // those below the larger of D and admitFactor x the local depth.
     void Observe(int32_t votes);
 
   private:
@@ -77,7 +81,10 @@ class LocalDepth {
 };
 
 // An observer for ExtensionHooks that ends the run with StopReason::Repeat
-// at the first cycle that fires the guard; each run needs its own.
-CycleObserver RepeatGuardObserver(double singleCopyDepth);
+// at the first cycle that fires the guard, or, given `copySplits`, lets the
+// run go on and adds the step of every such cycle there (1 for the cycle of
+// the first base); each run needs its own.
+CycleObserver RepeatGuardObserver(double singleCopyDepth,
+                                  std::vector<int32_t>* copySplits = nullptr);
 
 }  // namespace lorvex

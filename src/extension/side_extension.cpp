@@ -57,7 +57,8 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
         observers.push_back(
             CircleObserver(std::move(heldBefore), circle, settings.singleCopyDepth));
     if (settings.singleCopyDepth)
-        observers.push_back(RepeatGuardObserver(*settings.singleCopyDepth));
+        observers.push_back(RepeatGuardObserver(
+            *settings.singleCopyDepth, settings.markCopySplits ? &extension.copySplits : nullptr));
     hooks.observeCycle = [&observers](const CycleView& cycle) -> std::optional<StopReason> {
         for (const CycleObserver& observer : observers)
             if (const std::optional<StopReason> stop = observer(cycle)) return stop;

@@ -48,6 +48,9 @@ struct SideExtension {
     int64_t cycles = 0;
     int64_t queuedMates = 0;
     int64_t votesCast = 0;
+    // With ExtensionSettings::markCopySplits: the steps (1 for the first
+    // base) whose cycle fired the repeat guard, in order.
+    std::vector<int32_t> copySplits = {};
 };
 
 struct ExtensionSettings {
@@ -56,6 +59,9 @@ struct ExtensionSettings {
     bool keepVotes = false;  // fill SideExtension::votes
     // The repeat guard's single-copy depth; none: no guard.
     std::optional<double> singleCopyDepth;
+    // The guard marks the cycles that fire it (SideExtension::copySplits)
+    // instead of ending the side there.
+    bool markCopySplits = false;
     // Stop a side that comes back onto the contig's start (Circular).
     bool closeCircles = false;
     // 0: no variant sites, and no pileup of the mates to find them.

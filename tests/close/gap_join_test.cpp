@@ -8,6 +8,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "close/gap_closing.h"
 #include "close/gap_finder.h"
@@ -123,6 +124,38 @@ TEST(GapClosing, ARecordIsRebuiltFromItsGapsOutcomes) {
     EXPECT_EQ(ClosedRecord(bases, outcomes, true, 1), "ACGTAAATTGCAGCTNGCC");
     EXPECT_EQ(ClosedRecord(bases, outcomes, true, 3), "ACGTAAATTGCAGCTNNNGCC")
         << "never fewer Ns than make a gap";
+}
+
+// A fill past the guard's stops stands only where every base has a clean
+// vote from one side: a split one side saw must be covered by the other
+// side's clean cycle, and what one side alone reaches must come before its
+// first split.
+TEST(GapClosing, AFillStandsWhereEveryBaseHasACleanVote) {
+    struct Case {
+        int64_t fill;
+        size_t leftBases, rightBases;
+        std::vector<int32_t> leftSplits, rightSplits;  // steps out from each flank
+        bool vouched;
+    };
+    const std::vector<Case> cases = {
+        {10, 6, 4, {}, {}, true},       // clean sides that meet
+        {10, 6, 3, {}, {}, false},      // one base nobody added
+        {10, 10, 10, {4}, {}, true},    // the right side's clean vote covers step 4
+        {10, 10, 10, {4}, {7}, false},  // both sides split at the fill's fifth base
+        {10, 10, 10, {4}, {6}, true},   // splits at different bases
+        {10, 10, 5, {4}, {}, false},    // past the left split only the left side reaches
+        {10, 10, 7, {4, 9}, {}, true},  // both left splits within the right side's reach
+        {0, 0, 0, {}, {}, true},        // flanks that meet: nothing to vouch for
+    };
+    for (const Case& c : cases) {
+        SideOutcome left, right;
+        left.bases.assign(c.leftBases, 'A');
+        left.copySplits = c.leftSplits;
+        right.bases.assign(c.rightBases, 'A');
+        right.copySplits = c.rightSplits;
+        EXPECT_EQ(EveryFillBaseVouched(c.fill, left, right), c.vouched)
+            << c.fill << " " << c.leftBases << " " << c.rightBases;
+    }
 }
 
 }  // namespace

@@ -52,21 +52,20 @@ TEST(RepeatGuard, FiresWhereASecondCopyAddsItsVotes) {
     EXPECT_DOUBLE_EQ(GuardRunnerUpThreshold(3), 2);
 }
 
-// The local depth starts at D, follows steady cycles with their median, and
-// keeps out the cycles of a jump.
+// The local depth is D until the side has 20 cycles of its own, which enter
+// at any depth; then it follows steady cycles with their median and keeps
+// out the cycles of a jump.
 TEST(RepeatGuard, LocalDepthFollowsSteadyCyclesNotJumps) {
     LocalDepth local(15);
-    for (int i = 0; i < 300; ++i) local.Observe(30);  // a repeat from the start
+    for (int i = 0; i < 19; ++i) local.Observe(40);  // a side that starts where coverage is high
     EXPECT_EQ(local.Value(), 15);
-    for (int i = 0; i < 19; ++i) local.Observe(20);
-    EXPECT_EQ(local.Value(), 15);
-    local.Observe(20);
-    EXPECT_EQ(local.Value(), 20);
+    local.Observe(40);
+    EXPECT_EQ(local.Value(), 40);
     for (int step = 0; step < 40; ++step)  // a slow rise is followed
-        for (int i = 0; i < 50; ++i) local.Observe(20 + step);
-    EXPECT_EQ(local.Value(), 58);
-    for (int i = 0; i < 500; ++i) local.Observe(120);  // a jump is not
-    EXPECT_EQ(local.Value(), 58);
+        for (int i = 0; i < 50; ++i) local.Observe(40 + step);
+    EXPECT_EQ(local.Value(), 78);
+    for (int i = 0; i < 500; ++i) local.Observe(150);  // a jump is not
+    EXPECT_EQ(local.Value(), 78);
     for (int i = 0; i < 500; ++i) local.Observe(5);  // a thin stretch is
     EXPECT_EQ(local.Value(), 5);
 }
