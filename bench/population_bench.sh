@@ -10,10 +10,19 @@
 # are extended on both sides with --variants-tsv. Prints per set: the bases
 # added, the bases that disagree with the majority, the stops, and the
 # variant rows against the true sites whose minority share is 10 % or more
-# (recovered, and precision: rows at a true site of any share). Then what
-# the rows cost: the same runs, and 16 seeds of the bundled example whose
-# sides run over the whole genome, timed without and with --variants-tsv
-# (medians of LORVEX_BENCH_RUNS runs, 3 by default).
+# (recovered, and precision: rows at a true site of any share).
+#
+# Nuclear copies: a 16 kb genome at 500x (2 x 100, and 2 x 150) whose four
+# pieces of 1 to 3 kb lie, 2 to 5 % diverged, in a 1.5 Mb background read at
+# 8x (simulate_population.py --copies); the same two seeds. Prints the bases
+# added, those that disagree with the genome, the stretch the sides reach
+# and the rows (the genome has no minority: a row is a copy's base or an
+# error). Then the rows of the repeat benchmark's 32 seeds (repeat_bench.sh's
+# data and settings): another copy's difference, or an error.
+#
+# Then what the rows cost: the runs above, and 16 seeds of the bundled
+# example whose sides run over the whole genome, timed without and with
+# --variants-tsv (medians of LORVEX_BENCH_RUNS runs, 3 by default).
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -37,73 +46,76 @@ cost() {
 
 echo "| set | bases added | disagree with the majority | stops | sites >= 10 % in reach | recovered | rows | precision |"
 echo "|---|---|---|---|---|---|---|---|"
-for set in "0.8,0.15,0.05 20 1000" "0.85,0.15 20 1000" "0.6,0.25,0.1,0.05 50 500"; do
-    read -r shares low high <<< "$set"
-    dir=$(dataset_dir "population-$shares-$low-$high")
-    cached_step "$dir" || { python3 "$here/simulate_population.py" "$dir" --shares "$shares" \
-        --low "$low" --high "$high" && mark_done "$dir"; } || exit 1
-    prep="$dir/prep"
-    [ -e "$prep/reads.index" ] || { mkdir -p "$prep" && "$build/lorvex-prep" -q -f \
-        -1 "$dir/reads_1.fq" -2 "$dir/reads_2.fq" -o "$prep/reads"; } || exit 1
-    python3 - "$dir/genome.fa" > "$run/seeds.fa" <<'PY'
+# simulated_set DIR OPTION...: simulate_population.py's set in DIR, prepared.
+simulated_set() {
+    local dir=$1
+    shift
+    cached_step "$dir" || { python3 "$here/simulate_population.py" "$dir" "$@" && mark_done "$dir"; } ||
+        return 1
+    [ -e "$dir/prep/reads.index" ] || { mkdir -p "$dir/prep" && "$build/lorvex-prep" -q -f \
+        -1 "$dir/reads_1.fq" -2 "$dir/reads_2.fq" -o "$dir/prep/reads"; }
+}
+
+# extend_two_seeds DIR [OPTION...]: two seeds of 1,000 bases at a quarter and three
+# quarters of DIR's genome extended on both sides into $run (seeds.fa,
+# contigs.fa, variants.tsv, summary.tsv, extend.log).
+extend_two_seeds() {
+    python3 - "$1/genome.fa" > "$run/seeds.fa" <<'PY'
 import sys
 genome = "".join(l.strip() for l in open(sys.argv[1]) if not l.startswith(">"))
 for at in (len(genome) // 4, 3 * len(genome) // 4):
     print(f">seed_{at + 1}\n{genome[at:at + 1000]}")
 PY
-    "$build/lorvex-extend" -s "$run/seeds.fa" -t "$prep/reads.table" -i "$prep/reads.index" \
+    "$build/lorvex-extend" -s "$run/seeds.fa" -t "$1/prep/reads.table" -i "$1/prep/reads.index" \
         --both -f -j "$threads" -o "$run/contigs.fa" --variants-tsv "$run/variants.tsv" \
-        --summary-tsv "$run/summary.tsv" 2> "$run/extend.log" || { cat "$run/extend.log"; exit 1; }
-    python3 - "$dir/genome.fa" "$dir/sites.tsv" "$run/contigs.fa" "$run/variants.tsv" \
-        "$run/summary.tsv" "$shares $low-${high}x" <<'PY'
-import collections, sys
-genome_fa, sites_tsv, contigs_fa, variants_tsv, summary_tsv, label = sys.argv[1:]
-genome = "".join(l.strip() for l in open(genome_fa) if not l.startswith(">"))
-sites = {}
-for line in list(open(sites_tsv))[1:]:
-    position, major, minor, share = line.split("\t")
-    sites[int(position) - 1] = float(share)
-contigs, name = {}, None
-for line in open(contigs_fa):
-    if line.startswith(">"):
-        name = line[1:].split()[0]; contigs[name] = ""
-    else:
-        contigs[name] += line.strip()
-added = wrong = 0
-reach = set()
-offsets = {}
-for name, contig in contigs.items():
-    seed_at = int(name.split("_")[1]) - 1
-    header_left = None
-    # The seed's place in the contig: the left side's bases come first.
-    left = contig.find(genome[seed_at:seed_at + 1000])
-    start = seed_at - left
-    offsets[name] = start
-    added += len(contig) - 1000
-    for i, base in enumerate(contig):
-        at = start + i
-        if at < 0 or at >= len(genome) or base != genome[at]:
-            wrong += 1
-        elif not seed_at <= at < seed_at + 1000:
-            reach.add(at)
-rows = found = 0
-recovered = set()
-for line in list(open(variants_tsv))[1:]:
-    f = line.split("\t")
-    at = offsets[f[0]] + int(f[2]) - 1
-    rows += 1
-    if at in sites:
-        found += 1
-        recovered.add(at)
-target = {at for at, share in sites.items() if share >= 0.10 and at in reach}
-stops = collections.Counter(l.split("\t")[4] for l in list(open(summary_tsv))[1:])
-got = len(target & recovered)
-print(f"| {label} | {added:,} | {wrong} | {', '.join(f'{k} {v}' for k, v in sorted(stops.items()))} "
-      f"| {len(target)} | {got} ({100 * got / max(1, len(target)):.0f} %) | {rows} "
-      f"| {100 * found / max(1, rows):.0f} % |")
-PY
-    cost "$shares $low-${high}x" "$run/seeds.fa" "$prep"
+        --summary-tsv "$run/summary.tsv" "${@:2}" 2> "$run/extend.log" ||
+        { cat "$run/extend.log"; return 1; }
+}
+
+for set in "0.8,0.15,0.05 20 1000" "0.85,0.15 20 1000" "0.6,0.25,0.1,0.05 50 500"; do
+    read -r shares low high <<< "$set"
+    dir=$(dataset_dir "population-$shares-$low-$high")
+    simulated_set "$dir" --shares "$shares" --low "$low" --high "$high" || exit 1
+    extend_two_seeds "$dir" || exit 1
+    python3 "$here/eval_population.py" sites "$dir/genome.fa" "$dir/sites.tsv" "$run/contigs.fa" \
+        "$run/variants.tsv" "$run/summary.tsv" "$shares $low-${high}x" || exit 1
+    cost "$shares $low-${high}x" "$run/seeds.fa" "$dir/prep"
 done
+
+echo
+echo "| nuclear copies | bases added | disagree with the genome | stops | reach | rows | rows at a copy's base |"
+echo "|---|---|---|---|---|---|---|"
+for length in 100 150; do
+    dir=$(dataset_dir "population-nuclear-copies-r$length")
+    simulated_set "$dir" --shares 1 --low 500 --high 500 --read-length "$length" --copies 4 \
+        --background 1500000 --background-coverage 8 || exit 1
+    extend_two_seeds "$dir" || exit 1
+    python3 "$here/eval_population.py" copies "$dir/genome.fa" "$dir/copy_sites.tsv" \
+        "$run/contigs.fa" "$run/variants.tsv" "$run/summary.tsv" "2 x $length, 500x" || exit 1
+    cost "nuclear copies, 2 x $length" "$run/seeds.fa" "$dir/prep"
+done
+# A share low enough for the copies' reads (8x against 500x) to make rows.
+extend_two_seeds "$dir" --min-variant-share 0.01 || exit 1
+python3 "$here/eval_population.py" copies "$dir/genome.fa" "$dir/copy_sites.tsv" \
+    "$run/contigs.fa" "$run/variants.tsv" "$run/summary.tsv" \
+    "2 x $length, 500x, --min-variant-share 0.01" || exit 1
+
+# The repeat benchmark's seeds (repeat_bench.sh, with its settings): their
+# rows are differences of other copies whose reads were placed on a side,
+# or errors.
+genome=$(generated_genome "$build" repeats 2500000 1) &&
+    seeds=$(repeat_seeds "$build" "$genome" 8 1) &&
+    reads=$(simulated_reads "$genome/genome.fa" 100 400 30 50 11) &&
+    prep=$(prepared_reads "$build" "$reads") || exit 1
+"$build/lorvex-extend" -s "$seeds/seeds.fa" -t "$prep/reads.table" -i "$prep/reads.index" --both \
+    -f -j "$threads" --min-distance 230 --max-distance 490 --min-votes 2 --ratio 0.7 \
+    --max-bases 20000 -o "$run/repeats.fa" --variants-tsv "$run/repeats.tsv" \
+    2> "$run/repeats.log" || { cat "$run/repeats.log"; exit 1; }
+echo
+echo "| repeat seeds | seeds | rows | of 2 reads | near a repeat copy | in single-copy sequence | precision |"
+echo "|---|---|---|---|---|---|---|"
+python3 "$here/eval_population.py" repeats "$genome/genome.repeats.tsv" "$seeds/seeds.tsv" \
+    "$run/repeats.fa" "$run/repeats.tsv" "2.5 Mb, 12 families, 50x" || exit 1
 
 examples=$(example_reads) && example=$(prepared_reads "$build" "$examples") || exit 1
 python3 - "$examples/genome.fa" > "$run/example-seeds.fa" <<'PY'

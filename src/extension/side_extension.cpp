@@ -17,11 +17,7 @@ std::vector<VariantSite> VariantSites(const std::string& contig, int64_t sequenc
                                       const ExtensionSettings& settings) {
     const std::vector<BaseVotes> counts =
         SidePileup(contig, sequenceLength, inputs, settings.rules);
-    std::vector<VariantSite> sites;
-    for (size_t i = 0; i < added.size(); ++i)
-        if (IsVariantSite(counts[i], added[i], settings.minVariantShare))
-            sites.push_back({static_cast<int32_t>(i + 1), added[i], counts[i]});
-    return sites;
+    return FindVariantSites(counts, added, settings.minVariantShare);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The repeat guard's rule at its edges, its local depth, variant sites, and
+// The repeat guard's rule at its edges, its local depth, and
 // the single-copy depth: the per-window rate fitted to the table's sample,
 // replayed cycles that count the votes an extension counts, and an estimate
 // bounded and the same on any number of threads.
@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "extension/single_copy_depth.h"
-#include "extension/variant_sites.h"
 #include "test_support.h"
 
 namespace lorvex {
@@ -68,16 +67,6 @@ TEST(RepeatGuard, LocalDepthFollowsSteadyCyclesNotJumps) {
     EXPECT_EQ(local.Value(), 78);
     for (int i = 0; i < 500; ++i) local.Observe(5);  // a thin stretch is
     EXPECT_EQ(local.Value(), 5);
-}
-
-TEST(RepeatGuard, VariantSitesNeedTheShareAndAFewVotes) {
-    EXPECT_TRUE(IsVariantSite({90, 0, 10, 0}, 'A', 0.05));
-    EXPECT_FALSE(IsVariantSite({90, 0, 10, 0}, 'A', 0.11));
-    EXPECT_FALSE(IsVariantSite({10, 2, 0, 0}, 'A', 0.05));  // two votes: errors
-    EXPECT_FALSE(IsVariantSite({10, 5, 0, 0}, 'A', 0));
-    EXPECT_EQ(MinorBase({5, 9, 5, 0}, 'C'), 'A');
-    EXPECT_EQ(MinorBase({5, 5, 0, 0}, 'A'), 'C');  // the accepted base of a tie is the major
-    EXPECT_DOUBLE_EQ(MinorShare({0, 0, 3, 9}, 'T'), 0.25);
 }
 
 // Other pairs per window: a Poisson law at the single-copy rate, with reads
