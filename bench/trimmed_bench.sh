@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Quality-trimmed reads: what lorvex-prep keeps at each read length, and how
-# far lorvex-extend gets with each table. The rows are the old default (the
-# most common read length), the default (the most pairs kept x (R - 20)),
-# and -l from 100 down to 50; the last row is the default on the same reads
-# untrimmed, where it must keep the full length.
+# far lorvex-extend gets with each table. The text table's rows are the old
+# default read length (the most common one), the default (the most pairs
+# kept x (R - 20)), -l from 90 down to 50, and the default on the same reads
+# untrimmed, where it must keep the full length; then the compact table, and
+# tadpole.sh mode=extend (k = 62 and 31) on the same reads and seeds.
 #
 #   bench/trimmed_bench.sh BUILD_DIR
 #
@@ -15,12 +16,17 @@
 # bases a side, --min-votes 2 --ratio 0.7; distances by hand for each read
 # length R: MIN = max(310 - R + 20, R), MAX = 489. The compact table's row
 # keeps the short pairs (21 bases and more) and reads them at R = 100, its
-# longest read. The tables are made afresh
-# in the run folder, so that a change of the default shows at once.
+# longest read. The tables are made afresh in the run folder, so that a
+# change of a default shows at once; lorvex's wall time and peak memory are
+# lorvex-extend's, tadpole's its whole run (reading and k-mer counting
+# included), kept with its result in bench/out/peer-runs/trimmed/ and reused
+# while the inputs' key holds (LORVEX_BENCH_RERUN_PEERS=1 runs it again).
+# SSAKE does not finish on these reads in reasonable time and is left out.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/datasets.sh"
+source "$here/peers.sh"
 bench_setup trimmed "$@"
 
 genome=$(generated_genome "$build" unique 1000000 2) || exit 1
@@ -36,84 +42,73 @@ most_common=$(head -n 40000 "$trimmed/reads_1.fq" | cat - <(head -n 40000 "$trim
 
 echo "Trimmed reads: $(cat "$trimmed/trim.log")"
 echo
-echo "| lorvex-prep | read length | pairs read | pairs kept | share kept | distances | bases added | correct | wrong | mean added per side |"
-echo "|---|---|---|---|---|---|---|---|---|---|"
+echo "| lorvex-prep | read length | pairs read | pairs kept | share kept | distances | bases added | correct | wrong | mean added per side | wall s | peak MiB |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
+# table_row SHOWN LABEL READ_LENGTH PAIRS KEPT DISTANCES: the row of $run/LABEL.summary
+# and $run/LABEL.time.
+table_row() {
+    local time
+    read -r -a time < "$run/$2.time"
+    awk -F'\t' -v shown="$1" -v read_length="$3" -v pairs="$4" -v kept="$5" -v distances="$6" \
+        -v wall="${time[0]}" -v kib="${time[1]}" '{
+        printf "| %s | %s | %d | %s | %s | %s | %d | %d | %d | %.0f | %.1f | %.0f |\n", shown,
+            read_length, pairs, kept, kept == "-" ? "-" : sprintf("%.0f %%", 100 * kept / pairs),
+            distances, $3, $4, $5, $3 / (2 * $2), wall, kib / 1024 }' "$run/$2.summary"
+}
+# row LABEL READS SHOWN FORM [LORVEX-PREP OPTION...]: lorvex-prep --format FORM
+# (text or compact) with the options, then lorvex-extend on its table.
 row() {
-    local label=$1 reads=$2 shown=$3
-    shift 3
+    local label=$1 reads=$2 shown=$3 form=$4
+    shift 4
     local prep="$run/prep-$label"
     mkdir -p "$prep"
     "$build/lorvex-prep" -f -1 "$reads/reads_1.fq" -2 "$reads/reads_2.fq" -o "$prep/reads" \
-        --stats "$prep/stats.tsv" "$@" 2> "$prep/prep.log" ||
+        --format "$form" --stats "$prep/stats.tsv" "$@" 2> "$prep/prep.log" ||
         { echo "   lorvex-prep failed for $label (see $prep/prep.log)" >&2; return 1; }
-    local length pairs kept
-    length=$(awk -F'\t' '$1 == "read_length" && $2 == "used" { print $3 }' "$prep/stats.tsv")
-    pairs=$(awk -F'\t' '$1 == "pairs" && $2 == "read" { print $3 }' "$prep/stats.tsv")
-    kept=$(awk -F'\t' '$1 == "pairs" && $2 == "kept" { print $3 }' "$prep/stats.tsv")
+    local length kept
+    if [ "$form" = compact ]; then
+        length=$(awk -F'\t' '$1 == "compact" && $2 == "longest_read" { print $3 }' "$prep/stats.tsv")
+        kept=$(awk -F'\t' '$1 == "compact" && $2 == "kept" { print $3 }' "$prep/stats.tsv")
+    else
+        length=$(awk -F'\t' '$1 == "read_length" && $2 == "used" { print $3 }' "$prep/stats.tsv")
+        kept=$(awk -F'\t' '$1 == "pairs" && $2 == "kept" { print $3 }' "$prep/stats.tsv")
+    fi
     local min=$((310 - length + 20))
     [ "$min" -ge "$length" ] || min=$length
     extend_and_judge "$label" "$genome/genome.fa" "$seeds" "$prep" --min-distance "$min" \
         --max-distance 489 --min-votes 2 --ratio 0.7 --max-bases 5000 || return 1
-    rm -f "$prep/reads.table" "$prep/reads.index"
-    awk -F'\t' -v shown="$shown" -v read_length="$length" -v pairs="$pairs" -v kept="$kept" \
-        -v distances="$min-489" '{
-        printf "| %s | %d | %d | %d | %.0f %% | %s | %d | %d | %d | %.0f |\n", shown, read_length,
-            pairs, kept, 100 * kept / pairs, distances, $3, $4, $5, $3 / (2 * $2) }' \
-        "$run/$label.summary"
+    rm -f "$prep/reads.table" "$prep/reads.index" "$prep/reads.pairs"
+    table_row "$shown" "$label" "$length" \
+        "$(awk -F'\t' '$1 == "pairs" && $2 == "read" { print $3 }' "$prep/stats.tsv")" "$kept" \
+        "$min-489"
 }
-row old-default "$trimmed" "old default (most common length): \`-l $most_common\`" -l "$most_common"
-row default "$trimmed" "default"
+row old-default "$trimmed" "text, old default (most common length): \`-l $most_common\`" text \
+    -l "$most_common"
+row default "$trimmed" "text, default" text
 for length in 90 80 70 60 50; do
-    row "l$length" "$trimmed" "\`-l $length\`" -l "$length"
+    row "l$length" "$trimmed" "text, \`-l $length\`" text -l "$length"
 done
-row untrimmed "$full" "default, untrimmed reads"
+row untrimmed "$full" "text, default, untrimmed reads" text
+# Every pair whose reads both have 21 bases or more, whole.
+row compact "$trimmed" "compact (reads of 21 bases and more)" compact
 
-# The compact table of the trimmed reads: every pair whose reads both have 21
-# bases or more, whole.
-compact_row() {
-    local prep="$run/prep-compact"
-    mkdir -p "$prep"
-    "$build/lorvex-prep" -f -1 "$trimmed/reads_1.fq" -2 "$trimmed/reads_2.fq" -o "$prep/reads" \
-        --format compact --stats "$prep/stats.tsv" 2> "$prep/prep.log" ||
-        { echo "   lorvex-prep --format compact failed (see $prep/prep.log)" >&2; return 1; }
-    local length pairs kept
-    length=$(awk -F'\t' '$1 == "compact" && $2 == "longest_read" { print $3 }' "$prep/stats.tsv")
-    pairs=$(awk -F'\t' '$1 == "pairs" && $2 == "read" { print $3 }' "$prep/stats.tsv")
-    kept=$(awk -F'\t' '$1 == "compact" && $2 == "kept" { print $3 }' "$prep/stats.tsv")
-    local min=$((310 - length + 20))
-    [ "$min" -ge "$length" ] || min=$length
-    extend_and_judge compact "$genome/genome.fa" "$seeds" "$prep" --min-distance "$min" \
-        --max-distance 489 --min-votes 2 --ratio 0.7 --max-bases 5000 || return 1
-    awk -F'\t' -v read_length="$length" -v pairs="$pairs" -v kept="$kept" \
-        -v distances="$min-489" '{
-        printf "| `--format compact` (reads of 21 to %d) | %d | %d | %d | %.0f %% | %s | %d | %d | %d | %.0f |\n",
-            read_length, read_length, pairs, kept, 100 * kept / pairs, distances, $3, $4, $5,
-            $3 / (2 * $2) }' "$run/compact.summary"
-}
-compact_row
+# tadpole on every read as it is, at most 5,000 bases a side like lorvex-extend.
+peers="$bench_out/peer-runs/trimmed"
+pairs_read=$(($(wc -l < "$trimmed/reads_1.fq") / 4))
+compared=()
+for k in 62 31; do
+    name=tadpole-k$k
+    peer_inputs_key "$peers" "$name" "k=$k max=5000; reads ${trimmed#"$bench_out"/} $(stat -c %s \
+        "$trimmed/reads_1.fq" "$trimmed/reads_2.fq" | tr '\n' ' ')seeds $(md5sum < "$seeds/seeds.fa" | cut -d' ' -f1)"
+    if cached_peer "$peers" "$name" peer_tadpole_extend "$seeds/seeds.fa" "$trimmed" "$peers" "$k" \
+        5000 "$threads" "$name" && cp "$peers/$name.time" "$run/$name.time" &&
+        judge_extension "$name" "$genome/genome.fa" "$seeds" "$peers/$name.fa"; then
+        table_row "tadpole.sh k=$k (not lorvex-prep: every read as it is)" "$name" - "$pairs_read" - -
+        compared+=("$name=$run/$name.seeds.tsv")
+    fi
+done
 echo
-echo "Per seed and side, the compact row against the default row:"
+echo "Per seed and side, the compact row against the text table's default row and tadpole:"
 echo
-python3 - "$run/default.seeds.tsv" "$run/compact.seeds.tsv" <<'PY' || true
-import csv, sys
-def load(path):
-    with open(path) as f:
-        return {(r["seed"], r["side"]): r for r in csv.DictReader(f, delimiter="\t")}
-old, new = load(sys.argv[1]), load(sys.argv[2])
-further = nearer = same = 0
-gained = wrong_old = wrong_new = 0
-for key, row in old.items():
-    other = new.get(key)
-    if other is None:
-        continue
-    delta = int(other["correct"]) - int(row["correct"])
-    further += delta > 0
-    nearer += delta < 0
-    same += delta == 0
-    gained += delta
-    wrong_old += int(row["wrong"])
-    wrong_new += int(other["wrong"])
-print(f"| sides | compact further | as far | less far | correct bases gained | wrong (default) | wrong (compact) |")
-print("|---|---|---|---|---|---|---|")
-print(f"| {len(old)} | {further} | {same} | {nearer} | {gained} | {wrong_old} | {wrong_new} |")
-PY
+python3 "$here/compare_seeds.py" --totals "compact=$run/compact.seeds.tsv" \
+    "text-default=$run/default.seeds.tsv" "${compared[@]}" || true
