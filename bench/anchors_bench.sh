@@ -116,7 +116,7 @@ peer_rows() {
             "${command[@]:1}" "$name" && cp "$dir/$name.time" "$run/$set-$name.time" &&
             judge_extension "$set-$name" "$genome_fa" "$seeds_dir" "$dir/$name.fa"; then
             summary_row "$reads" "$errors" "$tool" - - "$set-$name"
-            peers_judged+=("$tool=$run/$set-$name.seeds.tsv")
+            peers_judged+=("$name=$run/$set-$name.seeds.tsv")
         else
             echo "| $reads | $errors | $tool | - | - | failed: see $dir/$name.log | | | | | |"
         fi

@@ -11,6 +11,7 @@ side where the first tool has fewer correct bases than another, or a wrong
 base (every side with --all, none with --totals), each cell
 "correct/wrong", with the first tool's stop.
 """
+import re
 import sys
 
 from fasta import read_tsv
@@ -19,6 +20,11 @@ from fasta import read_tsv
 def load(argument):
     label, path = argument.split("=", 1)
     return label, {(row["seed"], row["side"]): row for row in read_tsv(path)}
+
+
+def natural(side):
+    """seed2 before seed10."""
+    return [int(part) if part.isdigit() else part for part in re.split(r"(\d+)", side[0])], side[1]
 
 
 def figures(row):
@@ -32,7 +38,7 @@ def main():
     if len(arguments) < 2 or any("=" not in a for a in arguments):
         sys.exit(__doc__)
     (label, first), others = load(arguments[0]), [load(a) for a in arguments[1:]]
-    sides = sorted(first)
+    sides = sorted(first, key=natural)
 
     print(f"| against | sides | {label} further | as far | less far | correct, {label} | "
           f"correct, other | wrong, {label} | wrong, other |")

@@ -58,7 +58,8 @@ peer_ssake_extend() {
     # SSAKE reads FASTA; both reads of every pair extend the seeds alike.
     # -i 0: the seeds themselves are extended (not only used to recruit reads);
     # -w 1: every seed is processed whatever its coverage; -h 1 saves memory.
-    timed "$out/$name.time" bash -c '
+    # Its result depends on Perl's hash order, random per run unless fixed.
+    PERL_HASH_SEED=0 PERL_PERTURB_KEYS=0 timed "$out/$name.time" bash -c '
         cd "$1" &&
         awk '\''NR % 4 == 1 { print ">" substr($1, 2) } NR % 4 == 2'\'' \
             "$2/reads_1.fq" "$2/reads_2.fq" > "$7.reads.fa" &&
