@@ -6,7 +6,7 @@
 #   bench/anchors_bench.sh BUILD_DIR
 #
 # Data (made once, kept in bench/out/): the repeat benchmark's 2.5 Mb genome
-# and 40 seeds (8 per class: before, inside and after repeat copies, unique),
+# and 32 seeds (8 per class: before, inside and after repeat copies, unique),
 # art_illumina HiSeq 2500 reads of 2 x 100 from fragments of 400 +- 30 at
 # 50x, with the profile's qualities as they are and shifted down
 # (LORVEX_BENCH_ANCHOR_SHIFTS, default "0 -5 -7"), which raises the error
@@ -28,11 +28,13 @@
 # "62 31"), and SSAKE (-m 20 -o 2 -r 0.7) unless LORVEX_BENCH_SSAKE=0. A
 # peer's result is kept in bench/out/peer-runs/anchors-SET-TOOL/ with the key
 # of its inputs and settings and reused while the key holds (the runs are
-# deterministic; LORVEX_BENCH_RERUN_PEERS=1 makes them anew), so a kept row
-# shows the wall time and peak memory of the run that made it. SSAKE takes
-# about 3.5 minutes and 1.8 GiB a set, tadpole about half a minute. A peer's
-# time holds its own reading and k-mer counting; lorvex's holds
-# lorvex-extend only, not lorvex-prep.
+# deterministic, SSAKE's with its Perl hash seed fixed;
+# LORVEX_BENCH_RERUN_PEERS=1 makes them anew), so a kept row shows the wall
+# time and peak memory of the run that made it. SSAKE takes about 4 minutes
+# and 1.9 GiB on an ART set, 1 minute on a simulated one (about 15 minutes
+# of a 20-minute cold run); tadpole 2 to 30 s. A peer's time holds its own
+# reading and k-mer counting; lorvex's holds lorvex-extend only, not
+# lorvex-prep.
 #
 # Everything is judged by eval_extension.py. Prints Markdown: one row per
 # set, tool and rule; then, per set, the sides where lorvex with the first
@@ -46,7 +48,7 @@ bench_setup anchors "$@"
 
 genome=$(generated_genome "$build" repeats 2500000 1) || exit 1
 seeds=$(repeat_seeds "$build" "$genome" 8 1) || exit 1
-rules=(${LORVEX_BENCH_ANCHORS:-0:measured 0:0 0:1 0:2 40:0 30:0})
+read -r -a rules <<< "${LORVEX_BENCH_ANCHORS:-0:measured 0:0 0:1 0:2 40:0 30:0}"
 
 echo "Anchors against errors: repeat genome ($(cat "$genome/genome.log")), $(grep -c '>' "$seeds/seeds.fa") seeds,"
 echo "and a 1 Mb simulated genome, 8 seeds; 2 x 100 reads, 400 +- 30, 50x; at most 20,000 bases a side;"
