@@ -91,6 +91,11 @@ RunInputs LoadEitherRunInputs(const std::string& tablePath, const std::string& i
                              " is not a compact pair table: a text read-pair table needs its "
                              "prefix index (-i/--index)");
         }
+        if (IsPairTableFile(indexPath))
+            throw UsageError(indexPath +
+                             " is a compact pair table, given as the index of the text table " +
+                             tablePath + ": give it alone as -t/--table, or the text table's " +
+                             "prefix index as -i/--index");
         return LoadRunInputs(tablePath, indexPath, order);
     }
     if (!indexPath.empty())

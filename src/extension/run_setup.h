@@ -57,8 +57,9 @@ RunInputs LoadRunInputs(const std::string& tablePath, const std::string& indexPa
 
 // The batch programs' inputs: a compact table (told by its content) or a
 // text table with its index. A compact table is refused with an index (it
-// holds its own), a text table without one (UsageError); a compact table
-// without pairs is refused too (InputError).
+// holds its own), a text table without one or with a compact table as its
+// index (UsageError); a compact table without pairs is refused too
+// (InputError).
 RunInputs LoadEitherRunInputs(const std::string& tablePath, const std::string& indexPath,
                               const std::string& order = "");
 

@@ -1,5 +1,7 @@
 #include "input/pair_table.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -27,6 +29,8 @@ T* RoomFor(std::vector<T>& room, uint64_t used, uint64_t more) {
 }  // namespace
 
 bool IsPairTableFile(const std::string& path) {
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
     try {
         FileHandle file = OpenInputFile(path, "rb");
         char magic[sizeof pairTableMagic];

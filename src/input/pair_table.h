@@ -208,7 +208,8 @@ class PairTable {
 };
 
 // Whether the file begins with the compact table's magic number (false for
-// a file that cannot be read, or a shorter one).
+// a file that cannot be read, a shorter one, and anything but a regular
+// file, which a look could block on or consume: an index may come from a pipe).
 bool IsPairTableFile(const std::string& path);
 
 }  // namespace lorvex
