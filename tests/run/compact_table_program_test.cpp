@@ -2,7 +2,8 @@
 // of one length every output equals the text table's, whatever the anchor
 // rule; on trimmed reads the compact table, which keeps the short ones,
 // extends further and still right; a table and an index that do not go
-// together are refused.
+// together are refused, and so is the compact table by lorvex and
+// lorvex-strict.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -165,7 +166,8 @@ TEST(CompactTableRuns, ReadsOfOneLengthGiveTheTextTablesOutputs) {
     const std::string out = dir.path() + "/refused.fa";
     for (const std::vector<std::string>& tables :
          {std::vector<std::string>{"-t", prefix + ".pairs", "-i", prefix + ".index"},
-          std::vector<std::string>{"-t", prefix + ".table"}}) {
+          std::vector<std::string>{"-t", prefix + ".table"},
+          std::vector<std::string>{"-t", prefix + ".table", "-i", prefix + ".pairs"}}) {
         std::vector<std::string> arguments = {"-s", seeds, "-o", out};
         arguments.insert(arguments.end(), tables.begin(), tables.end());
         const ProgramRun run = RunBuiltProgram("lorvex-extend", arguments);
@@ -175,6 +177,22 @@ TEST(CompactTableRuns, ReadsOfOneLengthGiveTheTextTablesOutputs) {
         EXPECT_FALSE(testing::FolderEntries(dir.path()).empty());
         EXPECT_NE(::access(out.c_str(), F_OK), 0);
     }
+    // lorvex and lorvex-strict read the text table only, and say how to make
+    // it when given the compact one in either place.
+    const std::string seed = dir.Write("seed.fa", ">a\n" + g(1000, 2500) + "\n");
+    for (const std::string program : {"lorvex", "lorvex-strict"})
+        for (const auto& [table, index] : {std::pair{prefix + ".pairs", prefix + ".index"},
+                                           std::pair{prefix + ".table", prefix + ".pairs"}}) {
+            const ProgramRun run =
+                RunBuiltProgram(program, {seed, table, index, "230", "300", "5", "0.1"});
+            EXPECT_EQ(run.status, 1) << run.err;
+            EXPECT_EQ(run.out, "");
+            EXPECT_EQ(run.err.rfind(program + ": " + prefix + ".pairs: a compact pair table", 0),
+                      0u)
+                << run.err;
+            EXPECT_TRUE(run.err.ends_with("make them with lorvex-prep --format text (or both)\n"))
+                << run.err;
+        }
 }
 
 // Trimmed reads: the pairs whose fragments end in the genome's last 300
