@@ -9,6 +9,8 @@ hold the defaults of workflow/schemas/config.schema.yaml.
 
 OPTIONS = {
     "prep": {
+        "format": "--format",
+        "min_read_length": "--min-read-length",
         "read_length": "--read-length",
         "one_orientation": "--one-orientation",
         "no_name_check": "--no-name-check",
@@ -79,6 +81,14 @@ def conflicts(block, values):
     """What the programs would refuse in a sample's settings of a block, as messages."""
     found = [f"{block}: give {a} or {b}, not both" for a, b in EXCLUSIVE.get(block, [])
              if values.get(a) not in (None, False) and values.get(b) not in (None, False)]
+    # Each table has its own read length setting.
+    if block == "prep" and values.get("format", "compact") == "compact" and (
+            values.get("read_length") is not None):
+        found.append("prep: read_length sets the text table's read length: give format: text "
+                     "too, or min_read_length for the compact table")
+    if block == "prep" and values.get("format") == "text" and (
+            values.get("min_read_length") is not None):
+        found.append("prep: min_read_length is for the compact table (format: compact)")
     given = [values.get(key) is not None for key in ("min_distance", "max_distance")]
     if block == "extend" and given[0] != given[1]:
         found.append("extend: give both min_distance and max_distance, or neither")
