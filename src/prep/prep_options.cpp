@@ -88,10 +88,10 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
         ->type_name("N");
     app.add_option("--min-quality", options.voteQuality,
                    "The compact table marks a base as a vote when its quality is Q or more, 0 to "
-                   "93 (default " +
-                       std::to_string(defaultVoteQuality) +
-                       "); lorvex-extend and lorvex-close count such bases")
-        ->type_name("Q");
+                   "93; lorvex-extend and lorvex-close count such bases (the text table keeps "
+                   "every quality)")
+        ->type_name("Q")
+        ->default_str(std::to_string(defaultVoteQuality));
     app.add_option(
            "-l,--read-length", options.readLength,
            "Read length of the text table, 12 to 1023 (default: the one with the most pairs "
@@ -214,10 +214,6 @@ void CheckRunOptions(const PrepOptions& options) {
     if (options.leastReadLength != 0 && !WritesCompact(options.format))
         throw UsageError(
             "--min-read-length is for the compact table: give --format compact or both");
-    if (options.voteQuality >= 0 && !WritesCompact(options.format))
-        throw UsageError(
-            "--min-quality is for the compact table (a text table keeps every quality): give "
-            "--format compact or both");
     if (options.voteQuality != -1 &&
         (options.voteQuality < 0 || options.voteQuality > static_cast<int32_t>(highestVoteQuality)))
         throw UsageError("--min-quality must be from 0 to 93");
