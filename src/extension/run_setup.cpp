@@ -136,8 +136,10 @@ ParameterFault ImpossibleParameters(Variant variant, const RunParameters& parame
 
 AnchorRule RunAnchor(Variant variant, const RunParameters& parameters, int32_t readLength) {
     if (variant == Variant::Main && parameters.anchorLength > 0)
-        return {std::min(parameters.anchorLength, readLength), parameters.anchorMismatches};
-    return {FirstReadCompareLength(readLength, variant), parameters.anchorMismatches};
+        return {std::min(parameters.anchorLength, readLength), parameters.anchorMismatches,
+                parameters.voteQuality};
+    return {FirstReadCompareLength(readLength, variant), parameters.anchorMismatches,
+            parameters.voteQuality};
 }
 
 int64_t LeastMinDistance(Variant variant, const RunParameters& parameters, int32_t readLength) {

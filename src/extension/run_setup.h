@@ -30,6 +30,9 @@ struct RunParameters {
     int32_t anchorLength = 0;
     // Mismatches a first read may have with its window past the index key.
     int32_t anchorMismatches = 0;
+    // A mate's base votes when its quality is voteQuality or more (30, the
+    // rule of lorvex and lorvex-strict, leaves the qualities as they are).
+    int32_t voteQuality = static_cast<int32_t>(pairTableVoteQuality);
 };
 
 // The read pairs of a run in one of two forms: the text table with its

@@ -81,7 +81,7 @@ void PairTable::CheckSections() const {
     };
     if (h.version != pairTableVersion) throw fail("its two version numbers differ");
     if (h.keyBases != pairTableKeyBases || h.qualityBits != 1 ||
-        h.qualityThreshold != pairTableVoteQuality || (h.readsIndexed != 1 && h.readsIndexed != 2))
+        h.qualityThreshold > highestVoteQuality || (h.readsIndexed != 1 && h.readsIndexed != 2))
         throw fail("unknown key, quality or index settings");
     // Each part bounded first, so that the sums below cannot wrap.
     if (h.directoryBits > 32 || h.offsetBits == 0 || h.offsetBits > 62 || h.fragmentBits > 63 ||

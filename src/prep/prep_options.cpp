@@ -91,6 +91,12 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
                    "The compact table keeps pairs whose reads both have at least N bases, 21 "
                    "to 65535 (default 21)")
         ->type_name("N");
+    app.add_option("--min-quality", options.voteQuality,
+                   "The compact table marks a base as a vote when its quality is Q or more, 0 to "
+                   "93; lorvex-extend and lorvex-close count such bases (the text table keeps "
+                   "every quality)")
+        ->type_name("Q")
+        ->default_str(std::to_string(defaultVoteQuality));
     app.add_option(
            "-l,--read-length", options.readLength,
            "Read length of the text table (--format text or both), 12 to 1023 (default: the one "
@@ -215,6 +221,9 @@ void CheckRunOptions(const PrepOptions& options) {
     if (options.leastReadLength != 0 && !WritesCompact(options.format))
         throw UsageError(
             "--min-read-length is for the compact table: give --format compact or both");
+    if (options.voteQuality != -1 &&
+        (options.voteQuality < 0 || options.voteQuality > static_cast<int32_t>(highestVoteQuality)))
+        throw UsageError("--min-quality must be from 0 to 93");
     if (options.leastReadLength != 0 && (options.leastReadLength < defaultLeastReadLength ||
                                          options.leastReadLength > pairTableLongestRead))
         throw UsageError("--min-read-length must be from 21 to 65535");

@@ -35,6 +35,7 @@ struct PrepOptions {
     // --min-read-length: the shortest read of a pair the compact table keeps;
     // 0: the default.
     uint32_t leastReadLength = 0;
+    int32_t voteQuality = -1;  // --min-quality; -1: not given
     // --phred33 or --phred64; nothing: told from the qualities at the start.
     std::optional<QualityEncoding> qualityEncoding;
     std::string statsPath;  // --stats: a TSV of read lengths, filter counts and the choice of R

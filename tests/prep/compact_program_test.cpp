@@ -46,7 +46,8 @@ std::multiset<Entry> TextEntries(const std::string& table, size_t readLength) {
     for (size_t at = 0; at + lineBytes <= table.size(); at += lineBytes) {
         std::vector<uint8_t> votes;
         for (size_t i = 0; i < readLength; ++i)
-            votes.push_back(table[at + 3 * readLength + 3 + i] - '!' >= 30 ? 30 : 0);
+            votes.push_back(
+                table[at + 3 * readLength + 3 + i] - '!' >= int{defaultVoteQuality} ? 30 : 0);
         entries.emplace(table.substr(at, readLength), table.substr(at + readLength + 1, readLength),
                         votes);
     }

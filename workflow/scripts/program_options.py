@@ -18,6 +18,7 @@ OPTIONS = {
         "phred64": "--phred64",
         "memory": "--memory",
         "tmp_dir": "--tmp-dir",
+        "min_quality": "--min-quality",
     },
     "extend": {
         "both": "--both",
@@ -26,6 +27,7 @@ OPTIONS = {
         "ratio": "--ratio",
         "anchor_length": "--anchor-length",
         "anchor_mismatches": "--anchor-mismatches",
+        "min_quality": "--min-quality",
         "max_bases": "--max-bases",
         "line_width": "--line-width",
         "min_distance": "--min-distance",
@@ -51,7 +53,7 @@ PROGRAMS = {"prep": "lorvex-prep", "extend": "lorvex-extend", "close": "lorvex-c
 SETTLED = ("min_distance", "max_distance", "depth", "no_repeat_guard", "anchor_mismatches")
 # The extension rules that lorvex-close shares, so gaps close by the rules the seeds extend by.
 # (The anchor mismatches reach it settled, with the distances and the depth.)
-CLOSE_SHARES = ("strict", "min_votes", "ratio", "anchor_length", "no_repeat_guard")
+CLOSE_SHARES = ("strict", "min_votes", "ratio", "anchor_length", "min_quality", "no_repeat_guard")
 
 
 def settings(config, sample, block):
