@@ -15,6 +15,7 @@
 #                                          raises the error rate, measured into error_rate)
 #   trimmed_reads BUILD READS_DIR SEED     reads_1.fq, reads_2.fq cut as quality trimming leaves them
 #   prepared_reads BUILD READS_DIR [LORVEX-PREP OPTION...]   reads.table, reads.index
+#                                                           (or as --format says)
 #   example_reads                          reads_1.fq, reads_2.fq, genome.fa of examples/
 #   deep_reads BUILD                       the deep-coverage reads (organelle-like, 2,000x)
 # shellcheck source=bench/bench_lib.sh
@@ -138,15 +139,19 @@ trimmed_reads() {
 
 # The table and index of a reads folder, in a subfolder named after the
 # lorvex-prep options; the summary lorvex-prep prints is kept in prep.log.
+# The text table unless the options give a --format, so that the figures
+# stay those of the runs before the compact table (and the cache holds).
 prepared_reads() {
     local build=$1 reads=$2 dir
     shift 2
-    local key
+    local key format=(--format text)
+    [[ " $* " == *" --format "* ]] && format=()
     key=$(echo "prep $*" | tr -c 'A-Za-z0-9\n' '_' | sed 's/_*$//')
     dir=$(dataset_dir "${reads#"$bench_out"/}/$key")
     cached_step "$dir" ||
         { "$build/lorvex-prep" -f -1 "$reads/reads_1.fq" -2 "$reads/reads_2.fq" \
-              -o "$dir/reads" "$@" 2> "$dir/prep.log" && mark_done "$dir"; } || return 1
+              -o "$dir/reads" "${format[@]}" "$@" 2> "$dir/prep.log" && mark_done "$dir"; } ||
+        return 1
     echo "$dir"
 }
 

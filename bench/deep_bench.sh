@@ -128,7 +128,7 @@ art_illumina -ss HS25 -p -l $READ_LENGTH -f $COVERAGE -m $FRAGMENT -s 30 -rs 7 -
 seed_file "$peer/genome.fa" 5000 "$peer/seed.fa"
 echo "   reads: $(($(wc -l < "$peer/reads_1.fq") / 4)) pairs"
 time_runs prep "$runs" "$build/lorvex-prep" -q -f -1 "$peer/reads_1.fq" -2 "$peer/reads_2.fq" \
-    -o "$peer/prep/reads"
+    -o "$peer/prep/reads" --format text
 time_runs extend "$runs" "$build/lorvex-extend" -q -s "$peer/seed.fa" -t "$peer/prep/reads.table" \
     -i "$peer/prep/reads.index" --min-distance $MIN_DISTANCE --max-distance $MAX_DISTANCE \
     --min-votes $MIN_VOTES --ratio $RATIO --both

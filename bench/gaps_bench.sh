@@ -61,7 +61,7 @@ judge() {  # SET TOOL SCAFFOLDS_DIR CLOSED_FA
 lorvex_close() {  # SET SCAFFOLDS_DIR READS_DIR
     local out="$run/$1"
     timed "$out/lorvex-prep.time" "$build/lorvex-prep" -q -f -1 "$3/reads_1.fq" \
-        -2 "$3/reads_2.fq" -o "$out/lorvex-reads" || return 1
+        -2 "$3/reads_2.fq" -o "$out/lorvex-reads" --format text || return 1
     timed "$out/lorvex-close.only.time" "$build/lorvex-close" -s "$2/scaffolds.fa" \
         -t "$out/lorvex-reads.table" -i "$out/lorvex-reads.index" --min-distance 230 \
         --max-distance 489 -j "$threads" -o "$out/lorvex-close.fa" \

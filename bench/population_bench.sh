@@ -53,7 +53,7 @@ simulated_set() {
     cached_step "$dir" || { python3 "$here/simulate_population.py" "$dir" "$@" && mark_done "$dir"; } ||
         return 1
     [ -e "$dir/prep/reads.index" ] || { mkdir -p "$dir/prep" && "$build/lorvex-prep" -q -f \
-        -1 "$dir/reads_1.fq" -2 "$dir/reads_2.fq" -o "$dir/prep/reads"; }
+        -1 "$dir/reads_1.fq" -2 "$dir/reads_2.fq" -o "$dir/prep/reads" --format text; }
 }
 
 # extend_two_seeds DIR [OPTION...]: two seeds of 1,000 bases at a quarter and three

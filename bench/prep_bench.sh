@@ -7,9 +7,10 @@
 # Generates PAIRS read pairs (default 2,000,000; reads of 100 bases from a
 # random 1 Mb genome, fragments of about 400 bases, qualities drawn from a
 # fixed random string) with a fixed awk seed, so every run sees the same
-# files. Then times, in order: zcat alone; lorvex-prep with the default
-# memory bound; lorvex-prep with a 256 MiB bound, which sends the pairs
-# through temporary bucket files. Needs about 2.5 GB of free disk per
+# files. Then times, in order: zcat alone; lorvex-prep --format text (the
+# table of the earlier figures; bench/pairs_bench.sh compares the forms) with
+# the default memory bound; the same with a 256 MiB bound, which sends the
+# pairs through temporary bucket files. Needs about 2.5 GB of free disk per
 # million pairs in the temporary folder (TMPDIR or /tmp).
 set -euo pipefail
 
@@ -78,11 +79,11 @@ measure() {
 
 inputs=(-1 "$work/reads_1.fq.gz" -2 "$work/reads_2.fq.gz")
 read -r zcat_wall zcat_cpu _ < <(measure zcat "$work/reads_1.fq.gz" "$work/reads_2.fq.gz")
-read -r prep_wall prep_cpu prep_kib < <(measure "$prep" -q "${inputs[@]}" -o "$work/out/reads")
+read -r prep_wall prep_cpu prep_kib < <(measure "$prep" -q "${inputs[@]}" -o "$work/out/reads" --format text)
 "$prep" --check "$work/out/reads.table" "$work/out/reads.index" | sed 's/^/prep_bench: check: /'
 table_bytes=$(stat -c %s "$work/out/reads.table")
 rm -f "$work"/out/reads.*
-read -r bounded_wall bounded_cpu bounded_kib < <(measure "$prep" -q "${inputs[@]}" -o "$work/out/reads" --memory 256M)
+read -r bounded_wall bounded_cpu bounded_kib < <(measure "$prep" -q "${inputs[@]}" -o "$work/out/reads" --format text --memory 256M)
 
 echo "prep_bench: load average (1, 5, 15 min) after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 awk -v pairs="$pairs" -v table="$table_bytes" \

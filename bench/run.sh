@@ -150,7 +150,7 @@ echo "== The bundled example: lambda phage, 2 x 100 at about 230x (demo seed and
 example="$work/example"
 mkdir -p "$example"
 "$build/lorvex-prep" -q -1 "$here/../examples/lambda_reads_1.fq.gz" \
-    -2 "$here/../examples/lambda_reads_2.fq.gz" -o "$example/reads"
+    -2 "$here/../examples/lambda_reads_2.fq.gz" -o "$example/reads" --format text
 startup_figures example "$build" "$example/reads.table" "$example/reads.index" 230 489
 fasta_bases "$here/../examples/lambda_virus.fa" |
     awk '{ print ">seed"; print substr($0, 20001, 1000) }' > "$example/seed.fa"

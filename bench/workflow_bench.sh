@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The workflow (workflow/) on one sample of 1,000 seeds of 1,000 bases from
 # the bench's unique 1 Mb genome at 50x (reads of 100, fragments of 400 +- 30),
-# both sides, at most 2,000 bases a side, in 8 chunks: the table, index and
-# estimate are made first, then the chunks, gathering and summary are timed
+# both sides, at most 2,000 bases a side, in 8 chunks: the text table, index
+# and estimate are made first, then the chunks, gathering and summary are timed
 # with --cores 1 and --cores 2.
 #
 #   LORVEX_BENCH_OUT=bench/out bench/workflow_bench.sh BUILD_DIR
@@ -31,6 +31,7 @@ bin: $build
 chunks: 8
 plot: false
 multiqc: false
+prep: {format: text}
 extend: {both: true, max_bases: 2000}
 samples:
   unique:

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The whole path a user takes, on the bundled example (examples/README.md):
-# paired FASTQ files -> lorvex-prep -> read-pair table and prefix index ->
-# lorvex and lorvex-strict extend a seed cut from the genome -> lorvex-extend
-# extends three seeds on both sides -> lorvex-extend closes a small circular
-# genome (examples/plasmid.fa) -> lorvex-close closes gaps cut into the
-# genome; every result is compared with the genome it came from.
+# paired FASTQ files -> lorvex-prep -> the compact read-pair table, and the
+# text table with its prefix index -> lorvex and lorvex-strict extend a seed
+# cut from the genome (text table) -> lorvex-extend extends three seeds on
+# both sides -> lorvex-extend closes a small circular genome
+# (examples/plasmid.fa) -> lorvex-close closes gaps cut into the genome (both
+# from the compact table); every result is compared with the genome it came
+# from.
 #
 #   scripts/demo.sh BUILD_DIR OUTPUT_DIR
 #
@@ -40,12 +42,13 @@ say() { step=$((step + 1)); printf '\n== %d. %s\n' "$step" "$*"; }
 short() { sed "s|$work|$output_name|g; s|$build|BUILD|g; s|$examples|examples|g"; }
 describe() { printf '$ %s\n' "$*" | short; }
 
-say "lorvex-prep: the read pairs become a read-pair table and its prefix index"
+say "lorvex-prep: the read pairs become the compact table (lorvex-extend, lorvex-close) and,
+   for lorvex and lorvex-strict, the text table and its prefix index, in one pass"
 prep=("$build/lorvex-prep" -1 "$examples/lambda_reads_1.fq.gz" -2 "$examples/lambda_reads_2.fq.gz"
-      -o "$work/lambda")
+      -o "$work/lambda" --format both)
 describe "${prep[@]}"
 "${prep[@]}" 2>&1 | short
-check=("$build/lorvex-prep" --check "$work/lambda.table" "$work/lambda.index")
+check=("$build/lorvex-prep" --check "$work/lambda.pairs" "$work/lambda.table" "$work/lambda.index")
 describe "${check[@]}"
 "${check[@]}" | short
 echo "first lines of the index (12-base key, tab, number of table lines):"
@@ -89,8 +92,8 @@ for start in 5000 20000 40000; do
     printf '>seed_%d lambda_virus:%d-%d\n%s\n' $((start + 1)) $((start + 1)) $((start + seed_length)) \
         "${genome:start:seed_length}"
 done > "$work/seeds.fa"
-batch=("$build/lorvex-extend" --seeds "$work/seeds.fa" --table "$work/lambda.table"
-       --index "$work/lambda.index" --min-votes "$min_votes" --ratio "$dominance_ratio" --both
+batch=("$build/lorvex-extend" --seeds "$work/seeds.fa" --table "$work/lambda.pairs"
+       --min-votes "$min_votes" --ratio "$dominance_ratio" --both
        --threads 2
        -o "$work/contigs.fa" --summary-tsv "$work/summary.tsv" --plot "$work/votes.svg")
 describe "${batch[@]}"
@@ -117,8 +120,8 @@ plasmid=$(grep -v '^>' "$examples/plasmid.fa" | tr -d '\n')
 "$build/lorvex-prep" -q -1 "$examples/plasmid_reads_1.fq.gz" -2 "$examples/plasmid_reads_2.fq.gz" \
     -o "$work/plasmid"
 printf '>gene_2001 plasmid:2001-2800\n%s\n' "${plasmid:2000:800}" > "$work/plasmid_seed.fa"
-circle=("$build/lorvex-extend" --seeds "$work/plasmid_seed.fa" --table "$work/plasmid.table"
-        --index "$work/plasmid.index" --both -q -o "$work/plasmid_circle.fa"
+circle=("$build/lorvex-extend" --seeds "$work/plasmid_seed.fa" --table "$work/plasmid.pairs"
+        --both -q -o "$work/plasmid_circle.fa"
         --summary-tsv "$work/plasmid_summary.tsv")
 describe "${circle[@]}"
 "${circle[@]}"
@@ -141,7 +144,7 @@ for gap in 8000:200:200 16000:600:600 26000:1500:1500 36000:400:100; do
 done
 scaffold+="${genome:cursor}"
 printf '>scaffold lambda_virus with 4 gaps\n%s\n' "$scaffold" > "$work/scaffold.fa"
-close=("$build/lorvex-close" -s "$work/scaffold.fa" -t "$work/lambda.table" -i "$work/lambda.index"
+close=("$build/lorvex-close" -s "$work/scaffold.fa" -t "$work/lambda.pairs"
        --min-distance "$min_distance" --max-distance "$max_distance" -j 2
        -o "$work/closed.fa" --gaps-tsv "$work/gaps.tsv")
 describe "${close[@]}"
@@ -155,6 +158,6 @@ else
     echo "the closed scaffold differs from the genome"
     status=1
 fi
-printf '\nEvery file of the demo is in %s/ (the table and index, the seeds, the\n' "$output_name"
+printf '\nEvery file of the demo is in %s/ (the tables and index, the seeds, the\n' "$output_name"
 echo "programs' outputs); BUILD is $build."
 exit $status

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs installed programs on the bundled example, as a user would after an
-# install: lorvex-prep makes the table, lorvex-extend extends a seed cut from
+# install: lorvex-prep makes the compact table, lorvex-extend extends a seed cut from
 # the genome on both sides with the distances estimated, and the contig must
 # be longer than the seed and lie in the genome as it is.
 #
@@ -18,7 +18,7 @@ mkdir -p "$work"
     -o "$work/lambda"
 genome=$(grep -v '^>' "$examples/lambda_virus.fa" | tr -d '\r\n')
 printf '>seed\n%s\n' "${genome:20000:1000}" >"$work/seed.fa"
-"$bin/lorvex-extend" -q -s "$work/seed.fa" -t "$work/lambda.table" -i "$work/lambda.index" \
+"$bin/lorvex-extend" -q -s "$work/seed.fa" -t "$work/lambda.pairs" \
     --both --threads 2 --line-width 0 -o "$work/contig.fa"
 contig=$(sed -n 2p "$work/contig.fa")
 if [ "${#contig}" -le 1000 ] || [[ "$genome" != *"$contig"* ]]; then

@@ -10,6 +10,7 @@
 
 #include "base/errors.h"
 #include "extension/extend_contig.h"
+#include "input/pair_table.h"
 #include "input/seed_reader.h"
 #include "run/parameter_words.h"
 #include "tool/number_arguments.h"
@@ -59,8 +60,9 @@ std::string UsageText(Variant variant) {
             "  --help           show this text\n"
             "  --version        show the program's name and version\n"
             "\n"
-            "TABLE and INDEX come from lorvex-prep (paired FASTQ); lorvex-extend extends many\n"
-            "seeds at once and estimates the distances from the reads.\n";
+            "TABLE and INDEX come from lorvex-prep --format text (or both) from paired FASTQ;\n"
+            "its default, the compact table, is for lorvex-extend, which extends many seeds at\n"
+            "once and estimates the distances from the reads.\n";
     return text;
 }
 
@@ -114,6 +116,21 @@ void WriteLine(char base, const BaseVotes& votes, bool flushEachLine) {
     }
 }
 
+// lorvex-prep writes the compact table unless told otherwise, and its
+// records would otherwise be reported as a broken text line.
+void RefuseCompactTable(const std::string& tablePath, const std::string& indexPath,
+                        Variant variant) {
+    const std::string remedy = std::string(ProgramName(variant)) +
+                               " reads the text table and its prefix index: make them with "
+                               "lorvex-prep --format text (or both)";
+    if (IsPairTableFile(tablePath))
+        throw FileError(tablePath,
+                        "a compact pair table (for lorvex-extend and lorvex-close); " + remedy);
+    if (IsPairTableFile(indexPath))
+        throw FileError(indexPath,
+                        "a compact pair table, given where the prefix index belongs; " + remedy);
+}
+
 RunParameters ParseRunParameters(char** argv) {
     RunParameters parameters;
     parameters.minDistance = ParseIntegerArgument(argv[4], parameterNames.minDistance);
@@ -144,6 +161,7 @@ int Run(int argc, char** argv, Variant variant, MakeCycles makeCycles) {
     rules.variant = variant;
     rules.makeCycles = makeCycles;
     std::string contig = LoadSeed(argv[1]);
+    RefuseCompactTable(argv[2], argv[3], variant);
     const RunInputs inputs = LoadRunInputs(argv[2], argv[3], "SEED.fa TABLE INDEX ...");
     const int32_t readLength = inputs.table.layout.readLength;
     if (WindowPastEnd(variant, rules.parameters, readLength))

@@ -28,10 +28,20 @@ std::string ShellWord(const std::string& word) {
 
 std::string LorvexCommand(const RunSettings& settings) {
     const RunParameters& p = settings.parameters;
+    // lorvex reads the text table only: from a compact table, the command
+    // names the text table of the same prefix and how to make it.
+    const bool compact = settings.indexPath.empty();
+    std::string prefix = settings.tablePath;
+    if (prefix.ends_with(".pairs")) prefix.resize(prefix.size() - 6);
+    const std::string table = compact ? prefix + ".table" : settings.tablePath;
+    const std::string index = compact ? prefix + ".index" : settings.indexPath;
     return std::string(settings.variant == Variant::Strict ? "lorvex-strict" : "lorvex") +
-           " SEED.fa " + ShellWord(settings.tablePath) + " " + ShellWord(settings.indexPath) + " " +
+           " SEED.fa " + ShellWord(table) + " " + ShellWord(index) + " " +
            std::to_string(p.minDistance) + " " + std::to_string(p.maxDistance) + " " +
-           std::to_string(p.minVotes) + " " + RatioText(p.dominanceRatio) + "\n";
+           std::to_string(p.minVotes) + " " + RatioText(p.dominanceRatio) +
+           (compact ? "  # the text table: lorvex-prep --format text -o " + ShellWord(prefix)
+                    : "") +
+           "\n";
 }
 
 std::string FragmentsTsv(const std::optional<FragmentEstimate>& estimate,

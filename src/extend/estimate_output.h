@@ -22,7 +22,9 @@ void WriteEstimate(const std::string& report, const std::string& depthLine,
                    const RunSettings& settings, const std::string& fragmentsPath,
                    const std::string& fragmentsTsv);
 
-// "lorvex SEED.fa TABLE INDEX MIN MAX VOTES RATIO" (lorvex-strict with --strict).
+// "lorvex SEED.fa TABLE INDEX MIN MAX VOTES RATIO" (lorvex-strict with
+// --strict); from a compact table (no index), with the text table of its
+// prefix and a shell comment on how to make it.
 std::string LorvexCommand(const RunSettings& settings);
 
 // A key and value block (pairs, quartiles, min_distance, max_distance, ...,

@@ -27,7 +27,8 @@ constexpr const char* description =
     "distances and the single-copy depth and stops.\n"
     "Numbers: --min-distance at least the read length R and at most --max-distance (with\n"
     "--strict: at least 2R - 2 and below --max-distance + R); --min-votes and --ratio 0 or\n"
-    "more. TABLE and INDEX come from lorvex-prep.\n";
+    "more. The table comes from lorvex-prep: PREFIX.pairs (-t alone), or with --format text\n"
+    "PREFIX.table (-t) and its PREFIX.index (-i).\n";
 
 // The options lorvex-extend has besides the shared ones.
 void AddOptions(CLI::App& app, ExtendOptions& options, RunOptionTexts& texts) {

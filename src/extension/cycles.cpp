@@ -29,9 +29,10 @@ namespace {
 
 AnchorRule AnchorOf(const CyclesSetup& setup) {
     const int32_t readLength = setup.inputs.ReadLength();
-    if (setup.anchor.length > 0)
-        return {std::min(setup.anchor.length, readLength), setup.anchor.mismatches};
-    return {FirstReadCompareLength(readLength, setup.variant), setup.anchor.mismatches};
+    AnchorRule anchor = setup.anchor;
+    anchor.length = setup.anchor.length > 0 ? std::min(setup.anchor.length, readLength)
+                                            : FirstReadCompareLength(readLength, setup.variant);
+    return anchor;
 }
 
 std::unique_ptr<ExtensionCycles> MakeTrackedCycles(const CyclesSetup& setup, TableReadMode mode) {

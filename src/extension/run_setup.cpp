@@ -91,6 +91,11 @@ RunInputs LoadEitherRunInputs(const std::string& tablePath, const std::string& i
                              " is not a compact pair table: a text read-pair table needs its "
                              "prefix index (-i/--index)");
         }
+        if (IsPairTableFile(indexPath))
+            throw UsageError(indexPath +
+                             " is a compact pair table, given as the index of the text table " +
+                             tablePath + ": give it alone as -t/--table, or the text table's " +
+                             "prefix index as -i/--index");
         return LoadRunInputs(tablePath, indexPath, order);
     }
     if (!indexPath.empty())
@@ -131,8 +136,10 @@ ParameterFault ImpossibleParameters(Variant variant, const RunParameters& parame
 
 AnchorRule RunAnchor(Variant variant, const RunParameters& parameters, int32_t readLength) {
     if (variant == Variant::Main && parameters.anchorLength > 0)
-        return {std::min(parameters.anchorLength, readLength), parameters.anchorMismatches};
-    return {FirstReadCompareLength(readLength, variant), parameters.anchorMismatches};
+        return {std::min(parameters.anchorLength, readLength), parameters.anchorMismatches,
+                parameters.voteQuality};
+    return {FirstReadCompareLength(readLength, variant), parameters.anchorMismatches,
+            parameters.voteQuality};
 }
 
 int64_t LeastMinDistance(Variant variant, const RunParameters& parameters, int32_t readLength) {

@@ -30,6 +30,9 @@ struct RunParameters {
     int32_t anchorLength = 0;
     // Mismatches a first read may have with its window past the index key.
     int32_t anchorMismatches = 0;
+    // A mate's base votes when its quality is voteQuality or more (30, the
+    // rule of lorvex and lorvex-strict, leaves the qualities as they are).
+    int32_t voteQuality = static_cast<int32_t>(pairTableVoteQuality);
 };
 
 // The read pairs of a run in one of two forms: the text table with its
@@ -57,8 +60,9 @@ RunInputs LoadRunInputs(const std::string& tablePath, const std::string& indexPa
 
 // The batch programs' inputs: a compact table (told by its content) or a
 // text table with its index. A compact table is refused with an index (it
-// holds its own), a text table without one (UsageError); a compact table
-// without pairs is refused too (InputError).
+// holds its own), a text table without one or with a compact table as its
+// index (UsageError); a compact table without pairs is refused too
+// (InputError).
 RunInputs LoadEitherRunInputs(const std::string& tablePath, const std::string& indexPath,
                               const std::string& order = "");
 

@@ -1,5 +1,7 @@
 #include "input/pair_table.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -27,6 +29,8 @@ T* RoomFor(std::vector<T>& room, uint64_t used, uint64_t more) {
 }  // namespace
 
 bool IsPairTableFile(const std::string& path) {
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
     try {
         FileHandle file = OpenInputFile(path, "rb");
         char magic[sizeof pairTableMagic];
@@ -77,7 +81,7 @@ void PairTable::CheckSections() const {
     };
     if (h.version != pairTableVersion) throw fail("its two version numbers differ");
     if (h.keyBases != pairTableKeyBases || h.qualityBits != 1 ||
-        h.qualityThreshold != pairTableVoteQuality || (h.readsIndexed != 1 && h.readsIndexed != 2))
+        h.qualityThreshold > highestVoteQuality || (h.readsIndexed != 1 && h.readsIndexed != 2))
         throw fail("unknown key, quality or index settings");
     // Each part bounded first, so that the sums below cannot wrap.
     if (h.directoryBits > 32 || h.offsetBits == 0 || h.offsetBits > 62 || h.fragmentBits > 63 ||
@@ -151,6 +155,35 @@ std::pair<uint64_t, uint64_t> PairTable::CodeRange(uint64_t code, uint32_t keyBi
     if (prefix + 1 < (uint64_t{1} << fragmentBits))
         high = std::lower_bound(low, end, (prefix + 1) << shift);
     return {static_cast<uint64_t>(low - entries_), static_cast<uint64_t>(high - entries_)};
+}
+
+void PairTable::PrefetchSlot(const char* key, uint32_t keyLength) const {
+    const uint64_t slot = layout_.Slot(ReadKey(key, keyLength));
+    __builtin_prefetch(directory_ + slot);
+    __builtin_prefetch(directory_ + slot + 1);
+}
+
+void PairTable::PrefetchEntries(const char* key, uint32_t keyLength) const {
+    const uint64_t slot = layout_.Slot(ReadKey(key, keyLength));
+    const uint64_t first = directory_[slot], last = directory_[slot + 1];
+    if (first >= last || last > header_.entryCount) return;
+    // A slot holds about 8 entries: a cache line or two.
+    __builtin_prefetch(entries_ + first);
+    __builtin_prefetch(entries_ + last - 1);
+}
+
+void PairTable::PrefetchRecords(const char* key, uint32_t keyLength) const {
+    const uint64_t code = ReadKey(key, keyLength);
+    const uint32_t keyBits = 2 * std::min<uint32_t>(keyLength, pairTableKeyBases);
+    if (keyBits < layout_.directoryBits) return;  // keys that short span many slots
+    const uint64_t slot = layout_.Slot(code);
+    if (directory_[slot] > directory_[slot + 1] || directory_[slot + 1] > header_.entryCount)
+        return;
+    const auto [first, last] = CodeRange(code, keyBits);
+    for (uint64_t index = first; index < std::min(last, first + 8); ++index) {
+        const uint64_t offset = layout_.RecordOffset(entries_[index]);
+        if (offset < header_.recordsBytes) __builtin_prefetch(records_ + offset);
+    }
 }
 
 std::string_view PairTable::DecodeAnchor(uint64_t index, PairRecord& record,

@@ -146,6 +146,15 @@ class PairTable {
     // its equals stand, zeros after their bases.
     std::pair<uint64_t, uint64_t> KeyRange(const char* key, uint32_t keyLength) const;
     std::pair<uint64_t, uint64_t> ExactKeyRange(const char* bases, uint32_t length) const;
+    // Software prefetch for a lookup to come by the first min(keyLength, 32)
+    // bases at key, in three steps each issued a lookup or more after the
+    // one before, so that each reads only what the one before brought into
+    // the cache: the directory slot, then the slot's entries, then the
+    // records of the key's entries (at most 8). They neither throw nor change
+    // any result; a damaged directory only makes them prefetch less.
+    void PrefetchSlot(const char* key, uint32_t keyLength) const;
+    void PrefetchEntries(const char* key, uint32_t keyLength) const;
+    void PrefetchRecords(const char* key, uint32_t keyLength) const;
     // Appends to `found` each entry of [first, last) for which
     // accept(anchor) holds, anchor being its anchoring read decoded (valid
     // during the call only). accept may return false for all and count
@@ -208,7 +217,8 @@ class PairTable {
 };
 
 // Whether the file begins with the compact table's magic number (false for
-// a file that cannot be read, or a shorter one).
+// a file that cannot be read, a shorter one, and anything but a regular
+// file, which a look could block on or consume: an index may come from a pipe).
 bool IsPairTableFile(const std::string& path);
 
 }  // namespace lorvex

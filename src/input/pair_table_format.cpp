@@ -14,7 +14,6 @@ static_assert(std::endian::native == std::endian::little,
               "the pair table is read and written with little-endian loads and stores");
 
 constexpr uint8_t unknownCode = 4;
-constexpr char qualityVoteCharacter = static_cast<char>('!' + pairTableVoteQuality);
 
 // Base letter (either case) to its 2-bit code, 4 for every other byte.
 constexpr std::array<uint8_t, 256> MakeBaseCodes() {
@@ -110,12 +109,13 @@ void AppendPackedBases(std::string_view read, std::vector<uint8_t>& out) {
     }
 }
 
-void AppendVoteBits(std::string_view quality, std::vector<uint8_t>& out) {
+void AppendVoteBits(std::string_view quality, uint32_t voteQuality, std::vector<uint8_t>& out) {
     const size_t start = out.size();
     out.resize(start + VoteBitBytes(quality.size()), 0);
     uint8_t* bits = out.data() + start;
+    const unsigned char voteCharacter = static_cast<unsigned char>('!' + voteQuality);
     for (size_t i = 0; i < quality.size(); ++i)
-        if (quality[i] >= qualityVoteCharacter)
+        if (static_cast<unsigned char>(quality[i]) >= voteCharacter)
             bits[i / 8] |= static_cast<uint8_t>(0x80 >> (i % 8));
 }
 
@@ -234,7 +234,8 @@ EntryLayout EntryLayoutFor(uint64_t entryCount, uint64_t recordsBytes) {
 }
 
 uint64_t AppendPairRecord(std::string_view read1, std::string_view quality1, std::string_view read2,
-                          std::string_view quality2, std::vector<uint8_t>& record) {
+                          std::string_view quality2, uint32_t voteQuality,
+                          std::vector<uint8_t>& record) {
     AppendVarint(record, read1.size());
     AppendVarint(record, read2.size());
     // The runs of unknown bases, read 1 then read 2, none across the two.
@@ -267,8 +268,8 @@ uint64_t AppendPairRecord(std::string_view read1, std::string_view quality1, std
     }
     AppendPackedBases(read1, record);
     AppendPackedBases(read2, record);
-    AppendVoteBits(quality1, record);
-    AppendVoteBits(quality2, record);
+    AppendVoteBits(quality1, voteQuality, record);
+    AppendVoteBits(quality2, voteQuality, record);
     return unknown;
 }
 

@@ -56,6 +56,13 @@ inline constexpr uint32_t pairTableLongestRead = 65535;
 // The quality of a base that may vote, and the value a decoded vote quality
 // takes for such a base (0 for the others).
 inline constexpr uint32_t pairTableVoteQuality = 30;
+// The quality from which lorvex-prep marks a base of the compact table as a
+// vote, and from which lorvex-extend and lorvex-close count a text table's
+// mate bases, unless told otherwise: 20, one error in a hundred, keeps the
+// votes of reads whose qualities fall below 30 towards their ends.
+inline constexpr uint32_t defaultVoteQuality = 20;
+// The highest vote quality a table may be made with (Phred+33 ends at '~').
+inline constexpr uint32_t highestVoteQuality = 93;
 
 // Everything the closing header holds.
 struct ClosingHeader {
@@ -142,9 +149,11 @@ EntryLayout EntryLayoutFor(uint64_t entryCount, uint64_t recordsBytes);
 
 // Appends the record of one pair. Bases may be in either case; every byte
 // but A, C, G, T (a, c, g, t) is stored as N. Qualities are Phred+33
-// characters as long as their reads. Returns the bases stored as N.
+// characters as long as their reads; a base votes when its quality is
+// voteQuality or more. Returns the bases stored as N.
 uint64_t AppendPairRecord(std::string_view read1, std::string_view quality1, std::string_view read2,
-                          std::string_view quality2, std::vector<uint8_t>& record);
+                          std::string_view quality2, uint32_t voteQuality,
+                          std::vector<uint8_t>& record);
 
 // A record's parts, where they lie in the mapped file.
 struct PairRecord {

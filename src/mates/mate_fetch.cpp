@@ -50,6 +50,14 @@ void AppendMate(const char* line, int32_t readLength, SelectedMates& selected) {
     ++selected.count;
 }
 
+// Qualities from `least` to 29 become 30, so that those bases vote.
+void RaiseVoteQualities(uint8_t* qualities, size_t count, int32_t least) {
+    const uint8_t from = static_cast<uint8_t>(least);
+    for (size_t i = 0; i < count; ++i)
+        if (qualities[i] >= from && qualities[i] < pairTableVoteQuality)
+            qualities[i] = pairTableVoteQuality;
+}
+
 }  // namespace
 
 int32_t MismatchesPastKey(const char* firstRead, const char* window, int32_t length, int32_t most) {
@@ -83,10 +91,15 @@ void SelectMates(const char* window, const char* lines, uint64_t count, const Ta
 void SelectMates(const char* window, const char* lines, uint64_t count, const TableLayout& layout,
                  const AnchorRule& anchor, SelectedMates& selected) {
     const AnchorRule rule{std::min(anchor.length, layout.readLength), anchor.mismatches};
+    const int32_t before = selected.count;
     for (uint64_t i = 0; i < count; ++i) {
         const char* line = lines + i * layout.lineSize;
         if (AnchorMatches(line, window, rule)) AppendMate(line, layout.readLength, selected);
     }
+    if (anchor.voteQuality < static_cast<int32_t>(pairTableVoteQuality) && selected.count > before)
+        RaiseVoteQualities(
+            selected.qualities.data() + static_cast<size_t>(before) * layout.readLength,
+            static_cast<size_t>(selected.count - before) * layout.readLength, anchor.voteQuality);
 }
 
 void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,

@@ -64,6 +64,11 @@ int32_t FirstReadCompareLength(int32_t readLength, Variant variant);
 struct AnchorRule {
     int32_t length = 0;
     int32_t mismatches = 0;
+    // A selected mate's base votes when its quality is voteQuality or more:
+    // a text table's qualities from voteQuality to 29 are raised to 30, the
+    // quality the votes need, and 30 (or more) leaves them as they are. A
+    // compact table's vote bit was set by its own threshold when it was made.
+    int32_t voteQuality = static_cast<int32_t>(pairTableVoteQuality);
 };
 
 // The bytes of a first read that differ from the window's among its first

@@ -10,7 +10,8 @@ MatesAhead::MatesAhead(const TableStream& table, const PrefixIndex& index, const
                        TableReadMode mode, uint64_t readsBeforeRing, uint64_t batchBytes)
     : table_(table),
       index_(index),
-      anchor_{std::min(anchor.length, table.layout.readLength), anchor.mismatches},
+      anchor_{std::min(anchor.length, table.layout.readLength), anchor.mismatches,
+              anchor.voteQuality},
       mode_(mode),
       readsBeforeRing_(readsBeforeRing),
       batchBytes_(batchBytes) {}

@@ -49,6 +49,19 @@ void CopyPadded(const FoundPairs& found, int32_t readLength, SelectedMates& sele
 
 }  // namespace
 
+void PairTableMates::PrefetchAhead(const std::string& contig, int64_t windowStart) const {
+    const int32_t least =
+        anchor_.mismatches > 0 ? prefixLength : std::min(anchor_.length, pairTableKeyBases);
+    const auto inside = [&](int64_t ahead) {
+        return windowStart + ahead + least <= static_cast<int64_t>(contig.size());
+    };
+    const char* window = contig.data() + windowStart;
+    const uint32_t keyLength = static_cast<uint32_t>(least);
+    if (inside(3)) table_.PrefetchSlot(window + 3, keyLength);
+    if (inside(2)) table_.PrefetchEntries(window + 2, keyLength);
+    if (inside(1)) table_.PrefetchRecords(window + 1, keyLength);
+}
+
 void FetchPairTableMates(const char* window, const PairTable& table, const AnchorRule& anchor,
                          int32_t readLength, SelectedMates& selected) {
     ClearSelectedMates(readLength, selected);

@@ -32,11 +32,18 @@ class PairTableMates {
     PairTableMates(const PairTable& table, const AnchorRule& anchor, int32_t readLength)
         : table_(table), anchor_(anchor), readLength_(readLength) {}
     const SelectedMates& Fetch(const std::string& contig, int64_t windowStart) {
+        PrefetchAhead(contig, windowStart);
         FetchPairTableMates(contig.data() + windowStart, table_, anchor_, readLength_, selected_);
         return selected_;
     }
 
   private:
+    // Windows are fetched in the order of their starts, one a cycle, and
+    // those of the next cycles lie inside the contig already: the lookups of
+    // the next three are prefetched a step each, so that a lookup finds its
+    // directory slot, entries and records in the cache.
+    void PrefetchAhead(const std::string& contig, int64_t windowStart) const;
+
     const PairTable& table_;
     AnchorRule anchor_;
     int32_t readLength_;

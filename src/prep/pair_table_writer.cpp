@@ -87,7 +87,8 @@ bool PairTableWriter::Add(std::string_view read1, std::string_view quality1, std
             if (part == &read1 || part == &read2) ++totals_.readsCut;
         }
     const uint64_t offset = recordsWritten_ + recordBlock_.size();
-    totals_.unknownBases += AppendPairRecord(read1, quality1, read2, quality2, recordBlock_);
+    totals_.unknownBases +=
+        AppendPairRecord(read1, quality1, read2, quality2, settings_.voteQuality, recordBlock_);
     sorter_.Add(ReadKey(read1.data(), read1.size()), offset << 1);
     if (settings_.bothReads) sorter_.Add(ReadKey(read2.data(), read2.size()), offset << 1 | 1);
     const uint32_t shorter = static_cast<uint32_t>(std::min(read1.size(), read2.size()));
@@ -148,6 +149,7 @@ void PairTableWriter::WriteIndex() {
     ClosingHeader header;
     header.pairCount = totals_.pairsKept;
     header.entryCount = sorter_.Count();
+    header.qualityThreshold = settings_.voteQuality;
     header.recordsBytes = recordsWritten_;
     header.entriesOffset = AlignSection(header.recordsOffset + header.recordsBytes);
     const EntryLayout layout = EntryLayoutFor(header.entryCount, header.recordsBytes);

@@ -28,6 +28,7 @@ struct PairTableSettings {
     uint32_t leastReadLength = defaultLeastReadLength;  // both reads of a kept pair reach it
     bool bothReads = true;                              // index read 2 as well as read 1
     uint64_t memoryBudget = 0;                          // bytes for the index entries
+    uint32_t voteQuality = defaultVoteQuality;          // bases of this quality or more vote
 };
 
 struct PairTableTotals {

@@ -1,5 +1,5 @@
-// lorvex-prep: builds the read-pair table and prefix index from paired
-// FASTQ files, or checks an existing pair of them.
+// lorvex-prep: builds the read-pair tables (compact, or text with its prefix
+// index) from paired FASTQ files, or checks existing ones.
 #include <malloc.h>
 #include <unistd.h>
 

@@ -17,31 +17,34 @@ namespace lorvex::prep {
 namespace {
 
 constexpr const char* description =
-    "Builds the read-pair tables that lorvex, lorvex-strict, lorvex-extend and lorvex-close\n"
+    "Builds the read-pair tables that lorvex-extend, lorvex-close, lorvex and lorvex-strict\n"
     "read, from paired FASTQ files (plain or gzip-compressed, LF or CR LF line ends).\n"
     "\n"
     "  lorvex-prep -1 R1.fq.gz -2 R2.fq.gz -o out/reads\n"
-    "      writes out/reads.table and out/reads.index\n"
+    "      writes out/reads.pairs, the compact table (lorvex-extend, lorvex-close)\n"
     "  lorvex-prep --interleaved pairs.fq.gz -o out/reads\n"
     "      the same from one FASTQ file whose records alternate: read 1, read 2, ...\n"
-    "  lorvex-prep -1 R1.fq.gz -2 R2.fq.gz -o out/reads --format compact\n"
-    "      writes out/reads.pairs, the compact table (lorvex-extend, lorvex-close)\n"
-    "  lorvex-prep --check out/reads.table out/reads.index\n"
-    "      verifies a table and its index (--check out/reads.pairs: the compact one)\n"
+    "  lorvex-prep -1 R1.fq.gz -2 R2.fq.gz -o out/reads --format text\n"
+    "      writes out/reads.table and out/reads.index, the text table (every program)\n"
+    "  lorvex-prep --check out/reads.pairs\n"
+    "      verifies a table (--check out/reads.table out/reads.index: the text one)\n"
     "\n"
-    "The text table (--format text, the default): every read is cut to the read length;\n"
-    "pairs with a shorter read or with a base other than A, C, G, T (N or .) in the kept\n"
-    "part are dropped. Each kept pair is written twice, as (read 1, read 2) and as (read 2,\n"
-    "read 1), so that pairs from both strands anchor windows. The read length R is 12 to\n"
-    "1023. The compact table (--format compact) keeps every pair whose reads both have\n"
-    "--min-read-length bases or more, whole, N included, each pair once with its two reads\n"
-    "indexed, and qualities reduced to the one bit the votes use (30 or more). Phred+64\n"
-    "qualities are recognised and written as Phred+33. The memory bound is at least 32M.\n"
+    "The compact table (--format compact, the default) keeps every pair whose reads both\n"
+    "have --min-read-length bases or more, whole, N included, each pair once with its two\n"
+    "reads indexed, and qualities reduced to the one bit the votes use (30 or more). The\n"
+    "text table (--format text): every read is cut to the read length; pairs with a\n"
+    "shorter read or with a base other than A, C, G, T (N or .) in the kept part are\n"
+    "dropped. Each kept pair is written twice, as (read 1, read 2) and as (read 2, read 1),\n"
+    "so that pairs from both strands anchor windows. The read length R is 12 to 1023.\n"
+    "--format both writes the two from one pass. Phred+64 qualities are recognised and\n"
+    "written as Phred+33. The memory bound is at least 32M.\n"
     "\n"
-    "lorvex-extend and lorvex-close read either form; lorvex and lorvex-strict the text one.\n"
+    "lorvex-extend and lorvex-close read either form; lorvex and lorvex-strict only the\n"
+    "text one.\n"
     "\n"
-    "Next: lorvex-extend -s seeds.fa -t out/reads.pairs (or -t out/reads.table -i\n"
-    "out/reads.index), or lorvex for one seed (its MIN_DISTANCE at least R).\n";
+    "Next: lorvex-extend -s seeds.fa -t out/reads.pairs, lorvex-close -s scaffolds.fa -t\n"
+    "out/reads.pairs, or (with --format text) lorvex SEED.fa out/reads.table out/reads.index\n"
+    "... for one seed (its MIN_DISTANCE at least R).\n";
 
 // Shows "--check FILE..." rather than the generic "--check TEXT x [1,3]".
 class PrepFormatter : public CLI::Formatter {
@@ -55,7 +58,7 @@ class PrepFormatter : public CLI::Formatter {
 // What the options hold before they are checked and turned into PrepOptions.
 struct OptionTexts {
     std::string memory = "2G";
-    std::string format = "text";
+    std::string format = "compact";
     bool noNameCheck = false;
     bool phred33 = false;
     bool phred64 = false;
@@ -75,21 +78,30 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
                   "One FASTQ file whose records alternate: read 1, read 2, read 1, ... "
                   "('-': standard input)");
     app.add_option("-o,--output", options.outputPrefix,
-                   "Writes PREFIX.table and PREFIX.index, or PREFIX.pairs (folders are created)")
+                   "Writes PREFIX.pairs, or PREFIX.table and PREFIX.index (--format text), or the "
+                   "three (both); folders are created")
         ->type_name("PREFIX");
     app.add_option("--format", texts.format,
-                   "text: the table and index every program reads; compact: the pair table "
-                   "(PREFIX.pairs) with reads of every length; both: the two from one pass")
+                   "compact: the pair table (PREFIX.pairs) with reads of every length, which "
+                   "lorvex-extend and lorvex-close read; text: the table and index every program "
+                   "reads (lorvex and lorvex-strict need it); both: the two from one pass")
         ->type_name("FORM")
         ->capture_default_str();
     app.add_option("--min-read-length", options.leastReadLength,
                    "The compact table keeps pairs whose reads both have at least N bases, 21 "
                    "to 65535 (default 21)")
         ->type_name("N");
+    app.add_option("--min-quality", options.voteQuality,
+                   "The compact table marks a base as a vote when its quality is Q or more, 0 to "
+                   "93; lorvex-extend and lorvex-close count such bases (the text table keeps "
+                   "every quality)")
+        ->type_name("Q")
+        ->default_str(std::to_string(defaultVoteQuality));
     app.add_option(
            "-l,--read-length", options.readLength,
-           "Read length of the text table, 12 to 1023 (default: the one with the most pairs "
-           "kept x (R - 20) among the first 10,000 pairs, fewer for reads over 104 bases)")
+           "Read length of the text table (--format text or both), 12 to 1023 (default: the one "
+           "with the most pairs kept x (R - 20) among the first 10,000 pairs, fewer for reads "
+           "over 104 bases)")
         ->type_name("R");
     app.add_flag("--one-orientation", options.oneOrientation,
                  "Write each pair only as (read 1, read 2), not also as (read 2, read 1); the "
@@ -97,7 +109,7 @@ void AddOptions(CLI::App& app, PrepOptions& options, OptionTexts& texts) {
     app.add_flag("--no-name-check", texts.noNameCheck,
                  "Pair records by position alone, whatever their names");
     app.add_flag("--phred33", texts.phred33,
-                 "Qualities are Phred+33 (default: told from the pairs -l is chosen from)");
+                 "Qualities are Phred+33 (default: told from the pairs at the start)");
     app.add_flag("--phred64", texts.phred64,
                  "Qualities are Phred+64 ('@' is 0); they are written as Phred+33");
     AddFileOption(app, "--stats", options.statsPath,
@@ -203,11 +215,15 @@ void CheckRunOptions(const PrepOptions& options) {
         throw UsageError("--read-length must be from 12 to 1023");
     if (options.readLength != 0 && !WritesText(options.format))
         throw UsageError(
-            "--read-length sets the text table's read length; the compact table keeps reads of "
-            "every length (--min-read-length sets the shortest)");
+            "--read-length sets the text table's read length: add --format text (or both) to "
+            "write a text table; the compact table keeps reads of every length "
+            "(--min-read-length sets the shortest)");
     if (options.leastReadLength != 0 && !WritesCompact(options.format))
         throw UsageError(
             "--min-read-length is for the compact table: give --format compact or both");
+    if (options.voteQuality != -1 &&
+        (options.voteQuality < 0 || options.voteQuality > static_cast<int32_t>(highestVoteQuality)))
+        throw UsageError("--min-quality must be from 0 to 93");
     if (options.leastReadLength != 0 && (options.leastReadLength < defaultLeastReadLength ||
                                          options.leastReadLength > pairTableLongestRead))
         throw UsageError("--min-read-length must be from 21 to 65535");

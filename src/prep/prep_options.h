@@ -13,8 +13,9 @@ namespace lorvex::prep {
 
 inline constexpr uint64_t defaultMemoryBytes = uint64_t{2} << 30;
 
-// Which tables a run writes: the text table and index that every program
-// reads, the compact pair table (PREFIX.pairs), or both from one pass.
+// Which tables a run writes: the compact pair table (PREFIX.pairs) that
+// lorvex-extend and lorvex-close read, the text table and index that every
+// program reads, or both from one pass.
 enum class TableFormat { Text, Compact, Both };
 
 inline bool WritesText(TableFormat format) {
@@ -28,12 +29,13 @@ struct PrepOptions {
     std::string firstReads;    // -1
     std::string secondReads;   // -2
     std::string interleaved;   // --interleaved, instead of -1 and -2
-    std::string outputPrefix;  // -o: writes <prefix>.table and <prefix>.index, <prefix>.pairs
-    TableFormat format = TableFormat::Text;  // --format
+    std::string outputPrefix;  // -o: writes <prefix>.pairs, <prefix>.table and <prefix>.index
+    TableFormat format = TableFormat::Compact;  // --format
     int32_t readLength = 0;  // -l; 0: chosen from the pairs at the start of the input
     // --min-read-length: the shortest read of a pair the compact table keeps;
     // 0: the default.
     uint32_t leastReadLength = 0;
+    int32_t voteQuality = -1;  // --min-quality; -1: not given
     // --phred33 or --phred64; nothing: told from the qualities at the start.
     std::optional<QualityEncoding> qualityEncoding;
     std::string statsPath;  // --stats: a TSV of read lengths, filter counts and the choice of R

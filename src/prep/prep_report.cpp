@@ -172,6 +172,7 @@ std::string FormatStats(const PrepSummary& s) {
         count("compact", "kept", c.pairsKept, counts.pairsRead);
         count("compact", "short_read", c.droppedShort, counts.pairsRead);
         row("compact", "min_read_length", std::to_string(s.leastReadLength));
+        row("compact", "min_quality", std::to_string(s.voteQuality));
         row("compact", "shortest_read", std::to_string(c.shortestRead));
         row("compact", "longest_read", std::to_string(c.longestRead));
         row("compact", "bases", std::to_string(c.basesStored));

@@ -247,9 +247,12 @@ PrepSummary RunPrep(const PrepOptions& options, ProgressMeter& progress) {
     if (WritesCompact(options.format)) {
         PairTableSettings settings;
         if (options.leastReadLength != 0) settings.leastReadLength = options.leastReadLength;
+        if (options.voteQuality >= 0)
+            settings.voteQuality = static_cast<uint32_t>(options.voteQuality);
         settings.bothReads = summary.bothOrientations;
         settings.memoryBudget = budget - textBudget;
         summary.leastReadLength = settings.leastReadLength;
+        summary.voteQuality = settings.voteQuality;
         pairTable.emplace(summary.paths.pairs, settings, workFolder, options.force);
     }
     std::optional<NamedOutput> stats;

@@ -57,6 +57,7 @@ struct PrepSummary {
     TableTotals table;
     GroupingTotals grouping;
     uint32_t leastReadLength = 0;  // of the compact table
+    uint32_t voteQuality = 0;      // of the compact table
     PairTableTotals compact;
     uint64_t memoryBound = 0;
     uint64_t peakMemoryBytes = 0;

@@ -2,11 +2,23 @@
 
 #include <cstdio>
 
+#include "base/errors.h"
 #include "base/number_text.h"
 #include "extension/anchor_errors.h"
 #include "tool/messages.h"
 
 namespace lorvex {
+
+void SettleVoteQuality(RunSettings& settings, const RunInputs& inputs) {
+    if (!inputs.Compact()) return;
+    const int32_t made = static_cast<int32_t>(inputs.pairs->header().qualityThreshold);
+    if (settings.voteQualityGiven && settings.parameters.voteQuality != made)
+        throw UsageError(settings.tablePath + " counts bases of quality " + std::to_string(made) +
+                         " or more as votes, as lorvex-prep made it: drop --min-quality, or make "
+                         "the table again with lorvex-prep --min-quality " +
+                         std::to_string(settings.parameters.voteQuality));
+    settings.parameters.voteQuality = made;
+}
 
 void SettleAnchorMismatches(RunSettings& settings, const KnownSequences& known,
                             const RunInputs& inputs, ProgressLine& progress) {

@@ -39,8 +39,9 @@ void PrepareRunOutputs(const RunSettings& settings, const std::string& recordsPa
 
 SettledRun SettleRun(const RunSettings& requested, const KnownSequences& known,
                      const RunInputs& inputs, ProgressLine& progress, bool echoSoundReport) {
-    SettledDistances distances =
-        SettleDistances(requested, known, inputs, progress, echoSoundReport);
+    RunSettings wanted = requested;
+    SettleVoteQuality(wanted, inputs);
+    SettledDistances distances = SettleDistances(wanted, known, inputs, progress, echoSoundReport);
     SettledRun settled;
     settled.settings = std::move(distances.settings);
     settled.estimate = std::move(distances.estimate);

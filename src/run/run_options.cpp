@@ -27,14 +27,25 @@ void TakeAnchorOptions(const RunOptionTexts& texts, RunSettings& settings) {
     parameters.anchorLength = defaultAnchorLength;
     parameters.anchorMismatches = defaultAnchorMismatches;
     settings.estimateAnchorMismatches = false;
+    settings.voteQualityGiven = !texts.minQuality.empty();
     if (settings.variant == Variant::Strict) {
-        if (!texts.anchorLength.empty() || !texts.anchorMismatches.empty())
+        if (!texts.anchorLength.empty() || !texts.anchorMismatches.empty() ||
+            !texts.minQuality.empty())
             throw UsageError(
-                "--strict selects pairs on their whole first read; drop --anchor-length and "
-                "--anchor-mismatches");
+                "--strict selects pairs on their whole first read and counts bases of quality "
+                "30 or more; drop --anchor-length, --anchor-mismatches and --min-quality");
         parameters.anchorLength = 0;
         parameters.anchorMismatches = 0;
+        parameters.voteQuality = static_cast<int32_t>(pairTableVoteQuality);
         return;
+    }
+    parameters.voteQuality = defaultMinQuality;
+    if (!texts.minQuality.empty()) {
+        parameters.voteQuality = ParseIntegerArgument(texts.minQuality, "--min-quality");
+        if (parameters.voteQuality < 0 ||
+            parameters.voteQuality > static_cast<int32_t>(highestVoteQuality))
+            throw UsageError("--min-quality must be 0 to " + std::to_string(highestVoteQuality) +
+                             ", not " + texts.minQuality);
     }
     if (!texts.anchorLength.empty()) {
         parameters.anchorLength = ParseIntegerArgument(texts.anchorLength, "--anchor-length");
@@ -84,6 +95,11 @@ void AddRunOptions(CLI::App& app, RunSettings& settings, RunOptionTexts& texts) 
            "more; 0: the whole read, up to 100 bases)",
            "K")
         ->default_str(std::to_string(defaultAnchorLength));
+    number("--min-quality", texts.minQuality,
+           "A mate's base votes when its quality is Q or more (a compact table holds the Q "
+           "lorvex-prep made it with)",
+           "Q")
+        ->default_str(std::to_string(defaultMinQuality));
     number("--anchor-mismatches", texts.anchorMismatches,
            "Mismatches a first read may have with the contig past its first 12 bases "
            "(default: 0 to 2, from the read errors measured on the known sequences)",

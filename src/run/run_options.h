@@ -13,7 +13,8 @@ namespace lorvex {
 
 // What the shared options hold before they are checked.
 struct RunOptionTexts {
-    std::string minDistance, maxDistance, minVotes, ratio, anchorLength, anchorMismatches;
+    std::string minDistance, maxDistance, minVotes, ratio, anchorLength, anchorMismatches,
+        minQuality;
     bool strict = false;
     std::string depth;
     bool noRepeatGuard = false;

@@ -26,6 +26,9 @@ inline constexpr float defaultDominanceRatio = 1.5f;
 // --anchor-length when it is not given: 0 selects pairs on their whole first
 // read (at most 100 bases), as lorvex does.
 inline constexpr int32_t defaultAnchorLength = 0;
+// --min-quality when it is not given (lorvex counts 30 or more only); the
+// dominance ratio outweighs the errors these bases add.
+inline constexpr int32_t defaultMinQuality = static_cast<int32_t>(defaultVoteQuality);
 // --anchor-mismatches when the reads cannot tell.
 inline constexpr int32_t defaultAnchorMismatches = 0;
 
@@ -38,6 +41,7 @@ struct RunSettings {
     // --anchor-mismatches left out: measured from the reads on the known
     // sequences (main variant).
     bool estimateAnchorMismatches = false;
+    bool voteQualityGiven = false;  // --min-quality
     Variant variant = Variant::Main;
     unsigned threads = 1;
     int32_t cap = extensionCap;  // most bases one side adds

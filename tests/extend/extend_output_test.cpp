@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "extend/estimate_output.h"
 #include "extension/stop_reason.h"
 
 namespace lorvex::extend {
@@ -68,6 +69,23 @@ TEST(ExtendOutput, ACircleIsWrittenOnceFromTheSeedsStart) {
     EXPECT_EQ(positions, "7 8 1 2 3 4 5 6 7 8 ");
     EXPECT_EQ(SummaryRows(seed, extension, false, std::nullopt, true),
               "s\tright\t4\t4\tcircular\t0\t0\t0\t0\t8\t\tcircular\t0\t\t\n");
+}
+
+// The lorvex command of --estimate-only names a text table, which lorvex
+// reads: given a compact one, the text table of its prefix and how to make it.
+TEST(ExtendOutput, TheLorvexCommandNamesTheTextTable) {
+    RunSettings settings;
+    settings.parameters = {230, 489, 5, 0.1f};
+    settings.tablePath = "out/reads.table";
+    settings.indexPath = "out/reads.index";
+    EXPECT_EQ(LorvexCommand(settings),
+              "lorvex SEED.fa out/reads.table out/reads.index 230 489 5 0.1\n");
+    settings.tablePath = "my reads.pairs";
+    settings.indexPath = "";
+    settings.variant = Variant::Strict;
+    EXPECT_EQ(LorvexCommand(settings),
+              "lorvex-strict SEED.fa 'my reads.table' 'my reads.index' 230 489 5 0.1  # the text "
+              "table: lorvex-prep --format text -o 'my reads'\n");
 }
 
 }  // namespace

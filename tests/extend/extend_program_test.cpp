@@ -456,9 +456,10 @@ TEST_F(ExtendProgram, MatchesTheProgramsOnTheExample) {
     repeatGuard_ = true;
     const std::string examples = LORVEX_EXAMPLES;
     ASSERT_TRUE(std::filesystem::exists(examples + "/lambda_virus.fa"));
-    const ProgramRun prep = RunBuiltProgram(
-        "lorvex-prep", {"-q", "-1", examples + "/lambda_reads_1.fq.gz", "-2",
-                        examples + "/lambda_reads_2.fq.gz", "-o", dir_.path() + "/lambda"});
+    const ProgramRun prep =
+        RunBuiltProgram("lorvex-prep", {"-q", "-1", examples + "/lambda_reads_1.fq.gz", "-2",
+                                        examples + "/lambda_reads_2.fq.gz", "-o",
+                                        dir_.path() + "/lambda", "--format", "text"});
     ASSERT_EQ(prep.status, 0) << prep.err;
     files_ = {dir_.path() + "/lambda.table", dir_.path() + "/lambda.index"};
     std::string genome;

@@ -46,7 +46,8 @@ std::multiset<Entry> TextEntries(const std::string& table, size_t readLength) {
     for (size_t at = 0; at + lineBytes <= table.size(); at += lineBytes) {
         std::vector<uint8_t> votes;
         for (size_t i = 0; i < readLength; ++i)
-            votes.push_back(table[at + 3 * readLength + 3 + i] - '!' >= 30 ? 30 : 0);
+            votes.push_back(
+                table[at + 3 * readLength + 3 + i] - '!' >= int{defaultVoteQuality} ? 30 : 0);
         entries.emplace(table.substr(at, readLength), table.substr(at + readLength + 1, readLength),
                         votes);
     }
@@ -154,13 +155,15 @@ TEST(CompactPrep, OptionsOutputsAndChecks) {
     for (const std::vector<std::string>& wrong :
          {std::vector<std::string>{"--format", "binary"},
           {"--format", "compact", "-l", "30"},
-          {"--min-read-length", "30"},
+          {"-l", "30"},
+          {"--format", "text", "--min-read-length", "30"},
           {"--format", "compact", "--min-read-length", "20"},
           {"--format", "compact", "--stats", dir.path() + "/out.pairs"}}) {
         const ProgramRun refused = run(wrong);
-        EXPECT_EQ(refused.status, 2) << wrong[1];
+        EXPECT_EQ(refused.status, 2) << wrong[0] << " " << wrong[1];
         EXPECT_EQ(refused.err.rfind("lorvex-prep: --", 0), 0u) << refused.err;
     }
+    EXPECT_NE(run({"-l", "30"}).err.find("add --format text (or both)"), std::string::npos);
     EXPECT_TRUE(testing::FolderEntries(dir.path()).size() == 2);
 
     // An existing compact table is kept unless --force.
@@ -171,7 +174,8 @@ TEST(CompactPrep, OptionsOutputsAndChecks) {
               std::string::npos);
     EXPECT_EQ(ReadFile(dir.path() + "/out.pairs"), "precious");
     EXPECT_EQ(testing::FolderEntries(dir.path()).size(), 3u);
-    EXPECT_EQ(run({"--format", "compact", "--force"}).status, 0);
+    // The default is the compact table alone.
+    EXPECT_EQ(run({"--force"}).status, 0);
     EXPECT_EQ(testing::FolderEntries(dir.path()),
               (std::vector<std::string>{"1.fq", "2.fq", "out.pairs"}));
 

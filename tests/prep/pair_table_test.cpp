@@ -66,7 +66,7 @@ std::string Decoded(std::string bases) {
 
 std::vector<uint8_t> VoteQualities(const std::string& quality) {
     std::vector<uint8_t> votes;
-    for (const char q : quality) votes.push_back(q - '!' >= 30 ? 30 : 0);
+    for (const char q : quality) votes.push_back(q - '!' >= int{defaultVoteQuality} ? 30 : 0);
     return votes;
 }
 

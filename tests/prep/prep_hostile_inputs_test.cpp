@@ -134,10 +134,11 @@ TEST_F(PrepHostileInputs, OddButValidInputsGiveATableThatPassesTheCheck) {
     text[text.find('\n') + 3] = '\0';
     text.replace(0, text.find('\n'), std::string(100000, 'h')).front() = '@';
     const ProgramRun run = Prep({"-1", dir_.Write("odd.fq", text), "-2", second_, "-o",
-                                 out_ + "/reads", "--no-name-check", "-q"});
+                                 out_ + "/reads", "--no-name-check", "-q", "--format", "both"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    const ProgramRun check = Prep({"--check", out_ + "/reads.table", out_ + "/reads.index"});
+    const ProgramRun check =
+        Prep({"--check", out_ + "/reads.table", out_ + "/reads.index", out_ + "/reads.pairs"});
     EXPECT_EQ(check.status, 0) << check.err;
 }
 
@@ -168,14 +169,15 @@ TEST_F(PrepHostileInputs, OutputsThatCannotBeWritten) {
     // The check prints one line; a full device must not pass for success.
     ASSERT_EQ(Prep({"-1", first_, "-2", second_, "-o", out_ + "/reads", "-q"}).status, 0);
     const ProgramRun check =
-        RunBuiltProgram("lorvex-prep", {"--check", out_ + "/reads.table", out_ + "/reads.index"},
-                        timeLimit, "/dev/full");
+        RunBuiltProgram("lorvex-prep", {"--check", out_ + "/reads.pairs"}, timeLimit, "/dev/full");
     EXPECT_EQ(check.status, 1) << check.err;
     EXPECT_NE(check.err.find("standard output"), std::string::npos) << check.err;
 }
 
 TEST_F(PrepHostileInputs, CheckOfHostileTablesAndIndexes) {
-    ASSERT_EQ(Prep({"-1", first_, "-2", second_, "-o", out_ + "/reads", "-q"}).status, 0);
+    ASSERT_EQ(
+        Prep({"-1", first_, "-2", second_, "-o", out_ + "/reads", "-q", "--format", "text"}).status,
+        0);
     const std::string table = out_ + "/reads.table", index = out_ + "/reads.index";
     const std::string fifo = dir_.path() + "/fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

@@ -27,6 +27,12 @@ using testing::FastqPair;
 
 using testing::Prep;
 
+// Most runs here build the text table, whose bytes the model predicts.
+ProgramRun PrepText(std::vector<std::string> arguments, const std::string& stdinPath = "") {
+    arguments.insert(arguments.end(), {"--format", "text"});
+    return Prep(arguments, stdinPath);
+}
+
 bool Exists(const std::string& path) {
     return std::filesystem::exists(path);
 }
@@ -72,7 +78,7 @@ TEST(PrepProgram, RoundTripFindsEveryKeptPairByMateLookup) {
     const std::string r1 = dir.Write("r1.fq", testing::FastqText(pairs, 1));
     const std::string r2 = dir.Write("r2.fq", testing::FastqText(pairs, 2));
     const std::string prefix = dir.path() + "/out/reads";
-    const ProgramRun run = Prep({"-1", r1, "-2", r2, "-l", "60", "-o", prefix});
+    const ProgramRun run = PrepText({"-1", r1, "-2", r2, "-l", "60", "-o", prefix});
     ASSERT_EQ(run.status, 0) << run.err;
 
     const testing::ExpectedOutput expected = testing::ExpectedTableAndIndex(pairs, readLength);
@@ -123,8 +129,8 @@ TEST(PrepProgram, InputFormsGiveIdenticalBytes) {
     const std::vector<FastqPair> pairs = MixedPairs(50);
     const std::string text1 = testing::FastqText(pairs, 1), text2 = testing::FastqText(pairs, 2);
     const std::string reference = dir.path() + "/plain";
-    ASSERT_EQ(Prep({"-1", dir.Write("1.fq", text1), "-2", dir.Write("2.fq", text2), "-o", reference,
-                    "-l", "50", "-q", "--stats", reference + ".tsv"})
+    ASSERT_EQ(PrepText({"-1", dir.Write("1.fq", text1), "-2", dir.Write("2.fq", text2), "-o",
+                        reference, "-l", "50", "-q", "--stats", reference + ".tsv"})
                   .status,
               0);
     const PrepFiles expected = OutputsOf(reference);
@@ -151,7 +157,7 @@ TEST(PrepProgram, InputFormsGiveIdenticalBytes) {
         std::vector<std::string> arguments = form.arguments;
         arguments.insert(arguments.end(),
                          {"-o", prefix, "-l", "50", "-q", "--stats", prefix + ".tsv.gz"});
-        const ProgramRun run = Prep(arguments, form.standardInput);
+        const ProgramRun run = PrepText(arguments, form.standardInput);
         ASSERT_EQ(run.status, 0) << run.err;
         const PrepFiles written = OutputsOf(prefix);
         EXPECT_TRUE(written.table == expected.table) << "form " << formNumber;
@@ -212,9 +218,9 @@ TEST(PrepProgram, DefaultReadLengthKeepsMostTrimmedPairs) {
     const std::vector<FastqPair> pairs =
         testing::TrimmedPairs(7, testing::SimulatePairs(7, 800, 100, 400), 30);
     const std::string stats = dir.path() + "/stats.tsv";
-    const ProgramRun run = Prep({"-1", dir.Write("1.fq", testing::FastqText(pairs, 1)), "-2",
-                                 dir.Write("2.fq", testing::FastqText(pairs, 2)), "-o",
-                                 dir.path() + "/out", "--stats", stats});
+    const ProgramRun run = PrepText({"-1", dir.Write("1.fq", testing::FastqText(pairs, 1)), "-2",
+                                     dir.Write("2.fq", testing::FastqText(pairs, 2)), "-o",
+                                     dir.path() + "/out", "--stats", stats});
     ASSERT_EQ(run.status, 0) << run.err;
 
     PairLengths lengths;
@@ -272,7 +278,8 @@ TEST(PrepProgram, ArchiveNamesPairAndMismatchedNamesAreRefused) {
     const std::vector<FastqPair> pairs =
         testing::TrimmedPairs(8, testing::SimulatePairs(8, 300, 72), 40);
     const std::string archive = dir.Write("archive.fq", ArchiveText(pairs));
-    ProgramRun run = Prep({"--interleaved", archive, "-l", "50", "-o", dir.path() + "/a", "-q"});
+    ProgramRun run =
+        PrepText({"--interleaved", archive, "-l", "50", "-o", dir.path() + "/a", "-q"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadFile(dir.path() + "/a.table"), testing::ExpectedTableAndIndex(pairs, 50).table);
 
@@ -304,7 +311,7 @@ TEST(PrepProgram, QualityEncodingsAreToldConvertedOrRefused) {
                                               dir.Write(name + ".fq", testing::FastqText(input, 0)),
                                               "-o", dir.path() + "/" + name};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
-        return Prep(arguments);
+        return PrepText(arguments);
     };
     ASSERT_EQ(prep(pairs, "phred33", {"-q"}).status, 0);
     const std::string table33 = ReadFile(dir.path() + "/phred33.table");
@@ -372,7 +379,7 @@ TEST(PrepProgram, SmallMemoryBoundGivesTheSameBytesAsInMemory) {
             "-1", dir.path() + "/1.fq.gz", "-2", dir.path() + "/2.fq.gz", "-q",
             "-o", dir.path() + "/memory"};
         if (*orientation) inMemory.push_back(orientation);
-        ASSERT_EQ(Prep(inMemory).status, 0);
+        ASSERT_EQ(PrepText(inMemory).status, 0);
         const testing::GroupedOutput bounded =
             testing::GroupPairs(pairs, 50, !*orientation, 30000, tmp);
         EXPECT_GT(bounded.totals.spills, 0u);
@@ -395,7 +402,8 @@ TEST(PrepProgram, PeakMemoryStaysUnderTheBound) {
     const std::vector<FastqPair> pairs = testing::SimulatePairs(81, 80000, 100, 400);
     const std::string r1 = dir.Write("1.fq", testing::FastqText(pairs, 1));
     const std::string r2 = dir.Write("2.fq", testing::FastqText(pairs, 2));
-    const ProgramRun run = Prep({"-1", r1, "-2", r2, "-o", dir.path() + "/out", "--memory", "32M"});
+    const ProgramRun run =
+        PrepText({"-1", r1, "-2", r2, "-o", dir.path() + "/out", "--memory", "32M"});
     ASSERT_EQ(run.status, 0) << run.err;
     const size_t at = run.err.find("peak memory ");
     ASSERT_NE(at, std::string::npos) << run.err;
@@ -447,7 +455,7 @@ TEST(PrepProgram, RefusesFilesThatDoNotPairUp) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(r2 + ": record 43: read name 'other' does not match"), std::string::npos)
         << run.err;
-    EXPECT_FALSE(Exists(dir.path() + "/b.table"));
+    EXPECT_FALSE(Exists(dir.path() + "/b.pairs"));
     run = Prep({"-1", r1, "-2", r2, "-o", dir.path() + "/b", "--no-name-check", "-q"});
     EXPECT_EQ(run.status, 0) << run.err;
 }
@@ -472,7 +480,7 @@ TEST(PrepProgram, KeepsExistingOutputsUnlessForced) {
     const std::vector<FastqPair> pairs = testing::SimulatePairs(61, 50, 30);
     const std::vector<std::string> inputs = testing::QuietPrepArguments(dir, pairs);
     dir.Write("out.index", "precious");
-    ProgramRun run = Prep(inputs);
+    ProgramRun run = PrepText(inputs);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("out.index: exists already (--force replaces it)"), std::string::npos);
     EXPECT_EQ(ReadFile(dir.path() + "/out.index"), "precious");
@@ -480,7 +488,7 @@ TEST(PrepProgram, KeepsExistingOutputsUnlessForced) {
 
     std::vector<std::string> forced = inputs;
     forced.push_back("--force");
-    run = Prep(forced);
+    run = PrepText(forced);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadFile(dir.path() + "/out.index"), testing::ExpectedTableAndIndex(pairs, 30).index);
     EXPECT_EQ(testing::FolderEntries(dir.path()),
@@ -564,7 +572,7 @@ TEST(PrepProgram, CommandLineMistakesGiveUsage) {
     const std::string r1 = dir.Write("r1.fq", testing::FastqText(pairs, 1));
     const std::string r2 = dir.Write("r2.fq", testing::FastqText(pairs, 2));
     const std::string prefix = dir.path() + "/reads.table";
-    const ProgramRun named = Prep({"-1", r1, "-2", r2, "-o", prefix, "-q"});
+    const ProgramRun named = PrepText({"-1", r1, "-2", r2, "-o", prefix, "-q"});
     EXPECT_EQ(named.status, 0) << named.err;
     EXPECT_EQ(named.err, "lorvex-prep: warning: -o " + prefix + " is a name prefix: this writes " +
                              prefix + ".table and " + prefix + ".index (-o " + dir.path() +

@@ -2,7 +2,8 @@
 // of one length every output equals the text table's, whatever the anchor
 // rule; on trimmed reads the compact table, which keeps the short ones,
 // extends further and still right; a table and an index that do not go
-// together are refused.
+// together are refused, and so is the compact table by lorvex and
+// lorvex-strict; bases vote by the quality the table was made with.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -165,7 +166,8 @@ TEST(CompactTableRuns, ReadsOfOneLengthGiveTheTextTablesOutputs) {
     const std::string out = dir.path() + "/refused.fa";
     for (const std::vector<std::string>& tables :
          {std::vector<std::string>{"-t", prefix + ".pairs", "-i", prefix + ".index"},
-          std::vector<std::string>{"-t", prefix + ".table"}}) {
+          std::vector<std::string>{"-t", prefix + ".table"},
+          std::vector<std::string>{"-t", prefix + ".table", "-i", prefix + ".pairs"}}) {
         std::vector<std::string> arguments = {"-s", seeds, "-o", out};
         arguments.insert(arguments.end(), tables.begin(), tables.end());
         const ProgramRun run = RunBuiltProgram("lorvex-extend", arguments);
@@ -175,6 +177,22 @@ TEST(CompactTableRuns, ReadsOfOneLengthGiveTheTextTablesOutputs) {
         EXPECT_FALSE(testing::FolderEntries(dir.path()).empty());
         EXPECT_NE(::access(out.c_str(), F_OK), 0);
     }
+    // lorvex and lorvex-strict read the text table only, and say how to make
+    // it when given the compact one in either place.
+    const std::string seed = dir.Write("seed.fa", ">a\n" + g(1000, 2500) + "\n");
+    for (const std::string program : {"lorvex", "lorvex-strict"})
+        for (const auto& [table, index] : {std::pair{prefix + ".pairs", prefix + ".index"},
+                                           std::pair{prefix + ".table", prefix + ".pairs"}}) {
+            const ProgramRun run =
+                RunBuiltProgram(program, {seed, table, index, "230", "300", "5", "0.1"});
+            EXPECT_EQ(run.status, 1) << run.err;
+            EXPECT_EQ(run.out, "");
+            EXPECT_EQ(run.err.rfind(program + ": " + prefix + ".pairs: a compact pair table", 0),
+                      0u)
+                << run.err;
+            EXPECT_TRUE(run.err.ends_with("make them with lorvex-prep --format text (or both)\n"))
+                << run.err;
+        }
 }
 
 // Trimmed reads: the pairs whose fragments end in the genome's last 300
@@ -212,6 +230,45 @@ TEST(CompactTableRuns, ShortReadsAnchorAndVote) {
     EXPECT_EQ(fromText, genome.substr(4000, fromText.size()));
     EXPECT_LT(4000 + fromText.size(), genome.size() - 200);
     EXPECT_GT(fromCompact.size(), fromText.size() + 150) << text.outputs[1] << compact.outputs[1];
+}
+
+// Reads whose good bases all have quality 25: they vote under the default
+// --min-quality (20) alike from both forms, and not at all where 30 is asked
+// for, of a text table by lorvex-extend or of a compact table by lorvex-prep;
+// a compact table made at 20 refuses a run asking for 30.
+TEST(CompactTableRuns, BasesVoteByTheTablesQuality) {
+    const TempDir dir;
+    const std::string genome = testing::RandomBases(2525, 5000);
+    std::vector<Pair> pairs = SimulatePairs(genome, 25, 2500, 60);
+    for (Pair& pair : pairs)
+        for (std::string* quality : {&pair.quality1, &pair.quality2})
+            std::replace(quality->begin(), quality->end(), 'I', ':');
+    const std::string prefix = PrepareBoth(dir, pairs, 60);
+    const std::string seeds = dir.Write("seed.fa", ">s\n" + genome.substr(1000, 1500) + "\n");
+    const std::vector<std::string> arguments = {
+        "-s", seeds, "--min-distance", "230", "--max-distance", "300", "--max-bases", "500"};
+    const auto added = [&](const FormRun& run) {
+        EXPECT_EQ(run.run.status, 0) << run.run.err;
+        return FastaSequences(run.outputs.at(0)).at(0).size() - 1500;
+    };
+    const FormRun text = RunOnForm(dir, "lorvex-extend", arguments, prefix, false, {"-o"});
+    EXPECT_EQ(added(text), 500u);
+    EXPECT_EQ(RunOnForm(dir, "lorvex-extend", arguments, prefix, true, {"-o"}).outputs,
+              text.outputs);
+    std::vector<std::string> at30 = arguments;
+    at30.insert(at30.end(), {"--min-quality", "30"});
+    EXPECT_EQ(added(RunOnForm(dir, "lorvex-extend", at30, prefix, false, {"-o"})), 0u);
+    const ProgramRun refused = RunOnForm(dir, "lorvex-extend", at30, prefix, true, {"-o"}).run;
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find(prefix + ".pairs counts bases of quality 20"), std::string::npos)
+        << refused.err;
+
+    const ProgramRun prep = RunBuiltProgram(
+        "lorvex-prep", {"-q", "-1", dir.path() + "/1.fq", "-2", dir.path() + "/2.fq", "-o",
+                        dir.path() + "/at30", "--format", "compact", "--min-quality", "30"});
+    ASSERT_EQ(prep.status, 0) << prep.err;
+    EXPECT_EQ(added(RunOnForm(dir, "lorvex-extend", arguments, dir.path() + "/at30", true, {"-o"})),
+              0u);
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ TEST_F(SafeOutputs, NoProgramWritesOverItsInputs) {
     for (const std::vector<std::string>& extra :
          {std::vector<std::string>{"-o", Path("r1"), "-f"},
           std::vector<std::string>{"-o", Path("other/reads"), "--stats", second}}) {
-        std::vector<std::string> arguments = {"-q", "-1", first, "-2", second};
+        std::vector<std::string> arguments = {"-q", "--format", "text", "-1", first, "-2", second};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         const ProgramRun run = RunBuiltProgram("lorvex-prep", arguments);
         EXPECT_EQ(run.status, 1) << run.err;
@@ -163,7 +163,7 @@ TEST_F(SafeOutputs, ExistingOutputsNeedForceAndFoldersAreMade) {
     run = RunBuiltProgram("lorvex-prep", forced);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(ReadFile(stats), old);
-    EXPECT_EQ(FolderEntries(Path("made")), (std::vector<std::string>{"r.index", "r.table"}));
+    EXPECT_EQ(FolderEntries(Path("made")), (std::vector<std::string>{"r.pairs"}));
 }
 
 // Standard output into a one-page pipe that nobody reads holds the program

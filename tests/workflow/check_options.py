@@ -32,6 +32,14 @@ def help_options(program):
     return options
 
 
+def same_value(shown, default):
+    """--help's default against the schema's: as numbers where both are, else as words."""
+    try:
+        return float(shown) == float(default)
+    except ValueError:
+        return shown == str(default)
+
+
 def problems(build, workflow):
     sys.path.insert(0, os.path.join(workflow, "scripts"))
     from program_options import OPTIONS, PROGRAMS
@@ -53,7 +61,7 @@ def problems(build, workflow):
             if (kind == "boolean") != (value_name is None):
                 found.append(f"{block}.{key}: type {kind} but {option} takes {value_name or 'no value'}")
             if "default" in keys.get(key, {}) and kind != "boolean":
-                if default is None or float(default) != float(keys[key]["default"]):
+                if default is None or not same_value(default, keys[key]["default"]):
                     found.append(f"{block}.{key}: default {keys[key]['default']} but "
                                  f"{PROGRAMS[block]} {option} defaults to {default}")
             elif kind != "boolean" and default is not None and f"{block}.{key}" not in WORKFLOW_DEFAULTS:

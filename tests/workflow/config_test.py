@@ -68,7 +68,7 @@ with tempfile.TemporaryDirectory() as folder:
     config = samples_of({**yaml_samples, "resources": {"estimate": {"threads": 4}},
                          "extend": {"both": True}}, folder)[0]
     expect(config["extend"] == {"both": True, "strict": False, "min_votes": 2, "ratio": 1.5,
-                                "anchor_length": 0, "max_bases": 2000000, "line_width": 60, "no_repeat_guard": False},
+                                "anchor_length": 0, "min_quality": 20, "max_bases": 2000000, "line_width": 60, "no_repeat_guard": False},
            f"extend defaults: {config['extend']}")
     expect(config["resources"]["estimate"] == {"threads": 4, "mem_mb": 1024, "runtime": 60}
            and config["resources"]["prep"]["mem_mb"] == 2048,
@@ -98,6 +98,13 @@ with tempfile.TemporaryDirectory() as folder:
         (sample(seeds="missing.fa"), f"sample a: missing.fa: no such file (paths are taken from {folder})"),
         ({**sample(prep={"phred64": True}), "prep": {"phred33": True}},
          "sample a: prep: give phred33 or phred64, not both"),
+        (sample(prep={"read_length": 100}),
+         "sample a: prep: read_length sets the text table's read length: give format: text too"),
+        ({**sample(prep={"read_length": 100}), "prep": {"format": "text"}}, None),
+        (sample(prep={"format": "text", "min_read_length": 30}),
+         "sample a: prep: min_read_length is for the compact table (format: compact)"),
+        ({**sample(), "prep": {"format": "both"}},
+         "key 'prep.format': 'both' is not one of ['compact', 'text']"),
         (sample(extend={"depth": 20, "no_repeat_guard": True}),
          "sample a: extend: give depth or no_repeat_guard, not both"),
         ({**sample(extend={"min_distance": 200}), "extend": {"max_distance": 400}}, None),

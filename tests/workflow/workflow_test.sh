@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The workflow on the bundled example as two samples of 3 seed chunks each,
-# listed in a sample sheet (one with two read files, one with an interleaved
-# file and settings of its own):
+# listed in a sample sheet (one with two read files and the compact table, one
+# with an interleaved file, the text table and settings of its own):
 # - the gathered outputs are byte for byte those of one lorvex-extend run over
 #   all of a sample's seeds, the closed scaffolds those of one lorvex-close run;
 # - the same samples written in the config's YAML, beside a third whose
@@ -40,11 +40,11 @@ paste <(zcat "$examples/lambda_reads_1.fq.gz" | paste - - - -) \
       <(zcat "$examples/lambda_reads_2.fq.gz" | paste - - - -) | tr '\t' '\n' > "$work/interleaved.fq"
 row() { local IFS=$'\t'; echo "$*"; }
 {
-    row sample reads_1 reads_2 interleaved seeds scaffolds extend.min_votes extend.ratio
+    row sample reads_1 reads_2 interleaved seeds scaffolds extend.min_votes extend.ratio prep.format
     echo "# a comment line"
     row two_files "$examples/lambda_reads_1.fq.gz" "$examples/lambda_reads_2.fq.gz" "" \
-        "$seeds/seeds_a.fa" "$seeds/scaffolds_a.fa" "" ""
-    row interleaved "" "" "$work/interleaved.fq" "$seeds/seeds_b.fa" "" 5 0.1
+        "$seeds/seeds_a.fa" "$seeds/scaffolds_a.fa" "" "" ""
+    row interleaved "" "" "$work/interleaved.fq" "$seeds/seeds_b.fa" "" 5 0.1 text
 } > "$work/samples.tsv"
 study="bin: $build
 chunks: 3
@@ -62,13 +62,18 @@ workflow=(snakemake -s "$source_dir/workflow/Snakefile" --directory "$work")
 # One run over all the seeds, with every value estimated, as a user runs it.
 declare -A options=([two_files]="" [interleaved]="--min-votes 5 --ratio 0.1")
 declare -A seed_files=([two_files]=seeds_a.fa [interleaved]=seeds_b.fa)
+# The compact table by default, the text table where the sample asks for it.
+declare -A table_files=([two_files]="reads.pairs" [interleaved]="reads.index reads.table")
+declare -A tables=([two_files]="-t reads.pairs" [interleaved]="-t reads.table -i reads.index")
 for sample in two_files interleaved; do
     results=$work/results/$sample
+    [ "$(cd "$results" && echo reads.*)" = "${table_files[$sample]}" ] ||
+        fail "$sample: not the table of its format: $(ls "$results")"
     # shellcheck disable=SC2086
-    "$build/lorvex-extend" -q -s "$seeds/${seed_files[$sample]}" \
-        -t "$results/reads.table" -i "$results/reads.index" --both --max-bases 3000 \
+    (cd "$results" && "$build/lorvex-extend" -q -s "$seeds/${seed_files[$sample]}" \
+        ${tables[$sample]} --both --max-bases 3000 \
         ${options[$sample]} -o "$work/$sample.fa" --bases-tsv "$work/$sample.bases.tsv" \
-        --summary-tsv "$work/$sample.summary.tsv" --plot "$work/$sample.svg"
+        --summary-tsv "$work/$sample.summary.tsv" --plot "$work/$sample.svg")
     cmp "$results/contigs.fa" "$work/$sample.fa" || fail "$sample: contigs differ"
     cmp "$results/bases.tsv" "$work/$sample.bases.tsv" || fail "$sample: bases TSV differs"
     cmp "$results/summary.tsv" "$work/$sample.summary.tsv" || fail "$sample: summary TSV differs"
@@ -95,7 +100,7 @@ done
 estimate=$work/results/two_files/estimate.tsv
 value() { awk -F'\t' -v k="$1" '$1 == k { print $2 }' "$estimate"; }
 "$build/lorvex-close" -q -s "$seeds/scaffolds_a.fa" \
-    -t "$work/results/two_files/reads.table" -i "$work/results/two_files/reads.index" \
+    -t "$work/results/two_files/reads.pairs" \
     --min-distance "$(value min_distance)" --max-distance "$(value max_distance)" \
     --depth "$(value single_copy_depth)" -o "$work/closed.fa" --gaps-tsv "$work/gaps.tsv" ||
     fail "direct lorvex-close failed"
@@ -134,6 +139,7 @@ samples:
     reads: [$work/interleaved.fq]
     seeds: $seeds/seeds_b.fa
     extend: {min_votes: 5, ratio: 0.1}
+    prep: {format: text}
 CONFIG
 if "${workflow[@]}" --configfile "$work/yaml.yaml" --cores 2 -q --keep-going > "$work/yaml.log" 2>&1; then
     fail "a run with a refused estimate succeeded"
@@ -167,7 +173,7 @@ grep -q "Nothing to be done" "$work/again.log" || { cat "$work/again.log"; fail 
 "${workflow[@]}" --configfile "$work/sheet.yaml" --profile "$source_dir/workflow/profiles/slurm" -n -F > "$work/dry.log" 2>&1 ||
     { cat "$work/dry.log"; fail "dry run of the SLURM profile failed"; }
 # The job table (rule, count, threads) and every job's resources.
-for jobs in "prep +2 +1 +1" "estimate +2 +2 +2" "extend_chunk +6 +1 +1" "close +1 +2 +2" "total +23 +1 +2"; do
+for jobs in "prep +1 +1 +1" "prep_text +1 +1 +1" "estimate +2 +2 +2" "extend_chunk +6 +1 +1" "close +1 +2 +2" "total +23 +1 +2"; do
     grep -qE "^$jobs$" "$work/dry.log" || { cat "$work/dry.log"; fail "dry run: no line '$jobs'"; }
 done
 # Six chunk jobs and the closing job ask for 1,024 MB and two hours.

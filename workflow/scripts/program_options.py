@@ -9,6 +9,8 @@ hold the defaults of workflow/schemas/config.schema.yaml.
 
 OPTIONS = {
     "prep": {
+        "format": "--format",
+        "min_read_length": "--min-read-length",
         "read_length": "--read-length",
         "one_orientation": "--one-orientation",
         "no_name_check": "--no-name-check",
@@ -16,6 +18,7 @@ OPTIONS = {
         "phred64": "--phred64",
         "memory": "--memory",
         "tmp_dir": "--tmp-dir",
+        "min_quality": "--min-quality",
     },
     "extend": {
         "both": "--both",
@@ -24,6 +27,7 @@ OPTIONS = {
         "ratio": "--ratio",
         "anchor_length": "--anchor-length",
         "anchor_mismatches": "--anchor-mismatches",
+        "min_quality": "--min-quality",
         "max_bases": "--max-bases",
         "line_width": "--line-width",
         "min_distance": "--min-distance",
@@ -49,7 +53,7 @@ PROGRAMS = {"prep": "lorvex-prep", "extend": "lorvex-extend", "close": "lorvex-c
 SETTLED = ("min_distance", "max_distance", "depth", "no_repeat_guard", "anchor_mismatches")
 # The extension rules that lorvex-close shares, so gaps close by the rules the seeds extend by.
 # (The anchor mismatches reach it settled, with the distances and the depth.)
-CLOSE_SHARES = ("strict", "min_votes", "ratio", "anchor_length", "no_repeat_guard")
+CLOSE_SHARES = ("strict", "min_votes", "ratio", "anchor_length", "min_quality", "no_repeat_guard")
 
 
 def settings(config, sample, block):
@@ -79,6 +83,14 @@ def conflicts(block, values):
     """What the programs would refuse in a sample's settings of a block, as messages."""
     found = [f"{block}: give {a} or {b}, not both" for a, b in EXCLUSIVE.get(block, [])
              if values.get(a) not in (None, False) and values.get(b) not in (None, False)]
+    # Each table has its own read length setting.
+    if block == "prep" and values.get("format", "compact") == "compact" and (
+            values.get("read_length") is not None):
+        found.append("prep: read_length sets the text table's read length: give format: text "
+                     "too, or min_read_length for the compact table")
+    if block == "prep" and values.get("format") == "text" and (
+            values.get("min_read_length") is not None):
+        found.append("prep: min_read_length is for the compact table (format: compact)")
     given = [values.get(key) is not None for key in ("min_distance", "max_distance")]
     if block == "extend" and given[0] != given[1]:
         found.append("extend: give both min_distance and max_distance, or neither")

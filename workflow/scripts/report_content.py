@@ -28,7 +28,8 @@ TABLE = {
     "pairs_read": {"title": "Pairs", "description": "pairs read", "format": "{:,.0f}"},
     "pairs_kept_share": {"title": "Kept", "description": "share of the pairs lorvex-prep kept",
                          "suffix": "%", "min": 0, "max": 100, "format": "{:,.1f}"},
-    "read_length": {"title": "Read length", "description": "the table's read length",
+    "read_length": {"title": "Read length",
+                    "description": "the table's read length (a compact table's longest read)",
                     "format": "{:,.0f}"},
     "fragment_median": {"title": "Fragment", "format": "{:,.1f}",
                         "description": "median fragment length of the pairs inside the seeds"},
@@ -46,7 +47,7 @@ TABLE = {
     "gaps_open": {"title": "Open", "description": "gaps left open", "format": "{:,.0f}"},
 }
 PREP = {"pairs_kept": {"name": "kept"},
-        "dropped_short_read": {"name": "dropped: read shorter than the read length"},
+        "dropped_short_read": {"name": "dropped: a read too short for the table"},
         "dropped_not_acgt": {"name": "dropped: a base other than A, C, G, T"}}
 
 

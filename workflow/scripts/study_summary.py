@@ -19,10 +19,15 @@ from settled_options import key_values
 # lorvex-extend's stop reasons, so that the columns stay the same in every study.
 STOPS = ["repeat", "no-votes", "too-few-votes", "not-dominant", "repetitive-tail",
          "cap-reached", "no-windows", "seed-too-short"]
-# Column: (section, key) of lorvex-prep's statistics.
+# Column: (section, key) of lorvex-prep's statistics of a text table.
 PREP = {"pairs_read": ("pairs", "read"), "pairs_kept": ("pairs", "kept"),
         "dropped_short_read": ("dropped", "short_read"), "dropped_not_acgt": ("dropped", "not_acgt"),
         "read_length": ("read_length", "used")}
+# The same of a compact table, which keeps reads with N and of every length from its least
+# one: the read length is its longest read, as the programs take it.
+COMPACT_PREP = {"pairs_read": ("pairs", "read"), "pairs_kept": ("compact", "kept"),
+                "dropped_short_read": ("compact", "short_read"),
+                "read_length": ("compact", "longest_read")}
 # Column: key of the estimate's opening block.
 ESTIMATE = {"fragment_median": "median", "fragment_lower_quartile": "lower_quartile",
             "fragment_upper_quartile": "upper_quartile", "min_distance": "min_distance",
@@ -44,7 +49,8 @@ def column(table, name, path):
 
 def prep_values(path):
     values = {(row["section"], row["key"]): row["value"] for row in rows(path)}
-    return {name: values.get(key, "") for name, key in PREP.items()}
+    columns = PREP if ("pairs", "kept") in values else COMPACT_PREP
+    return {name: values.get(columns[name], "") if name in columns else "" for name in PREP}
 
 
 def sample_row(name, prep_stats, estimate, summary, gaps):
