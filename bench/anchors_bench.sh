@@ -11,8 +11,8 @@
 # 50x, with the profile's qualities as they are and shifted down
 # (LORVEX_BENCH_ANCHOR_SHIFTS, default "0 -5 -7"), which raises the error
 # rate (0.14, 0.44 and 0.69 %); the rate is measured from the simulator's
-# alignments. A larger shift drops most qualities below the 30 a vote needs,
-# so higher rates come from lorvex-bench-data instead: a 1 Mb genome with
+# alignments. A larger shift lowers the qualities far more than it raises
+# the errors, so higher rates come from lorvex-bench-data instead: a 1 Mb genome with
 # its repeat elements, 50x of 2 x 100 from fragments of 400, 0.2, 1 and 2 %
 # of the bases miscalled (LORVEX_BENCH_ANCHOR_ERRORS), rising along the read,
 # the other bases of good quality, and 8 seeds of 1,000 bases along it. Every seed is
