@@ -27,10 +27,11 @@ void CheckCompact(const std::string& path) {
     CheckPairTable(table);
     const ClosingHeader& header = table.header();
     std::printf(
-        "%s: %s of reads of %u to %u bases, %s indexed, sound (checksums, records and "
-        "index)\n",
+        "%s: %s of reads of %u to %u bases, %s indexed, votes from quality %u, sound "
+        "(checksums, records and index)\n",
         path.c_str(), Counted(header.pairCount, "pair").c_str(), header.shortestRead,
-        header.longestRead, header.readsIndexed == 2 ? "both reads" : "read 1");
+        header.longestRead, header.readsIndexed == 2 ? "both reads" : "read 1",
+        header.qualityThreshold);
 }
 
 void CheckText(const std::string& tablePath, const std::string& indexPath) {

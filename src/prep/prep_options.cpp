@@ -31,7 +31,7 @@ constexpr const char* description =
     "\n"
     "The compact table (--format compact, the default) keeps every pair whose reads both\n"
     "have --min-read-length bases or more, whole, N included, each pair once with its two\n"
-    "reads indexed, and qualities reduced to the one bit the votes use (30 or more). The\n"
+    "reads indexed, and qualities reduced to the one bit the votes use (--min-quality). The\n"
     "text table (--format text): every read is cut to the read length; pairs with a\n"
     "shorter read or with a base other than A, C, G, T (N or .) in the kept part are\n"
     "dropped. Each kept pair is written twice, as (read 1, read 2) and as (read 2, read 1),\n"

@@ -75,8 +75,9 @@ void CompactSummaryLines(const PrepSummary& s,
         c.pairsKept ? static_cast<double>(c.fileBytes) / static_cast<double>(c.pairsKept) : 0.0);
     line("wrote " + s.paths.pairs + " (" + Counted(c.pairsKept, "pair") + ", reads of " +
          std::to_string(c.shortestRead) + " to " + Counted(c.longestRead, "base") +
-         (s.bothOrientations ? ", both reads indexed" : ", read 1 indexed") + ", " +
-         HumanBytes(c.fileBytes) + ": " + perPair + " bytes a pair with the index)" +
+         (s.bothOrientations ? ", both reads indexed" : ", read 1 indexed") +
+         ", votes from quality " + std::to_string(s.voteQuality) + ", " + HumanBytes(c.fileBytes) +
+         ": " + perPair + " bytes a pair with the index)" +
          (s.statsName.empty() || WritesText(s.format) ? "" : "; statistics to " + s.statsName));
 }
 

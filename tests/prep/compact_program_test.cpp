@@ -79,7 +79,8 @@ TEST(CompactPrep, BothFormatsHoldTheSamePairsForReadsOfOneLength) {
             Prep({"--check", prefix + ".table", prefix + ".index", prefix + ".pairs"});
         EXPECT_EQ(check.status, 0) << check.err;
         EXPECT_NE(check.out.find(prefix + ".pairs: 2,500 pairs of reads of 70 to 70 bases, " +
-                                 (both ? "both reads" : "read 1") + " indexed, sound"),
+                                 (both ? "both reads" : "read 1") +
+                                 " indexed, votes from quality 20, sound"),
                   std::string::npos)
             << check.out;
         EXPECT_NE(check.out.find(prefix + ".table: "), std::string::npos) << check.out;
