@@ -12,16 +12,17 @@
 # median of LORVEX_PAIRS_RUNS runs (default 3) of wall, system time and peak
 # memory, the outputs compared with cmp.
 #
-# Depths (LORVEX_PAIRS_DEPTHS=1, about 6 minutes with the data made once):
+# Depths (on unless LORVEX_PAIRS_DEPTHS=0; under 2 minutes once the data is
+# made, 4 the first time, when art_illumina makes the 2,000x reads):
 #   60x     the 3 Mb genome with repeats of bench/run.sh, 2 x 100, ~400
 #   200x    the 400 kb genome of bench/run.sh, 2 x 100, ~400
 #           (both from lorvex-bench-data --fastq with run.sh's parameters: the
 #           same reads as its tables)
 #   2,000x  the deep set (deep_reads: an 80 kb organelle-like genome read as a
 #           circle, art_illumina 2 x 150, 500 +- 30)
-# Scale (LORVEX_PAIRS_LARGE=1): a genome of LORVEX_PAIRS_LARGE_LENGTH bases
-# (default 100,000,000; lorvex-bench-data, repeat elements and short tandem
-# repeats) at 30x, 2 x 150 from fragments of ~500. Its FASTQ is generated,
+# Scale (off unless LORVEX_PAIRS_LARGE=1, in make bench too): a genome of
+# LORVEX_PAIRS_LARGE_LENGTH bases (default 100,000,000; lorvex-bench-data,
+# repeat elements and short tandem repeats) at 30x, 2 x 150 from fragments of ~500. Its FASTQ is generated,
 # gzipped (gzip -1: -6 takes minutes more and changes no table) and kept in
 # bench/out/; the tables (a 12 GB text table at 100 Mb) are deleted once
 # measured. Needs about 20 GB of free disk at 100 Mb and 25 to 40 minutes.
@@ -159,7 +160,7 @@ data_set() {
 
 echo "Load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
-if [ "${LORVEX_PAIRS_DEPTHS:-0}" = 1 ]; then
+if [ "${LORVEX_PAIRS_DEPTHS:-1}" = 1 ]; then
     started=$SECONDS
     set60=$(fastq_set run-60x 3000000 60 100 400 111000 1) &&
         gz=$(gzipped "$set60" 6) && data_set 60x "$gz" "$set60/genome.fa"
