@@ -8,9 +8,10 @@
 # 12-base groups against the compact directory's slots, bench/group_sizes.py),
 # the time of one lookup per anchor window (lorvex-bench-pairs), and
 # lorvex-extend from each form: 40 seeds of 1,000 bases spread along the
-# genome, --both, --max-bases 5000, distances estimated, one thread, the
-# median of LORVEX_PAIRS_RUNS runs (default 3) of wall, system time and peak
-# memory, the outputs compared with cmp.
+# genome, --both, --max-bases 5000, distances estimated, one thread: a first
+# run (wall time and major page faults: what the page cache lacked), then the
+# median of LORVEX_PAIRS_RUNS more (default 3) of wall, user and system time
+# and peak memory, the outputs compared with cmp.
 #
 # Depths (on unless LORVEX_PAIRS_DEPTHS=0; under 2 minutes once the data is
 # made, 4 the first time, when art_illumina makes the 2,000x reads):
@@ -82,7 +83,9 @@ prep_row() {
 }
 
 # extension_rows NAME GENOME_FA TEXT_PREFIX COMPACT_PREFIX: lorvex-extend from
-# each form on the same seeds, medians of `runs` runs.
+# each form on the same seeds: a first run, which reads what the page cache
+# lacks (its wall time and major page faults), then the medians of `runs`
+# more.
 extension_rows() {
     local name=$1 genome=$2 text=$3 compact=$4 out="$run/$1-extend"
     mkdir -p "$out"
@@ -90,32 +93,32 @@ extension_rows() {
         step = int((length($0) - 1000) / count)
         for (i = 0; i < count; i++) printf ">s%d\n%s\n", i, substr($0, 1 + i * step, 1000) }' \
         > "$out/seeds.fa"
-    echo "lorvex-extend from each form (40 seeds of 1,000 bases, --both, --max-bases 5000, one thread, median of $runs):"
+    echo "lorvex-extend from each form (40 seeds of 1,000 bases, --both, --max-bases 5000, one thread; a first run, then the median of $runs):"
     echo
-    echo "| table | wall s | system s | peak MiB | bases added | output |"
-    echo "|---|---|---|---|---|---|"
+    echo "| table | first run: wall s | major faults | wall s | user s | system s | peak MiB | bases added | output |"
+    echo "|---|---|---|---|---|---|---|---|---|"
     local form i
     for form in text compact; do
         local tables=(-t "$text.table" -i "$text.index")
         [ "$form" = compact ] && tables=(-t "$compact.pairs")
         : > "$out/$form.times"
-        for ((i = 0; i < runs; i++)); do
-            /usr/bin/time -f '%e %S %M' -o "$out/$form.time" "$build/lorvex-extend" -q -f \
+        for ((i = 0; i <= runs; i++)); do
+            /usr/bin/time -f '%e %U %S %M %F' -o "$out/$form.time" "$build/lorvex-extend" -q -f \
                 -s "$out/seeds.fa" "${tables[@]}" --both --max-bases 5000 -o "$out/$form.fa" \
                 --summary-tsv "$out/$form.tsv" 2> "$out/$form.log" ||
                 { echo "   lorvex-extend from the $form table failed (see $out/$form.log)" >&2; continue 2; }
-            cat "$out/$form.time" >> "$out/$form.times"
+            if [ "$i" = 0 ]; then cp "$out/$form.time" "$out/$form.first"; else cat "$out/$form.time" >> "$out/$form.times"; fi
         done
         local same=reference
         [ "$form" = compact ] && { cmp -s "$out/text.fa" "$out/compact.fa" && same=identical || same=DIFFERS; }
-        local wall sys kib
-        wall=$(cut -d' ' -f1 "$out/$form.times" | median)
-        sys=$(cut -d' ' -f2 "$out/$form.times" | median)
-        kib=$(cut -d' ' -f3 "$out/$form.times" | median)
-        awk -F'\t' -v f="$form" -v w="$wall" -v s="$sys" -v k="$kib" -v same="$same" '
+        local column values=()
+        for column in 1 2 3 4; do values+=("$(cut -d' ' -f"$column" "$out/$form.times" | median)"); done
+        read -r first_wall _ _ _ first_faults < "$out/$form.first"
+        awk -F'\t' -v f="$form" -v fw="$first_wall" -v ff="$first_faults" -v w="${values[0]}" \
+            -v u="${values[1]}" -v s="${values[2]}" -v k="${values[3]}" -v same="$same" '
             NR > 1 { added += $4 }
-            END { printf "| %s | %.2f | %.2f | %.0f | %d | %s |\n", f, w, s, k / 1024, added, same }' \
-            "$out/$form.tsv"
+            END { printf "| %s | %.2f | %d | %.2f | %.2f | %.2f | %.0f | %d | %s |\n", f, fw, ff, w, u, s,
+                  k / 1024, added, same }' "$out/$form.tsv"
     done
     echo
 }
