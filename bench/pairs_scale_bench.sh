@@ -26,8 +26,9 @@
 # repeat elements and short tandem repeats) at 30x, 2 x 150 from fragments
 # of ~500. Its FASTQ is generated, gzipped (gzip -1: -6 takes minutes more
 # and changes no table) and kept in bench/out/; the tables (a 12 GB text
-# table at 100 Mb) are deleted once measured. Needs about 20 GB of free disk
-# at 100 Mb and 25 to 40 minutes.
+# table at 100 Mb) are deleted once measured. At 100 Mb: 7 minutes the first
+# time, 4 with the gzip FASTQ kept, 20 GB of free disk; at 200 Mb
+# (LORVEX_PAIRS_LARGE_LENGTH=200000000): 13 and 8 minutes, 40 GB.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
