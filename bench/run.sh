@@ -20,7 +20,9 @@
 # 4. bench/deep_bench.sh BUILD_DIR: 2,000x coverage of a 100 kb genome, the
 #    fast engine against the bit-set and literal ones, and against the peer.
 # 5. The repeat, circular genome, fragment, trimmed, anchor, workflow, gap and
-#    compact pair table benchmarks (bench/*_bench.sh), each on its own data.
+#    compact pair table benchmarks (bench/*_bench.sh), each on its own data;
+#    bench/pairs_scale_bench.sh adds each table form at 60x, 200x and 2,000x,
+#    and a 100 Mb genome at 30x with LORVEX_PAIRS_LARGE=1.
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -210,3 +212,6 @@ fi || echo "   bench/anchors_bench.sh failed (status $?)"
 echo; echo "== The workflow, 1,000 seeds in 8 chunks (bench/workflow_bench.sh)"; "$here/workflow_bench.sh" "$build" || echo "   bench/workflow_bench.sh failed (status $?)"
 echo; echo "== Gap closing (bench/gaps_bench.sh)"; "$here/gaps_bench.sh" "$build" || echo "   bench/gaps_bench.sh failed (status $?)"
 echo; echo "== Compact pair table (bench/pairs_bench.sh)"; "$here/pairs_bench.sh" "$build" || echo "   bench/pairs_bench.sh failed (status $?)"
+# The 100 Mb genome at 30x (7 minutes, 20 GB of disk): LORVEX_PAIRS_LARGE=1.
+echo; echo "== Compact pair table at 60x, 200x, 2,000x and at scale (bench/pairs_scale_bench.sh)"
+"$here/pairs_scale_bench.sh" "$build" || echo "   bench/pairs_scale_bench.sh failed (status $?)"

@@ -7,8 +7,10 @@
 // short tandem repeats. No fragment covers the 1,000 bases from STOP_AT, so
 // every extension that reaches them runs out of votes there.
 //
-// Usage: lorvex-bench-data FOLDER GENOME_LENGTH COVERAGE READ_LENGTH FRAGMENT STOP_AT SEED
-//                          [REPEAT_COPIES [ERROR_PERCENT]]
+// Usage: lorvex-bench-data [--fastq] FOLDER GENOME_LENGTH COVERAGE READ_LENGTH FRAGMENT STOP_AT
+//                          SEED [REPEAT_COPIES [ERROR_PERCENT]]
+// With --fastq the same pairs go to reads_1.fq and reads_2.fq instead, in
+// the order they were drawn, for lorvex-prep to make either table from.
 // REPEAT_COPIES (default 60) is the number of copies of each repeat element;
 // an organelle-like genome has few. ERROR_PERCENT miscalls that share of the
 // bases instead of 0.1 %, more towards a read's end (half the rate at its
@@ -130,13 +132,35 @@ void ReadsOf(const std::string& genome, const Pair& pair, int readLength, double
     }
 }
 
+// The pairs as FASTQ, pair p named p<p>.
+bool WriteFastq(const std::string& folder, const std::string& genome,
+                const std::vector<Pair>& pairs, int readLength, double errorPercent) {
+    std::ofstream out[2] = {std::ofstream(folder + "/reads_1.fq", std::ios::binary),
+                            std::ofstream(folder + "/reads_2.fq", std::ios::binary)};
+    std::string reads[2], qualities[2], text;
+    for (size_t p = 0; p < pairs.size(); ++p) {
+        ReadsOf(genome, pairs[p], readLength, errorPercent, reads, qualities);
+        for (int side = 0; side < 2; ++side) {
+            text = "@p" + std::to_string(p) + "/" + std::to_string(side + 1) + "\n" + reads[side] +
+                   "\n+\n" + qualities[side] + "\n";
+            out[side] << text;
+        }
+    }
+    return out[0].flush() && out[1].flush();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool fastq = argc > 1 && std::string(argv[1]) == "--fastq";
+    if (fastq) {
+        --argc;
+        ++argv;
+    }
     if (argc < 8 || argc > 10) {
         std::fputs(
-            "Usage: lorvex-bench-data FOLDER GENOME_LENGTH COVERAGE READ_LENGTH FRAGMENT STOP_AT "
-            "SEED [REPEAT_COPIES [ERROR_PERCENT]]\n",
+            "Usage: lorvex-bench-data [--fastq] FOLDER GENOME_LENGTH COVERAGE READ_LENGTH "
+            "FRAGMENT STOP_AT SEED [REPEAT_COPIES [ERROR_PERCENT]]\n",
             stderr);
         return 2;
     }
@@ -171,6 +195,10 @@ int main(int argc, char** argv) {
                 static_cast<uint32_t>(random() % (genomeLength - static_cast<size_t>(length)));
         } while (pair.start + pair.fragment > stopAt && pair.start < stopAt + uncoveredLength);
         pair.noiseSeed = random();
+    }
+    if (fastq) {
+        std::printf("%zu bases, %zu pairs\n", genome.size(), pairCount);
+        return WriteFastq(folder, genome, pairs, readLength, errorPercent) ? 0 : 1;
     }
 
     // Both orientations of every pair, grouped by the prefix code of the
