@@ -22,8 +22,9 @@
 //
 // Decoded form. Bases are the letters A, C, G, T and N. Qualities are
 // reduced to the one thing the votes use: MateQualities gives, per mate base,
-// pairTableVoteQuality (30) where the base's quality was 30 or more and 0
-// where it was lower, so `quality >= 30` reads as it does on the text table.
+// pairTableVoteQuality (30) where the base's quality reached the table's
+// qualityThreshold and 0 where it was lower, so `quality >= 30` reads as it
+// does on a text table whose qualities from that threshold were raised to 30.
 // MateOrientation::ReverseComplement gives the mate as the text engine turns
 // it (reverse complemented, its qualities reversed), in the anchor's strand;
 // AsRead gives it as sequenced. Anchors are always as read.

@@ -33,8 +33,9 @@
 //     first in the top bits, each read starting on a byte; N is stored as A
 //   vote bits of read 1, then of read 2: one bit a base, eight a byte, the
 //     first in the top bit, each read starting on a byte; 1 when the base's
-//     quality is qualityThreshold (30) or more, the only use the engine makes
-//     of a quality: a mate's base votes only then
+//     quality is the header's qualityThreshold (lorvex-prep --min-quality,
+//     20 by default) or more, the only use the engine makes of a quality: a
+//     mate's base votes only then
 // Varints are unsigned LEB128 (seven bits a byte, low bits first).
 #pragma once
 
