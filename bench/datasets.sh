@@ -18,6 +18,8 @@
 #                                                           (or as --format says)
 #   example_reads                          reads_1.fq, reads_2.fq, genome.fa of examples/
 #   deep_reads BUILD                       the deep-coverage reads (organelle-like, 2,000x)
+#   gzipped_reads READS_DIR LEVEL [drop]   reads_1.fq.gz, reads_2.fq.gz (gzip -LEVEL)
+# and prep_row, a timed lorvex-prep run on such files as a Markdown row.
 # shellcheck source=bench/bench_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/bench_lib.sh"
 
@@ -175,4 +177,113 @@ deep_reads() {
     local build=$1 genome
     genome=$(generated_genome "$build" organelle 80000 1) || return 1
     simulated_reads "$genome/genome.fa" 150 500 30 2000 41 circular
+}
+
+# gzipped_reads READS_DIR LEVEL [drop]: gzip copies of the FASTQ, made once; with
+# drop, the plain files are deleted once compressed.
+gzipped_reads() {
+    local reads=$1 level=$2 drop=${3:-} dir
+    dir=$(dataset_dir "${reads#"$bench_out"/}/gzip-$level") || return 1
+    cached_step "$dir" ||
+        { gzip -"$level" -c "$reads/reads_1.fq" > "$dir/reads_1.fq.gz" &&
+          gzip -"$level" -c "$reads/reads_2.fq" > "$dir/reads_2.fq.gz" && mark_done "$dir"; } ||
+        return 1
+    [ -z "$drop" ] || rm -f "$reads/reads_1.fq" "$reads/reads_2.fq"
+    echo "$dir"
+}
+
+# prep_row LABEL GZIP_DIR PAIRS OPTION...: one lorvex-prep run on the gzip files
+# (into $run/LABEL) and its Markdown row: wall, CPU (user + system), system,
+# peak MiB, the files' size and bytes a pair.
+prep_row() {
+    local label=$1 gz=$2 pairs=$3
+    shift 3
+    local out="$run/$label"
+    mkdir -p "$out"
+    /usr/bin/time -f '%e %U %S %M' -o "$out/time" "$build/lorvex-prep" -q -f \
+        -1 "$gz/reads_1.fq.gz" -2 "$gz/reads_2.fq.gz" -o "$out/reads" "$@" ||
+        { echo "   lorvex-prep $* failed" >&2; return 1; }
+    local bytes=0 file
+    for file in "$out"/reads.table "$out"/reads.index "$out"/reads.pairs; do
+        [ -e "$file" ] && bytes=$((bytes + $(stat -c %s "$file")))
+    done
+    read -r wall user sys kib < "$out/time"
+    awk -v label="$label" -v w="$wall" -v u="$user" -v s="$sys" -v k="$kib" -v b="$bytes" \
+        -v p="$pairs" 'BEGIN {
+        printf "| %s | %.2f | %.2f | %.2f | %.0f | %.1f MB | %.1f |\n", label, w, u + s, s,
+            k / 1024, b / 1e6, b / p }'
+}
+
+# extension_rows NAME GENOME_FA TEXT_PREFIX COMPACT_PREFIX: lorvex-extend from
+# each form on the same seeds: a first run, which reads what the page cache
+# lacks (its wall time and major page faults), then the medians of $runs
+# more.
+extension_rows() {
+    local name=$1 genome=$2 text=$3 compact=$4 out="$run/$1-extend"
+    mkdir -p "$out"
+    fasta_bases "$genome" | awk -v count=40 '{
+        step = int((length($0) - 1000) / count)
+        for (i = 0; i < count; i++) printf ">s%d\n%s\n", i, substr($0, 1 + i * step, 1000) }' \
+        > "$out/seeds.fa"
+    echo "lorvex-extend from each form (40 seeds of 1,000 bases, --both, --max-bases 5000, one thread; a first run, then the median of $runs):"
+    echo
+    echo "| table | first run: wall s | major faults | wall s | user s | system s | peak MiB | bases added | output |"
+    echo "|---|---|---|---|---|---|---|---|---|"
+    local form i
+    for form in text compact; do
+        local tables=(-t "$text.table" -i "$text.index")
+        [ "$form" = compact ] && tables=(-t "$compact.pairs")
+        : > "$out/$form.times"
+        for ((i = 0; i <= runs; i++)); do
+            /usr/bin/time -f '%e %U %S %M %F' -o "$out/$form.time" "$build/lorvex-extend" -q -f \
+                -s "$out/seeds.fa" "${tables[@]}" --both --max-bases 5000 -o "$out/$form.fa" \
+                --summary-tsv "$out/$form.tsv" 2> "$out/$form.log" ||
+                { echo "   lorvex-extend from the $form table failed (see $out/$form.log)" >&2; continue 2; }
+            if [ "$i" = 0 ]; then cp "$out/$form.time" "$out/$form.first"; else cat "$out/$form.time" >> "$out/$form.times"; fi
+        done
+        local same=reference
+        [ "$form" = compact ] && { cmp -s "$out/text.fa" "$out/compact.fa" && same=identical || same=DIFFERS; }
+        local column values=()
+        for column in 1 2 3 4; do values+=("$(cut -d' ' -f"$column" "$out/$form.times" | median)"); done
+        read -r first_wall _ _ _ first_faults < "$out/$form.first"
+        awk -F'\t' -v f="$form" -v fw="$first_wall" -v ff="$first_faults" -v w="${values[0]}" \
+            -v u="${values[1]}" -v s="${values[2]}" -v k="${values[3]}" -v same="$same" '
+            NR > 1 { added += $4 }
+            END { printf "| %s | %.2f | %d | %.2f | %.2f | %.2f | %.0f | %d | %s |\n", f, fw, ff, w, u, s,
+                  k / 1024, added, same }' "$out/$form.tsv"
+    done
+    echo
+}
+
+# lookup_rows GENOME_FA TEXT_PREFIX COMPACT_PREFIX [KEY]: the time of one
+# lookup per anchor window in each form (lorvex-bench-pairs, up to 200,000
+# windows along the genome), as Markdown rows; KEY adds compact lookups by the
+# first KEY bases.
+lookup_rows() {
+    local genome=$1 text=$2 compact=$3 key=${4:-} windows=200000 bases
+    bases=$(fasta_bases "$genome" | wc -c)
+    [ "$bases" -gt $((windows + 2000)) ] || windows=$((bases - 2000))
+    echo "Lookups, $(printf "%'d" "$windows") windows along the genome (CPU ns a lookup, one thread):"
+    echo
+    echo "| lookup | key | ns | entries found |"
+    echo "|---|---|---|---|"
+    {
+        "$build/lorvex-bench-pairs" "$genome" "$compact.pairs" "$windows" 32 "$text.table" \
+            "$text.index" | tail -n +2
+        [ -z "$key" ] || "$build/lorvex-bench-pairs" "$genome" "$compact.pairs" "$windows" "$key" |
+            tail -n +2
+    } | awk -F'\t' '{ printf "| %s | %s | %s | %s |\n", $1, $2, $3, $4 }'
+}
+
+# prep_heading NAME GZIP_DIR: a set's heading (pairs, gzip bytes) and the
+# head of prep_row's table; sets the caller's `pairs` and `gzip_bytes`.
+prep_heading() {
+    local name=$1 gz=$2
+    pairs=$(($(zcat "$gz/reads_1.fq.gz" | wc -l) / 4))
+    gzip_bytes=$(($(stat -c %s "$gz/reads_1.fq.gz") + $(stat -c %s "$gz/reads_2.fq.gz")))
+    echo "### $name: $(printf "%'d" "$pairs") pairs, gzip FASTQ $(awk -v b="$gzip_bytes" \
+        -v p="$pairs" 'BEGIN { printf "%.1f MB, %.1f bytes a pair", b / 1e6, b / p }')"
+    echo
+    echo "| lorvex-prep | wall s | CPU s | system s | peak MiB | output | bytes a pair |"
+    echo "|---|---|---|---|---|---|---|"
 }

@@ -24,48 +24,11 @@ for tool in lorvex-prep lorvex-bench-pairs lorvex-bench-genome lorvex-bench-trim
     [ -x "$build/$tool" ] || { echo "pairs_bench: $build/$tool is missing" >&2; exit 1; }
 done
 
-# gzip copies of a reads folder's FASTQ (made once).
-gzipped_reads() {
-    local reads=$1 level=$2 dir
-    dir=$(dataset_dir "${reads#"$bench_out"/}/gzip-$level")
-    cached_step "$dir" ||
-        { gzip -"$level" -c "$reads/reads_1.fq" > "$dir/reads_1.fq.gz" &&
-          gzip -"$level" -c "$reads/reads_2.fq" > "$dir/reads_2.fq.gz" && mark_done "$dir"; } ||
-        return 1
-    echo "$dir"
-}
-
-# prep_row LABEL GZIP_DIR PAIRS_READ OPTION...: one lorvex-prep run on the
-# gzip files, and its table row: wall, CPU (user + system), system, peak.
-prep_row() {
-    local label=$1 gz=$2 pairs=$3
-    shift 3
-    local out="$run/$label"
-    mkdir -p "$out"
-    /usr/bin/time -f '%e %U %S %M' -o "$out/time" "$build/lorvex-prep" -q -f \
-        -1 "$gz/reads_1.fq.gz" -2 "$gz/reads_2.fq.gz" -o "$out/reads" "$@" ||
-        { echo "   lorvex-prep $* failed" >&2; return 1; }
-    local bytes=0 file
-    for file in "$out"/reads.table "$out"/reads.index "$out"/reads.pairs; do
-        [ -e "$file" ] && bytes=$((bytes + $(stat -c %s "$file")))
-    done
-    read -r wall user sys kib < "$out/time"
-    awk -v label="$label" -v w="$wall" -v u="$user" -v s="$sys" -v k="$kib" -v b="$bytes" \
-        -v p="$pairs" 'BEGIN {
-        printf "| %s | %.2f | %.2f | %.2f | %.0f | %.1f MB | %.1f |\n", label, w, u + s, s,
-            k / 1024, b / 1e6, b / p }'
-}
-
 # One data set: sizes and prep runs, then lookups.
 data_set() {
     local name=$1 gz=$2 genome=$3
     local pairs gzip_bytes
-    pairs=$(($(zcat "$gz/reads_1.fq.gz" | wc -l) / 4))
-    gzip_bytes=$(($(stat -c %s "$gz/reads_1.fq.gz") + $(stat -c %s "$gz/reads_2.fq.gz")))
-    echo "### $name: $(printf "%'d" "$pairs") pairs, gzip FASTQ $(awk -v b="$gzip_bytes" -v p="$pairs" 'BEGIN { printf "%.1f MB, %.1f bytes a pair", b / 1e6, b / p }')"
-    echo
-    echo "| lorvex-prep | wall s | CPU s | system s | peak MiB | output | bytes a pair |"
-    echo "|---|---|---|---|---|---|---|"
+    prep_heading "$name" "$gz"
     prep_row "$name-text" "$gz" "$pairs" --format text
     prep_row "$name-compact" "$gz" "$pairs" --format compact
     prep_row "$name-both" "$gz" "$pairs" --format both
@@ -80,53 +43,12 @@ data_set() {
         echo "PAIRS FILES DIFFER BETWEEN RUNS" >&2
     "$build/lorvex-prep" --check "$compact.pairs" "$text.table" "$text.index" > /dev/null ||
         echo "CHECK FAILED" >&2
-    local windows=200000 bases
-    bases=$(fasta_bases "$genome" | wc -c)
-    [ "$bases" -gt $((windows + 2000)) ] || windows=$((bases - 2000))
-    echo "Lookups, $(printf "%'d" "$windows") windows along the genome (CPU ns a lookup, one thread):"
-    echo
-    echo "| lookup | key | ns | entries found |"
-    echo "|---|---|---|---|"
-    "$build/lorvex-bench-pairs" "$genome" "$compact.pairs" "$windows" 32 "$text.table" "$text.index" |
-        awk -F'\t' 'NR > 1 { printf "| %s | %s | %s | %s |\n", $1, $2, $3, $4 }'
-    "$build/lorvex-bench-pairs" "$genome" "$compact.pairs" "$windows" 20 |
-        awk -F'\t' 'NR > 1 { printf "| %s | %s | %s | %s |\n", $1, $2, $3, $4 }'
+    lookup_rows "$genome" "$text" "$compact" 20
     echo
     extension_rows "$name" "$genome" "$text" "$compact"
 }
 
-# extension_rows NAME GENOME_FA TEXT_PREFIX COMPACT_PREFIX: lorvex-extend from
-# each form on the same seeds.
-extension_rows() {
-    local name=$1 genome=$2 text=$3 compact=$4 out="$run/$1-extend"
-    mkdir -p "$out"
-    fasta_bases "$genome" | awk -v count=40 '{
-        step = int((length($0) - 1000) / count)
-        for (i = 0; i < count; i++) printf ">s%d\n%s\n", i, substr($0, 1 + i * step, 1000) }' \
-        > "$out/seeds.fa"
-    echo "lorvex-extend from each form (40 seeds of 1,000 bases, --both, --max-bases 5000, one thread):"
-    echo
-    echo "| table | wall s | system s | peak MiB | bases added | output |"
-    echo "|---|---|---|---|---|---|"
-    local form
-    for form in text compact; do
-        local tables=(-t "$text.table" -i "$text.index")
-        [ "$form" = compact ] && tables=(-t "$compact.pairs")
-        /usr/bin/time -f '%e %S %M' -o "$out/$form.time" "$build/lorvex-extend" -q -f \
-            -s "$out/seeds.fa" "${tables[@]}" --both --max-bases 5000 -o "$out/$form.fa" \
-            --summary-tsv "$out/$form.tsv" 2> "$out/$form.log" ||
-            { echo "   lorvex-extend from the $form table failed (see $out/$form.log)" >&2; continue; }
-        local same=reference
-        [ "$form" = compact ] && { cmp -s "$out/text.fa" "$out/compact.fa" && same=identical || same=differs; }
-        read -r wall sys kib < "$out/$form.time"
-        awk -F'\t' -v f="$form" -v w="$wall" -v s="$sys" -v k="$kib" -v same="$same" '
-            NR > 1 { added += $4 }
-            END { printf "| %s | %.2f | %.2f | %.0f | %d | %s |\n", f, w, s, k / 1024, added, same }' \
-            "$out/$form.tsv"
-    done
-    echo
-}
-
+runs=${LORVEX_BENCH_RUNS:-3}
 echo "Load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 example=$(example_reads) || exit 1

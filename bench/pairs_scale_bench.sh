@@ -50,90 +50,11 @@ fastq_set() {
     echo "$dir"
 }
 
-# gzipped READS_DIR LEVEL [drop]: gzip copies of the FASTQ, made once; with
-# drop, the plain files are deleted once compressed.
-gzipped() {
-    local reads=$1 level=$2 drop=${3:-} dir
-    dir=$(dataset_dir "${reads#"$bench_out"/}/gzip-$level") || return 1
-    cached_step "$dir" ||
-        { gzip -"$level" -c "$reads/reads_1.fq" > "$dir/reads_1.fq.gz" &&
-          gzip -"$level" -c "$reads/reads_2.fq" > "$dir/reads_2.fq.gz" && mark_done "$dir"; } ||
-        return 1
-    [ -z "$drop" ] || rm -f "$reads/reads_1.fq" "$reads/reads_2.fq"
-    echo "$dir"
-}
-
-# prep_row LABEL GZIP_DIR PAIRS OPTION...: one lorvex-prep run and its row.
-prep_row() {
-    local label=$1 gz=$2 pairs=$3
-    shift 3
-    local out="$run/$label"
-    mkdir -p "$out"
-    /usr/bin/time -f '%e %U %S %M' -o "$out/time" "$build/lorvex-prep" -q -f \
-        -1 "$gz/reads_1.fq.gz" -2 "$gz/reads_2.fq.gz" -o "$out/reads" "$@" ||
-        { echo "   lorvex-prep $* failed" >&2; return 1; }
-    local bytes=0 file
-    for file in "$out"/reads.table "$out"/reads.index "$out"/reads.pairs; do
-        [ -e "$file" ] && bytes=$((bytes + $(stat -c %s "$file")))
-    done
-    read -r wall user sys kib < "$out/time"
-    awk -v label="$label" -v w="$wall" -v u="$user" -v s="$sys" -v k="$kib" -v b="$bytes" \
-        -v p="$pairs" 'BEGIN {
-        printf "| %s | %.2f | %.2f | %.2f | %.0f | %.1f MB | %.1f |\n", label, w, u + s, s,
-            k / 1024, b / 1e6, b / p }'
-}
-
-# extension_rows NAME GENOME_FA TEXT_PREFIX COMPACT_PREFIX: lorvex-extend from
-# each form on the same seeds: a first run, which reads what the page cache
-# lacks (its wall time and major page faults), then the medians of `runs`
-# more.
-extension_rows() {
-    local name=$1 genome=$2 text=$3 compact=$4 out="$run/$1-extend"
-    mkdir -p "$out"
-    fasta_bases "$genome" | awk -v count=40 '{
-        step = int((length($0) - 1000) / count)
-        for (i = 0; i < count; i++) printf ">s%d\n%s\n", i, substr($0, 1 + i * step, 1000) }' \
-        > "$out/seeds.fa"
-    echo "lorvex-extend from each form (40 seeds of 1,000 bases, --both, --max-bases 5000, one thread; a first run, then the median of $runs):"
-    echo
-    echo "| table | first run: wall s | major faults | wall s | user s | system s | peak MiB | bases added | output |"
-    echo "|---|---|---|---|---|---|---|---|---|"
-    local form i
-    for form in text compact; do
-        local tables=(-t "$text.table" -i "$text.index")
-        [ "$form" = compact ] && tables=(-t "$compact.pairs")
-        : > "$out/$form.times"
-        for ((i = 0; i <= runs; i++)); do
-            /usr/bin/time -f '%e %U %S %M %F' -o "$out/$form.time" "$build/lorvex-extend" -q -f \
-                -s "$out/seeds.fa" "${tables[@]}" --both --max-bases 5000 -o "$out/$form.fa" \
-                --summary-tsv "$out/$form.tsv" 2> "$out/$form.log" ||
-                { echo "   lorvex-extend from the $form table failed (see $out/$form.log)" >&2; continue 2; }
-            if [ "$i" = 0 ]; then cp "$out/$form.time" "$out/$form.first"; else cat "$out/$form.time" >> "$out/$form.times"; fi
-        done
-        local same=reference
-        [ "$form" = compact ] && { cmp -s "$out/text.fa" "$out/compact.fa" && same=identical || same=DIFFERS; }
-        local column values=()
-        for column in 1 2 3 4; do values+=("$(cut -d' ' -f"$column" "$out/$form.times" | median)"); done
-        read -r first_wall _ _ _ first_faults < "$out/$form.first"
-        awk -F'\t' -v f="$form" -v fw="$first_wall" -v ff="$first_faults" -v w="${values[0]}" \
-            -v u="${values[1]}" -v s="${values[2]}" -v k="${values[3]}" -v same="$same" '
-            NR > 1 { added += $4 }
-            END { printf "| %s | %.2f | %d | %.2f | %.2f | %.2f | %.0f | %d | %s |\n", f, fw, ff, w, u, s,
-                  k / 1024, added, same }' "$out/$form.tsv"
-    done
-    echo
-}
-
 # data_set NAME GZIP_DIR GENOME_FA: the rows of one set.
 data_set() {
     local name=$1 gz=$2 genome=$3 started=$SECONDS
     local pairs gzip_bytes
-    pairs=$(($(zcat "$gz/reads_1.fq.gz" | wc -l) / 4))
-    gzip_bytes=$(($(stat -c %s "$gz/reads_1.fq.gz") + $(stat -c %s "$gz/reads_2.fq.gz")))
-    echo "### $name: $(printf "%'d" "$pairs") pairs, gzip FASTQ $(awk -v b="$gzip_bytes" -v p="$pairs" 'BEGIN { printf "%.1f MB, %.1f bytes a pair", b / 1e6, b / p }')"
-    echo
-    echo "| lorvex-prep | wall s | CPU s | system s | peak MiB | output | bytes a pair |"
-    echo "|---|---|---|---|---|---|---|"
+    prep_heading "$name" "$gz"
     prep_row "$name-text" "$gz" "$pairs" --format text || return 1
     prep_row "$name-compact" "$gz" "$pairs" --format compact || return 1
     echo
@@ -148,15 +69,7 @@ data_set() {
     python3 "$here/group_sizes.py" "$text.index" "$compact.pairs" |
         awk -F'\t' 'NR > 1 { printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5 }'
     echo
-    local windows=200000 bases
-    bases=$(fasta_bases "$genome" | wc -c)
-    [ "$bases" -gt $((windows + 2000)) ] || windows=$((bases - 2000))
-    echo "Lookups, $(printf "%'d" "$windows") windows along the genome (CPU ns a lookup, one thread):"
-    echo
-    echo "| lookup | key | ns | entries found |"
-    echo "|---|---|---|---|"
-    "$build/lorvex-bench-pairs" "$genome" "$compact.pairs" "$windows" 32 "$text.table" "$text.index" |
-        awk -F'\t' 'NR > 1 { printf "| %s | %s | %s | %s |\n", $1, $2, $3, $4 }'
+    lookup_rows "$genome" "$text" "$compact"
     echo
     extension_rows "$name" "$genome" "$text" "$compact"
     echo "($name: $((SECONDS - started)) s)"
@@ -168,10 +81,10 @@ echo
 if [ "${LORVEX_PAIRS_DEPTHS:-1}" = 1 ]; then
     started=$SECONDS
     set60=$(fastq_set run-60x 3000000 60 100 400 111000 1) &&
-        gz=$(gzipped "$set60" 6) && data_set 60x "$gz" "$set60/genome.fa"
+        gz=$(gzipped_reads "$set60" 6) && data_set 60x "$gz" "$set60/genome.fa"
     set200=$(fastq_set run-200x 400000 200 100 400 111000 1) &&
-        gz=$(gzipped "$set200" 6) && data_set 200x "$gz" "$set200/genome.fa"
-    deep=$(deep_reads "$build") && gz=$(gzipped "$deep" 6) &&
+        gz=$(gzipped_reads "$set200" 6) && data_set 200x "$gz" "$set200/genome.fa"
+    deep=$(deep_reads "$build") && gz=$(gzipped_reads "$deep" 6) &&
         data_set 2000x "$gz" "$(dirname "$deep")/genome.fa"
     rm -rf "$run"/*x-text "$run"/*x-compact
     echo "(depths: $((SECONDS - started)) s)"
@@ -184,7 +97,7 @@ if [ "${LORVEX_PAIRS_LARGE:-0}" = 1 ]; then
     echo
     large=$(fastq_set large "$length" 30 150 500 "$((length / 2))" 7) &&
         echo "(data made: $((SECONDS - started)) s)" && echo &&
-        gz=$(gzipped "$large" 1 drop) && echo "(gzip: $((SECONDS - started)) s)" && echo &&
+        gz=$(gzipped_reads "$large" 1 drop) && echo "(gzip: $((SECONDS - started)) s)" && echo &&
         data_set "large-$length-30x" "$gz" "$large/genome.fa"
     rm -rf "$run/large-$length-30x-text" "$run/large-$length-30x-compact"
     echo "(large set: $((SECONDS - started)) s)"
