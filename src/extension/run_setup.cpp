@@ -103,8 +103,10 @@ RunInputs LoadEitherRunInputs(const std::string& tablePath, const std::string& i
                          "-i/--index " + indexPath);
     RunInputs inputs;
     inputs.pairs = std::make_unique<PairTable>(tablePath);
-    // A run reads a few records and entries per window, scattered over the file.
-    inputs.pairs->File().AdviseRandom(0, inputs.pairs->File().size());
+    // The mapping keeps the kernel's read-ahead: lookups are scattered, but on
+    // a file not yet cached, reading around each fault costs far fewer reads
+    // than faulting its pages in one by one (21 against 20,109 major faults
+    // for 40 seeds on an 86 MB table), and a cached file is not read at all.
     if (inputs.pairs->PairCount() == 0)
         throw FileError(tablePath, "a compact pair table without read pairs");
     return inputs;
