@@ -29,9 +29,9 @@ namespace {
 
 AnchorRule AnchorOf(const CyclesSetup& setup) {
     const int32_t readLength = setup.inputs.ReadLength();
+    if (setup.anchor.length > 0) return CutToReadLength(setup.anchor, readLength);
     AnchorRule anchor = setup.anchor;
-    anchor.length = setup.anchor.length > 0 ? std::min(setup.anchor.length, readLength)
-                                            : FirstReadCompareLength(readLength, setup.variant);
+    anchor.length = FirstReadCompareLength(readLength, setup.variant);
     return anchor;
 }
 

@@ -137,11 +137,11 @@ ParameterFault ImpossibleParameters(Variant variant, const RunParameters& parame
 }
 
 AnchorRule RunAnchor(Variant variant, const RunParameters& parameters, int32_t readLength) {
+    AnchorRule rule{FirstReadCompareLength(readLength, variant), parameters.anchorMismatches,
+                    parameters.voteQuality};
     if (variant == Variant::Main && parameters.anchorLength > 0)
-        return {std::min(parameters.anchorLength, readLength), parameters.anchorMismatches,
-                parameters.voteQuality};
-    return {FirstReadCompareLength(readLength, variant), parameters.anchorMismatches,
-            parameters.voteQuality};
+        rule.length = std::min(parameters.anchorLength, readLength);
+    return rule;
 }
 
 int64_t LeastMinDistance(Variant variant, const RunParameters& parameters, int32_t readLength) {

@@ -90,16 +90,16 @@ void SelectMates(const char* window, const char* lines, uint64_t count, const Ta
 
 void SelectMates(const char* window, const char* lines, uint64_t count, const TableLayout& layout,
                  const AnchorRule& anchor, SelectedMates& selected) {
-    const AnchorRule rule{std::min(anchor.length, layout.readLength), anchor.mismatches};
+    const AnchorRule rule = CutToReadLength(anchor, layout.readLength);
     const int32_t before = selected.count;
     for (uint64_t i = 0; i < count; ++i) {
         const char* line = lines + i * layout.lineSize;
         if (AnchorMatches(line, window, rule)) AppendMate(line, layout.readLength, selected);
     }
-    if (anchor.voteQuality < static_cast<int32_t>(pairTableVoteQuality) && selected.count > before)
+    if (rule.voteQuality < static_cast<int32_t>(pairTableVoteQuality) && selected.count > before)
         RaiseVoteQualities(
             selected.qualities.data() + static_cast<size_t>(before) * layout.readLength,
-            static_cast<size_t>(selected.count - before) * layout.readLength, anchor.voteQuality);
+            static_cast<size_t>(selected.count - before) * layout.readLength, rule.voteQuality);
 }
 
 void FetchSelectedMates(const char* window, const TableStream& table, const PrefixIndex& index,

@@ -6,6 +6,7 @@
 // mates, written one after another into flat arrays.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -70,6 +71,12 @@ struct AnchorRule {
     // compact table's vote bit was set by its own threshold when it was made.
     int32_t voteQuality = static_cast<int32_t>(pairTableVoteQuality);
 };
+
+// The rule with its length cut to readLength, every other field kept.
+inline AnchorRule CutToReadLength(AnchorRule rule, int32_t readLength) {
+    rule.length = std::min(rule.length, readLength);
+    return rule;
+}
 
 // The bytes of a first read that differ from the window's among its first
 // `length` past the 12-byte key, counted up to most + 1; -1 when the keys

@@ -10,8 +10,7 @@ MatesAhead::MatesAhead(const TableStream& table, const PrefixIndex& index, const
                        TableReadMode mode, uint64_t readsBeforeRing, uint64_t batchBytes)
     : table_(table),
       index_(index),
-      anchor_{std::min(anchor.length, table.layout.readLength), anchor.mismatches,
-              anchor.voteQuality},
+      anchor_(CutToReadLength(anchor, table.layout.readLength)),
       mode_(mode),
       readsBeforeRing_(readsBeforeRing),
       batchBytes_(batchBytes) {}

@@ -47,11 +47,16 @@ void CopyPadded(const FoundPairs& found, int32_t readLength, SelectedMates& sele
     selected.count = static_cast<int32_t>(count);
 }
 
+// Reads of this many bases or more stand in the range of the window's first
+// bases of that count: the index key with mismatches, which fall past it.
+int32_t KeyRangeLength(const AnchorRule& anchor) {
+    return anchor.mismatches > 0 ? prefixLength : std::min(anchor.length, pairTableKeyBases);
+}
+
 }  // namespace
 
 void PairTableMates::PrefetchAhead(const std::string& contig, int64_t windowStart) const {
-    const int32_t least =
-        anchor_.mismatches > 0 ? prefixLength : std::min(anchor_.length, pairTableKeyBases);
+    const int32_t least = KeyRangeLength(anchor_);
     const auto inside = [&](int64_t ahead) {
         return windowStart + ahead + least <= static_cast<int64_t>(contig.size());
     };
@@ -68,10 +73,7 @@ void FetchPairTableMates(const char* window, const PairTable& table, const Ancho
     FoundPairs& found = selected.found;
     found.Clear();
     constexpr auto turned = MateOrientation::ReverseComplement;
-    // Reads of `least` bases or more stand in the range of the window's
-    // first `least` bases (the index key with mismatches, which fall past it).
-    const int32_t least =
-        anchor.mismatches > 0 ? prefixLength : std::min(anchor.length, pairTableKeyBases);
+    const int32_t least = KeyRangeLength(anchor);
     const auto [first, last] = table.KeyRange(window, static_cast<uint32_t>(least));
     table.AppendEntriesWhere(
         first, last,

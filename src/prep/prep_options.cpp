@@ -223,7 +223,7 @@ void CheckRunOptions(const PrepOptions& options) {
             "--min-read-length is for the compact table: give --format compact or both");
     if (options.voteQuality != -1 &&
         (options.voteQuality < 0 || options.voteQuality > static_cast<int32_t>(highestVoteQuality)))
-        throw UsageError("--min-quality must be from 0 to 93");
+        throw UsageError("--min-quality must be from 0 to " + std::to_string(highestVoteQuality));
     if (options.leastReadLength != 0 && (options.leastReadLength < defaultLeastReadLength ||
                                          options.leastReadLength > pairTableLongestRead))
         throw UsageError("--min-read-length must be from 21 to 65535");

@@ -39,7 +39,7 @@ void TakeAnchorOptions(const RunOptionTexts& texts, RunSettings& settings) {
         parameters.voteQuality = static_cast<int32_t>(pairTableVoteQuality);
         return;
     }
-    parameters.voteQuality = defaultMinQuality;
+    parameters.voteQuality = static_cast<int32_t>(defaultVoteQuality);
     if (!texts.minQuality.empty()) {
         parameters.voteQuality = ParseIntegerArgument(texts.minQuality, "--min-quality");
         if (parameters.voteQuality < 0 ||
@@ -99,7 +99,7 @@ void AddRunOptions(CLI::App& app, RunSettings& settings, RunOptionTexts& texts) 
            "A mate's base votes when its quality is Q or more (a compact table holds the Q "
            "lorvex-prep made it with)",
            "Q")
-        ->default_str(std::to_string(defaultMinQuality));
+        ->default_str(std::to_string(defaultVoteQuality));
     number("--anchor-mismatches", texts.anchorMismatches,
            "Mismatches a first read may have with the contig past its first 12 bases "
            "(default: 0 to 2, from the read errors measured on the known sequences)",

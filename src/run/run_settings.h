@@ -26,9 +26,6 @@ inline constexpr float defaultDominanceRatio = 1.5f;
 // --anchor-length when it is not given: 0 selects pairs on their whole first
 // read (at most 100 bases), as lorvex does.
 inline constexpr int32_t defaultAnchorLength = 0;
-// --min-quality when it is not given (lorvex counts 30 or more only); the
-// dominance ratio outweighs the errors these bases add.
-inline constexpr int32_t defaultMinQuality = static_cast<int32_t>(defaultVoteQuality);
 // --anchor-mismatches when the reads cannot tell.
 inline constexpr int32_t defaultAnchorMismatches = 0;
 
