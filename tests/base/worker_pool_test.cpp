@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace lorvex {
@@ -33,9 +35,13 @@ TEST(WorkerPool, TheFirstFailureStopsTheOthersAndIsRethrown) {
     for (const unsigned threads : {1u, 2u, 4u}) {
         std::atomic<size_t> started{0};
         try {
+            // Items take a little time, as real ones do: with items of no
+            // work, the others run through thousands while the thrower is
+            // descheduled, before the pool can know of the failure.
             ForEachItem(100000, threads, [&](size_t item, unsigned) {
                 ++started;
                 if (item == 10) throw std::runtime_error("damaged table");
+                std::this_thread::sleep_for(std::chrono::microseconds(50));
             });
             ADD_FAILURE() << "no exception";
         } catch (const std::runtime_error& error) {
