@@ -86,7 +86,8 @@ std::string BaseRows(const SequenceRecord& seed, const SeedExtension& extension,
 
 std::string SummaryRowsHeader() {
     return "seed\tside\tseed_length\tadded\tstop\tstop_A\tstop_C\tstop_G\tstop_T\tcontig_length\t"
-           "single_copy_depth\ttopology\tvariants\tmates_per_cycle\tvotes_per_cycle\n";
+           "single_copy_depth\ttopology\tvariants\tmates_per_cycle\tvotes_per_cycle\t"
+           "end_read_cycles\n";
 }
 
 std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extension, bool bothSides,
@@ -105,7 +106,8 @@ std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extensi
         rows += '\t' + std::to_string(contigLength) + '\t' + depth + '\t' + topology + '\t' +
                 (variantsFound ? std::to_string(side.variants.size()) : "") + '\t' +
                 PerCycle(side.queuedMates, side.cycles) + '\t' +
-                PerCycle(side.votesCast, side.cycles) + '\n';
+                PerCycle(side.votesCast, side.cycles) + '\t' +
+                std::to_string(side.endReadCycles) + '\n';
     };
     if (bothSides) addSide(extension.left);
     addSide(extension.right);

@@ -32,7 +32,11 @@ ExtensionOutcome RunCycles(ExtensionCycles& cycles, int64_t windows, std::string
     ExtensionOutcome outcome;
     cycles.Start(contig);
     for (;;) {
-        const BaseVotes votes = cycles.Votes(contig);
+        BaseVotes votes = cycles.Votes(contig);
+        if (hooks.topUp && votes.Total() < rules.parameters.minVotes) {
+            const BaseVotes more = hooks.topUp(contig);
+            votes = {votes.a + more.a, votes.c + more.c, votes.g + more.g, votes.t + more.t};
+        }
         outcome.stopVotes = votes;
         if (hooks.observeCycle) {
             const CycleView cycle{contig, votes, {cycles.QueuedMates(), windows}, outcome.accepted};

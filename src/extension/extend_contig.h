@@ -54,9 +54,14 @@ using AcceptedBaseSink = std::function<void(char base, const BaseVotes& votes)>;
 // nothing to let it go on.
 using CycleObserver = std::function<std::optional<StopReason>(const CycleView& cycle)>;
 
+// Votes to add to a cycle whose own total falls short of minVotes, from
+// evidence the cycles do not hold.
+using VoteTopUp = std::function<BaseVotes(const std::string& contig)>;
+
 struct ExtensionHooks {
     AcceptedBaseSink onAccepted;  // every accepted base with the votes that chose it
     CycleObserver observeCycle;   // empty: the cycles' own checks alone end the run
+    VoteTopUp topUp;              // empty: a cycle has the mates' votes only
 };
 
 // Returns NoWindows when the distances give no window, WindowPastEnd when

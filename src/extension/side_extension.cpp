@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "extension/circle_closing.h"
+#include "extension/end_reads.h"
 #include "extension/mate_pileup.h"
 #include "extension/repeat_guard.h"
 #include "seq/nucleotide.h"
@@ -55,6 +56,14 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
     if (settings.singleCopyDepth)
         observers.push_back(RepeatGuardObserver(
             *settings.singleCopyDepth, settings.markCopySplits ? &extension.copySplits : nullptr));
+    EndReadScratch endReadScratch;
+    const int32_t voteQuality =
+        RunAnchor(settings.rules.variant, settings.rules.parameters, inputs.ReadLength()).voteQuality;
+    if (settings.endReads)
+        hooks.topUp = [&](const std::string& grown) {
+            ++extension.endReadCycles;
+            return EndReadVotes(grown, inputs, voteQuality, endReadScratch);
+        };
     hooks.observeCycle = [&observers](const CycleView& cycle) -> std::optional<StopReason> {
         for (const CycleObserver& observer : observers)
             if (const std::optional<StopReason> stop = observer(cycle)) return stop;

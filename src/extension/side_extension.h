@@ -48,6 +48,8 @@ struct SideExtension {
     int64_t cycles = 0;
     int64_t queuedMates = 0;
     int64_t votesCast = 0;
+    // The cycles that took votes from the reads covering the end.
+    int64_t endReadCycles = 0;
     // With ExtensionSettings::markCopySplits: the steps (1 for the first
     // base) whose cycle fired the repeat guard, in order.
     std::vector<int32_t> copySplits = {};
@@ -66,6 +68,9 @@ struct ExtensionSettings {
     bool closeCircles = false;
     // 0: no variant sites, and no pileup of the mates to find them.
     double minVariantShare = defaultMinVariantShare;
+    // A cycle short of minVotes takes the votes of the reads that cover the
+    // contig's end themselves (end_reads.h).
+    bool endReads = false;
 };
 
 // Votes of the complementary bases: A and T swap, C and G swap.

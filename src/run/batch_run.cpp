@@ -56,6 +56,7 @@ SettledRun SettleRun(const RunSettings& requested, const KnownSequences& known,
     settled.guard = SetUpRepeatGuard(settings, known, inputs, settled.extension.rules, progress);
     settled.extension.singleCopyDepth = settled.guard.singleCopyDepth;
     settled.extension.minVariantShare = settings.minVariantShare;
+    settled.extension.endReads = settings.endReads;
     return settled;
 }
 

@@ -13,6 +13,7 @@ namespace {
 
 void TakeRepeatGuardOptions(const RunOptionTexts& texts, RunSettings& settings) {
     settings.repeatGuard = !texts.noRepeatGuard;
+    settings.endReads = !texts.noEndReads && !texts.strict;
     if (texts.depth.empty()) return;
     if (texts.noRepeatGuard)
         throw UsageError("--depth sets the repeat guard; drop --no-repeat-guard");
@@ -105,6 +106,9 @@ void AddRunOptions(CLI::App& app, RunSettings& settings, RunOptionTexts& texts) 
            "(default: 0 to 2, from the read errors measured on the known sequences)",
            "M");
     app.add_flag("--strict", texts.strict, "Extend as lorvex-strict does");
+    app.add_flag("--no-end-reads", texts.noEndReads,
+                 "Count the votes of mates only, as lorvex does: a cycle short of --min-votes "
+                 "ends the side instead of taking the votes of reads that cover the end");
 }
 
 void AddRepeatGuardOptions(CLI::App& app, RunOptionTexts& texts) {

@@ -18,6 +18,7 @@ struct RunOptionTexts {
     bool strict = false;
     std::string depth;
     bool noRepeatGuard = false;
+    bool noEndReads = false;
     std::string minVariantShare;
 };
 

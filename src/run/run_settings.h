@@ -50,6 +50,7 @@ struct RunSettings {
     bool repeatGuard = true;
     std::optional<double> singleCopyDepth;  // --depth; none: estimated
     double minVariantShare = defaultMinVariantShare;
+    bool endReads = true;  // --no-end-reads: a cycle has the mates' votes only
 };
 
 // The sequences known before a run (a batch's seeds, a scaffold's flanks):

@@ -205,13 +205,13 @@ TEST_F(ExtendProgram, SummaryReportsEachSideAndTheStoppingVotes) {
     EXPECT_EQ(line,
               "seed\tside\tseed_length\tadded\tstop\tstop_A\tstop_C\tstop_G\tstop_T\t"
               "contig_length\tsingle_copy_depth\ttopology\tvariants\tmates_per_cycle\t"
-              "votes_per_cycle");
+              "votes_per_cycle\tend_read_cycles");
     const std::vector<FastaEntry> entries = ParseFasta(run.fasta);
     for (size_t i = 0; i < seeds.size(); ++i) {
         for (const std::string side : {"left", "right"}) {
             ASSERT_TRUE(std::getline(lines, line));
             const std::vector<std::string> f = Fields(line);
-            ASSERT_EQ(f.size(), 15u) << line;
+            ASSERT_EQ(f.size(), 16u) << line;
             // A side that ran cycles shows its mates and votes per cycle; a
             // vote comes from a queued mate.
             if (f[4] == "seed-too-short") {

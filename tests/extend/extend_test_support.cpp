@@ -148,13 +148,14 @@ ExtendRun ExtendProgram::RunExtend(const std::string& seedsPath, const Distances
     if (strict) arguments.push_back("--strict");
     if (both) arguments.push_back("--both");
     if (!repeatGuard_) arguments.push_back("--no-repeat-guard");
-    // Exact anchors and votes of quality 30 or more, as lorvex has them,
-    // unless the test sets the anchors.
+    // Exact anchors, votes of quality 30 or more and of mates only, as lorvex
+    // has them, unless the test sets the anchors.
     const bool anchorsGiven = std::any_of(extra.begin(), extra.end(), [](const std::string& word) {
         return word.rfind("--anchor-", 0) == 0;
     });
     if (!strict && !anchorsGiven)
-        arguments.insert(arguments.end(), {"--anchor-mismatches", "0", "--min-quality", "30"});
+        arguments.insert(arguments.end(),
+                         {"--anchor-mismatches", "0", "--min-quality", "30", "--no-end-reads"});
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     ExtendRun result;
     testing::ChildSettings settings;

@@ -3,7 +3,8 @@
 // rule; on trimmed reads the compact table, which keeps the short ones,
 // extends further and still right; a table and an index that do not go
 // together are refused, and so is the compact table by lorvex and
-// lorvex-strict; bases vote by the quality the table was made with.
+// lorvex-strict; bases vote by the quality the table was made with; reads
+// that cover the end carry a side where mates starve.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -27,6 +28,7 @@ using testing::TempDir;
 struct Pair {
     std::string read1, read2, quality1, quality2;
     size_t fragmentEnd = 0;  // in the genome
+    size_t fragmentStart = 0;
 };
 
 // Pairs from both strands of the genome: reads of readLength bases, read 1
@@ -46,7 +48,7 @@ std::vector<Pair> SimulatePairs(const std::string& genome, uint64_t seed, int co
         const std::string left = genome.substr(start, static_cast<size_t>(readLength));
         const std::string right = testing::ReverseComplementOf(genome.substr(
             start + static_cast<size_t>(fragment - readLength), static_cast<size_t>(readLength)));
-        Pair pair{left, right, "", "", start + static_cast<size_t>(fragment)};
+        Pair pair{left, right, "", "", start + static_cast<size_t>(fragment), start};
         if (uniform(0, 1)) std::swap(pair.read1, pair.read2);
         for (std::string* read : {&pair.read1, &pair.read2}) {
             std::string& quality = read == &pair.read1 ? pair.quality1 : pair.quality2;
@@ -230,6 +232,39 @@ TEST(CompactTableRuns, ShortReadsAnchorAndVote) {
     EXPECT_EQ(fromText, genome.substr(4000, fromText.size()));
     EXPECT_LT(4000 + fromText.size(), genome.size() - 200);
     EXPECT_GT(fromCompact.size(), fromText.size() + 150) << text.outputs[1] << compact.outputs[1];
+}
+
+// A stretch of 200 bases where no fragment starts: the mates that would vote
+// a fragment further on are missing, while reads still cover the end. The reads that cover
+// the end carry the side through, right base for base and alike from both
+// forms; with --no-end-reads it starves there.
+TEST(CompactTableRuns, EndReadsCarryASideWhereMatesStarve) {
+    const TempDir dir;
+    const std::string genome = testing::RandomBases(4242, 7000);
+    std::vector<Pair> pairs = SimulatePairs(genome, 42, 3500, 60);
+    std::erase_if(pairs, [](const Pair& pair) {
+        return pair.fragmentStart >= 4600 && pair.fragmentStart < 4800;
+    });
+    const std::string prefix = PrepareBoth(dir, pairs, 60);
+    const std::string seeds = dir.Write("seed.fa", ">s\n" + genome.substr(3000, 1000) + "\n");
+    for (const bool endReads : {true, false}) {
+        std::vector<std::string> arguments = {"-s", seeds, "--min-distance", "230",
+                                              "--max-distance", "300", "--max-bases", "2500"};
+        if (!endReads) arguments.push_back("--no-end-reads");
+        std::vector<std::string> sequences;
+        for (const bool compact : {false, true}) {
+            const FormRun run = RunOnForm(dir, "lorvex-extend", arguments, prefix, compact,
+                                          {"-o", "--summary-tsv"});
+            ASSERT_EQ(run.run.status, 0) << run.run.err;
+            sequences.push_back(FastaSequences(run.outputs[0]).at(0));
+            EXPECT_EQ(sequences.back(), genome.substr(3000, sequences.back().size()));
+        }
+        EXPECT_EQ(sequences[0], sequences[1]);
+        if (endReads)
+            EXPECT_GT(3000 + sequences[0].size(), 5400u);
+        else
+            EXPECT_LT(3000 + sequences[0].size(), 5000u);
+    }
 }
 
 // Reads whose good bases all have quality 25: they vote under the default
