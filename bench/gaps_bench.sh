@@ -12,6 +12,10 @@
 #               2,000 N in 4 records, 20 of them starting inside a repeat copy;
 #               its reads (2 x 100, 400 +- 30, 50x)
 #   repeats-100N the same gaps as 100 N each
+#   repeats-gG, repeats-100N-gG, and either with -rR: another draw of the
+#               gaps (lorvex-bench-gaps --seed G, 1 above) or of the reads
+#               (art_illumina -rs R, 11 above), to see whether a change holds
+#               beyond the one draw; not in the default list
 # Each closer's output is judged gap by gap (eval_gaps.py): closed exactly as
 # in the genome, closed otherwise (a misjoin), partly filled, open.
 #
@@ -23,8 +27,9 @@
 #       --max-distance 489 -j 2 -o OUT --gaps-tsv GAPS, when BUILD_DIR/lorvex-close exists
 # The peers' results are kept in bench/out/peer-runs/ and reused (their first
 # run takes about 15 minutes, abyss-sealer on the repeat sets most of it);
-# LORVEX_BENCH_RERUN_PEERS=1 runs them again. LORVEX_BENCH_GAP_SETS (default
-# "lambda lambda-100N repeats repeats-100N") chooses the sets.
+# LORVEX_BENCH_RERUN_PEERS=1 runs them again, LORVEX_BENCH_GAP_PEERS=0 leaves
+# them out. LORVEX_BENCH_GAP_SETS (default "lambda lambda-100N repeats
+# repeats-100N") chooses the sets.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -35,7 +40,6 @@ peer_runs="$bench_out/peer-runs/gaps"
 
 lambda_reads=$(example_reads) || exit 1
 genome=$(generated_genome "$build" repeats 2500000 1) || exit 1
-repeat_reads=$(simulated_reads "$genome/genome.fa" 100 400 30 50 11) || exit 1
 
 # gap_set NAME: prints "SCAFFOLDS_DIR READS_DIR BLOOM_SIZE"
 gap_set() {
@@ -45,10 +49,14 @@ gap_set() {
             dir=$(gapped_scaffolds "$build" "$lambda_reads/genome.fa" - 10 \
                 "$([ "$1" = lambda ] && echo 0 || echo 100)" 1 0 2000 1) || return 1
             echo "$dir $lambda_reads 100M" ;;
-        repeats | repeats-100N)
+        repeats*)
+            [[ $1 =~ ^repeats(-100N)?(-g([0-9]+))?(-r([0-9]+))?$ ]] || return 1
+            local marker=0 gap_seed=${BASH_REMATCH[3]:-1} read_seed=${BASH_REMATCH[5]:-11} reads
+            [ -n "${BASH_REMATCH[1]}" ] && marker=100
+            reads=$(simulated_reads "$genome/genome.fa" 100 400 30 50 "$read_seed") || return 1
             dir=$(gapped_scaffolds "$build" "$genome/genome.fa" "$genome/genome.repeats.tsv" 100 \
-                "$([ "$1" = repeats ] && echo 0 || echo 100)" 4 20 3000 1) || return 1
-            echo "$dir $repeat_reads 500M" ;;
+                "$marker" 4 20 3000 "$gap_seed") || return 1
+            echo "$dir $reads 500M" ;;
         *) return 1 ;;
     esac
 }
@@ -84,6 +92,7 @@ for set in ${LORVEX_BENCH_GAP_SETS:-lambda lambda-100N repeats repeats-100N}; do
             echo "   $set: lorvex-close failed, see $run/$set/lorvex-close.log" >&2
         fi
     fi
+    [ "${LORVEX_BENCH_GAP_PEERS:-1}" = 0 ] && continue
     peers="$peer_runs/$set"
     mkdir -p "$peers"
     if peer_result_cached "$peers" sealer ||

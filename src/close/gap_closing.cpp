@@ -4,8 +4,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <set>
 #include <string>
 
+#include "close/own_copy.h"
+#include "extension/repeat_guard.h"
 #include "seq/nucleotide.h"
 
 namespace lorvex::close {
@@ -26,30 +29,63 @@ SideOutcome ExtendTowards(std::string_view flank, Side side, std::string target,
             return StopReason::Target;
         return std::nullopt;
     };
-    SideExtension extension = ExtendSide(std::string(flank), side, inputs, settings, towards);
+    ExtensionSettings used = settings;
+    used.keepVotes = settings.singleCopyDepth.has_value();
+    SideExtension extension = ExtendSide(std::string(flank), side, inputs, used, towards);
     SideOutcome outcome;
     outcome.stop = extension.stop;
     outcome.bases = std::move(extension.bases);
     outcome.variants = std::move(extension.variants);
     outcome.copySplits = std::move(extension.copySplits);
+    if (settings.singleCopyDepth) {
+        // A split above single-copy depth is one between copies too, where
+        // a side that started inside a family has the family's local depth
+        // and the guard lets it through.
+        for (size_t at = 0; at < extension.votes.size(); ++at)
+            if (VotesSplitAboveSingleCopy(extension.votes[at], *settings.singleCopyDepth))
+                outcome.copySplits.push_back(static_cast<int32_t>(at + 1));
+        std::sort(outcome.copySplits.begin(), outcome.copySplits.end());
+        outcome.copySplits.erase(std::unique(outcome.copySplits.begin(), outcome.copySplits.end()),
+                                 outcome.copySplits.end());
+    }
     // The left side's bases go outward from the flank's start.
     if (side == Side::Left) std::reverse(outcome.bases.begin(), outcome.bases.end());
     return outcome;
+}
+
+// Whether the fill of joined sides is this gap's copy wherever it can tell:
+// EveryFillBaseCertain with the pileup of the flanks' single-copy windows.
+// Without the guard (no single-copy depth) every join stands.
+bool FillProven(const GapOutcome& joined, const GapFlanks& flanks, const RunInputs& inputs,
+                const ExtensionSettings& settings) {
+    if (!settings.singleCopyDepth || joined.join.fillLength <= 0) return true;
+    // Where neither side's votes split over the fill, there is nothing to
+    // prove (and no lookups to make).
+    const auto splitsIn = [](const SideOutcome& side, int64_t steps) {
+        return !side.copySplits.empty() && side.copySplits.front() <= steps;
+    };
+    if (!splitsIn(joined.left, joined.join.fillLength) &&
+        !splitsIn(joined.right, joined.join.fillLength))
+        return EveryFillBaseCertain(joined.join.fill, joined.left, joined.right, {},
+                                    inputs.ReadLength());
+    const std::vector<BaseVotes> ownCopy =
+        OwnCopyPileup(flanks.left, joined.join.fill, flanks.right, inputs, settings.rules,
+                      *settings.singleCopyDepth);
+    return EveryFillBaseCertain(joined.join.fill, joined.left, joined.right, ownCopy,
+                                inputs.ReadLength());
 }
 
 // Both sides extended again with the repeat guard marking the cycles where
 // the votes split between copies instead of stopping there. The far flank
 // is what an open end lacks: a side that follows another copy past a split
 // writes that copy's bases, which the other side, coming from the far
-// flank, contradicts where its own votes there are clean. So the fill
-// stands when the sides join and every base of it has a clean vote from at
-// least one of them; a base only one side reaches is then before that
-// side's first split, as the guarded side would have added it.
-std::optional<GapOutcome> RetryMarkingSplits(const GapOutcome& guarded, const GapFlanks& flanks,
-                                             const RunInputs& inputs, const ClosingRules& rules,
-                                             const ExtensionSettings& settings,
-                                             const std::string& rightTarget,
-                                             const std::string& leftTarget) {
+// flank, contradicts where its own votes there are clean, and the pairs of
+// the flanks' single-copy windows show the gap's own copy where the
+// fragments reach; FillProven decides.
+GapOutcome RetryMarkingSplits(const GapOutcome& guarded, const GapFlanks& flanks,
+                              const RunInputs& inputs, const ClosingRules& rules,
+                              const ExtensionSettings& settings, const std::string& rightTarget,
+                              const std::string& leftTarget) {
     ExtensionSettings marking = settings;
     marking.markCopySplits = true;
     GapOutcome retried = guarded;
@@ -57,24 +93,84 @@ std::optional<GapOutcome> RetryMarkingSplits(const GapOutcome& guarded, const Ga
     retried.right = ExtendTowards(flanks.right, Side::Left, leftTarget, inputs, marking);
     retried.join = JoinSides({flanks.left, retried.left.bases, retried.right.bases, flanks.right},
                              rules.minOverlap);
-    if (retried.join.verdict != JoinVerdict::Joined) return std::nullopt;
-    if (!EveryFillBaseVouched(retried.join.fillLength, retried.left, retried.right))
-        return std::nullopt;
     return retried;
 }
 
 }  // namespace
 
-bool EveryFillBaseVouched(int64_t fillLength, const SideOutcome& left, const SideOutcome& right) {
+bool OwnCopyHolds(const BaseVotes& ownCopy, char base) {
+    const int32_t counts[4] = {ownCopy.a, ownCopy.c, ownCopy.g, ownCopy.t};
+    const int held = BaseIndex(base);
+    int32_t other = 0;
+    for (int i = 0; i < 4; ++i)
+        if (i != held) other = std::max(other, counts[i]);
+    const int32_t mine = held >= 0 ? counts[held] : 0;
+    return mine >= 1 && mine >= ownCopyMajority * other;
+}
+
+bool OwnCopyDenies(const BaseVotes& ownCopy, char base) {
+    const int32_t counts[4] = {ownCopy.a, ownCopy.c, ownCopy.g, ownCopy.t};
+    const int held = BaseIndex(base);
+    const int32_t mine = held >= 0 ? counts[held] : 0;
+    for (int i = 0; i < 4; ++i)
+        if (i != held && counts[i] >= 2 && counts[i] > mine) return true;
+    return false;
+}
+
+bool EveryFillBaseCertain(std::string_view fill, const SideOutcome& left, const SideOutcome& right,
+                          const std::vector<BaseVotes>& ownCopy, int32_t readLength) {
+    const auto fillLength = static_cast<int64_t>(fill.size());
     // Whether a side added the base `step` bases out from its flank in a
     // cycle whose votes did not split between copies.
-    const auto vouches = [](const SideOutcome& side, int64_t step) {
+    const auto clean = [](const SideOutcome& side, int64_t step) {
         return step >= 1 && step <= static_cast<int64_t>(side.bases.size()) &&
                !std::binary_search(side.copySplits.begin(), side.copySplits.end(), step);
     };
-    for (int64_t at = 0; at < fillLength; ++at)
-        if (!vouches(left, at + 1) && !vouches(right, fillLength - at)) return false;
-    return true;
+    std::vector<char> certain(fill.size(), 0);
+    for (int64_t at = 0; at < fillLength; ++at) {
+        const size_t i = static_cast<size_t>(at);
+        if (i < ownCopy.size()) {
+            if (OwnCopyDenies(ownCopy[i], fill[i])) return false;
+            certain[i] = OwnCopyHolds(ownCopy[i], fill[i]);
+        }
+    }
+    // A clean vote is the side's own copy's only while that copy's reads
+    // vote: where the side took the family's base at a split of the last
+    // read length and the copy holds another, they disagree with the
+    // contig and drop out. So it counts once every such split is certain.
+    const auto leftSplit = [&](int64_t at) { return !clean(left, at + 1); };
+    const auto rightSplit = [&](int64_t at) { return !clean(right, fillLength - at); };
+    const int64_t wake = std::max(1, readLength);
+    std::set<int64_t> leftOpen, rightOpen;  // the splits not yet certain
+    std::vector<int64_t> pending;
+    for (int64_t at = 0; at < fillLength; ++at) {
+        if (certain[static_cast<size_t>(at)]) continue;
+        pending.push_back(at);
+        if (leftSplit(at)) leftOpen.insert(at);
+        if (rightSplit(at)) rightOpen.insert(at);
+    }
+    const auto byLeft = [&](int64_t at) {
+        const auto next = leftOpen.lower_bound(at - wake + 1);
+        return !leftSplit(at) && (next == leftOpen.end() || *next >= at);
+    };
+    const auto byRight = [&](int64_t at) {
+        const auto next = rightOpen.upper_bound(at);
+        return !rightSplit(at) && (next == rightOpen.end() || *next >= at + wake);
+    };
+    // A base that becomes certain can only help the bases in its wake.
+    while (!pending.empty()) {
+        const int64_t at = pending.back();
+        pending.pop_back();
+        if (certain[static_cast<size_t>(at)] || !(byLeft(at) || byRight(at))) continue;
+        certain[static_cast<size_t>(at)] = 1;
+        if (leftOpen.erase(at) > 0)
+            for (int64_t after = at + 1; after < std::min(fillLength, at + wake); ++after)
+                pending.push_back(after);
+        if (rightOpen.erase(at) > 0)
+            for (int64_t before = std::max<int64_t>(0, at - wake + 1); before < at; ++before)
+                pending.push_back(before);
+    }
+    return std::all_of(certain.begin(), certain.end(), [](char c) { return c != 0; });
 }
 
 const char* OpenReasonLabel(OpenReason reason) {
@@ -82,6 +178,7 @@ const char* OpenReasonLabel(OpenReason reason) {
         case OpenReason::None: return "";
         case OpenReason::NoOverlap: return "no-overlap";
         case OpenReason::AmbiguousOverlap: return "ambiguous-overlap";
+        case OpenReason::UnprovenFill: return "unproven-fill";
         case OpenReason::LengthOutOfRange: return "length-out-of-range";
         case OpenReason::FlankTooShort: return "flank-too-short";
         case OpenReason::RecordEnd: return "record-end";
@@ -123,17 +220,31 @@ GapOutcome CloseGap(const Gap& gap, const GapFlanks& flanks, const RunInputs& in
                              rules.minOverlap);
     const bool guardStopped =
         outcome.left.stop == StopReason::Repeat || outcome.right.stop == StopReason::Repeat;
-    if (outcome.join.verdict != JoinVerdict::Joined && guardStopped) {
-        if (std::optional<GapOutcome> retried = RetryMarkingSplits(
-                outcome, flanks, inputs, rules, settings, std::string(rightTarget), leftTarget))
-            outcome = std::move(*retried);
+    const auto lengthFits = [&](const GapJoin& join) {
+        return !LengthKnown(rules, gap.length) ||
+               std::llabs(join.fillLength - gap.length) <= LengthTolerance(rules, gap.length);
+    };
+    bool unproven = false;
+    if (outcome.join.verdict == JoinVerdict::Joined) {
+        unproven = lengthFits(outcome.join) && !FillProven(outcome, flanks, inputs, settings);
+    } else if (guardStopped) {
+        GapOutcome retried = RetryMarkingSplits(outcome, flanks, inputs, rules, settings,
+                                                std::string(rightTarget), leftTarget);
+        if (retried.join.verdict == JoinVerdict::Joined) {
+            // An unproven retry keeps the guarded sides, which is what
+            // --partial writes.
+            if (!lengthFits(retried.join) || FillProven(retried, flanks, inputs, settings))
+                outcome = std::move(retried);
+            else
+                unproven = true;
+        }
     }
     const bool tooShort = outcome.left.stop == StopReason::SeedTooShort ||
                           outcome.right.stop == StopReason::SeedTooShort;
-    if (outcome.join.verdict == JoinVerdict::Joined) {
-        if (LengthKnown(rules, gap.length) &&
-            std::llabs(outcome.join.fillLength - gap.length) > LengthTolerance(rules, gap.length))
-            outcome.open = OpenReason::LengthOutOfRange;
+    if (unproven) {
+        outcome.open = OpenReason::UnprovenFill;
+    } else if (outcome.join.verdict == JoinVerdict::Joined) {
+        if (!lengthFits(outcome.join)) outcome.open = OpenReason::LengthOutOfRange;
     } else if (tooShort) {
         outcome.open = OpenReason::FlankTooShort;
     } else {

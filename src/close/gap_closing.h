@@ -21,13 +21,15 @@ enum class OpenReason {
     None,              // closed
     NoOverlap,         // the sides do not overlap by --min-overlap bases
     AmbiguousOverlap,  // they overlap at two places or more
+    UnprovenFill,      // they join, but at a base where the copies of a repeat split nothing
+                       // shows which base is this gap's (EveryFillBaseCertain)
     LengthOutOfRange,  // the join is further from the N run's length than the tolerance
     FlankTooShort,     // a flank is shorter than the farthest anchor window
     RecordEnd,         // the N run touches the record's start or end: there is no far flank
 };
 
-// "no-overlap", "ambiguous-overlap", "length-out-of-range", "flank-too-short",
-// "record-end" ("" for None).
+// "no-overlap", "ambiguous-overlap", "unproven-fill", "length-out-of-range",
+// "flank-too-short", "record-end" ("" for None).
 const char* OpenReasonLabel(OpenReason reason);
 
 struct ClosingRules {
@@ -51,7 +53,10 @@ struct SideOutcome {
     std::string bases;  // on the scaffold's strand, in scaffold order
     // Steps count outward from the flank; votes on the scaffold's strand.
     std::vector<VariantSite> variants;
-    std::vector<int32_t> copySplits;  // SideExtension::copySplits
+    // With the guard on: the steps whose votes split above single-copy depth
+    // (VotesSplitAboveSingleCopy), and with markCopySplits those that fired
+    // the guard (SideExtension::copySplits).
+    std::vector<int32_t> copySplits;
 };
 
 struct GapOutcome {
@@ -63,14 +68,27 @@ struct GapOutcome {
     bool closed() const { return open == OpenReason::None; }
 };
 
-// Whether each base of a fill of `fillLength` bases between the sides'
-// flanks was added by at least one side in a cycle whose votes showed no
-// split between copies (SideOutcome::copySplits).
-bool EveryFillBaseVouched(int64_t fillLength, const SideOutcome& left, const SideOutcome& right);
+// How a fill base stands by the pileup of the gap's own copy (own_copy.h):
+// held, when it holds the base at least once and ownCopyMajority times as
+// often as any other; denied, when another base is held at least twice and
+// more often than this one.
+inline constexpr int32_t ownCopyMajority = 4;
+bool OwnCopyHolds(const BaseVotes& ownCopy, char base);
+bool OwnCopyDenies(const BaseVotes& ownCopy, char base);
+
+// Whether every base of `fill` (between the sides' flanks) is certain, and
+// none denied by `ownCopy` (one entry per fill base, or none): a base is
+// certain when the own copy holds it, or when a side added it in a cycle
+// whose votes did not split between copies (SideOutcome::copySplits) and
+// every split of that side in the `readLength` bases before it is certain.
+bool EveryFillBaseCertain(std::string_view fill, const SideOutcome& left, const SideOutcome& right,
+                          const std::vector<BaseVotes>& ownCopy, int32_t readLength);
 
 // The sides are extended with the repeat guard; where it stopped one before
 // they met, both are extended again with the guard marking the cycles that
-// fire it, and that join stands when EveryFillBaseVouched.
+// fire it instead of stopping. With the guard, a join (either one) stands
+// when EveryFillBaseCertain, the cycles that split above single-copy depth
+// marked as well.
 GapOutcome CloseGap(const Gap& gap, const GapFlanks& flanks, const RunInputs& inputs,
                     const ClosingRules& rules);
 

@@ -182,6 +182,57 @@ std::vector<BaseVotes> StrandPileup(const std::string& contig, int64_t from, int
 
 }  // namespace
 
+namespace {
+
+// Calls use(window, mates) for each window of `windows` (in increasing
+// order) that lies inside the contig, with the run's own anchor rule.
+template <typename Use>
+void ForEachWindowMates(const std::string& contig, const std::vector<int64_t>& windows,
+                        const RunInputs& inputs, const ExtensionRules& rules, Use&& use) {
+    const int32_t readLength = inputs.ReadLength();
+    const AnchorRule anchor = RunAnchor(rules.variant, rules.parameters, readLength);
+    const int64_t last =
+        static_cast<int64_t>(contig.size()) - std::max(anchor.length, int32_t{prefixLength});
+    const auto fetchAll = [&](auto& mates) {
+        for (const int64_t window : windows)
+            if (window >= 0 && window <= last) use(window, mates.Fetch(contig, window));
+    };
+    if (inputs.Compact()) {
+        PairTableMates mates(*inputs.pairs, anchor, readLength);
+        fetchAll(mates);
+    } else {
+        MatesAhead mates(inputs.table, inputs.index, anchor, TableReadMode::Batched, 0);
+        fetchAll(mates);
+    }
+}
+
+}  // namespace
+
+std::vector<int32_t> WindowMateCounts(const std::string& contig,
+                                      const std::vector<int64_t>& windows, const RunInputs& inputs,
+                                      const ExtensionRules& rules) {
+    std::vector<int32_t> counts(windows.size(), 0);
+    size_t next = 0;
+    ForEachWindowMates(contig, windows, inputs, rules,
+                       [&](int64_t window, const SelectedMates& mates) {
+                           while (windows[next] != window) ++next;
+                           counts[next] = mates.count;
+                       });
+    return counts;
+}
+
+std::vector<BaseVotes> WindowsPileup(const std::string& contig, int64_t from, int64_t to,
+                                     const std::vector<int64_t>& windows, const RunInputs& inputs,
+                                     const ExtensionRules& rules) {
+    MatePileup pileup(contig, from, to, PileupGeometryFor(rules, inputs.ReadLength()));
+    ForEachWindowMates(contig, windows, inputs, rules,
+                       [&](int64_t window, const SelectedMates& mates) {
+                           for (int32_t i = 0; i < mates.count; ++i)
+                               pileup.Add(window, mates.Mate(i), mates.Quality(i));
+                       });
+    return pileup.Counts();
+}
+
 std::vector<BaseVotes> SidePileup(const std::string& contig, int64_t sequenceLength,
                                   const RunInputs& inputs, const ExtensionRules& rules) {
     const int32_t readLength = inputs.ReadLength();

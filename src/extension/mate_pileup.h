@@ -90,4 +90,17 @@ inline constexpr int32_t pileupAnchorMismatches = 2;
 std::vector<BaseVotes> SidePileup(const std::string& contig, int64_t sequenceLength,
                                   const RunInputs& inputs, const ExtensionRules& rules);
 
+// The mates each of `windows` (in increasing order) selects with the run's
+// own anchor rule, as the cycles select them; 0 for a window past the
+// contig's end.
+std::vector<int32_t> WindowMateCounts(const std::string& contig,
+                                      const std::vector<int64_t>& windows, const RunInputs& inputs,
+                                      const ExtensionRules& rules);
+
+// The pileup over [from, to) of the mates of `windows` alone (in increasing
+// order), selected with the run's own anchor rule and placed as above.
+std::vector<BaseVotes> WindowsPileup(const std::string& contig, int64_t from, int64_t to,
+                                     const std::vector<int64_t>& windows, const RunInputs& inputs,
+                                     const ExtensionRules& rules);
+
 }  // namespace lorvex

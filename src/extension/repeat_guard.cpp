@@ -24,6 +24,14 @@ bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth, dou
     return votes.Total() >= singleCopyDepth && votes.Total() >= localDepth + excess;
 }
 
+bool VotesSplitAboveSingleCopy(const BaseVotes& votes, double singleCopyDepth) {
+    const int32_t runnerUp = RunnerUpVotes(votes);
+    return runnerUp >= guardRunnerUpFloor &&
+           static_cast<double>(runnerUp) * guardRunnerUpFactor.denominator >=
+               guardRunnerUpFactor.numerator * singleCopyDepth &&
+           votes.Total() >= admitFactor * singleCopyDepth;
+}
+
 double GuardRunnerUpThreshold(double singleCopyDepth) {
     return std::max<double>(guardRunnerUpFloor, guardRunnerUpFactor.numerator * singleCopyDepth /
                                                     guardRunnerUpFactor.denominator);

@@ -59,6 +59,13 @@ int32_t RunnerUpVotes(const BaseVotes& votes);
 // depth and the local depth (both > 0).
 bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth, double localDepth);
 
+// Whether the votes split as the guard asks of a runner-up, measured against
+// D alone, in a cycle of at least admitFactor x D votes: a split between
+// copies whatever the side's local depth. A side that starts inside a
+// family takes the family's depth as its local depth, so there its copies'
+// splits never show as a jump.
+bool VotesSplitAboveSingleCopy(const BaseVotes& votes, double singleCopyDepth);
+
 // The fewest runner-up votes that count as a split at depth D (for display:
 // the rule compares exactly).
 double GuardRunnerUpThreshold(double singleCopyDepth);

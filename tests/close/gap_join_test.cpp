@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "close/gap_closing.h"
 #include "close/gap_finder.h"
+#include "close/own_copy.h"
 
 namespace lorvex::close {
 namespace {
@@ -126,26 +128,33 @@ TEST(GapClosing, ARecordIsRebuiltFromItsGapsOutcomes) {
         << "never fewer Ns than make a gap";
 }
 
-// A fill past the guard's stops stands only where every base has a clean
-// vote from one side: a split one side saw must be covered by the other
-// side's clean cycle, and what one side alone reaches must come before its
-// first split.
-TEST(GapClosing, AFillStandsWhereEveryBaseHasACleanVote) {
+// Where the sides' votes split between copies, a fill base stands on a
+// clean vote of one side, unless that side's own copy may have dropped out
+// of its votes after a split of its last read length, or on the pairs of
+// the gap's own copy; those pairs also deny a base. Cases on a 10-base fill
+// (left steps count from its start, right steps from its end).
+TEST(GapClosing, AFillStandsWhereEveryBaseIsCertain) {
     struct Case {
-        int64_t fill;
         size_t leftBases, rightBases;
-        std::vector<int32_t> leftSplits, rightSplits;  // steps out from each flank
-        bool vouched;
+        std::vector<int32_t> leftSplits, rightSplits;
+        int32_t readLength;
+        std::vector<std::pair<size_t, BaseVotes>> ownCopy;  // fill base, what the pairs hold
+        bool certain;
     };
+    const BaseVotes heldA{3, 0, 0, 0}, deniedA{1, 0, 4, 0};
     const std::vector<Case> cases = {
-        {10, 6, 4, {}, {}, true},       // clean sides that meet
-        {10, 6, 3, {}, {}, false},      // one base nobody added
-        {10, 10, 10, {4}, {}, true},    // the right side's clean vote covers step 4
-        {10, 10, 10, {4}, {7}, false},  // both sides split at the fill's fifth base
-        {10, 10, 10, {4}, {6}, true},   // splits at different bases
-        {10, 10, 5, {4}, {}, false},    // past the left split only the left side reaches
-        {10, 10, 7, {4, 9}, {}, true},  // both left splits within the right side's reach
-        {0, 0, 0, {}, {}, true},        // flanks that meet: nothing to vouch for
+        {6, 4, {}, {}, 1, {}, true},        // clean sides that meet
+        {6, 3, {}, {}, 1, {}, false},       // one base nobody added
+        {10, 10, {4}, {}, 1, {}, true},     // the right side's clean vote covers step 4
+        {10, 10, {4}, {7}, 1, {}, false},   // both sides split at the fill's fourth base
+        {10, 5, {4}, {}, 1, {}, false},     // past the left split only the left side reaches
+        {10, 10, {4}, {3}, 1, {}, true},    // splits at different bases ...
+        {10, 10, {4}, {3}, 10, {}, false},  // ... each in the other's wake
+        {10, 10, {4}, {3}, 10, {{3, heldA}}, true},     // ... until the own copy shows one
+        {10, 10, {4}, {7}, 10, {{3, heldA}}, true},     // a shared split the own copy shows
+        {10, 10, {4}, {7}, 10, {{3, deniedA}}, false},  // ... or denies
+        {10, 10, {}, {}, 10, {{5, deniedA}}, false},    // a denial outweighs clean votes
+        {10, 10, {12}, {}, 10, {}, true},               // a split past the fill
     };
     for (const Case& c : cases) {
         SideOutcome left, right;
@@ -153,9 +162,68 @@ TEST(GapClosing, AFillStandsWhereEveryBaseHasACleanVote) {
         left.copySplits = c.leftSplits;
         right.bases.assign(c.rightBases, 'A');
         right.copySplits = c.rightSplits;
-        EXPECT_EQ(EveryFillBaseVouched(c.fill, left, right), c.vouched)
-            << c.fill << " " << c.leftBases << " " << c.rightBases;
+        const size_t fill = 10;
+        std::vector<BaseVotes> ownCopy(c.ownCopy.empty() ? 0 : fill);
+        for (const auto& [at, votes] : c.ownCopy) ownCopy[at] = votes;
+        EXPECT_EQ(EveryFillBaseCertain(std::string(fill, 'A'), left, right, ownCopy, c.readLength),
+                  c.certain)
+            << c.leftBases << " " << c.rightBases << " R " << c.readLength;
     }
+}
+
+// Over many small random fills: with no wake (R = 1) and no pairs of the own
+// copy, a base stands exactly when one side added it cleanly; the own
+// copy's holding a base never takes a fill's standing away, nor does a
+// shorter wake.
+TEST(GapClosing, CertaintyGrowsWithEvidenceAndShrinksWithTheWake) {
+    std::mt19937 random(25);
+    for (int round = 0; round < 3000; ++round) {
+        const int64_t fill = std::uniform_int_distribution<int64_t>(0, 12)(random);
+        const auto sideOf = [&] {
+            SideOutcome side;
+            side.bases.assign(std::uniform_int_distribution<size_t>(0, 14)(random), 'A');
+            for (int32_t step = 1; step <= 14; ++step)
+                if (random() % 4 == 0) side.copySplits.push_back(step);
+            return side;
+        };
+        const SideOutcome left = sideOf(), right = sideOf();
+        const int32_t readLength = std::uniform_int_distribution<int32_t>(1, 6)(random);
+        const std::string bases(static_cast<size_t>(fill), 'A');
+        const auto clean = [](const SideOutcome& side, int64_t step) {
+            return step >= 1 && step <= static_cast<int64_t>(side.bases.size()) &&
+                   std::find(side.copySplits.begin(), side.copySplits.end(), step) ==
+                       side.copySplits.end();
+        };
+        bool everyBaseClean = true;
+        for (int64_t at = 0; at < fill; ++at)
+            everyBaseClean &= clean(left, at + 1) || clean(right, fill - at);
+        EXPECT_EQ(EveryFillBaseCertain(bases, left, right, {}, 1), everyBaseClean);
+
+        const bool certain = EveryFillBaseCertain(bases, left, right, {}, readLength);
+        if (readLength > 1) {
+            EXPECT_LE(certain, EveryFillBaseCertain(bases, left, right, {}, readLength - 1));
+        }
+        std::vector<BaseVotes> ownCopy(static_cast<size_t>(fill));
+        for (BaseVotes& votes : ownCopy)
+            if (random() % 3 == 0) votes.a = 2;
+        EXPECT_GE(EveryFillBaseCertain(bases, left, right, ownCopy, readLength), certain);
+    }
+}
+
+// A window's mates summed with its neighbours': where a family's copies
+// share the windows, the sums rise several times over and those windows are
+// left out; the median is the reference unless the single-copy sum is lower.
+TEST(GapClosing, SingleCopyWindowsAreThoseWithOneCopysMates) {
+    std::vector<int32_t> mates(600, 1);
+    for (size_t at = 250; at < 400; ++at) mates[at] = 5;
+    const std::vector<bool> single = SingleCopyWindows(mates, 1000);
+    EXPECT_TRUE(single[100] && single[500]);
+    EXPECT_FALSE(single[325]);
+    EXPECT_TRUE(single[185]) << "a window wholly outside the family";
+    const std::vector<bool> capped = SingleCopyWindows(std::vector<int32_t>(600, 5), 101);
+    EXPECT_EQ(std::count(capped.begin(), capped.end(), true), 0)
+        << "a flank all in a family has no single-copy window";
+    EXPECT_TRUE(SingleCopyWindows({}, 10).empty());
 }
 
 }  // namespace

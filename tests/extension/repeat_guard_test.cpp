@@ -49,6 +49,12 @@ TEST(RepeatGuard, FiresWhereASecondCopyAddsItsVotes) {
     EXPECT_EQ(RunnerUpVotes({0, 0, 7, 0}), 0);
     EXPECT_DOUBLE_EQ(GuardRunnerUpThreshold(15), 5);
     EXPECT_DOUBLE_EQ(GuardRunnerUpThreshold(3), 2);
+    // Against D alone, whatever the local depth: a family's split at its own
+    // depth is one between copies; errors at any depth, and a variant of one
+    // copy below 1.5 D, are not.
+    EXPECT_TRUE(VotesSplitAboveSingleCopy({198, 20, 0, 0}, 17));
+    EXPECT_FALSE(VotesSplitAboveSingleCopy({300, 4, 0, 0}, 17));
+    EXPECT_FALSE(VotesSplitAboveSingleCopy({18, 7, 0, 0}, 17));
 }
 
 // The local depth is D until the side has 20 cycles of its own, which enter
