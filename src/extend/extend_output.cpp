@@ -107,7 +107,7 @@ std::string SummaryRows(const SequenceRecord& seed, const SeedExtension& extensi
                 (variantsFound ? std::to_string(side.variants.size()) : "") + '\t' +
                 PerCycle(side.queuedMates, side.cycles) + '\t' +
                 PerCycle(side.votesCast, side.cycles) + '\t' +
-                std::to_string(side.endReadCycles) + '\n';
+                (side.cycles > 0 ? std::to_string(side.endReadCycles) : "") + '\n';
     };
     if (bothSides) addSide(extension.left);
     addSide(extension.right);

@@ -151,8 +151,8 @@ std::vector<int32_t> ReplayedVoteTotals(std::string_view strand, int32_t cycles,
 namespace {
 
 // The text table's lines evenly spaced, each first read looked up as a window.
-std::vector<int32_t> SampledTextPairs(const RunInputs& inputs, Variant variant, uint64_t reads,
-                                      unsigned threads) {
+std::vector<int32_t> SampledTextPairs(const RunInputs& inputs, const AnchorRule& anchor,
+                                      uint64_t reads, unsigned threads) {
     const TableLayout& layout = inputs.table.layout;
     const uint64_t lines = layout.lineSize > 0 ? layout.fileSize / layout.lineSize : 0;
     const uint64_t count = std::min(lines, reads);
@@ -163,7 +163,7 @@ std::vector<int32_t> SampledTextPairs(const RunInputs& inputs, Variant variant, 
     ForEachItem(count, workers, [&](size_t item, unsigned worker) {
         const uint64_t line = static_cast<uint64_t>(item) * lines / count;
         ReadTableLines(inputs.table, line * layout.lineSize, 1, blocks[worker]);
-        FetchSelectedMates(blocks[worker].data(), inputs.table, inputs.index, variant,
+        FetchSelectedMates(blocks[worker].data(), inputs.table, inputs.index, anchor,
                            selected[worker]);
         others[item] = selected[worker].count - 1;
     });
@@ -173,12 +173,11 @@ std::vector<int32_t> SampledTextPairs(const RunInputs& inputs, Variant variant, 
 // The compact table's entries evenly spaced, the same way. A first read
 // shorter than the compare length is no window of it and is left out: its
 // own lookup would gather the reads that begin with fewer bases.
-std::vector<int32_t> SampledCompactPairs(const RunInputs& inputs, Variant variant, uint64_t reads,
-                                         unsigned threads) {
+std::vector<int32_t> SampledCompactPairs(const RunInputs& inputs, const AnchorRule& anchor,
+                                         uint64_t reads, unsigned threads) {
     const PairTable& table = *inputs.pairs;
     const uint64_t entries = table.EntryCount();
     const uint64_t count = std::min(entries, reads);
-    const AnchorRule anchor = VariantAnchor(inputs, variant);
     std::vector<int32_t> others(count, -1);
     const unsigned workers = WorkersFor(count, threads);
     std::vector<SelectedMates> selected(workers);
@@ -197,12 +196,12 @@ std::vector<int32_t> SampledCompactPairs(const RunInputs& inputs, Variant varian
 
 }  // namespace
 
-std::vector<int32_t> SampledWindowPairs(const RunInputs& inputs, Variant variant, int64_t reads,
-                                        unsigned threads) {
+std::vector<int32_t> SampledWindowPairs(const RunInputs& inputs, const AnchorRule& anchor,
+                                        int64_t reads, unsigned threads) {
     const uint64_t wanted = static_cast<uint64_t>(std::max<int64_t>(reads, 0));
     std::vector<int32_t> others = inputs.pairs
-                                      ? SampledCompactPairs(inputs, variant, wanted, threads)
-                                      : SampledTextPairs(inputs, variant, wanted, threads);
+                                      ? SampledCompactPairs(inputs, anchor, wanted, threads)
+                                      : SampledTextPairs(inputs, anchor, wanted, threads);
     std::erase_if(others, [](int32_t value) { return value < 0; });
     return others;
 }
@@ -257,8 +256,9 @@ DepthEstimate EstimateSingleCopyDepth(const std::vector<std::string_view>& seque
     if (estimate.cycles < sampling.leastCycles || !(estimate.median > 0)) return estimate;
     estimate.votesPerAnchor = Median(votesPerAnchor);
     if (sampling.tableReads > 0)
-        estimate.anchorsPerWindow = AnchorsPerWindow(
-            SampledWindowPairs(inputs, rules.variant, sampling.tableReads, sampling.threads));
+        estimate.anchorsPerWindow = AnchorsPerWindow(SampledWindowPairs(
+            inputs, RunAnchor(rules.variant, rules.parameters, inputs.ReadLength()),
+            sampling.tableReads, sampling.threads));
     const double product = estimate.anchorsPerWindow * estimate.votesPerAnchor;
     // The table's rate errs upward where many reads lie in repeats (their
     // counts of a few pairs pass for single-copy ones), the seeds' median

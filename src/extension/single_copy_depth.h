@@ -67,10 +67,12 @@ std::vector<int32_t> ReplayedVoteTotals(std::string_view strand, int32_t cycles,
                                         const RunInputs& inputs, const ExtensionRules& rules);
 
 // How many other pairs each of `reads` first reads, spread evenly over the
-// table, shares its anchor window with (reads whose window holds no pair,
-// such as reads with an N in the prefix, are left out).
-std::vector<int32_t> SampledWindowPairs(const RunInputs& inputs, Variant variant, int64_t reads,
-                                        unsigned threads);
+// table, shares its anchor window with by the anchor rule (the run's own, so
+// that the rate counts the pairs its cycles select, those with a mismatch
+// allowed past the key included; reads whose window holds no pair, such as
+// reads with an N in the prefix, are left out).
+std::vector<int32_t> SampledWindowPairs(const RunInputs& inputs, const AnchorRule& anchor,
+                                        int64_t reads, unsigned threads);
 
 // The per-window rate of single-copy sequence fitted to such counts: the
 // counts of 1 or more up to a bound above the densest count, taken as a

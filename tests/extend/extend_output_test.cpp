@@ -42,11 +42,11 @@ TEST(ExtendOutput, RowsGiveStepsAndContigPositions) {
     EXPECT_EQ(BaseRows(seed, TwoSidedExtension(), false, std::nullopt),
               "s\tright\t1\t7\tT\t0\t1\t0\t9\t\n");
     EXPECT_EQ(SummaryRows(seed, TwoSidedExtension(), true, 18.5, true),
-              "s\tleft\t4\t2\tno-votes\t0\t0\t0\t0\t7\t18.5\tlinear\t0\t\t\n"
-              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t18.5\tlinear\t0\t\t\n");
+              "s\tleft\t4\t2\tno-votes\t0\t0\t0\t0\t7\t18.5\tlinear\t0\t\t\t\n"
+              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t18.5\tlinear\t0\t\t\t\n");
     // Variant sites not looked for: no count.
     EXPECT_EQ(SummaryRows(seed, TwoSidedExtension(), false, std::nullopt, false),
-              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t\tlinear\t\t\t\n");
+              "s\tright\t4\t1\tnot-dominant\t2\t2\t0\t1\t7\t\tlinear\t\t\t\t\n");
     EXPECT_EQ(BaseRowsHeader(), "seed\tside\tstep\tposition\tbase\tA\tC\tG\tT\tdepth_ratio\n");
 }
 
@@ -68,7 +68,7 @@ TEST(ExtendOutput, ACircleIsWrittenOnceFromTheSeedsStart) {
         positions += std::to_string(WrittenPosition(seed, extension, index)) + " ";
     EXPECT_EQ(positions, "7 8 1 2 3 4 5 6 7 8 ");
     EXPECT_EQ(SummaryRows(seed, extension, false, std::nullopt, true),
-              "s\tright\t4\t4\tcircular\t0\t0\t0\t0\t8\t\tcircular\t0\t\t\n");
+              "s\tright\t4\t4\tcircular\t0\t0\t0\t0\t8\t\tcircular\t0\t\t\t\n");
 }
 
 // The lorvex command of --estimate-only names a text table, which lorvex
