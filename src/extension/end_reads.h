@@ -5,8 +5,12 @@
 // read that begins on the contig's last bases, equals the contig over at
 // least minimumOverlap of them and reaches past the end says which base
 // follows, as a mate overlapping by as much would. Such reads only top up a
-// cycle that has fewer votes than it needs: they hold less context than a
-// pair (the overlap, not a fragment), so they never outvote the mates.
+// cycle that cannot decide on its mates' votes (too few of them, or no base
+// dominant): they hold less context than a pair (the overlap, not a
+// fragment), so where the mates decide they are not asked. Where the mates'
+// split is a fluke of a thin stretch, the reads, drawn apart from them,
+// side with the majority; where it is two copies or two even haplotypes,
+// they split the same way and the cycle still cannot decide.
 #pragma once
 
 #include <cstdint>

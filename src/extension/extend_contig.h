@@ -54,8 +54,8 @@ using AcceptedBaseSink = std::function<void(char base, const BaseVotes& votes)>;
 // nothing to let it go on.
 using CycleObserver = std::function<std::optional<StopReason>(const CycleView& cycle)>;
 
-// Votes to add to a cycle whose own total falls short of minVotes, from
-// evidence the cycles do not hold.
+// Votes to add to a cycle whose own votes fail the vote check (fewer than
+// minVotes, or no base dominant), from evidence the cycles do not hold.
 using VoteTopUp = std::function<BaseVotes(const std::string& contig)>;
 
 struct ExtensionHooks {

@@ -48,7 +48,7 @@ struct SideExtension {
     int64_t cycles = 0;
     int64_t queuedMates = 0;
     int64_t votesCast = 0;
-    // The cycles that took votes from the reads covering the end.
+    // The cycles that asked the reads covering the end for votes.
     int64_t endReadCycles = 0;
     // With ExtensionSettings::markCopySplits: the steps (1 for the first
     // base) whose cycle fired the repeat guard, in order.
@@ -68,8 +68,8 @@ struct ExtensionSettings {
     bool closeCircles = false;
     // 0: no variant sites, and no pileup of the mates to find them.
     double minVariantShare = defaultMinVariantShare;
-    // A cycle short of minVotes takes the votes of the reads that cover the
-    // contig's end themselves (end_reads.h).
+    // A cycle whose mates' votes fail the vote check takes the votes of the
+    // reads that cover the contig's end themselves (end_reads.h).
     bool endReads = false;
 };
 

@@ -107,8 +107,9 @@ void AddRunOptions(CLI::App& app, RunSettings& settings, RunOptionTexts& texts) 
            "M");
     app.add_flag("--strict", texts.strict, "Extend as lorvex-strict does");
     app.add_flag("--no-end-reads", texts.noEndReads,
-                 "Count the votes of mates only, as lorvex does: a cycle short of --min-votes "
-                 "ends the side instead of taking the votes of reads that cover the end");
+                 "Count the votes of mates only, as lorvex does: a cycle whose mates give too "
+                 "few votes or no dominant base ends the side instead of taking the votes of "
+                 "the reads that cover the end");
 }
 
 void AddRepeatGuardOptions(CLI::App& app, RunOptionTexts& texts) {
