@@ -99,6 +99,11 @@ timed separate bash -c '
 # Start-up alone: one seed whose first cycle fails the vote check.
 unguarded=()
 "$build/lorvex-extend" --help | grep -q -- --no-repeat-guard && unguarded=(--no-repeat-guard)
+# lorvex's way of counting votes, where the build has the options that change it.
+as_lorvex=()
+for option in "--anchor-mismatches 0" "--min-quality 30" "--no-end-reads"; do
+    "$build/lorvex-extend" --help | grep -q -- "${option%% *}" && as_lorvex+=($option)
+done
 # The repeated runs write the same files: builds that keep existing outputs need --force.
 force=()
 "$build/lorvex-extend" --help | grep -q -- --force && force=(--force)
@@ -114,7 +119,7 @@ for threads in 1 2; do
             -i "$data/reads.index" --min-distance $MIN_DISTANCE --max-distance $MAX_DISTANCE \
             --min-votes $MIN_VOTES --ratio $RATIO --threads "$threads" -o "$work/batch$threads.fa" \
             --bases-tsv "$work/batch$threads.tsv" --summary-tsv "$work/summary$threads.tsv" \
-            "${unguarded[@]}" "${force[@]}"
+            "${unguarded[@]}" "${as_lorvex[@]}" "${force[@]}"
     done
 done
 
@@ -140,7 +145,8 @@ awk -F'\t' 'NR > 1 { n++; s += $4; if ($4 > m) m = $4 } END { printf "   bases a
 if [ ${#unguarded[@]} -gt 0 ]; then
     timed guarded "$build/lorvex-extend" -s "$work/batch.fa" -t "$data/reads.table" \
         -i "$data/reads.index" --min-distance $MIN_DISTANCE --max-distance $MAX_DISTANCE \
-        --min-votes $MIN_VOTES --ratio $RATIO --threads 2 -o "$work/guarded.fa" 2> "$work/guarded.log"
+        --min-votes $MIN_VOTES --ratio $RATIO --threads 2 "${as_lorvex[@]}" -o "$work/guarded.fa" \
+        2> "$work/guarded.log"
     same="IDENTICAL to the unguarded batch"
     cmp -s "$work/guarded.fa" "$work/batch2.fa" || same="DIFFERENT FROM THE UNGUARDED BATCH"
     echo "   with the repeat guard (2 threads): $(grep -o 'single-copy depth [0-9.]* ([a-z]*)' "$work/guarded.log" || echo 'no single-copy depth'), contigs $same; $(cat "$work/guarded.walls") s wall, $(cat "$work/guarded.cpus") s cpu"
