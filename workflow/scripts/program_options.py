@@ -34,6 +34,7 @@ OPTIONS = {
         "max_distance": "--max-distance",
         "depth": "--depth",
         "no_repeat_guard": "--no-repeat-guard",
+        "no_end_reads": "--no-end-reads",
     },
     "close": {
         "min_gap": "--min-gap",
@@ -53,7 +54,15 @@ PROGRAMS = {"prep": "lorvex-prep", "extend": "lorvex-extend", "close": "lorvex-c
 SETTLED = ("min_distance", "max_distance", "depth", "no_repeat_guard", "anchor_mismatches")
 # The extension rules that lorvex-close shares, so gaps close by the rules the seeds extend by.
 # (The anchor mismatches reach it settled, with the distances and the depth.)
-CLOSE_SHARES = ("strict", "min_votes", "ratio", "anchor_length", "min_quality", "no_repeat_guard")
+CLOSE_SHARES = (
+    "strict",
+    "min_votes",
+    "ratio",
+    "anchor_length",
+    "min_quality",
+    "no_repeat_guard",
+    "no_end_reads",
+)
 
 
 def settings(config, sample, block):
