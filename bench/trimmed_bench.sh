@@ -13,7 +13,7 @@
 # trimming leaves them (lorvex-bench-trim: 30 to 100 bases, a read kept whole
 # with probability 0.45, so about a fifth of the pairs whole; falling
 # qualities at the cut). 200 seeds of 1,000 bases, both sides, at most 5,000
-# bases a side, --min-votes 2 --ratio 0.7; distances by hand for each read
+# bases a side, the votes and ratio at their defaults; distances by hand for each read
 # length R: MIN = max(310 - R + 20, R), MAX = 489. The compact table's row
 # keeps the short pairs (21 bases and more) and reads them at R = 100, its
 # longest read. The tables are made afresh in the run folder, so that a
@@ -76,7 +76,7 @@ row() {
     local min=$((310 - length + 20))
     [ "$min" -ge "$length" ] || min=$length
     extend_and_judge "$label" "$genome/genome.fa" "$seeds" "$prep" --min-distance "$min" \
-        --max-distance 489 --min-votes 2 --ratio 0.7 --max-bases 5000 || return 1
+        --max-distance 489 --max-bases 5000 || return 1
     rm -f "$prep/reads.table" "$prep/reads.index" "$prep/reads.pairs"
     table_row "$shown" "$label" "$length" \
         "$(awk -F'\t' '$1 == "pairs" && $2 == "read" { print $3 }' "$prep/stats.tsv")" "$kept" \
