@@ -12,24 +12,22 @@ namespace {
 // Text table: the lines of the window's 12-base group whose first read
 // equals the window's `overlap` bases; a line is read 1, read 2, then their
 // qualities, each field followed by one separator.
-void TextEndReads(const char* window, int32_t overlap, const RunInputs& inputs,
-                  int32_t voteQuality, EndReadScratch& scratch, BaseVotes& votes) {
+void TextEndReads(const char* window, int32_t overlap, const RunInputs& inputs, int32_t voteQuality,
+                  EndReadScratch& scratch, BaseVotes& votes) {
     const TableLayout& layout = inputs.table.layout;
     const size_t r = static_cast<size_t>(layout.readLength);
     const uint32_t code = DnaToUint(window, prefixLength);
     const PrefixGroup group = FindGroup(inputs.index, code);
     if (group.count == 0) return;
-    ReadGroupInChunks(inputs.table, code, group, scratch.group,
-                      [&](const char* lines, uint64_t count) {
-                          for (uint64_t i = 0; i < count; ++i) {
-                              const char* line = lines + i * layout.lineSize;
-                              if (std::memcmp(line, window, static_cast<size_t>(overlap)) != 0)
-                                  continue;
-                              const int32_t quality =
-                                  static_cast<unsigned char>(line[2 * r + 2 + overlap]) - 33;
-                              if (quality >= voteQuality) AddVote(votes, line[overlap]);
-                          }
-                      });
+    ReadGroupInChunks(
+        inputs.table, code, group, scratch.group, [&](const char* lines, uint64_t count) {
+            for (uint64_t i = 0; i < count; ++i) {
+                const char* line = lines + i * layout.lineSize;
+                if (std::memcmp(line, window, static_cast<size_t>(overlap)) != 0) continue;
+                const int32_t quality = static_cast<unsigned char>(line[2 * r + 2 + overlap]) - 33;
+                if (quality >= voteQuality) AddVote(votes, line[overlap]);
+            }
+        });
 }
 
 // Compact table: the reads that begin with the window's `overlap` bases,

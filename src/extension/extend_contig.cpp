@@ -33,8 +33,9 @@ ExtensionOutcome RunCycles(ExtensionCycles& cycles, int64_t windows, std::string
     cycles.Start(contig);
     for (;;) {
         BaseVotes votes = cycles.Votes(contig);
-        if (hooks.topUp && SanityCheck(votes.a, votes.c, votes.g, votes.t, rules.parameters.minVotes,
-                                       rules.parameters.dominanceRatio) == 0) {
+        if (hooks.topUp &&
+            SanityCheck(votes.a, votes.c, votes.g, votes.t, rules.parameters.minVotes,
+                        rules.parameters.dominanceRatio) == 0) {
             const BaseVotes more = hooks.topUp(contig);
             votes = {votes.a + more.a, votes.c + more.c, votes.g + more.g, votes.t + more.t};
         }

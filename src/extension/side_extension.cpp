@@ -58,7 +58,8 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
             *settings.singleCopyDepth, settings.markCopySplits ? &extension.copySplits : nullptr));
     EndReadScratch endReadScratch;
     const int32_t voteQuality =
-        RunAnchor(settings.rules.variant, settings.rules.parameters, inputs.ReadLength()).voteQuality;
+        RunAnchor(settings.rules.variant, settings.rules.parameters, inputs.ReadLength())
+            .voteQuality;
     if (settings.endReads)
         hooks.topUp = [&](const std::string& grown) {
             ++extension.endReadCycles;

@@ -248,8 +248,8 @@ TEST(CompactTableRuns, EndReadsCarryASideWhereMatesStarve) {
     const std::string prefix = PrepareBoth(dir, pairs, 60);
     const std::string seeds = dir.Write("seed.fa", ">s\n" + genome.substr(3000, 1000) + "\n");
     for (const bool endReads : {true, false}) {
-        std::vector<std::string> arguments = {"-s", seeds, "--min-distance", "230",
-                                              "--max-distance", "300", "--max-bases", "2500"};
+        std::vector<std::string> arguments = {
+            "-s", seeds, "--min-distance", "230", "--max-distance", "300", "--max-bases", "2500"};
         if (!endReads) arguments.push_back("--no-end-reads");
         std::vector<std::string> sequences;
         for (const bool compact : {false, true}) {
