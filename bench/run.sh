@@ -19,7 +19,7 @@
 #    runs (LORVEX_BENCH_RUNS, default 5).
 # 4. bench/deep_bench.sh BUILD_DIR: 2,000x coverage of a 100 kb genome, the
 #    fast engine against the bit-set and literal ones, and against the peer.
-# 5. The repeat, circular genome, fragment, trimmed, anchor, workflow, gap and
+# 5. The repeat, circular genome, fragment, trimmed, duplicates, anchor, workflow, gap and
 #    compact pair table benchmarks (bench/*_bench.sh), each on its own data;
 #    bench/pairs_scale_bench.sh adds each table form at 60x, 200x and 2,000x,
 #    and a 100 Mb genome at 30x with LORVEX_PAIRS_LARGE=1.
@@ -200,6 +200,7 @@ echo; echo "== Circular genomes (bench/circle_bench.sh)"; "$here/circle_bench.sh
 echo; echo "== Populations (bench/population_bench.sh)"; "$here/population_bench.sh" "$build" || echo "   bench/population_bench.sh failed (status $?)"
 echo; echo "== Fragment lengths (bench/fragments_bench.sh)"; "$here/fragments_bench.sh" "$build" || echo "   bench/fragments_bench.sh failed (status $?)"
 echo; echo "== Trimmed reads (bench/trimmed_bench.sh)"; "$here/trimmed_bench.sh" "$build" || echo "   bench/trimmed_bench.sh failed (status $?)"
+echo; echo "== A library of many duplicates (bench/duplicates_bench.sh)"; "$here/duplicates_bench.sh" "$build" || echo "   bench/duplicates_bench.sh failed (status $?)"
 # The full anchor table (three ART error levels, three simulated, six rules,
 # SSAKE beside tadpole) takes up to 20 minutes more the first time, while the
 # peers' results are made: LORVEX_BENCH_ANCHORS_FULL=1.
