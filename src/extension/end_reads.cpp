@@ -7,60 +7,81 @@
 #include "seq/nucleotide.h"
 
 namespace lorvex {
-namespace {
 
-// Text table: the lines of the window's 12-base group whose first read
-// equals the window's `overlap` bases; a line is read 1, read 2, then their
-// qualities, each field followed by one separator.
-void TextEndReads(const char* window, int32_t overlap, const RunInputs& inputs, int32_t voteQuality,
-                  EndReadScratch& scratch, BaseVotes& votes) {
-    const TableLayout& layout = inputs.table.layout;
-    const size_t r = static_cast<size_t>(layout.readLength);
-    const uint32_t code = DnaToUint(window, prefixLength);
-    const PrefixGroup group = FindGroup(inputs.index, code);
-    if (group.count == 0) return;
-    ReadGroupInChunks(
-        inputs.table, code, group, scratch.group, [&](const char* lines, uint64_t count) {
-            for (uint64_t i = 0; i < count; ++i) {
-                const char* line = lines + i * layout.lineSize;
-                if (std::memcmp(line, window, static_cast<size_t>(overlap)) != 0) continue;
-                const int32_t quality = static_cast<unsigned char>(line[2 * r + 2 + overlap]) - 33;
-                if (quality >= voteQuality) AddVote(votes, line[overlap]);
-            }
-        });
-}
+EndReads::EndReads(const RunInputs& inputs, int32_t voteQuality)
+    : inputs_(inputs), voteQuality_(voteQuality) {}
 
-// Compact table: the reads that begin with the window's `overlap` bases,
-// each pair's record parsed again for its anchor's vote bits.
-void CompactEndReads(const char* window, int32_t overlap, const PairTable& table,
-                     EndReadScratch& scratch, BaseVotes& votes) {
-    table.FindPairs(window, static_cast<uint32_t>(overlap), scratch.found);
-    for (size_t i = 0; i < scratch.found.size(); ++i) {
-        const std::string_view read = scratch.found.Anchor(i);
-        if (static_cast<int32_t>(read.size()) <= overlap) continue;
-        const FoundPair& pair = scratch.found.pairs[i];
-        if (!table.ParseRecordAt(pair.pairId, scratch.record))
-            throw table.DamagedRecord(pair.pairId, "an index entry");
-        scratch.qualities.resize(read.size());
-        DecodeVoteQualities(scratch.record, pair.anchorRead, scratch.qualities.data());
-        if (scratch.qualities[static_cast<size_t>(overlap)] >= pairTableVoteQuality)
-            AddVote(votes, read[static_cast<size_t>(overlap)]);
+void EndReads::LookUp(const std::string& contig, int64_t start) {
+    const char* window = contig.data() + start;
+    const auto overlap = static_cast<size_t>(static_cast<int64_t>(contig.size()) - start);
+    if (inputs_.Compact()) {
+        // The reads that begin with the window's bases, each pair's record
+        // parsed again for its anchor's vote bits.
+        const PairTable& table = *inputs_.pairs;
+        table.FindPairs(window, static_cast<uint32_t>(overlap), found_);
+        for (size_t i = 0; i < found_.size(); ++i) {
+            const std::string_view read = found_.Anchor(i);
+            if (read.size() <= overlap) continue;
+            const FoundPair& pair = found_.pairs[i];
+            if (!table.ParseRecordAt(pair.pairId, record_))
+                throw table.DamagedRecord(pair.pairId, "an index entry");
+            Candidate candidate{start, std::string(read), std::vector<uint8_t>(read.size())};
+            DecodeVoteQualities(record_, pair.anchorRead, candidate.votes.data());
+            for (uint8_t& vote : candidate.votes) vote = vote >= pairTableVoteQuality;
+            candidates_.push_back(std::move(candidate));
+        }
+        return;
     }
+    // Text table: the lines of the window's 12-base group whose first read
+    // equals the window; a line is read 1, read 2, then their qualities,
+    // each field followed by one separator.
+    const TableLayout& layout = inputs_.table.layout;
+    const auto r = static_cast<size_t>(layout.readLength);
+    const uint32_t code = DnaToUint(window, prefixLength);
+    const PrefixGroup group = FindGroup(inputs_.index, code);
+    if (group.count == 0) return;
+    ReadGroupInChunks(inputs_.table, code, group, group_, [&](const char* lines, uint64_t count) {
+        for (uint64_t i = 0; i < count; ++i) {
+            const char* line = lines + i * layout.lineSize;
+            if (std::memcmp(line, window, overlap) != 0) continue;
+            Candidate candidate{start, std::string(line, r), std::vector<uint8_t>(r)};
+            for (size_t k = 0; k < r; ++k)
+                candidate.votes[k] =
+                    static_cast<unsigned char>(line[2 * r + 2 + k]) - 33 >= voteQuality_;
+            candidates_.push_back(std::move(candidate));
+        }
+    });
 }
 
-}  // namespace
-
-BaseVotes EndReadVotes(const std::string& contig, const RunInputs& inputs, int32_t voteQuality,
-                       EndReadScratch& scratch) {
+BaseVotes EndReads::Votes(const std::string& contig) {
+    const auto length = static_cast<int64_t>(contig.size());
+    const size_t startBases = std::min<size_t>(contig.size(), minimumOverlap);
+    if (length < checkedTo_ || contig.compare(0, startBases, checkedStart_) != 0) {
+        candidates_.clear();
+        checkedTo_ = 0;
+        lookedUpTo_ = -1;
+        checkedStart_ = contig.substr(0, startBases);
+    }
+    // The kept reads must agree with the bases appended since, and still
+    // reach past the end.
+    std::erase_if(candidates_, [&](const Candidate& read) {
+        const int64_t end = read.start + static_cast<int64_t>(read.bases.size());
+        if (end <= length) return true;
+        for (int64_t at = std::max(checkedTo_, read.start); at < length; ++at)
+            if (read.bases[static_cast<size_t>(at - read.start)] != contig[static_cast<size_t>(at)])
+                return true;
+        return false;
+    });
+    const int64_t last = length - minimumOverlap;
+    for (int64_t start = std::max(lookedUpTo_ + 1, length - (inputs_.ReadLength() - 1));
+         start <= last; ++start)
+        if (start >= 0) LookUp(contig, start);
+    lookedUpTo_ = std::max(lookedUpTo_, last);
+    checkedTo_ = length;
     BaseVotes votes;
-    const int32_t longest =
-        std::min<int32_t>(inputs.ReadLength() - 1, static_cast<int32_t>(contig.size()));
-    for (int32_t overlap = minimumOverlap; overlap <= longest; ++overlap) {
-        const char* window = contig.data() + contig.size() - static_cast<size_t>(overlap);
-        if (inputs.Compact())
-            CompactEndReads(window, overlap, *inputs.pairs, scratch, votes);
-        else
-            TextEndReads(window, overlap, inputs, voteQuality, scratch, votes);
+    for (const Candidate& read : candidates_) {
+        const auto at = static_cast<size_t>(length - read.start);
+        if (read.votes[at]) AddVote(votes, read.bases[at]);
     }
     return votes;
 }

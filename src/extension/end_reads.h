@@ -22,21 +22,39 @@
 
 namespace lorvex {
 
-// What lookups of end reads keep between cycles so that they stop
-// allocating.
-struct EndReadScratch {
-    std::vector<char> group;
-    FoundPairs found;
-    std::vector<uint8_t> qualities;
-    PairRecord record;
-};
+// The end reads of one growing contig. Each start position is looked up
+// once, when the contig's end first lies minimumOverlap bases past it; the
+// reads found there are kept and checked against each base appended after,
+// so a run of cycles that ask costs one lookup a cycle, not one a position.
+class EndReads {
+  public:
+    // Votes count a read's base of quality voteQuality or more (a compact
+    // table's vote bit, which its own threshold set).
+    EndReads(const RunInputs& inputs, int32_t voteQuality);
 
-// The votes for the base after the contig from first reads that equal its
-// last d bases (d from minimumOverlap to R - 1 and at most the contig's
-// length) and go on past it, counting a read's base at d when its quality
-// is voteQuality or more (a compact table's vote bit, which its own
-// threshold set). Throws InputError for a damaged table.
-BaseVotes EndReadVotes(const std::string& contig, const RunInputs& inputs, int32_t voteQuality,
-                       EndReadScratch& scratch);
+    // The votes for the base after `contig` from first reads that equal its
+    // last d bases (d from minimumOverlap to R - 1) and go on past it. The
+    // contig must be the one of the calls before, grown at its end (another
+    // starts afresh). Throws InputError for a damaged table.
+    BaseVotes Votes(const std::string& contig);
+
+  private:
+    struct Candidate {
+        int64_t start = 0;  // where the read begins on the contig
+        std::string bases;
+        std::vector<uint8_t> votes;  // 1 where the base may vote
+    };
+    void LookUp(const std::string& contig, int64_t start);
+
+    const RunInputs& inputs_;
+    int32_t voteQuality_;
+    std::vector<Candidate> candidates_;
+    int64_t checkedTo_ = 0;     // the contig length the candidates agree with
+    int64_t lookedUpTo_ = -1;   // the last start looked up
+    std::string checkedStart_;  // the contig's first bases, to tell another contig
+    std::vector<char> group_;
+    FoundPairs found_;
+    PairRecord record_;
+};
 
 }  // namespace lorvex

@@ -56,14 +56,13 @@ SideExtension ExtendSide(const std::string& sequence, Side side, const RunInputs
     if (settings.singleCopyDepth)
         observers.push_back(RepeatGuardObserver(
             *settings.singleCopyDepth, settings.markCopySplits ? &extension.copySplits : nullptr));
-    EndReadScratch endReadScratch;
-    const int32_t voteQuality =
-        RunAnchor(settings.rules.variant, settings.rules.parameters, inputs.ReadLength())
-            .voteQuality;
+    EndReads endReads(
+        inputs, RunAnchor(settings.rules.variant, settings.rules.parameters, inputs.ReadLength())
+                    .voteQuality);
     if (settings.endReads)
         hooks.topUp = [&](const std::string& grown) {
             ++extension.endReadCycles;
-            return EndReadVotes(grown, inputs, voteQuality, endReadScratch);
+            return endReads.Votes(grown);
         };
     hooks.observeCycle = [&observers](const CycleView& cycle) -> std::optional<StopReason> {
         for (const CycleObserver& observer : observers)
