@@ -21,11 +21,7 @@ import math
 import os
 import random
 
-COMPLEMENT = str.maketrans("ACGT", "TGCA")
-
-
-def reverse_complement(bases):
-    return bases.translate(COMPLEMENT)[::-1]
+from simulate_population import reverse_complement
 
 
 def read_with_errors(rng, bases):
