@@ -77,13 +77,7 @@ std::vector<BaseVotes> OwnCopyPileup(std::string_view left, std::string_view fil
     ReverseComplement(record.data(), static_cast<int32_t>(record.size()));
     const std::vector<BaseVotes> back = FlankPileup(record, static_cast<int64_t>(right.size()),
                                                     fillLength, inputs, rules, singleCopySum);
-    for (size_t i = 0; i < counts.size(); ++i) {
-        const BaseVotes& other = back[counts.size() - 1 - i];
-        counts[i].a += other.t;
-        counts[i].c += other.g;
-        counts[i].g += other.c;
-        counts[i].t += other.a;
-    }
+    AddReverseComplementCounts(counts, back);
     return counts;
 }
 

@@ -152,58 +152,59 @@ void MatePileup::Add(int64_t window, const char* mate, const uint8_t* quality) {
 
 namespace {
 
+// Calls use(window, mates) for each window that visitWindows(visit) visits
+// (in increasing order) and that lies inside the contig.
+template <typename VisitWindows, typename Use>
+void ForEachWindowMates(const std::string& contig, const RunInputs& inputs,
+                        const AnchorRule& anchor, VisitWindows&& visitWindows, Use&& use) {
+    const int64_t last =
+        static_cast<int64_t>(contig.size()) - std::max(anchor.length, int32_t{prefixLength});
+    const auto fetchAll = [&](auto& mates) {
+        visitWindows([&](int64_t window) {
+            if (window >= 0 && window <= last) use(window, mates.Fetch(contig, window));
+        });
+    };
+    if (inputs.Compact()) {
+        // Shorter mates come padded with bytes that lie on no contig and
+        // never count.
+        PairTableMates mates(*inputs.pairs, anchor, inputs.ReadLength());
+        fetchAll(mates);
+    } else {
+        // The windows are all known: their groups are read in batches.
+        MatesAhead mates(inputs.table, inputs.index, anchor, TableReadMode::Batched, 0);
+        fetchAll(mates);
+    }
+}
+
+// The same for a list of windows, with the run's own anchor rule.
+template <typename Use>
+void ForListedWindowMates(const std::string& contig, const std::vector<int64_t>& windows,
+                          const RunInputs& inputs, const ExtensionRules& rules, Use&& use) {
+    ForEachWindowMates(
+        contig, inputs, RunAnchor(rules.variant, rules.parameters, inputs.ReadLength()),
+        [&](auto&& visit) {
+            for (const int64_t window : windows) visit(window);
+        },
+        use);
+}
+
 // The pileup over [from, to) of `contig` of the mates of windows first to
 // last.
 std::vector<BaseVotes> StrandPileup(const std::string& contig, int64_t from, int64_t to,
                                     int64_t first, int64_t last, const RunInputs& inputs,
                                     const PileupGeometry& geometry, const AnchorRule& anchor) {
     MatePileup pileup(contig, from, to, geometry);
-    last = std::min(
-        last, static_cast<int64_t>(contig.size()) - std::max(anchor.length, int32_t{prefixLength}));
-    const auto addWindows = [&](auto& mates) {
-        for (int64_t window = std::max<int64_t>(0, first); window <= last; ++window) {
-            const SelectedMates& selected = mates.Fetch(contig, window);
+    ForEachWindowMates(
+        contig, inputs, anchor,
+        [&](auto&& visit) {
+            for (int64_t window = std::max<int64_t>(0, first); window <= last; ++window)
+                visit(window);
+        },
+        [&](int64_t window, const SelectedMates& selected) {
             for (int32_t i = 0; i < selected.count; ++i)
                 pileup.Add(window, selected.Mate(i), selected.Quality(i));
-        }
-    };
-    if (inputs.Compact()) {
-        // Shorter mates come padded with bytes that lie on no contig and
-        // never count.
-        PairTableMates mates(*inputs.pairs, anchor, inputs.ReadLength());
-        addWindows(mates);
-    } else {
-        // The windows are all known: their groups are read in batches.
-        MatesAhead mates(inputs.table, inputs.index, anchor, TableReadMode::Batched, 0);
-        addWindows(mates);
-    }
+        });
     return pileup.Counts();
-}
-
-}  // namespace
-
-namespace {
-
-// Calls use(window, mates) for each window of `windows` (in increasing
-// order) that lies inside the contig, with the run's own anchor rule.
-template <typename Use>
-void ForEachWindowMates(const std::string& contig, const std::vector<int64_t>& windows,
-                        const RunInputs& inputs, const ExtensionRules& rules, Use&& use) {
-    const int32_t readLength = inputs.ReadLength();
-    const AnchorRule anchor = RunAnchor(rules.variant, rules.parameters, readLength);
-    const int64_t last =
-        static_cast<int64_t>(contig.size()) - std::max(anchor.length, int32_t{prefixLength});
-    const auto fetchAll = [&](auto& mates) {
-        for (const int64_t window : windows)
-            if (window >= 0 && window <= last) use(window, mates.Fetch(contig, window));
-    };
-    if (inputs.Compact()) {
-        PairTableMates mates(*inputs.pairs, anchor, readLength);
-        fetchAll(mates);
-    } else {
-        MatesAhead mates(inputs.table, inputs.index, anchor, TableReadMode::Batched, 0);
-        fetchAll(mates);
-    }
 }
 
 }  // namespace
@@ -213,11 +214,11 @@ std::vector<int32_t> WindowMateCounts(const std::string& contig,
                                       const ExtensionRules& rules) {
     std::vector<int32_t> counts(windows.size(), 0);
     size_t next = 0;
-    ForEachWindowMates(contig, windows, inputs, rules,
-                       [&](int64_t window, const SelectedMates& mates) {
-                           while (windows[next] != window) ++next;
-                           counts[next] = mates.count;
-                       });
+    ForListedWindowMates(contig, windows, inputs, rules,
+                         [&](int64_t window, const SelectedMates& mates) {
+                             while (windows[next] != window) ++next;
+                             counts[next] = mates.count;
+                         });
     return counts;
 }
 
@@ -225,11 +226,11 @@ std::vector<BaseVotes> WindowsPileup(const std::string& contig, int64_t from, in
                                      const std::vector<int64_t>& windows, const RunInputs& inputs,
                                      const ExtensionRules& rules) {
     MatePileup pileup(contig, from, to, PileupGeometryFor(rules, inputs.ReadLength()));
-    ForEachWindowMates(contig, windows, inputs, rules,
-                       [&](int64_t window, const SelectedMates& mates) {
-                           for (int32_t i = 0; i < mates.count; ++i)
-                               pileup.Add(window, mates.Mate(i), mates.Quality(i));
-                       });
+    ForListedWindowMates(contig, windows, inputs, rules,
+                         [&](int64_t window, const SelectedMates& mates) {
+                             for (int32_t i = 0; i < mates.count; ++i)
+                                 pileup.Add(window, mates.Mate(i), mates.Quality(i));
+                         });
     return pileup.Counts();
 }
 
@@ -254,15 +255,20 @@ std::vector<BaseVotes> SidePileup(const std::string& contig, int64_t sequenceLen
     ReverseComplement(reverse.data(), static_cast<int32_t>(reverse.size()));
     const std::vector<BaseVotes> back =
         StrandPileup(reverse, 0, added, 0, added - 1 - geometry.nearest, inputs, geometry, anchor);
-    for (int64_t i = 0; i < added; ++i) {
-        const BaseVotes& other = back[static_cast<size_t>(added - 1 - i)];
-        BaseVotes& here = counts[static_cast<size_t>(i)];
-        here.a += other.t;
-        here.c += other.g;
-        here.g += other.c;
-        here.t += other.a;
-    }
+    AddReverseComplementCounts(counts, back);
     return counts;
+}
+
+void AddReverseComplementCounts(std::vector<BaseVotes>& counts,
+                                const std::vector<BaseVotes>& back) {
+    const size_t n = counts.size();
+    for (size_t i = 0; i < n; ++i) {
+        const BaseVotes& other = back[n - 1 - i];
+        counts[i].a += other.t;
+        counts[i].c += other.g;
+        counts[i].g += other.c;
+        counts[i].t += other.a;
+    }
 }
 
 }  // namespace lorvex

@@ -90,6 +90,11 @@ inline constexpr int32_t pileupAnchorMismatches = 2;
 std::vector<BaseVotes> SidePileup(const std::string& contig, int64_t sequenceLength,
                                   const RunInputs& inputs, const ExtensionRules& rules);
 
+// Adds to each of `counts` the complement of the count of `back` (a pileup
+// of the same bases made on the reverse complement, as long) that stands
+// over the same base.
+void AddReverseComplementCounts(std::vector<BaseVotes>& counts, const std::vector<BaseVotes>& back);
+
 // The mates each of `windows` (in increasing order) selects with the run's
 // own anchor rule, as the cycles select them; 0 for a window past the
 // contig's end.

@@ -14,21 +14,27 @@ int32_t RunnerUpVotes(const BaseVotes& votes) {
     return counts[1];
 }
 
+namespace {
+
+// Whether a runner-up is a split against `depth`: guardRunnerUpFactor of it
+// and at least guardRunnerUpFloor votes.
+bool RunnerUpSplits(int32_t runnerUp, double depth) {
+    return runnerUp >= guardRunnerUpFloor &&
+           static_cast<double>(runnerUp) * guardRunnerUpFactor.denominator >=
+               guardRunnerUpFactor.numerator * depth;
+}
+
+}  // namespace
+
 bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth, double localDepth) {
     const int32_t runnerUp = RunnerUpVotes(votes);
-    if (runnerUp < guardRunnerUpFloor ||
-        static_cast<double>(runnerUp) * guardRunnerUpFactor.denominator <
-            guardRunnerUpFactor.numerator * std::min(singleCopyDepth, localDepth))
-        return false;
+    if (!RunnerUpSplits(runnerUp, std::min(singleCopyDepth, localDepth))) return false;
     const double excess = std::max(runnerUp / 3.0, std::sqrt(localDepth));
     return votes.Total() >= singleCopyDepth && votes.Total() >= localDepth + excess;
 }
 
 bool VotesSplitAboveSingleCopy(const BaseVotes& votes, double singleCopyDepth) {
-    const int32_t runnerUp = RunnerUpVotes(votes);
-    return runnerUp >= guardRunnerUpFloor &&
-           static_cast<double>(runnerUp) * guardRunnerUpFactor.denominator >=
-               guardRunnerUpFactor.numerator * singleCopyDepth &&
+    return RunnerUpSplits(RunnerUpVotes(votes), singleCopyDepth) &&
            votes.Total() >= admitFactor * singleCopyDepth;
 }
 
