@@ -59,7 +59,6 @@ BaseVotes EndReads::Votes(const std::string& contig) {
     if (length < checkedTo_ || contig.compare(0, startBases, checkedStart_) != 0) {
         candidates_.clear();
         checkedTo_ = 0;
-        lookedUpTo_ = -1;
         checkedStart_ = contig.substr(0, startBases);
     }
     // The kept reads must agree with the bases appended since, and still
@@ -72,11 +71,10 @@ BaseVotes EndReads::Votes(const std::string& contig) {
                 return true;
         return false;
     });
-    const int64_t last = length - minimumOverlap;
-    for (int64_t start = std::max(lookedUpTo_ + 1, length - (inputs_.ReadLength() - 1));
-         start <= last; ++start)
-        if (start >= 0) LookUp(contig, start);
-    lookedUpTo_ = std::max(lookedUpTo_, last);
+    // The starts up to checkedTo_ - minimumOverlap were looked up before.
+    const int64_t first = std::max<int64_t>(
+        {0, checkedTo_ - minimumOverlap + 1, length - (inputs_.ReadLength() - 1)});
+    for (int64_t start = first; start <= length - minimumOverlap; ++start) LookUp(contig, start);
     checkedTo_ = length;
     BaseVotes votes;
     for (const Candidate& read : candidates_) {

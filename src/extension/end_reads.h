@@ -50,7 +50,6 @@ class EndReads {
     int32_t voteQuality_;
     std::vector<Candidate> candidates_;
     int64_t checkedTo_ = 0;     // the contig length the candidates agree with
-    int64_t lookedUpTo_ = -1;   // the last start looked up
     std::string checkedStart_;  // the contig's first bases, to tell another contig
     std::vector<char> group_;
     FoundPairs found_;

@@ -13,7 +13,6 @@ namespace {
 
 void TakeRepeatGuardOptions(const RunOptionTexts& texts, RunSettings& settings) {
     settings.repeatGuard = !texts.noRepeatGuard;
-    settings.endReads = !texts.noEndReads && !texts.strict;
     if (texts.depth.empty()) return;
     if (texts.noRepeatGuard)
         throw UsageError("--depth sets the repeat guard; drop --no-repeat-guard");
@@ -178,6 +177,7 @@ void TakeRunOptions(const RunOptionTexts& texts, RunSettings& settings) {
     parameters.dominanceRatio =
         texts.ratio.empty() ? defaultDominanceRatio : ParseRatioArgument(texts.ratio, "--ratio");
     settings.variant = texts.strict ? Variant::Strict : Variant::Main;
+    settings.endReads = !texts.noEndReads && !texts.strict;
     TakeAnchorOptions(texts, settings);
     if (const ParameterFault impossible = ImpossibleParameters(settings.variant, parameters);
         impossible != ParameterFault::None)
