@@ -53,8 +53,8 @@ TEST(EndReads, KeptReadsGiveWhatAFreshLookupAndAScanGive) {
             }
             // A wrong base now and then: reads that covered the end drop out.
             const bool wrong = std::uniform_int_distribution<int>(0, 49)(random) == 0;
-            contig.push_back(wrong ? 'A' : reads.genome[contig.size()]);
-            if (wrong) contig.back() = contig.back() == reads.genome[contig.size() - 1] ? 'C' : 'A';
+            const char right = reads.genome[contig.size()];
+            contig.push_back(wrong ? (right == 'A' ? 'C' : 'A') : right);
         }
         EXPECT_GT(asked, 400);
         EXPECT_GT(counted, 3 * asked);

@@ -235,9 +235,9 @@ TEST(CompactTableRuns, ShortReadsAnchorAndVote) {
 }
 
 // A stretch of 200 bases where no fragment starts: the mates that would vote
-// a fragment further on are missing, while reads still cover the end. The reads that cover
-// the end carry the side through, right base for base and alike from both
-// forms; with --no-end-reads it starves there.
+// a fragment further on are missing, while reads still cover the end. The
+// reads that cover the end carry the side through, right base for base and
+// alike from both forms; with --no-end-reads it starves there.
 TEST(CompactTableRuns, EndReadsCarryASideWhereMatesStarve) {
     const TempDir dir;
     const std::string genome = testing::RandomBases(4242, 7000);
