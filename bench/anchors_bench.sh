@@ -17,10 +17,11 @@
 # of the bases miscalled (LORVEX_BENCH_ANCHOR_ERRORS), rising along the read,
 # the other bases of good quality, and 8 seeds of 1,000 bases along it. Every seed is
 # extended on both sides by at most 20,000 bases with the programs' defaults
-# (distances estimated, repeat guard on) and each anchor rule K:M of
-# LORVEX_BENCH_ANCHORS (default "0:measured 0:0 0:1 0:2 40:0 30:0":
-# --anchor-length K, 0 the whole read, and --anchor-mismatches M, measured
-# when left out, the default), from lorvex-prep's text table.
+# (distances estimated, repeat guard on) and each anchor rule K:M[:any] of
+# LORVEX_BENCH_ANCHORS (default "0:measured 0:measured:any 0:0 0:1 0:2 40:0
+# 30:0": --anchor-length K, 0 the whole read, and --anchor-mismatches M,
+# measured when left out, the default; :any adds --mismatches-at-any-quality),
+# from lorvex-prep's text table.
 #
 # The peers extend the same seeds by at most 20,000 bases a side from the same
 # reads as FASTQ (lorvex-bench-data's table written back as pairs):
@@ -48,7 +49,7 @@ bench_setup anchors "$@"
 
 genome=$(generated_genome "$build" repeats 2500000 1) || exit 1
 seeds=$(repeat_seeds "$build" "$genome" 8 1) || exit 1
-read -r -a rules <<< "${LORVEX_BENCH_ANCHORS:-0:measured 0:0 0:1 0:2 40:0 30:0}"
+read -r -a rules <<< "${LORVEX_BENCH_ANCHORS:-0:measured 0:measured:any 0:0 0:1 0:2 40:0 30:0}"
 
 echo "Anchors against errors: repeat genome ($(cat "$genome/genome.log")), $(grep -c '>' "$seeds/seeds.fa") seeds,"
 echo "and a 1 Mb simulated genome, 8 seeds; 2 x 100 reads, 400 +- 30, 50x; at most 20,000 bases a side;"
@@ -78,19 +79,21 @@ summary_row() {
 
 # extend_rules SET READS ERRORS GENOME_FA SEEDS_DIR PREP_DIR: one row per rule.
 extend_rules() {
-    local set=$1 reads=$2 errors=$3 genome_fa=$4 seeds_dir=$5 prep=$6 rule anchor mismatches label
+    local set=$1 reads=$2 errors=$3 genome_fa=$4 seeds_dir=$5 prep=$6 rule anchor mismatches quality label
     local options
     for rule in "${rules[@]}"; do
-        anchor=${rule%%:*} mismatches=${rule#*:}
-        label="$set-k$anchor-m$mismatches"
+        anchor=${rule%%:*} mismatches=${rule#*:} quality=
+        case $mismatches in *:any) mismatches=${mismatches%:any} quality=any ;; esac
+        label="$set-k$anchor-m$mismatches${quality:+-$quality}"
         options=(--anchor-length "$anchor")
         [ "$mismatches" = measured ] || options+=(--anchor-mismatches "$mismatches")
+        [ -z "$quality" ] || options+=(--mismatches-at-any-quality)
         if extend_and_judge "$label" "$genome_fa" "$seeds_dir" "$prep" --max-bases 20000 \
             "${options[@]}"; then
             [ "$mismatches" = measured ] &&
                 mismatches="measured: $(sed -n 's/.*anchors: [0-9]* bases, \([0-9]*\) mismatch.*/\1/p' "$run/$label.log")"
             summary_row "$reads" "$errors" lorvex-extend "$([ "$anchor" = 0 ] && echo 'whole read' || echo "$anchor")" \
-                "$mismatches" "$label"
+                "$mismatches${quality:+ (any quality)}" "$label"
         else
             echo "| $reads | $errors | lorvex-extend | $anchor | $mismatches | failed: $(tail -n 1 "$run/$label.log") | | | | | |"
         fi

@@ -35,15 +35,24 @@ AnchorRule AnchorOf(const CyclesSetup& setup) {
     return anchor;
 }
 
+template <typename MateSource>
+std::unique_ptr<ExtensionCycles> MakeCyclesWith(const CyclesSetup& setup, MateSource mates) {
+    const int32_t readLength = setup.inputs.ReadLength();
+    if (setup.anchor.markSureMismatches)
+        return std::make_unique<IncrementalCycles<TrackedQueueSet, MateSource>>(
+            setup, TrackedQueueSet(setup.windows, readLength),
+            TrackedQueueSet(setup.windows, readLength), std::move(mates));
+    return std::make_unique<IncrementalCycles<TrackedQueueSet, MateSource>>(
+        setup, TrackedQueueSet(setup.windows, readLength), std::move(mates));
+}
+
 std::unique_ptr<ExtensionCycles> MakeTrackedCycles(const CyclesSetup& setup, TableReadMode mode) {
     // One form of lookup per run, chosen here: the cycles call it per window.
     if (setup.inputs.pairs)
-        return std::make_unique<IncrementalCycles<TrackedQueueSet, PairTableMates>>(
-            setup, TrackedQueueSet(setup.windows, setup.inputs.ReadLength()),
-            PairTableMates(*setup.inputs.pairs, AnchorOf(setup), setup.inputs.ReadLength()));
-    return std::make_unique<IncrementalCycles<TrackedQueueSet, MatesAhead>>(
-        setup, TrackedQueueSet(setup.windows, setup.inputs.table.layout.readLength),
-        MatesAhead(setup.inputs.table, setup.inputs.index, AnchorOf(setup), mode));
+        return MakeCyclesWith(
+            setup, PairTableMates(*setup.inputs.pairs, AnchorOf(setup), setup.inputs.ReadLength()));
+    return MakeCyclesWith(
+        setup, MatesAhead(setup.inputs.table, setup.inputs.index, AnchorOf(setup), mode));
 }
 
 }  // namespace

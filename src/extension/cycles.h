@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/variant.h"
@@ -47,6 +48,10 @@ class ExtensionCycles {
     virtual void AfterAppend(const std::string& contig) = 0;
     // The mates the queue set holds.
     virtual int64_t QueuedMates() const = 0;
+    // With AnchorRule::markSureMismatches, the votes of the mates whose
+    // first read has no mismatch at a base of voting quality; none
+    // otherwise.
+    virtual std::optional<BaseVotes> CleanVotes() const { return std::nullopt; }
 };
 
 // Called once the windows are known to lie inside the contig.

@@ -26,6 +26,26 @@ std::optional<StopReason> FailedCheck(const std::string& contig, const BaseVotes
     return std::nullopt;
 }
 
+bool PassesChecks(const BaseVotes& votes, const RunParameters& parameters) {
+    return SanityCheck(votes.a, votes.c, votes.g, votes.t, parameters.minVotes,
+                       parameters.dominanceRatio) != 0;
+}
+
+// The base with strictly the most votes, or 0 on a tie for the most.
+char Leader(const BaseVotes& votes) {
+    const int32_t counts[4] = {votes.a, votes.c, votes.g, votes.t};
+    int best = 0;
+    for (int i = 1; i < 4; ++i)
+        if (counts[i] > counts[best]) best = i;
+    for (int i = 0; i < 4; ++i)
+        if (i != best && counts[i] == counts[best]) return 0;
+    return "ACGT"[best];
+}
+
+// Where the cycles give the votes of the clean mates apart (those whose
+// anchor holds no mismatch at a base the first read is sure of), and both
+// the cycle's votes and theirs pass the checks on different bases, theirs
+// are taken.
 ExtensionOutcome RunCycles(ExtensionCycles& cycles, int64_t windows, std::string& contig,
                            const ExtensionRules& rules, int32_t readLength,
                            TieBreakSource& tieBreaks, const ExtensionHooks& hooks) {
@@ -33,9 +53,7 @@ ExtensionOutcome RunCycles(ExtensionCycles& cycles, int64_t windows, std::string
     cycles.Start(contig);
     for (;;) {
         BaseVotes votes = cycles.Votes(contig);
-        if (hooks.topUp &&
-            SanityCheck(votes.a, votes.c, votes.g, votes.t, rules.parameters.minVotes,
-                        rules.parameters.dominanceRatio) == 0) {
+        if (hooks.topUp && !PassesChecks(votes, rules.parameters)) {
             const BaseVotes more = hooks.topUp(contig);
             votes = {votes.a + more.a, votes.c + more.c, votes.g + more.g, votes.t + more.t};
         }
@@ -51,6 +69,10 @@ ExtensionOutcome RunCycles(ExtensionCycles& cycles, int64_t windows, std::string
             outcome.reason = StopReason::NoVotes;
             return outcome;
         }
+        if (const std::optional<BaseVotes> clean = cycles.CleanVotes();
+            clean && PassesChecks(votes, rules.parameters) &&
+            PassesChecks(*clean, rules.parameters) && Leader(*clean) != Leader(votes))
+            votes = *clean;
         UpdateContig(contig, votes, tieBreaks);
         cycles.AfterAppend(contig);
         if (const std::optional<StopReason> stop =

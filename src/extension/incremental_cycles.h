@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -47,6 +48,13 @@ class IncrementalCycles final : public ExtensionCycles {
   public:
     IncrementalCycles(const CyclesSetup& setup, QueueSet queues, MateSource mates)
         : setup_(setup), queues_(std::move(queues)), mates_(std::move(mates)) {}
+    // The same, with a second queue set of the same size for the mates
+    // marked sure (AnchorRule::markSureMismatches).
+    IncrementalCycles(const CyclesSetup& setup, QueueSet queues, QueueSet sure, MateSource mates)
+        : setup_(setup),
+          queues_(std::move(queues)),
+          sure_(std::move(sure)),
+          mates_(std::move(mates)) {}
 
     void Start(const std::string& contig) override {
         const int64_t filled = InitiallyFilledSlots(setup_.variant, SlotCount());
@@ -62,23 +70,37 @@ class IncrementalCycles final : public ExtensionCycles {
 
     void AfterAppend(const std::string& contig) override {
         MoveCycleOn(queues_, contig);
+        if (sure_) MoveCycleOn(*sure_, contig);
         const int64_t length = static_cast<int64_t>(contig.size());
         Fetch(contig, NewWindowStart(length, setup_.maxDistance, SlotCount()), setup_.windows - 1);
     }
 
     int64_t QueuedMates() const override { return CycleMates(queues_); }
 
+    // Every mate votes on its own, so the clean mates' votes are all the
+    // votes but the sure ones'.
+    std::optional<BaseVotes> CleanVotes() const override {
+        if (!sure_) return std::nullopt;
+        const BaseVotes all = CycleVotes(queues_, setup_.variant);
+        const BaseVotes sure = CycleVotes(*sure_, setup_.variant);
+        return BaseVotes{all.a - sure.a, all.c - sure.c, all.g - sure.g, all.t - sure.t};
+    }
+
   private:
     int64_t SlotCount() const { return static_cast<int64_t>(setup_.windows); }
 
     void Fetch(const std::string& contig, int64_t windowStart, size_t slot) {
         const SelectedMates& selected = mates_.Fetch(contig, windowStart);
-        for (int32_t i = 0; i < selected.count; ++i)
+        for (int32_t i = 0; i < selected.count; ++i) {
             AddCycleMate(queues_, slot, selected.Mate(i), selected.Quality(i), contig);
+            if (sure_ && selected.sure[static_cast<size_t>(i)])
+                AddCycleMate(*sure_, slot, selected.Mate(i), selected.Quality(i), contig);
+        }
     }
 
     const CyclesSetup setup_;
     QueueSet queues_;
+    std::optional<QueueSet> sure_;
     MateSource mates_;
 };
 

@@ -33,6 +33,14 @@ struct RunParameters {
     // A mate's base votes when its quality is voteQuality or more (30, the
     // rule of lorvex and lorvex-strict, leaves the qualities as they are).
     int32_t voteQuality = static_cast<int32_t>(pairTableVoteQuality);
+    // With mismatches allowed, the mates whose anchors have them only at
+    // bases the first read doubts (below voteQuality) are also counted on
+    // their own; where their votes and the cycle's pass the checks on
+    // different bases, theirs decide. A first read of another copy of a
+    // repeat, or of another haplotype, differs from the contig at bases it
+    // is sure of, so those mates can outvote the contig's own copy; they
+    // still count for the repeat guard.
+    bool cleanAnchorsDecide = false;
 };
 
 // The read pairs of a run in one of two forms: the text table with its

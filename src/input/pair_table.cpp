@@ -215,7 +215,7 @@ void PairTable::AppendDecoded(uint64_t index, const PairRecord& record, FoundPai
         DecodeVoteQualities(record, mateRead, qualities);
     }
     found.pairs.push_back(FoundPair{layout_.RecordOffset(entry), anchorRead, anchorLength,
-                                    mateLength, found.anchorUsed, found.mateUsed});
+                                    mateLength, found.anchorUsed, found.mateUsed, 0});
     found.anchorUsed += anchorLength;
     found.mateUsed += mateLength;
 }

@@ -52,6 +52,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -75,6 +76,7 @@ struct FoundPair {
     uint32_t mateLength = 0;
     uint64_t anchorAt = 0;  // in anchorBases
     uint64_t mateAt = 0;    // in mateBases and mateQualities
+    uint8_t mark = 0;       // the caller's own, kept with the pair when pairs are reordered
 };
 
 // The result of one lookup (or of several AppendEntry calls). The arrays
@@ -158,15 +160,22 @@ class PairTable {
     void PrefetchRecords(const char* key, uint32_t keyLength) const;
     // Appends to `found` each entry of [first, last) for which
     // accept(anchor) holds, anchor being its anchoring read decoded (valid
-    // during the call only). accept may return false for all and count
-    // what it sees: nothing but the anchors is decoded then.
+    // during the call only); an accept that also takes the record and which
+    // read anchors (1 or 2) gets them, to read the anchor's vote bits. accept
+    // may return false for all and count what it sees: nothing but the
+    // anchors is decoded then.
     template <typename Accept>
     void AppendEntriesWhere(uint64_t first, uint64_t last, Accept&& accept, FoundPairs& found,
                             MateOrientation orientation) const {
         PairRecord record;
         for (uint64_t index = first; index < last; ++index) {
             const std::string_view anchor = DecodeAnchor(index, record, found);
-            if (accept(anchor)) AppendDecoded(index, record, found, orientation);
+            bool accepted;
+            if constexpr (std::is_invocable_v<Accept, std::string_view, const PairRecord&, int>)
+                accepted = accept(anchor, record, layout_.Read(entries_[index]));
+            else
+                accepted = accept(anchor);
+            if (accepted) AppendDecoded(index, record, found, orientation);
         }
     }
 

@@ -185,6 +185,10 @@ void DecodeReadBasesReverseComplement(const PairRecord& record, int read, char* 
 // The vote qualities of read 1 or 2 into `out`: pairTableVoteQuality for a
 // base whose quality reached it, 0 for the others; as read or reversed.
 void DecodeVoteQualities(const PairRecord& record, int read, uint8_t* out);
+// Whether base `position` of read 1 or 2 reached the table's vote quality.
+inline bool BaseReachedVoteQuality(const PairRecord& record, int read, uint32_t position) {
+    return (record.votes[read - 1][position / 8] >> (7 - position % 8)) & 1;
+}
 void DecodeVoteQualitiesReversed(const PairRecord& record, int read, uint8_t* out);
 
 }  // namespace lorvex

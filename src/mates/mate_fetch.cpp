@@ -69,17 +69,11 @@ int32_t MismatchesPastKey(const char* firstRead, const char* window, int32_t len
     return mismatches;
 }
 
-bool AnchorMatches(const char* firstRead, const char* window, const AnchorRule& rule) {
-    if (rule.mismatches == 0)
-        return std::memcmp(firstRead, window, static_cast<size_t>(rule.length)) == 0;
-    const int32_t mismatches = MismatchesPastKey(firstRead, window, rule.length, rule.mismatches);
-    return mismatches >= 0 && mismatches <= rule.mismatches;
-}
-
 void ClearSelectedMates(int32_t readLength, SelectedMates& selected) {
     selected.readLength = readLength;
     selected.count = 0;
     selected.lengths.clear();
+    selected.sure.clear();
 }
 
 void SelectMates(const char* window, const char* lines, uint64_t count, const TableLayout& layout,
@@ -92,9 +86,17 @@ void SelectMates(const char* window, const char* lines, uint64_t count, const Ta
                  const AnchorRule& anchor, SelectedMates& selected) {
     const AnchorRule rule = CutToReadLength(anchor, layout.readLength);
     const int32_t before = selected.count;
+    const size_t firstQuality = 2 * static_cast<size_t>(layout.readLength) + 2;
     for (uint64_t i = 0; i < count; ++i) {
         const char* line = lines + i * layout.lineSize;
-        if (AnchorMatches(line, window, rule)) AppendMate(line, layout.readLength, selected);
+        const auto doubtful = [&](int32_t at) {
+            return static_cast<unsigned char>(line[firstQuality + static_cast<size_t>(at)]) - 33 <
+                   rule.voteQuality;
+        };
+        const AnchorFit fit = FitAnchor(line, window, rule, doubtful);
+        if (fit == AnchorFit::Off) continue;
+        AppendMate(line, layout.readLength, selected);
+        if (rule.markSureMismatches) selected.sure.push_back(fit == AnchorFit::SureMismatch);
     }
     if (rule.voteQuality < static_cast<int32_t>(pairTableVoteQuality) && selected.count > before)
         RaiseVoteQualities(

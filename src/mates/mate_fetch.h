@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "input/pair_table.h"
@@ -36,8 +37,12 @@ struct SelectedMates {
     std::vector<char> bases;
     std::vector<uint8_t> qualities;
     std::vector<int32_t> lengths;  // empty: every mate is R bases long
+    // With AnchorRule::markSureMismatches, 1 for each mate whose first read
+    // has a mismatch at a base of voting quality, else 0; empty otherwise.
+    std::vector<uint8_t> sure;
     std::vector<char> group;
     FoundPairs found;
+    std::vector<size_t> sureFound;  // where found's pairs with a sure mismatch stand
 
     const char* Mate(int32_t i) const { return bases.data() + static_cast<size_t>(i) * readLength; }
     const uint8_t* Quality(int32_t i) const {
@@ -70,6 +75,11 @@ struct AnchorRule {
     // quality the votes need, and 30 (or more) leaves them as they are. A
     // compact table's vote bit was set by its own threshold when it was made.
     int32_t voteQuality = static_cast<int32_t>(pairTableVoteQuality);
+    // Mark the selected mates whose first read has a mismatch at a base of
+    // voteQuality or more (SelectedMates::sure). A sequencing error mostly
+    // lies at a base the read itself doubts; a read of another copy of a
+    // repeat, or of another haplotype, differs at bases it is sure of.
+    bool markSureMismatches = false;
 };
 
 // The rule with its length cut to readLength, every other field kept.
@@ -83,8 +93,31 @@ inline AnchorRule CutToReadLength(AnchorRule rule, int32_t readLength) {
 // differ.
 int32_t MismatchesPastKey(const char* firstRead, const char* window, int32_t length, int32_t most);
 
-// Whether the first `rule.length` bytes of a first read lie on the window.
-bool AnchorMatches(const char* firstRead, const char* window, const AnchorRule& rule);
+// How a first read lies on a window: not by the rule, or by it with no
+// mismatch at a base of voting quality, or with one or more.
+enum class AnchorFit : uint8_t { Off, Clean, SureMismatch };
+
+// How the first `rule.length` bytes of a first read lie on the window.
+// doubtful(i) tells whether the read's base i is below the vote quality; it
+// is asked only at a mismatch, and only when the rule marks them.
+template <typename Doubtful>
+AnchorFit FitAnchor(const char* firstRead, const char* window, const AnchorRule& rule,
+                    Doubtful&& doubtful) {
+    if (rule.mismatches == 0)
+        return std::memcmp(firstRead, window, static_cast<size_t>(rule.length)) == 0
+                   ? AnchorFit::Clean
+                   : AnchorFit::Off;
+    const int32_t key = std::min(rule.length, prefixLength);
+    if (std::memcmp(firstRead, window, static_cast<size_t>(key)) != 0) return AnchorFit::Off;
+    int32_t mismatches = 0;
+    bool sure = false;
+    for (int32_t i = key; i < rule.length; ++i)
+        if (firstRead[i] != window[i]) {
+            if (++mismatches > rule.mismatches) return AnchorFit::Off;
+            sure = sure || (rule.markSureMismatches && !doubtful(i));
+        }
+    return sure ? AnchorFit::SureMismatch : AnchorFit::Clean;
+}
 
 // Empties `selected` for mates of readLength bases.
 void ClearSelectedMates(int32_t readLength, SelectedMates& selected);

@@ -8,11 +8,14 @@
 namespace lorvex {
 namespace {
 
-// Whether the anchor (a first read of any length) lies on the window by the
-// rule over min(its length, rule.length) bases.
-bool LiesOn(std::string_view anchor, const char* window, const AnchorRule& rule) {
-    const int32_t length = std::min(static_cast<int32_t>(anchor.size()), rule.length);
-    return AnchorMatches(anchor.data(), window, {length, rule.mismatches});
+// How the anchor (read `read` of the record, of any length) lies on the
+// window by the rule over min(its length, rule.length) bases.
+AnchorFit FitOn(std::string_view anchor, const PairRecord& record, int read, const char* window,
+                AnchorRule rule) {
+    rule.length = std::min(static_cast<int32_t>(anchor.size()), rule.length);
+    return FitAnchor(anchor.data(), window, rule, [&](int32_t at) {
+        return !BaseReachedVoteQuality(record, read, static_cast<uint32_t>(at));
+    });
 }
 
 // The pairs found, reverse complemented mates and all, in the text table's
@@ -26,7 +29,8 @@ void PutInPairOrder(FoundPairs& found) {
         std::sort(found.pairs.begin(), found.pairs.end(), before);
 }
 
-void CopyPadded(const FoundPairs& found, int32_t readLength, SelectedMates& selected) {
+// The found pairs' mates into `selected`, with their marks when `marked`.
+void CopyPadded(const FoundPairs& found, int32_t readLength, bool marked, SelectedMates& selected) {
     const size_t r = static_cast<size_t>(readLength);
     const size_t count = found.size();
     if (selected.bases.size() < count * r) {
@@ -34,7 +38,9 @@ void CopyPadded(const FoundPairs& found, int32_t readLength, SelectedMates& sele
         selected.qualities.resize(count * r);
     }
     selected.lengths.resize(count);
+    if (marked) selected.sure.resize(count);
     for (size_t i = 0; i < count; ++i) {
+        if (marked) selected.sure[i] = found.pairs[i].mark;
         const std::string_view mate = found.Mate(i);
         char* bases = selected.bases.data() + i * r;
         uint8_t* qualities = selected.qualities.data() + i * r;
@@ -75,10 +81,15 @@ void FetchPairTableMates(const char* window, const PairTable& table, const Ancho
     constexpr auto turned = MateOrientation::ReverseComplement;
     const int32_t least = KeyRangeLength(anchor);
     const auto [first, last] = table.KeyRange(window, static_cast<uint32_t>(least));
+    std::vector<size_t>& sureAt = selected.sureFound;
+    sureAt.clear();
     table.AppendEntriesWhere(
         first, last,
-        [&](std::string_view read) {
-            return static_cast<int32_t>(read.size()) >= least && LiesOn(read, window, anchor);
+        [&](std::string_view read, const PairRecord& record, int which) {
+            if (static_cast<int32_t>(read.size()) < least) return false;
+            const AnchorFit fit = FitOn(read, record, which, window, anchor);
+            if (fit == AnchorFit::SureMismatch) sureAt.push_back(found.pairs.size());
+            return fit != AnchorFit::Off;
         },
         found, turned);
     // A shorter read that lies on the window is the window's first L bases,
@@ -102,8 +113,9 @@ void FetchPairTableMates(const char* window, const PairTable& table, const Ancho
                 found, turned);
         }
     }
+    for (const size_t at : sureAt) found.pairs[at].mark = 1;
     PutInPairOrder(found);
-    CopyPadded(found, readLength, selected);
+    CopyPadded(found, readLength, anchor.markSureMismatches, selected);
 }
 
 }  // namespace lorvex

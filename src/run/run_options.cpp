@@ -54,6 +54,7 @@ void TakeAnchorOptions(const RunOptionTexts& texts, RunSettings& settings) {
                              std::to_string(prefixLength) + " (the index key), not " +
                              texts.anchorLength);
     }
+    parameters.cleanAnchorsDecide = !texts.mismatchesAtAnyQuality;
     settings.estimateAnchorMismatches = texts.anchorMismatches.empty();
     if (!texts.anchorMismatches.empty()) {
         parameters.anchorMismatches =
@@ -104,6 +105,10 @@ void AddRunOptions(CLI::App& app, RunSettings& settings, RunOptionTexts& texts) 
            "Mismatches a first read may have with the contig past its first 12 bases "
            "(default: 0 to 2, from the read errors measured on the known sequences)",
            "M");
+    app.add_flag("--mismatches-at-any-quality", texts.mismatchesAtAnyQuality,
+                 "Count every mate alike whatever the quality of its anchor's mismatches (by "
+                 "default, where the mates whose mismatches lie at bases below --min-quality "
+                 "choose another base, they decide)");
     app.add_flag("--strict", texts.strict, "Extend as lorvex-strict does");
     app.add_flag("--no-end-reads", texts.noEndReads,
                  "Count the votes of mates only, as lorvex does: a cycle whose mates give too "

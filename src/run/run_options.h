@@ -19,6 +19,7 @@ struct RunOptionTexts {
     std::string depth;
     bool noRepeatGuard = false;
     bool noEndReads = false;
+    bool mismatchesAtAnyQuality = false;
     std::string minVariantShare;
 };
 

@@ -1,5 +1,6 @@
-// The extension loop's own rules: the cap, the cycle observer, and clean
-// ends of runs started anywhere along a genome.
+// The extension loop's own rules: the cap, the cycle observer, clean ends
+// of runs started anywhere along a genome, and the say of the mates whose
+// anchors hold no mismatch the first read is sure of.
 #include "extension/extend_contig.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +112,45 @@ TEST_F(ExtendContigTest, RunsFromSeedsAllAlongTheGenomeEndCleanly) {
             EXPECT_GT(start + 500 + extension.size(), reads_.genome.size() - 250);
         }
     }
+}
+
+// Two copies that differ at base 330, inside the anchor windows, and at
+// base 500, the first one voted on. The other copy's first reads have their
+// mismatch at a base of good quality: they count, but where the mates whose
+// anchors are exact or doubt their mismatch choose the contig's own copy's
+// base, those decide; the one read whose mismatch lies at a doubtful base
+// is among them, and makes their two votes.
+TEST(CleanAnchors, MatesOfAnotherCopyCannotOutvoteTheContigsOwn) {
+    const std::string own = testing::RandomBases(31, 700);
+    std::string other = own;
+    other[330] = own[330] == 'A' ? 'C' : 'A';
+    other[500] = own[500] == 'G' ? 'T' : 'G';
+    const auto pair = [](const std::string& copy, size_t start) {
+        return testing::ReadPair{copy.substr(start, 50),
+                                 testing::ReverseComplementOf(copy.substr(460, 50)), "", ""};
+    };
+    std::vector<testing::ReadPair> pairs;
+    for (size_t start = 310; start <= 318; ++start) pairs.push_back(pair(other, start));
+    pairs.push_back(pair(own, 313));
+    testing::ReadPair doubting = pair(own, 315);
+    doubting.first[20] = doubting.first[20] == 'A' ? 'C' : 'A';
+    doubting.firstQuality = std::string(50, 'I');
+    doubting.firstQuality[20] = '#';
+    pairs.push_back(doubting);
+    const TempDir dir;
+    const testing::TableFiles files = testing::WriteTableAndIndex(dir, pairs);
+    const RunInputs inputs = LoadRunInputs(files.table, files.index);
+    const auto firstBase = [&](int32_t mismatches, bool cleanDecide) {
+        std::string contig = own.substr(0, 500);
+        TieBreakSource tieBreaks = TieBreakSource::Private();
+        RunParameters parameters{170, 190, 2, 1.5f, 0, mismatches};
+        parameters.cleanAnchorsDecide = cleanDecide;
+        ExtendContig(contig, inputs, {parameters, Variant::Main, 0}, tieBreaks, {});
+        return contig.substr(500);
+    };
+    EXPECT_EQ(firstBase(1, true), own.substr(500, 1));
+    EXPECT_EQ(firstBase(1, false), other.substr(500, 1));
+    EXPECT_EQ(firstBase(0, true), own.substr(500, 1));
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 // batches of every size and with both ways of reading; its failures must
 // come at the damaged window, not before. Anchors of K bases select exactly
 // the pairs whose first read equals the window on its first K bases (but for
-// the mismatches allowed past the index key), and are looked up ahead up to
+// the mismatches allowed past the index key, those with one at a base of
+// voting quality marked when the rule asks), and are looked up ahead up to
 // the last window whose anchor lies in the contig.
 #include "mates/mate_fetch.h"
 
@@ -151,13 +152,15 @@ void ExpectSameLookupsAhead(const std::string& contig, const LoadedTable& table,
                 ASSERT_TRUE(std::equal(alone.qualities.begin(), alone.qualities.begin() + bytes,
                                        fetched.qualities.begin()))
                     << label << ", start " << start;
+                ASSERT_EQ(fetched.sure, alone.sure) << label << ", start " << start;
             }
     });
 }
 
 // With anchors of K bases the mates are those of the pairs whose first read
 // equals the window on its first 12 bases and on the rest of its first K but
-// for the mismatches allowed (compared as sorted lists).
+// for the mismatches allowed, each with its mark where the rule asks for
+// them (compared as sorted lists).
 void ExpectAnchoredPairs(const std::string& window, const AnchorRule& anchor,
                          const std::vector<ReadPair>& pairs, const LoadedTable& table,
                          SelectedMates& selected) {
@@ -165,17 +168,26 @@ void ExpectAnchoredPairs(const std::string& window, const AnchorRule& anchor,
     std::vector<std::string> expected;
     for (const ReadPair& pair : pairs) {
         int mismatches = 0;
-        for (size_t i = 12; i < k; ++i) mismatches += pair.first[i] != window[i];
+        bool sure = false;
+        for (size_t i = 12; i < k; ++i)
+            if (pair.first[i] != window[i]) {
+                ++mismatches;
+                sure |= static_cast<unsigned char>(pair.firstQuality[i]) - 33 >= anchor.voteQuality;
+            }
         if (pair.first.compare(0, 12, window, 0, 12) == 0 && mismatches <= anchor.mismatches) {
             std::string mate = pair.second;
             ReverseComplement(mate.data(), static_cast<int32_t>(mate.size()));
-            expected.push_back(mate);
+            expected.push_back(mate + (anchor.markSureMismatches && sure ? "+" : ""));
         }
     }
     FetchSelectedMates(window.data(), *table.stream, table.index, anchor, selected);
+    ASSERT_EQ(selected.sure.size(),
+              anchor.markSureMismatches ? static_cast<size_t>(selected.count) : 0u);
     std::vector<std::string> fetched;
     for (int32_t i = 0; i < selected.count; ++i)
-        fetched.emplace_back(selected.Mate(i), static_cast<size_t>(selected.readLength));
+        fetched.push_back(
+            std::string(selected.Mate(i), static_cast<size_t>(selected.readLength)) +
+            (anchor.markSureMismatches && selected.sure[static_cast<size_t>(i)] ? "+" : ""));
     std::sort(expected.begin(), expected.end());
     std::sort(fetched.begin(), fetched.end());
     EXPECT_EQ(fetched, expected) << window << ", anchors of " << anchor.length << " with "
@@ -209,10 +221,12 @@ TEST(FetchSelectedMates, AgreesWithTheLiteralLookupOverRandomGroups) {
                 ExpectSameLookupsAhead(contig, table, {FirstReadCompareLength(r, variant), 0});
                 const AnchorRule shortAnchor{std::max(12, r / 3), 0};
                 const AnchorRule looseAnchor{r, 2};
+                const AnchorRule markingAnchor{r, 2, 20, true};
                 ExpectSameLookupsAhead(contig, table, shortAnchor);
                 ExpectSameLookupsAhead(contig, table, looseAnchor);
+                ExpectSameLookupsAhead(contig, table, markingAnchor);
                 for (const std::string& window : windows)
-                    for (const AnchorRule& anchor : {shortAnchor, looseAnchor})
+                    for (const AnchorRule& anchor : {shortAnchor, looseAnchor, markingAnchor})
                         ExpectAnchoredPairs(window, anchor, pairs, table, selected);
             }
             for (const std::string& window : windows) {

@@ -52,9 +52,11 @@ std::vector<Pair> SimulatePairs(const std::string& genome, uint64_t seed, int co
         if (uniform(0, 1)) std::swap(pair.read1, pair.read2);
         for (std::string* read : {&pair.read1, &pair.read2}) {
             std::string& quality = read == &pair.read1 ? pair.quality1 : pair.quality2;
+            // Half the errors at a base of low quality, as instruments call them.
             for (char& base : *read) {
-                if (uniform(0, 399) == 0) base = "ACGT"[uniform(0, 3)];
-                quality.push_back(uniform(0, 19) == 0 ? '+' : 'I');
+                const bool error = uniform(0, 399) == 0;
+                if (error) base = "ACGT"[uniform(0, 3)];
+                quality.push_back(uniform(0, 19) == 0 || (error && uniform(0, 1)) ? '+' : 'I');
             }
         }
         pairs.push_back(pair);
@@ -139,15 +141,21 @@ TEST(CompactTableRuns, ReadsOfOneLengthGiveTheTextTablesOutputs) {
                             "\n>s2\n" + g(6200, 7400) + n300 + g(7650, 8900) + "\n");
     // Default anchors (the whole read), anchors of R (the same rule spelled
     // out), short anchors whose reads the compact table finds by more than
-    // one key, and mismatches past the index key.
+    // one key, and mismatches past the index key (at doubtful bases, and at
+    // any).
     const std::vector<std::vector<std::string>> rules = {
-        {}, {"--anchor-length", "60"}, {"--anchor-length", "24"}, {"--anchor-mismatches", "1"}};
+        {},
+        {"--anchor-length", "60"},
+        {"--anchor-length", "24"},
+        {"--anchor-mismatches", "1"},
+        {"--anchor-mismatches", "1", "--mismatches-at-any-quality"}};
     for (const std::vector<std::string>& rule : rules) {
         std::vector<std::string> extend = {"-s", seeds, "--both"};
         extend.insert(extend.end(), rule.begin(), rule.end());
         std::vector<std::string> close = {"-s", scaffolds};
         close.insert(close.end(), rule.begin(), rule.end());
-        const std::string label = rule.empty() ? "default anchors" : rule[0] + " " + rule[1];
+        std::string label = rule.empty() ? "default anchors" : "";
+        for (const std::string& word : rule) label += (label.empty() ? "" : " ") + word;
         for (const auto& [program, arguments, outputs] :
              {std::tuple{std::string("lorvex-extend"), extend,
                          std::vector<std::string>{"-o", "--summary-tsv", "--variants-tsv"}},

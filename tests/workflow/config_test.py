@@ -69,7 +69,8 @@ with tempfile.TemporaryDirectory() as folder:
                          "extend": {"both": True}}, folder)[0]
     expect(config["extend"] == {"both": True, "strict": False, "min_votes": 2, "ratio": 1.5,
                                 "anchor_length": 0, "min_quality": 20, "max_bases": 2000000, "line_width": 60,
-                                "no_repeat_guard": False, "no_end_reads": False},
+                                "no_repeat_guard": False, "no_end_reads": False,
+                                "mismatches_at_any_quality": False},
            f"extend defaults: {config['extend']}")
     expect(config["resources"]["estimate"] == {"threads": 4, "mem_mb": 1024, "runtime": 60}
            and config["resources"]["prep"]["mem_mb"] == 2048,

@@ -35,6 +35,7 @@ OPTIONS = {
         "depth": "--depth",
         "no_repeat_guard": "--no-repeat-guard",
         "no_end_reads": "--no-end-reads",
+        "mismatches_at_any_quality": "--mismatches-at-any-quality",
     },
     "close": {
         "min_gap": "--min-gap",
@@ -62,6 +63,7 @@ CLOSE_SHARES = (
     "min_quality",
     "no_repeat_guard",
     "no_end_reads",
+    "mismatches_at_any_quality",
 )
 
 
