@@ -24,13 +24,19 @@ bool RunnerUpSplits(int32_t runnerUp, double depth) {
                guardRunnerUpFactor.numerator * depth;
 }
 
+// Whether the votes exceed the local depth by a third of the runner-up (a
+// copy on top adds about as many votes as it brings against) and by their
+// own noise.
+bool VotesJump(int32_t total, int32_t runnerUp, double localDepth) {
+    return total >= localDepth + std::max(runnerUp / 3.0, std::sqrt(localDepth));
+}
+
 }  // namespace
 
 bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth, double localDepth) {
     const int32_t runnerUp = RunnerUpVotes(votes);
-    if (!RunnerUpSplits(runnerUp, std::min(singleCopyDepth, localDepth))) return false;
-    const double excess = std::max(runnerUp / 3.0, std::sqrt(localDepth));
-    return votes.Total() >= singleCopyDepth && votes.Total() >= localDepth + excess;
+    return RunnerUpSplits(runnerUp, std::min(singleCopyDepth, localDepth)) &&
+           votes.Total() >= singleCopyDepth && VotesJump(votes.Total(), runnerUp, localDepth);
 }
 
 bool VotesSplitAboveSingleCopy(const BaseVotes& votes, double singleCopyDepth) {
@@ -61,18 +67,47 @@ void LocalDepth::Observe(int32_t votes) {
     value_ = std::max(1, *middle);
 }
 
+void SteadySplits::Add(int32_t step, const BaseVotes& votes) {
+    while (!recent_.empty() && recent_.front().step <= step - steadySplitWindow)
+        recent_.pop_front();
+    recent_.push_back({step, RunnerUpVotes(votes), votes.Total()});
+}
+
+bool SteadySplits::Explain(int32_t step, const BaseVotes& votes) const {
+    const int64_t runnerUp = RunnerUpVotes(votes);
+    const int64_t total = votes.Total();
+    size_t seen = 0;
+    bool withinShare = false;
+    for (const Split& split : recent_) {
+        if (split.step <= step - steadySplitWindow) continue;
+        ++seen;
+        // runnerUp / total <= factor x split.runnerUp / split.total, exactly.
+        withinShare = withinShare || runnerUp * split.total * steadyShareFactor.denominator <=
+                                         steadyShareFactor.numerator * split.runnerUp * total;
+    }
+    return seen >= steadySplitsNeeded && withinShare;
+}
+
 CycleObserver RepeatGuardObserver(double singleCopyDepth, std::vector<int32_t>* copySplits) {
     auto local = std::make_shared<LocalDepth>(singleCopyDepth);
-    return
-        [singleCopyDepth, local, copySplits](const CycleView& cycle) -> std::optional<StopReason> {
-            if (VotesSplitBetweenCopies(cycle.votes, singleCopyDepth, local->Value())) {
+    auto steady = std::make_shared<SteadySplits>();
+    return [singleCopyDepth, local, steady,
+            copySplits](const CycleView& cycle) -> std::optional<StopReason> {
+        const double localDepth = local->Value();
+        const int32_t runnerUp = RunnerUpVotes(cycle.votes);
+        const int32_t total = cycle.votes.Total();
+        if (RunnerUpSplits(runnerUp, std::min(singleCopyDepth, localDepth))) {
+            if (!VotesJump(total, runnerUp, localDepth)) {
+                steady->Add(cycle.accepted, cycle.votes);
+            } else if (total >= singleCopyDepth && !steady->Explain(cycle.accepted, cycle.votes)) {
                 if (!copySplits) return StopReason::Repeat;
                 copySplits->push_back(cycle.accepted + 1);
                 return std::nullopt;
             }
-            local->Observe(cycle.votes.Total());
-            return std::nullopt;
-        };
+        }
+        local->Observe(total);
+        return std::nullopt;
+    };
 }
 
 }  // namespace lorvex

@@ -15,7 +15,15 @@
 // A variant of a population (a quasispecies, heteroplasmy, a pooled or
 // diploid sample) splits the votes of one copy: the total stays at the
 // local depth, so the side follows the majority, and the dominance ratio
-// still decides where the split is too even. The local depth follows slow
+// still decides where the split is too even. Where coverage swings by a
+// third within a few hundred bases, a variant can still come with a jump;
+// but a population shows its haplotypes' shares at site after site, while
+// a copy brings a share new to the side. So a split with a jump does not
+// fire when the side has passed at least two splits at steady depth in its
+// last 2,000 cycles and the runner-up's share of the votes is at most one
+// and a half times the largest of theirs. One such split is not enough:
+// where a family's copies share the seed's windows, their splits can show
+// once at steady depth. The local depth follows slow
 // changes of coverage but not jumps: a cycle enters it only below 1.5 times
 // the local depth (or below D, so that it comes back after a thin stretch),
 // so inside a repeat it keeps the depth from before the repeat. It is D
@@ -26,6 +34,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "calling/overlap_voting.h"
@@ -51,6 +60,12 @@ inline constexpr int32_t guardRunnerUpFloor = 2;
 inline constexpr size_t localDepthCycles = 200;
 inline constexpr size_t localDepthLeast = 20;
 inline constexpr double admitFactor = 1.5;
+// The splits at steady depth that explain a split with a jump: at least
+// steadySplitsNeeded in the last steadySplitWindow cycles, and a runner-up
+// share at most steadyShareFactor x the largest of theirs.
+inline constexpr int32_t steadySplitWindow = 2000;
+inline constexpr size_t steadySplitsNeeded = 2;
+inline constexpr DepthFactor steadyShareFactor{3, 2};
 
 // The second highest of the four counts (the highest again on a tie).
 int32_t RunnerUpVotes(const BaseVotes& votes);
@@ -85,6 +100,26 @@ class LocalDepth {
     double value_ = 0;
     std::vector<int32_t> recent_;  // a ring of the last localDepthCycles
     size_t next_ = 0;
+};
+
+// The splits a side passed at steady depth, by the cycle (bases accepted
+// before it) where each was seen.
+class SteadySplits {
+  public:
+    // Keeps a split seen at `step`; steps only grow.
+    void Add(int32_t step, const BaseVotes& votes);
+    // Whether the side's splits explain one with a jump at `step` as a
+    // variant: enough of them in the window, and its runner-up's share of
+    // the votes within the factor of the largest of theirs.
+    bool Explain(int32_t step, const BaseVotes& votes) const;
+
+  private:
+    struct Split {
+        int32_t step;
+        int32_t runnerUp;
+        int32_t total;
+    };
+    std::deque<Split> recent_;
 };
 
 // An observer for ExtensionHooks that ends the run with StopReason::Repeat

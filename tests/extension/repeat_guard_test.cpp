@@ -57,6 +57,30 @@ TEST(RepeatGuard, FiresWhereASecondCopyAddsItsVotes) {
     EXPECT_FALSE(VotesSplitAboveSingleCopy({18, 7, 0, 0}, 17));
 }
 
+// A side at a steady 100 votes (D 50) that passes variant splits of 25
+// against 75 at the given steps, then meets a split with a jump: a variant
+// where coverage rose by a third when the side has passed two such splits
+// in its last 2,000 cycles, a copy otherwise.
+TEST(RepeatGuard, ASplitWithAJumpIsAVariantOnlyAfterSplitsAtSteadyDepth) {
+    const auto stops = [](const std::vector<int32_t>& sites, BaseVotes last) {
+        const CycleObserver guard = RepeatGuardObserver(50);
+        const std::string contig = "ACGT";
+        for (int32_t step = 0; step < 3000; ++step) {
+            const bool site = std::find(sites.begin(), sites.end(), step) != sites.end();
+            const BaseVotes votes = site ? BaseVotes{75, 25, 0, 0} : BaseVotes{100, 0, 0, 0};
+            EXPECT_FALSE(guard({contig, votes, {}, step})) << step;
+        }
+        return guard({contig, last, {}, 3000}).has_value();
+    };
+    const std::vector<int32_t> recent = {2200, 2500, 2800};
+    EXPECT_FALSE(stops(recent, {100, 33, 0, 0}));
+    EXPECT_TRUE(stops(recent, {70, 70, 0, 0}));            // a share new to the side
+    EXPECT_TRUE(stops({}, {100, 33, 0, 0}));               // no split before
+    EXPECT_TRUE(stops({2800}, {100, 33, 0, 0}));           // one is not enough
+    EXPECT_TRUE(stops({200, 500, 800}, {100, 33, 0, 0}));  // too long ago
+    EXPECT_FALSE(stops(recent, {125, 0, 0, 0}));           // a jump without a split
+}
+
 // The local depth is D until the side has 20 cycles of its own, which enter
 // at any depth; then it follows steady cycles with their median and keeps
 // out the cycles of a jump.
