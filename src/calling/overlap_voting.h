@@ -21,6 +21,8 @@ struct BaseVotes {
     int32_t g = 0;
     int32_t t = 0;
     int32_t Total() const { return a + c + g + t; }
+    BaseVotes operator+(const BaseVotes& o) const { return {a + o.a, c + o.c, g + o.g, t + o.t}; }
+    BaseVotes operator-(const BaseVotes& o) const { return {a - o.a, c - o.c, g - o.g, t - o.t}; }
     bool operator==(const BaseVotes&) const = default;
 };
 

@@ -49,9 +49,9 @@ class ExtensionCycles {
     // The mates the queue set holds.
     virtual int64_t QueuedMates() const = 0;
     // With AnchorRule::markSureMismatches, the votes of the mates whose
-    // first read has no mismatch at a base of voting quality; none
-    // otherwise.
-    virtual std::optional<BaseVotes> CleanVotes() const { return std::nullopt; }
+    // first read has a mismatch at a base of voting quality (a part of
+    // Votes(): every mate votes on its own); none otherwise.
+    virtual std::optional<BaseVotes> SureVotes() const { return std::nullopt; }
 };
 
 // Called once the windows are known to lie inside the contig.

@@ -11,6 +11,11 @@ ExtensionOutcome EndedBeforeTheFirstCycle(StopReason reason) {
     return outcome;
 }
 
+bool PassesChecks(const BaseVotes& votes, const RunParameters& parameters) {
+    return SanityCheck(votes.a, votes.c, votes.g, votes.t, parameters.minVotes,
+                       parameters.dominanceRatio) != 0;
+}
+
 // The checks after a base was appended, in the programs' order.
 std::optional<StopReason> FailedCheck(const std::string& contig, const BaseVotes& votes,
                                       const ExtensionRules& rules, int32_t readLength,
@@ -18,17 +23,11 @@ std::optional<StopReason> FailedCheck(const std::string& contig, const BaseVotes
     const RunParameters& parameters = rules.parameters;
     if (IsTailRepetitive(contig.data(), static_cast<int32_t>(contig.size()), readLength) == 0)
         return StopReason::RepetitiveTail;
-    if (SanityCheck(votes.a, votes.c, votes.g, votes.t, parameters.minVotes,
-                    parameters.dominanceRatio) == 0)
+    if (!PassesChecks(votes, parameters))
         return votes.Total() < parameters.minVotes ? StopReason::TooFewVotes
                                                    : StopReason::NotDominant;
     if (accepted >= rules.cap) return StopReason::CapReached;
     return std::nullopt;
-}
-
-bool PassesChecks(const BaseVotes& votes, const RunParameters& parameters) {
-    return SanityCheck(votes.a, votes.c, votes.g, votes.t, parameters.minVotes,
-                       parameters.dominanceRatio) != 0;
 }
 
 // The base with strictly the most votes, or 0 on a tie for the most.
@@ -42,21 +41,20 @@ char Leader(const BaseVotes& votes) {
     return "ACGT"[best];
 }
 
-// Where the cycles give the votes of the clean mates apart (those whose
-// anchor holds no mismatch at a base the first read is sure of), and both
-// the cycle's votes and theirs pass the checks on different bases, theirs
-// are taken.
+// Where the cycles give apart the votes of the mates whose anchor holds a
+// mismatch at a base the first read is sure of, the clean mates' votes are
+// the mates' votes without those; where both the cycle's votes and the
+// clean ones pass the checks on different bases, the clean ones are taken.
 ExtensionOutcome RunCycles(ExtensionCycles& cycles, int64_t windows, std::string& contig,
                            const ExtensionRules& rules, int32_t readLength,
                            TieBreakSource& tieBreaks, const ExtensionHooks& hooks) {
     ExtensionOutcome outcome;
     cycles.Start(contig);
     for (;;) {
-        BaseVotes votes = cycles.Votes(contig);
-        if (hooks.topUp && !PassesChecks(votes, rules.parameters)) {
-            const BaseVotes more = hooks.topUp(contig);
-            votes = {votes.a + more.a, votes.c + more.c, votes.g + more.g, votes.t + more.t};
-        }
+        const BaseVotes mates = cycles.Votes(contig);
+        BaseVotes votes = mates;
+        if (hooks.topUp && !PassesChecks(votes, rules.parameters))
+            votes = votes + hooks.topUp(contig);
         outcome.stopVotes = votes;
         if (hooks.observeCycle) {
             const CycleView cycle{contig, votes, {cycles.QueuedMates(), windows}, outcome.accepted};
@@ -69,10 +67,12 @@ ExtensionOutcome RunCycles(ExtensionCycles& cycles, int64_t windows, std::string
             outcome.reason = StopReason::NoVotes;
             return outcome;
         }
-        if (const std::optional<BaseVotes> clean = cycles.CleanVotes();
-            clean && PassesChecks(votes, rules.parameters) &&
-            PassesChecks(*clean, rules.parameters) && Leader(*clean) != Leader(votes))
-            votes = *clean;
+        if (PassesChecks(votes, rules.parameters))
+            if (const std::optional<BaseVotes> sure = cycles.SureVotes()) {
+                const BaseVotes clean = mates - *sure;
+                if (PassesChecks(clean, rules.parameters) && Leader(clean) != Leader(votes))
+                    votes = clean;
+            }
         UpdateContig(contig, votes, tieBreaks);
         cycles.AfterAppend(contig);
         if (const std::optional<StopReason> stop =
@@ -98,9 +98,11 @@ ExtensionOutcome ExtendContig(std::string& contig, const RunInputs& inputs,
         return EndedBeforeTheFirstCycle(StopReason::WindowPastEnd);
     if (static_cast<int64_t>(contig.size()) < rules.parameters.maxDistance)
         return EndedBeforeTheFirstCycle(StopReason::SeedTooShort);
-    const std::unique_ptr<ExtensionCycles> cycles = rules.makeCycles(
-        {inputs, rules.parameters.maxDistance, rules.variant, static_cast<size_t>(windows),
-         RunAnchor(rules.variant, rules.parameters, readLength)});
+    AnchorRule anchor = RunAnchor(rules.variant, rules.parameters, readLength);
+    anchor.markSureMismatches = rules.parameters.cleanAnchorsDecide && anchor.mismatches > 0;
+    const std::unique_ptr<ExtensionCycles> cycles =
+        rules.makeCycles({inputs, rules.parameters.maxDistance, rules.variant,
+                          static_cast<size_t>(windows), anchor});
     return RunCycles(*cycles, windows, contig, rules, readLength, tieBreaks, hooks);
 }
 

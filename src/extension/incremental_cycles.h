@@ -77,13 +77,9 @@ class IncrementalCycles final : public ExtensionCycles {
 
     int64_t QueuedMates() const override { return CycleMates(queues_); }
 
-    // Every mate votes on its own, so the clean mates' votes are all the
-    // votes but the sure ones'.
-    std::optional<BaseVotes> CleanVotes() const override {
+    std::optional<BaseVotes> SureVotes() const override {
         if (!sure_) return std::nullopt;
-        const BaseVotes all = CycleVotes(queues_, setup_.variant);
-        const BaseVotes sure = CycleVotes(*sure_, setup_.variant);
-        return BaseVotes{all.a - sure.a, all.c - sure.c, all.g - sure.g, all.t - sure.t};
+        return CycleVotes(*sure_, setup_.variant);
     }
 
   private:

@@ -39,6 +39,12 @@ bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth, dou
            votes.Total() >= singleCopyDepth && VotesJump(votes.Total(), runnerUp, localDepth);
 }
 
+bool VotesSplitAtSteadyDepth(const BaseVotes& votes, double singleCopyDepth, double localDepth) {
+    const int32_t runnerUp = RunnerUpVotes(votes);
+    return RunnerUpSplits(runnerUp, std::min(singleCopyDepth, localDepth)) &&
+           !VotesJump(votes.Total(), runnerUp, localDepth);
+}
+
 bool VotesSplitAboveSingleCopy(const BaseVotes& votes, double singleCopyDepth) {
     return RunnerUpSplits(RunnerUpVotes(votes), singleCopyDepth) &&
            votes.Total() >= admitFactor * singleCopyDepth;
@@ -94,18 +100,16 @@ CycleObserver RepeatGuardObserver(double singleCopyDepth, std::vector<int32_t>* 
     return [singleCopyDepth, local, steady,
             copySplits](const CycleView& cycle) -> std::optional<StopReason> {
         const double localDepth = local->Value();
-        const int32_t runnerUp = RunnerUpVotes(cycle.votes);
-        const int32_t total = cycle.votes.Total();
-        if (RunnerUpSplits(runnerUp, std::min(singleCopyDepth, localDepth))) {
-            if (!VotesJump(total, runnerUp, localDepth)) {
-                steady->Add(cycle.accepted, cycle.votes);
-            } else if (total >= singleCopyDepth && !steady->Explain(cycle.accepted, cycle.votes)) {
+        if (VotesSplitBetweenCopies(cycle.votes, singleCopyDepth, localDepth)) {
+            if (!steady->Explain(cycle.accepted, cycle.votes)) {
                 if (!copySplits) return StopReason::Repeat;
                 copySplits->push_back(cycle.accepted + 1);
                 return std::nullopt;
             }
+        } else if (VotesSplitAtSteadyDepth(cycle.votes, singleCopyDepth, localDepth)) {
+            steady->Add(cycle.accepted, cycle.votes);
         }
-        local->Observe(total);
+        local->Observe(cycle.votes.Total());
         return std::nullopt;
     };
 }

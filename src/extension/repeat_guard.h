@@ -70,9 +70,14 @@ inline constexpr DepthFactor steadyShareFactor{3, 2};
 // The second highest of the four counts (the highest again on a tie).
 int32_t RunnerUpVotes(const BaseVotes& votes);
 
-// Whether the cycle's votes fire the guard against the global single-copy
-// depth and the local depth (both > 0).
+// Whether the cycle's votes split with a depth jump against the global
+// single-copy depth and the local depth (both > 0): the guard fires unless
+// the side's steady splits explain it (SteadySplits).
 bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth, double localDepth);
+
+// Whether the votes split as the guard asks of a runner-up, but without the
+// depth jump: a split at steady depth, which SteadySplits keeps.
+bool VotesSplitAtSteadyDepth(const BaseVotes& votes, double singleCopyDepth, double localDepth);
 
 // Whether the votes split as the guard asks of a runner-up, measured against
 // D alone, in a cycle of at least admitFactor x D votes: a split between

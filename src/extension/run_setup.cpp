@@ -138,8 +138,7 @@ ParameterFault ImpossibleParameters(Variant variant, const RunParameters& parame
 
 AnchorRule RunAnchor(Variant variant, const RunParameters& parameters, int32_t readLength) {
     AnchorRule rule{FirstReadCompareLength(readLength, variant), parameters.anchorMismatches,
-                    parameters.voteQuality,
-                    parameters.cleanAnchorsDecide && parameters.anchorMismatches > 0};
+                    parameters.voteQuality};
     if (variant == Variant::Main && parameters.anchorLength > 0)
         rule.length = std::min(parameters.anchorLength, readLength);
     return rule;
