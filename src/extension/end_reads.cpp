@@ -15,21 +15,24 @@ void EndReads::LookUp(const std::string& contig, int64_t start) {
     const char* window = contig.data() + start;
     const auto overlap = static_cast<size_t>(static_cast<int64_t>(contig.size()) - start);
     if (inputs_.Compact()) {
-        // The reads that begin with the window's bases, each pair's record
-        // parsed again for its anchor's vote bits.
+        // The reads that begin with the window's bases and go on past it,
+        // with their vote bits; their mates are not decoded.
         const PairTable& table = *inputs_.pairs;
-        table.FindPairs(window, static_cast<uint32_t>(overlap), found_);
-        for (size_t i = 0; i < found_.size(); ++i) {
-            const std::string_view read = found_.Anchor(i);
-            if (read.size() <= overlap) continue;
-            const FoundPair& pair = found_.pairs[i];
-            if (!table.ParseRecordAt(pair.pairId, record_))
-                throw table.DamagedRecord(pair.pairId, "an index entry");
-            Candidate candidate{start, std::string(read), std::vector<uint8_t>(read.size())};
-            DecodeVoteQualities(record_, pair.anchorRead, candidate.votes.data());
-            for (uint8_t& vote : candidate.votes) vote = vote >= pairTableVoteQuality;
-            candidates_.push_back(std::move(candidate));
-        }
+        found_.Clear();
+        const auto [first, last] = table.KeyRange(window, static_cast<uint32_t>(overlap));
+        table.AppendEntriesWhere(
+            first, last,
+            [&](std::string_view read, const PairRecord& record, int which) {
+                if (read.size() <= overlap || std::memcmp(read.data(), window, overlap) != 0)
+                    return false;
+                Candidate candidate{start, std::string(read), std::vector<uint8_t>(read.size())};
+                for (size_t k = 0; k < read.size(); ++k)
+                    candidate.votes[k] =
+                        BaseReachedVoteQuality(record, which, static_cast<uint32_t>(k));
+                candidates_.push_back(std::move(candidate));
+                return false;
+            },
+            found_, MateOrientation::AsRead);
         return;
     }
     // Text table: the lines of the window's 12-base group whose first read

@@ -53,7 +53,6 @@ class EndReads {
     std::string checkedStart_;  // the contig's first bases, to tell another contig
     std::vector<char> group_;
     FoundPairs found_;
-    PairRecord record_;
 };
 
 }  // namespace lorvex
