@@ -24,11 +24,11 @@ bool RunnerUpSplits(int32_t runnerUp, double depth) {
                guardRunnerUpFactor.numerator * depth;
 }
 
-// Whether the votes exceed the local depth by a third of the runner-up (a
-// copy on top adds about as many votes as it brings against) and by their
-// own noise.
+// Whether the votes exceed the local depth by half the runner-up (a copy on
+// top adds about as many votes as it brings against, a variant none) and by
+// their own noise.
 bool VotesJump(int32_t total, int32_t runnerUp, double localDepth) {
-    return total >= localDepth + std::max(runnerUp / 3.0, std::sqrt(localDepth));
+    return total >= localDepth + std::max(runnerUp / 2.0, std::sqrt(localDepth));
 }
 
 }  // namespace
@@ -73,25 +73,22 @@ void LocalDepth::Observe(int32_t votes) {
     value_ = std::max(1, *middle);
 }
 
-void SteadySplits::Add(int32_t step, const BaseVotes& votes) {
-    while (!recent_.empty() && recent_.front().step <= step - steadySplitWindow)
-        recent_.pop_front();
-    recent_.push_back({step, RunnerUpVotes(votes), votes.Total()});
-}
-
-bool SteadySplits::Explain(int32_t step, const BaseVotes& votes) const {
+void SteadySplits::Add(const BaseVotes& votes) {
+    ++count_;
     const int64_t runnerUp = RunnerUpVotes(votes);
     const int64_t total = votes.Total();
-    size_t seen = 0;
-    bool withinShare = false;
-    for (const Split& split : recent_) {
-        if (split.step <= step - steadySplitWindow) continue;
-        ++seen;
-        // runnerUp / total <= factor x split.runnerUp / split.total, exactly.
-        withinShare = withinShare || runnerUp * split.total * steadyShareFactor.denominator <=
-                                         steadyShareFactor.numerator * split.runnerUp * total;
+    if (runnerUp * largestTotal_ > largestRunnerUp_ * total) {
+        largestRunnerUp_ = runnerUp;
+        largestTotal_ = total;
     }
-    return seen >= steadySplitsNeeded && withinShare;
+}
+
+bool SteadySplits::Explain(const BaseVotes& votes) const {
+    // runnerUp / total <= factor x largestRunnerUp_ / largestTotal_, exactly.
+    const int64_t runnerUp = RunnerUpVotes(votes);
+    return count_ >= steadySplitsNeeded &&
+           runnerUp * largestTotal_ * steadyShareFactor.denominator <=
+               steadyShareFactor.numerator * largestRunnerUp_ * votes.Total();
 }
 
 CycleObserver RepeatGuardObserver(double singleCopyDepth, std::vector<int32_t>* copySplits) {
@@ -101,13 +98,13 @@ CycleObserver RepeatGuardObserver(double singleCopyDepth, std::vector<int32_t>* 
             copySplits](const CycleView& cycle) -> std::optional<StopReason> {
         const double localDepth = local->Value();
         if (VotesSplitBetweenCopies(cycle.votes, singleCopyDepth, localDepth)) {
-            if (!steady->Explain(cycle.accepted, cycle.votes)) {
+            if (!steady->Explain(cycle.votes)) {
                 if (!copySplits) return StopReason::Repeat;
                 copySplits->push_back(cycle.accepted + 1);
                 return std::nullopt;
             }
         } else if (VotesSplitAtSteadyDepth(cycle.votes, singleCopyDepth, localDepth)) {
-            steady->Add(cycle.accepted, cycle.votes);
+            steady->Add(cycle.votes);
         }
         local->Observe(cycle.votes.Total());
         return std::nullopt;

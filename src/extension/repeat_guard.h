@@ -7,8 +7,9 @@
 // - a split: the runner-up holds a sizeable part of the single-copy depth
 //   (a third of it, and at least 2 votes), far above what errors give;
 // - a depth jump: the votes exceed the side's local depth (the median of
-//   its recent steady cycles) by at least a third of the runner-up (a copy
-//   on top adds about as many votes as it brings against), and by more
+//   its recent steady cycles) by at least half the runner-up (a copy on
+//   top adds about as many votes as it brings against, a variant none:
+//   half-way between the two), and by more
 //   than the counts' own noise (its square root), and they reach the
 //   global single-copy depth D, which keeps the guard out of thin
 //   stretches, where a split is a dip in coverage.
@@ -19,9 +20,9 @@
 // third within a few hundred bases, a variant can still come with a jump;
 // but a population shows its haplotypes' shares at site after site, while
 // a copy brings a share new to the side. So a split with a jump does not
-// fire when the side has passed at least two splits at steady depth in its
-// last 2,000 cycles and the runner-up's share of the votes is at most one
-// and a half times the largest of theirs. One such split is not enough:
+// fire when the side has passed at least two splits at steady depth and the
+// runner-up's share of the votes is at most one and a half times the
+// largest of theirs. One such split is not enough:
 // where a family's copies share the seed's windows, their splits can show
 // once at steady depth. The local depth follows slow
 // changes of coverage but not jumps: a cycle enters it only below 1.5 times
@@ -34,7 +35,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <vector>
 
 #include "calling/overlap_voting.h"
@@ -61,9 +61,8 @@ inline constexpr size_t localDepthCycles = 200;
 inline constexpr size_t localDepthLeast = 20;
 inline constexpr double admitFactor = 1.5;
 // The splits at steady depth that explain a split with a jump: at least
-// steadySplitsNeeded in the last steadySplitWindow cycles, and a runner-up
-// share at most steadyShareFactor x the largest of theirs.
-inline constexpr int32_t steadySplitWindow = 2000;
+// steadySplitsNeeded on the side, and a runner-up share at most
+// steadyShareFactor x the largest of theirs.
 inline constexpr size_t steadySplitsNeeded = 2;
 inline constexpr DepthFactor steadyShareFactor{3, 2};
 
@@ -107,24 +106,20 @@ class LocalDepth {
     size_t next_ = 0;
 };
 
-// The splits a side passed at steady depth, by the cycle (bases accepted
-// before it) where each was seen.
+// The splits a side passed at steady depth: how many, and the largest
+// runner-up share among them.
 class SteadySplits {
   public:
-    // Keeps a split seen at `step`; steps only grow.
-    void Add(int32_t step, const BaseVotes& votes);
-    // Whether the side's splits explain one with a jump at `step` as a
-    // variant: enough of them in the window, and its runner-up's share of
-    // the votes within the factor of the largest of theirs.
-    bool Explain(int32_t step, const BaseVotes& votes) const;
+    void Add(const BaseVotes& votes);
+    // Whether the side's splits explain one with a jump as a variant: enough
+    // of them, and its runner-up's share of the votes within the factor of
+    // the largest of theirs.
+    bool Explain(const BaseVotes& votes) const;
 
   private:
-    struct Split {
-        int32_t step;
-        int32_t runnerUp;
-        int32_t total;
-    };
-    std::deque<Split> recent_;
+    size_t count_ = 0;
+    int64_t largestRunnerUp_ = 0;  // the largest share, as runner-up / total
+    int64_t largestTotal_ = 1;
 };
 
 // An observer for ExtensionHooks that ends the run with StopReason::Repeat
