@@ -27,6 +27,13 @@
 # --max-distance 489 --min-votes 2 --ratio 0.1, both sides), where the guard
 # must change no base.
 #
+# LORVEX_BENCH_REPEAT_DRAWS (default none), e.g. "2 3": other draws of the
+# genome, seeds and reads (lorvex-bench-genome and lorvex-bench-seeds with
+# that seed, art_illumina -rs 10 + the draw), at each coverage of
+# LORVEX_BENCH_REPEAT_COVERAGES (default 50): lorvex-extend alone, with the
+# settings above and with its defaults, to see whether the guard holds beyond
+# the one genome the rest is measured on.
+#
 # Prints Markdown: one summary row per tool, then one row per seed.
 set -uo pipefail
 
@@ -116,4 +123,35 @@ if [[ " ${tools[*]} " == *" lorvex-extend-no-guard "* ]]; then
     awk -F'\t' -v depth="$(single_copy_depth "$run/lambda.log")" -v same=$same '{
         printf "Single-copy control, the bundled example (%d seeds of 1,000 bases, 230 489 2 0.1, both sides): %s; with the guard %d bases added, %d correct, %d wrong; identical to --no-repeat-guard: %s\n",
             $2, depth, $3, $4, $5, same }' "$run/lambda.summary"
+fi
+
+# Other draws: the sides that leave their copy, with either settings.
+if [ -n "${LORVEX_BENCH_REPEAT_DRAWS:-}" ]; then
+    echo
+    echo "Other draws (lorvex-extend alone; bench settings, then defaults with --max-bases 20000):"
+    echo
+    draw_args=()
+    for draw in $LORVEX_BENCH_REPEAT_DRAWS; do
+        for coverage in ${LORVEX_BENCH_REPEAT_COVERAGES:-50}; do
+            genome=$(generated_genome "$build" repeats 2500000 "$draw") &&
+                seeds=$(repeat_seeds "$build" "$genome" 8 "$draw") &&
+                reads=$(simulated_reads "$genome/genome.fa" 100 400 30 "$coverage" $((10 + draw))) &&
+                prep=$(prepared_reads "$build" "$reads") || exit 1
+            for settings in bench defaults; do
+                label=draw$draw-${coverage}x-$settings
+                if [ $settings = bench ]; then
+                    lorvex_extend "$label" || exit 1
+                else
+                    extend_and_judge "$label" "$genome/genome.fa" "$seeds" "$prep" --max-bases 20000 ||
+                        exit 1
+                fi
+                draw_args+=("$label=$run/$label.summary:$run/$label.time")
+                left=$(awk -F'\t' 'NR > 1 && $10 != "-" { printf " %s %s (%s wrong)", $1, $2, $8 }' \
+                    "$run/$label.seeds.tsv")
+                echo "- $label: sides that left their copy:${left:- none}"
+            done
+        done
+    done
+    echo
+    python3 "$here/extension_table.py" summary "${draw_args[@]}"
 fi
