@@ -47,7 +47,7 @@ bool VotesSplitAtSteadyDepth(const BaseVotes& votes, double singleCopyDepth, dou
 
 bool VotesSplitAboveSingleCopy(const BaseVotes& votes, double singleCopyDepth) {
     return RunnerUpSplits(RunnerUpVotes(votes), singleCopyDepth) &&
-           votes.Total() >= admitFactor * singleCopyDepth;
+           votes.Total() >= aboveSingleCopyFactor * singleCopyDepth;
 }
 
 double GuardRunnerUpThreshold(double singleCopyDepth) {

@@ -24,10 +24,11 @@
 // runner-up's share of the votes is at most one and a half times the
 // largest of theirs. One such split is not enough:
 // where a family's copies share the seed's windows, their splits can show
-// once at steady depth. The local depth follows slow
-// changes of coverage but not jumps: a cycle enters it only below 1.5 times
-// the local depth (or below D, so that it comes back after a thin stretch),
-// so inside a repeat it keeps the depth from before the repeat. It is D
+// once at steady depth. The local depth follows slow changes of coverage
+// but not jumps: a cycle enters it only below four thirds of the local depth
+// (or below D, so that it comes back after a thin stretch), so inside a
+// repeat it keeps the depth from before the repeat, even where the copies
+// agree for thousands of bases. It is D
 // until the side has 20 cycles of its own, which enter at any depth: a side
 // that starts where coverage is high takes that depth, and a seed inside a
 // repeat family, whose copies split the votes within a few cycles, still
@@ -56,10 +57,15 @@ inline constexpr int32_t guardRunnerUpFloor = 2;
 // The local depth: the median of the last localDepthCycles cycles that
 // entered it, once localDepthLeast have; the first localDepthLeast enter
 // whatever their depth, later ones below admitFactor x the local depth (or
-// below D).
+// below D). A copy on top doubles the depth; the further the factor lies
+// below 2, the fewer of the doubled cycles slip in on their low swings and
+// raise the local depth step by step inside a long repeat.
 inline constexpr size_t localDepthCycles = 200;
 inline constexpr size_t localDepthLeast = 20;
-inline constexpr double admitFactor = 1.5;
+inline constexpr double admitFactor = 4.0 / 3;
+// A cycle at least this many times D holds more than one copy's votes,
+// whatever the side's local depth (VotesSplitAboveSingleCopy).
+inline constexpr double aboveSingleCopyFactor = 1.5;
 // The splits at steady depth that explain a split with a jump: at least
 // steadySplitsNeeded on the side, and a runner-up share at most
 // steadyShareFactor x the largest of theirs.
@@ -79,7 +85,7 @@ bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth, dou
 bool VotesSplitAtSteadyDepth(const BaseVotes& votes, double singleCopyDepth, double localDepth);
 
 // Whether the votes split as the guard asks of a runner-up, measured against
-// D alone, in a cycle of at least admitFactor x D votes: a split between
+// D alone, in a cycle of at least aboveSingleCopyFactor x D votes: a split between
 // copies whatever the side's local depth. A side that starts inside a
 // family takes the family's depth as its local depth, so there its copies'
 // splits never show as a jump.

@@ -84,7 +84,7 @@ TEST(RepeatGuard, ASplitWithAJumpIsAVariantOnlyAfterSplitsAtSteadyDepth) {
 
 // The local depth is D until the side has 20 cycles of its own, which enter
 // at any depth; then it follows steady cycles with their median and keeps
-// out the cycles of a jump.
+// out the cycles of a jump, its low swings included.
 TEST(RepeatGuard, LocalDepthFollowsSteadyCyclesNotJumps) {
     LocalDepth local(15);
     for (int i = 0; i < 19; ++i) local.Observe(40);  // a side that starts where coverage is high
@@ -95,6 +95,8 @@ TEST(RepeatGuard, LocalDepthFollowsSteadyCyclesNotJumps) {
         for (int i = 0; i < 50; ++i) local.Observe(40 + step);
     EXPECT_EQ(local.Value(), 78);
     for (int i = 0; i < 500; ++i) local.Observe(150);  // a jump is not
+    EXPECT_EQ(local.Value(), 78);
+    for (int i = 0; i < 1000; ++i) local.Observe(i % 2 ? 108 : 190);  // nor a doubling's low swings
     EXPECT_EQ(local.Value(), 78);
     for (int i = 0; i < 500; ++i) local.Observe(5);  // a thin stretch is
     EXPECT_EQ(local.Value(), 5);
