@@ -6,33 +6,30 @@
 // of the votes on top of the others', so two things show together:
 // - a split: the runner-up holds a sizeable part of the single-copy depth
 //   (a third of it, and at least 2 votes), far above what errors give;
-// - a depth jump: the votes exceed the side's local depth (the median of
-//   its recent steady cycles) by at least half the runner-up (a copy on
-//   top adds about as many votes as it brings against, a variant none:
-//   half-way between the two), and by more
-//   than the counts' own noise (its square root), and they reach the
-//   global single-copy depth D, which keeps the guard out of thin
-//   stretches, where a split is a dip in coverage.
-// A variant of a population (a quasispecies, heteroplasmy, a pooled or
-// diploid sample) splits the votes of one copy: the total stays at the
-// local depth, so the side follows the majority, and the dominance ratio
-// still decides where the split is too even. Where coverage swings by a
-// third within a few hundred bases, a variant can still come with a jump;
-// but a population shows its haplotypes' shares at site after site, while
-// a copy brings a share new to the side. So a split with a jump does not
-// fire when the side has passed at least two splits at steady depth and the
-// runner-up's share of the votes is at most one and a half times the
-// largest of theirs. One such split is not enough:
-// where a family's copies share the seed's windows, their splits can show
-// once at steady depth. The local depth follows slow changes of coverage
-// but not jumps: a cycle enters it only below four thirds of the local depth
-// (or below D, so that it comes back after a thin stretch), so inside a
-// repeat it keeps the depth from before the repeat, even where the copies
-// agree for thousands of bases. It is D
-// until the side has 20 cycles of its own, which enter at any depth: a side
-// that starts where coverage is high takes that depth, and a seed inside a
-// repeat family, whose copies split the votes within a few cycles, still
-// stops at the family's first split.
+// - a depth jump: the votes exceed the side's local depth (the median of its
+//   recent steady cycles) by at least half the runner-up (a copy on top adds
+//   about as many votes as it brings against, a variant none: half-way between
+//   the two), and by more than the counts' own noise (its square root), and
+//   they reach the global single-copy depth D, which keeps the guard out of
+//   thin stretches, where a split is a dip in coverage.
+// A variant of a population (a quasispecies, heteroplasmy, a pooled or diploid
+// sample) splits the votes of one copy: the total stays at the local depth, so
+// the side follows the majority, and the dominance ratio still decides where
+// the split is too even. Where coverage swings by a third within a few hundred
+// bases, a variant can still come with a jump; but a population shows its
+// haplotypes' shares at site after site, while a copy brings a share new to the
+// side. So a split with a jump does not fire when the side has passed at least
+// two splits at steady depth and the runner-up's share of the votes is at most
+// one and a half times the largest of theirs. One such split is not enough:
+// where a family's copies share the seed's windows, their splits can show once
+// at steady depth. The local depth follows slow changes of coverage but not
+// jumps: a cycle enters it only below four thirds of the local depth (or below
+// D, so that it comes back after a thin stretch), so inside a repeat it keeps
+// the depth from before the repeat, even where the copies agree for thousands
+// of bases. It is D until the side has 20 cycles of its own, which enter at any
+// depth: a side that starts where coverage is high takes that depth, and a seed
+// inside a repeat family, whose copies split the votes within a few cycles,
+// still stops at the family's first split.
 #pragma once
 
 #include <cstdint>
@@ -85,8 +82,8 @@ bool VotesSplitBetweenCopies(const BaseVotes& votes, double singleCopyDepth, dou
 bool VotesSplitAtSteadyDepth(const BaseVotes& votes, double singleCopyDepth, double localDepth);
 
 // Whether the votes split as the guard asks of a runner-up, measured against
-// D alone, in a cycle of at least aboveSingleCopyFactor x D votes: a split between
-// copies whatever the side's local depth. A side that starts inside a
+// D alone, in a cycle of at least aboveSingleCopyFactor x D votes: a split
+// between copies whatever the side's local depth. A side that starts inside a
 // family takes the family's depth as its local depth, so there its copies'
 // splits never show as a jump.
 bool VotesSplitAboveSingleCopy(const BaseVotes& votes, double singleCopyDepth);

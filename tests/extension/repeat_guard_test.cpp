@@ -75,11 +75,11 @@ TEST(RepeatGuard, ASplitWithAJumpIsAVariantOnlyAfterSplitsAtSteadyDepth) {
     };
     const std::vector<int32_t> recent = {2200, 2500, 2800};
     EXPECT_FALSE(stops(recent, {100, 33, 0, 0}));
-    EXPECT_TRUE(stops(recent, {70, 70, 0, 0}));   // a share new to the side
-    EXPECT_TRUE(stops({}, {100, 33, 0, 0}));      // no split before
-    EXPECT_TRUE(stops({2800}, {100, 33, 0, 0}));  // one is not enough
-    EXPECT_FALSE(stops({200, 500}, {100, 33, 0, 0}));
-    EXPECT_FALSE(stops(recent, {125, 0, 0, 0}));  // a jump without a split
+    EXPECT_TRUE(stops(recent, {70, 70, 0, 0}));        // a share new to the side
+    EXPECT_TRUE(stops({}, {100, 33, 0, 0}));           // no split before
+    EXPECT_TRUE(stops({2800}, {100, 33, 0, 0}));       // one is not enough
+    EXPECT_FALSE(stops({200, 500}, {100, 33, 0, 0}));  // however long ago
+    EXPECT_FALSE(stops(recent, {125, 0, 0, 0}));       // a jump without a split
 }
 
 // The local depth is D until the side has 20 cycles of its own, which enter
